@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Velquor needs to build, test and run.
+# Idempotent: does nothing when every package is already installed.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake make pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  fonts-liberation2
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "bootstrap: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
