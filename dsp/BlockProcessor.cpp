@@ -1,0 +1,274 @@
+#include "dsp/BlockProcessor.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dsp/BandPass.h"
+#include "dsp/Demod.h"
+#include "dsp/Fir.h"
+#include "dsp/Iir.h"
+
+namespace {
+
+// What one channel's pass reads and writes, picked once per channel.
+struct ChannelRefs {
+    ChannelState& loop;
+    float* work;
+    int32_t* trace;
+    float& level;
+    float gain;
+    const IirCoefficients& lowPass;
+    const IirCoefficients& highPass;
+    const FmBand& band;
+};
+
+ChannelRefs Refs(ProcessingState& s, int channel)
+{
+    if (channel == 2)
+        return {s.Chan2State, s.Chan2Work, s.Chan2Trace, s.Chan2Level, s.Chan2DemodGain,
+                s.Chan2BandLowPass, s.Chan2BandHighPass, s.Chan2Band};
+    return {s.Chan1State, s.Chan1Work, s.Chan1Trace, s.Chan1Level, s.Chan1DemodGain,
+            s.Chan1BandLowPass, s.Chan1BandHighPass, s.Chan1Band};
+}
+
+// Non-finite floats are exactly those whose exponent bits are all ones; the
+// largest exponent field over the array finds one without a branch per value,
+// so the check vectorises.
+void ZeroIfNonFinite(float* values, size_t n)
+{
+    uint32_t maxExponent = 0;
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        const uint32_t exponent = bits & 0x7F800000u;
+        maxExponent = exponent > maxExponent ? exponent : maxExponent;
+    }
+    if (maxExponent == 0x7F800000u)
+        std::memset(values, 0, n * sizeof(float));
+}
+
+void ZeroIfNonFinite(float& value)
+{
+    if (!std::isfinite(value))
+        value = 0.0f;
+}
+
+// Only what persists into the next block: histories, tails, section states.
+void ResetChannel(ChannelState& loop)
+{
+    for (IirState& section : loop.BandSections)
+        ResetIfNonFinite(section);
+    ZeroIfNonFinite(loop.FmTail, FmQuarter);
+    ZeroIfNonFinite(loop.Quadrature, QuadratureHistory);
+    ZeroIfNonFinite(loop.Decim1Buffer, DecimationHistory);
+    ZeroIfNonFinite(loop.Decim2Buffer, DecimationHistory);
+    for (IirState& section : loop.PostSections)
+        ResetIfNonFinite(section);
+    ZeroIfNonFinite(loop.DcEstimate);
+}
+
+// AM band: six sections low, low, high, high, low, high, each with its own state.
+void AmChain(ChannelRefs& ch, IirSection* chain)
+{
+    const IirCoefficients* order[6] = {&ch.lowPass, &ch.lowPass, &ch.highPass,
+                                       &ch.highPass, &ch.lowPass, &ch.highPass};
+    for (int k = 0; k < 6; ++k)
+        chain[k] = IirSection{order[k], &ch.loop.BandSections[k]};
+}
+
+// FM band: overlap-add in four quarters of 1024 samples.
+void SeparateFm(const float* in, ChannelRefs& ch)
+{
+    for (int q = 0; q < 4; ++q)
+        FmOverlapAddQuarter(in + FmQuarter * q, ch.band, ch.loop.FmTail, ch.work + FmQuarter * q,
+                            ch.loop.FmWork);
+}
+
+ChannelIndicator ChannelLed(bool enabled, float level, int32_t modulationType)
+{
+    ChannelIndicator led;
+    if (!enabled) {
+        led.ColorOff = LedRed;
+        led.Checked = false;
+    } else {
+        led.ColorOff = LedMedGray;
+        led.Checked = modulationType == 2 ? level < 10000.0f : level > 2400.0f;
+    }
+    return led;
+}
+
+}  // namespace
+
+void StartRun(ProcessingState& state)
+{
+    state.FmScale = static_cast<double>(state.SampleRate) * 0.15915494327375637;
+    state.Chan1State.DcEstimate = 0.0f;
+    state.Chan2State.DcEstimate = 0.0f;
+}
+
+int UnpackBlock(ProcessingState& state, const uint8_t* data, size_t byteCount, bool stereo)
+{
+    const size_t frameBytes = stereo ? 4 : 2;
+    const size_t offset = stereo ? 2 : 0;
+    size_t frames = data ? byteCount / frameBytes : 0;
+    if (frames > static_cast<size_t>(BlockFrames))
+        frames = BlockFrames;
+    for (size_t i = 0; i < frames; ++i) {
+        const uint8_t* p = data + i * frameBytes + offset;
+        state.BlockSamples[i] = static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+    }
+    for (size_t i = frames; i < static_cast<size_t>(BlockFrames); ++i)
+        state.BlockSamples[i] = 0;
+    return static_cast<int>(frames);
+}
+
+void SeparateBand(ProcessingState& state, int channel)
+{
+    ChannelRefs ch = Refs(state, channel);
+    if (state.ModulationType == 2) {
+        SeparateFm(state.BlockFloat, ch);
+        return;
+    }
+    IirSection chain[6];
+    AmChain(ch, chain);
+    IirCascade(state.BlockFloat, ch.work, chain, 6, BlockFrames);
+}
+
+void SeparateBands(ProcessingState& state)
+{
+    ChannelRefs c1 = Refs(state, 1);
+    ChannelRefs c2 = Refs(state, 2);
+    if (state.ModulationType == 2) {
+        SeparateFm(state.BlockFloat, c1);
+        SeparateFm(state.BlockFloat, c2);
+        return;
+    }
+    // Both channels' recursions interleaved; the same results as one channel at a time.
+    IirSection chain1[6], chain2[6];
+    AmChain(c1, chain1);
+    AmChain(c2, chain2);
+    IirCascadePair(state.BlockFloat, c1.work, chain1, state.BlockFloat, c2.work, chain2, 6,
+                   BlockFrames);
+}
+
+void Demodulate(ProcessingState& state, int channel)
+{
+    ChannelRefs ch = Refs(state, channel);
+    ChannelState& loop = ch.loop;
+    std::memcpy(loop.Quadrature + QuadratureHistory, ch.work, BlockFrames * sizeof(float));
+    std::memcpy(loop.QuadratureSave, ch.work + BlockFrames - QuadratureHistory,
+                QuadratureHistory * sizeof(float));
+    FirFilter(loop.Quadrature, loop.QuadratureFiltered, QuadratureTaps,
+              QuadratureHistory + BlockFrames);
+    if (state.ModulationType == 2)
+        DemodulateFm(loop.Quadrature, loop.QuadratureFiltered, ch.gain, state.FmScale,
+                     state.AtanTable, ch.work);
+    else
+        DemodulateAm(loop.Quadrature, loop.QuadratureFiltered, ch.gain, ch.work);
+    std::memcpy(loop.Quadrature, loop.QuadratureSave, QuadratureHistory * sizeof(float));
+}
+
+void Decimate(ProcessingState& state, int channel)
+{
+    ChannelRefs ch = Refs(state, channel);
+    ChannelState& loop = ch.loop;
+    // First stage, 44100 -> 2756.25 Hz: only the kept outputs 51, 67, ... are computed.
+    std::memcpy(loop.Decim1Buffer + DecimationHistory, ch.work, BlockFrames * sizeof(float));
+    FirFilterStrided(loop.Decim1Buffer, ch.work, Decim1Taps, DecimationHistory + BlockFrames,
+                     51, 16, FirstDecimatedCount);
+    std::memcpy(loop.Decim1Buffer, loop.Decim1Buffer + BlockFrames,
+                DecimationHistory * sizeof(float));
+    // Second stage, 2756.25 -> 344.53125 Hz.
+    std::memcpy(loop.Decim2Buffer + DecimationHistory, ch.work,
+                FirstDecimatedCount * sizeof(float));
+    FirFilterStrided(loop.Decim2Buffer, ch.work, Decim2Taps,
+                     DecimationHistory + FirstDecimatedCount, 51, 8, OutputPerBlock);
+    std::memcpy(loop.Decim2Buffer, loop.Decim2Buffer + FirstDecimatedCount,
+                DecimationHistory * sizeof(float));
+}
+
+void FinishChannel(ProcessingState& state, int channel)
+{
+    ChannelRefs ch = Refs(state, channel);
+    ChannelState& loop = ch.loop;
+    float* x = ch.work;
+
+    // DC removal with the run's estimate.
+    double sum = 0.0;
+    for (int i = 0; i < OutputPerBlock; ++i)
+        sum += x[i];
+    const float mean = static_cast<float>(sum * 0.03125);
+    loop.DcEstimate = static_cast<float>((9.0 * loop.DcEstimate + mean) * 0.1);
+    for (int i = 0; i < OutputPerBlock; ++i)
+        x[i] = x[i] - loop.DcEstimate;
+
+    // Smoothed absolute level.
+    double level = ch.level;
+    for (int i = 0; i < OutputPerBlock; ++i) {
+        level = 0.1 * std::fabs(static_cast<double>(x[i])) + 0.9 * level;
+        level = static_cast<float>(level);
+    }
+    ch.level = static_cast<float>(level);
+
+    // Post filter: the marker band-pass while FilterEnabled, else the smoothing low-pass.
+    float* t = state.PostScratch;
+    IirState* post = loop.PostSections;
+    if (state.FilterEnabled) {
+        IirFilter4(x, t, OutputPerBlock, post[0], state.MarkerLowPass);
+        IirFilter4(t, x, OutputPerBlock, post[1], state.MarkerLowPass);
+        IirFilter4(x, t, OutputPerBlock, post[2], state.MarkerHighPass);
+        IirFilter4(t, x, OutputPerBlock, post[3], state.MarkerHighPass);
+    } else {
+        IirFilter4(x, t, OutputPerBlock, post[0], state.SmoothingLowPass);
+        IirFilter4(t, x, OutputPerBlock, post[1], state.SmoothingLowPass);
+    }
+
+    // Trace: drop the oldest 32, append the new 32.
+    std::memmove(ch.trace, ch.trace + OutputPerBlock,
+                 (TraceLength - OutputPerBlock) * sizeof(int32_t));
+    for (int i = 0; i < OutputPerBlock; ++i)
+        ch.trace[TraceLength - OutputPerBlock + i] = TruncateToInt(x[i]);
+}
+
+void ResetNonFiniteState(ProcessingState& state)
+{
+    ResetChannel(state.Chan1State);
+    ResetChannel(state.Chan2State);
+    ZeroIfNonFinite(state.Chan1Level);
+    ZeroIfNonFinite(state.Chan2Level);
+}
+
+BlockReport IndicatorReport(const ProcessingState& state)
+{
+    BlockReport report;
+    // Either channel lights the overload LED (channel 1 from 5000, channel 2 from 3800).
+    report.Overload = state.Chan1Level > 5000.0f || state.Chan2Level > 3800.0f;
+    report.Chan1 = ChannelLed(state.Chan1Enabled, state.Chan1Level, state.ModulationType);
+    report.Chan2 = ChannelLed(state.Chan2Enabled, state.Chan2Level, state.ModulationType);
+    return report;
+}
+
+int32_t TruncateToInt(float x)
+{
+    if (!(x == x))
+        return 0;
+    if (x >= 2147483648.0f)
+        return INT32_MAX;
+    if (x <= -2147483648.0f)
+        return INT32_MIN;
+    return static_cast<int32_t>(x);
+}
+
+void ProcessBlock(ProcessingState& state, BlockReport& report)
+{
+    for (int i = 0; i < BlockFrames; ++i)
+        state.BlockFloat[i] = static_cast<float>(state.BlockSamples[i]);
+    SeparateBands(state);
+    for (int channel = 1; channel <= 2; ++channel) {
+        Demodulate(state, channel);
+        Decimate(state, channel);
+        FinishChannel(state, channel);
+    }
+    ResetNonFiniteState(state);
+    report = IndicatorReport(state);
+}

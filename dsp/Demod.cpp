@@ -1,0 +1,213 @@
+#include "dsp/Demod.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VELQUOR_DEMOD_X86 1
+#endif
+
+namespace {
+
+constexpr float HalfPi = 1.5707964f;
+constexpr float PiF = 3.1415927f;
+constexpr int AmFirst = 31;   // the AM output lags the band signal by 31 samples
+constexpr int FmFirst = 32;
+constexpr int BlockCount = 4096;
+constexpr double AmScale = 50.0;
+constexpr double FmOutScale = 250.0;
+
+bool HasAvx2()
+{
+#ifdef VELQUOR_DEMOD_X86
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
+void BuildAtanTable(float* T)
+{
+    for (int i = 0; i < AtanTableSize; ++i)
+        T[i] = static_cast<float>(std::atan2(static_cast<double>(i), 65535.0));
+}
+
+float PhaseAngle(const float* T, float x, float y)
+{
+    // A NaN would make the table index meaningless: pass it on instead of reading anywhere.
+    if (std::isnan(x) || std::isnan(y)) return std::numeric_limits<float>::quiet_NaN();
+    const float a = std::fabs(x);
+    const float b = std::fabs(y);
+    float r;
+    if (b > a) {
+        if (a == 0.0f) {
+            r = HalfPi;
+        } else {
+            const double q = 65535.0 * static_cast<double>(a) / static_cast<double>(b) + 0.5;
+            r = HalfPi - T[static_cast<int>(q)];
+        }
+    } else {
+        if (b == 0.0f) {
+            r = 0.0f;
+        } else {
+            // Both infinite: inf / inf has no value; the angle is the diagonal.
+            const double q = 65535.0 * static_cast<double>(b) / static_cast<double>(a) + 0.5;
+            r = T[std::isnan(q) ? AtanTableSize - 1 : static_cast<int>(q)];
+        }
+    }
+    if (x < 0.0f) r = PiF - r;
+    if (y < 0.0f) r = -r;
+    return r;
+}
+
+namespace {
+
+void AmScalar(const float* I, const float* Q, float gain, float* out)
+{
+    const double g = gain;
+    for (int i = 0; i < BlockCount; ++i) {
+        const double re = I[AmFirst + i];
+        const double im = Q[AmFirst + i];
+        out[i] = static_cast<float>(std::sqrt(re * re + im * im) * g * AmScale);
+    }
+}
+
+void FmScalar(const float* I, const float* Q, float gain, double fmScale, const float* T,
+              float* out)
+{
+    const double scale = FmOutScale * fmScale;
+    const double g = gain;
+    for (int i = 0; i < BlockCount; ++i) {
+        const int m = FmFirst + i;
+        const double i0 = I[m], i1 = I[m + 1], q0 = Q[m], q1 = Q[m + 1];
+        const float re = static_cast<float>(i0 * i1 + q0 * q1);
+        const float im = static_cast<float>(i0 * q1 - i1 * q0);
+        const double d = PhaseAngle(T, re, im);
+        out[i] = static_cast<float>(scale * d * g);
+    }
+}
+
+#ifdef VELQUOR_DEMOD_X86
+// Four outputs per step in double lanes; plain multiplies and adds (the float products are exact
+// in double, so the sums round exactly as in the scalar code).
+__attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, float gain,
+                                             float* out)
+{
+    const __m256d g = _mm256_set1_pd(gain);
+    const __m256d k = _mm256_set1_pd(AmScale);
+    for (int i = 0; i < BlockCount; i += 4) {
+        const __m256d re = _mm256_cvtps_pd(_mm_loadu_ps(I + AmFirst + i));
+        const __m256d im = _mm256_cvtps_pd(_mm_loadu_ps(Q + AmFirst + i));
+        const __m256d s = _mm256_add_pd(_mm256_mul_pd(re, re), _mm256_mul_pd(im, im));
+        const __m256d v = _mm256_mul_pd(_mm256_mul_pd(_mm256_sqrt_pd(s), g), k);
+        _mm_storeu_ps(out + i, _mm256_cvtpd_ps(v));
+    }
+}
+
+// PhaseAngle for eight points at once, bit for bit as the scalar routine: the ratio in double
+// lanes, the table read by index, the rest in single lanes.
+__attribute__((target("avx2"))) inline __m256 PhaseAngle8(const float* T, __m256 x, __m256 y)
+{
+    const __m256 signMask = _mm256_set1_ps(-0.0f);
+    const __m256 a = _mm256_andnot_ps(signMask, x);
+    const __m256 b = _mm256_andnot_ps(signMask, y);
+    const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
+    const __m256 num = _mm256_blendv_ps(b, a, swap);
+    const __m256 den = _mm256_blendv_ps(a, b, swap);
+    __m128i k[2];
+    for (int h = 0; h < 2; ++h) {
+        const __m256d nd = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(num, 1)
+                                             : _mm256_castps256_ps128(num));
+        const __m256d dd = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(den, 1)
+                                             : _mm256_castps256_ps128(den));
+        __m256d q = _mm256_add_pd(_mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(65535.0), nd), dd),
+                                  _mm256_set1_pd(0.5));
+        // 0/0 (both zero) reads T[0] = 0, inf/inf the diagonal; NaN inputs are replaced below.
+        const __m256d undefined = _mm256_cmp_pd(q, q, _CMP_UNORD_Q);
+        const __m256d zeroDen = _mm256_cmp_pd(dd, _mm256_setzero_pd(), _CMP_EQ_OQ);
+        const __m256d fix =
+            _mm256_blendv_pd(_mm256_set1_pd(65535.0), _mm256_setzero_pd(), zeroDen);
+        q = _mm256_blendv_pd(q, fix, undefined);
+        k[h] = _mm256_cvttpd_epi32(q);
+    }
+    alignas(32) int32_t idx[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(idx), k[0]);
+    _mm_store_si128(reinterpret_cast<__m128i*>(idx + 4), k[1]);
+    const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
+                                    T[idx[5]], T[idx[6]], T[idx[7]]);
+    __m256 r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
+    const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
+    r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
+    const __m256 yNeg = _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_LT_OQ);
+    r = _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
+    const __m256 nan = _mm256_cmp_ps(x, y, _CMP_UNORD_Q);
+    return _mm256_blendv_ps(r, _mm256_set1_ps(std::numeric_limits<float>::quiet_NaN()), nan);
+}
+
+__attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, float gain,
+                                             double fmScale, const float* T, float* out)
+{
+    const __m256d scale = _mm256_set1_pd(FmOutScale * fmScale);
+    const __m256d g = _mm256_set1_pd(gain);
+    for (int i = 0; i < BlockCount; i += 8) {
+        __m128 re[2], im[2];
+        for (int h = 0; h < 2; ++h) {
+            const int m = FmFirst + i + 4 * h;
+            const __m256d i0 = _mm256_cvtps_pd(_mm_loadu_ps(I + m));
+            const __m256d i1 = _mm256_cvtps_pd(_mm_loadu_ps(I + m + 1));
+            const __m256d q0 = _mm256_cvtps_pd(_mm_loadu_ps(Q + m));
+            const __m256d q1 = _mm256_cvtps_pd(_mm_loadu_ps(Q + m + 1));
+            re[h] = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(i0, i1), _mm256_mul_pd(q0, q1)));
+            im[h] = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_mul_pd(i0, q1), _mm256_mul_pd(i1, q0)));
+        }
+        const __m256 r = PhaseAngle8(T, _mm256_set_m128(re[1], re[0]), _mm256_set_m128(im[1], im[0]));
+        for (int h = 0; h < 2; ++h) {
+            const __m256d d = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(r, 1)
+                                                : _mm256_castps256_ps128(r));
+            _mm_storeu_ps(out + i + 4 * h,
+                          _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_mul_pd(scale, d), g)));
+        }
+    }
+}
+#endif
+
+}  // namespace
+
+void DemodulateAm(const float* I, const float* Q, float gain, float* out4096)
+{
+#ifdef VELQUOR_DEMOD_X86
+    if (HasAvx2()) {
+        AmAvx2(I, Q, gain, out4096);
+        return;
+    }
+#endif
+    AmScalar(I, Q, gain, out4096);
+}
+
+void DemodulateFm(const float* I, const float* Q, float gain, double fmScale, const float* T,
+                  float* out4096)
+{
+#ifdef VELQUOR_DEMOD_X86
+    if (HasAvx2()) {
+        FmAvx2(I, Q, gain, fmScale, T, out4096);
+        return;
+    }
+#endif
+    FmScalar(I, Q, gain, fmScale, T, out4096);
+}
+
+void DemodulateAmPortable(const float* I, const float* Q, float gain, float* out4096)
+{
+    AmScalar(I, Q, gain, out4096);
+}
+
+void DemodulateFmPortable(const float* I, const float* Q, float gain, double fmScale,
+                          const float* T, float* out4096)
+{
+    FmScalar(I, Q, gain, fmScale, T, out4096);
+}

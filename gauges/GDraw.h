@@ -1,0 +1,154 @@
+// Drawing and geometry routines shared by the gauge controls: bevels,
+// gradients, circular scales, aligned text, point rotation and angle, hit
+// tests, 3D dots and colour interpolation.
+//
+// The settings objects (TOvSBevel, TOvGradSettings, TScaleSettings in
+// GClass.h) own PaintBevel, PaintRoundBevel, MeasureScale and
+// DrawCircularScale; they fill the plain parameter records below and call
+// DrawBevel, DrawRoundBevel, MeasureScaleLabels and DrawScaleCircle. This
+// header does not include GClass.h, so GClass.h can include it.
+#pragma once
+
+#include "platform/canvas/Canvas.h"
+
+#include <QString>
+
+enum TGradientStyle {
+    gsHorizontal1, gsHorizontal2, gsHorizontal3,
+    gsVertical1, gsVertical2, gsVertical3,
+    gsElliptic1, gsElliptic2, gsElliptic3,
+    gsRectangle, gsDiamond1, gsDiamond2,
+    gsTopLeft, gsTopRight
+};
+
+enum TBevelLine { blNone, blOuter, blInner, blBoth };
+
+// ---------------------------------------------------------------- colours
+
+// Per channel c1 + round((c2 - c1) / steps * i); steps 0 counts as 1. Equal
+// colours (system colours included) return c1 itself, so clBtnFace to
+// clBtnFace stays clBtnFace. Different colours are interpolated on their RGB
+// values.
+TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
+
+// ---------------------------------------------------------------- gradients
+
+// Fills rect with a two-colour gradient; composed off-screen, drawn in one step.
+void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+                  TColor colorTo);
+
+// ---------------------------------------------------------------- bevels
+
+// Everything a bevel paint reads from a TOvSBevel (and its Offset and
+// SurfaceGrad). Defaults are those of a fresh TOvSBevel.
+struct TBevelParams {
+    TBevelStyle Style = bsRaised;
+    int Spacing = 5;
+    TBevelLine BevelLine = blNone;
+    int Width = 2;
+    TColor Color = clBtnFace;
+    TColor ColorShadowFrom = clBtnShadow;
+    TColor ColorShadowTo = clBtnShadow;
+    TColor ColorHighLightFrom = clBtnHighlight;
+    TColor ColorHighLightTo = clBtnHighlight;
+    TColor PenColor = clBlack;
+    bool GradVisible = false;        // SurfaceGrad.Visible
+    TColor GradColorFrom = 0xE2E2E2; // SurfaceGrad.ColorFrom
+    TColor GradColorTo = 0x8F8F8F;   // SurfaceGrad.ColorTo
+    TGradientStyle GradStyle = gsHorizontal1;
+    int OffsetLeft = 0, OffsetTop = 0, OffsetRight = 0, OffsetBottom = 0;
+};
+
+// Spacing + Width, plus 1 for blOuter or blInner, plus 2 for blBoth.
+int BevelTotalThickness(int spacing, int width, TBevelLine line);
+
+// Rectangular bevel in r; r becomes the content rectangle.
+void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
+
+// Fills image (resized to 30 x 30) with the gsTopLeft gradient from
+// shadowFrom to shadowTo: the ring image of an elliptic bevel, built once per
+// bevel by Recalculate.
+void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo);
+
+// Elliptic bevel (knob) in r, offset on the canvas by (dx, dy) for the clip.
+// Draws nothing and leaves r unchanged when r is narrower than 5 pixels or
+// ringImage is null or empty (the bevel is not Elliptic). Otherwise r becomes
+// the content rectangle.
+void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+                    const TBitmap* ringImage);
+
+// ---------------------------------------------------------------- scales
+
+// What a scale paint reads from a TScaleSettings.
+struct TScaleLook {
+    TColor Color = clBlack;
+    const TFont* Font = nullptr;   // the scale font; the canvas font is used when null
+    int Steps = 5;
+    int SubSteps = 2;
+    QString ValueFormat = QStringLiteral("##0");
+    QString ValueFormatLog = QStringLiteral("0e-0");
+};
+
+// The private scale metrics of a TScaleSettings (constructor values below).
+// MeasureScaleLabels and DrawScaleCircle update them; owners read Centre and
+// the arc-line fields, and may clear the labels themselves.
+struct TScaleMetrics {
+    bool LogScale = false;        // input: log labels and tick spacing
+    int MajorTickLength = 14;
+    int MinorTickLength = 7;
+    int MajorPenWidth = 2;
+    int LabelMargin = 4;
+    QString Labels;               // each label followed by ";"
+    int WidestLabel = 0;
+    int LabelHeight = 0;
+    TPoint Centre;
+    int FirstExponent = 0;        // log scale
+    int LastExponent = 0;
+    int LogSteps = 0;             // decade steps of a log scale
+    TPoint ArcStart;              // first outer tick end
+    TPoint ArcEnd;                // last major inner end
+    TRect ArcRect;                // box of an arc line through the ticks
+};
+
+// Builds and measures the label list for the range from..to (MeasureScale).
+void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+                        TScaleMetrics& metrics);
+
+// Draws ticks and labels on an arc of sweep degrees starting at start degrees
+// (clockwise from straight up); r becomes the inner rectangle and
+// metrics.Centre the scale centre (DrawCircularScale). Uses the labels of the
+// last MeasureScaleLabels.
+void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+                     TScaleMetrics& metrics);
+
+// ---------------------------------------------------------------- text
+
+// Text placed relative to (x, y): alignment 0..8 = rows top/middle/bottom by
+// columns left/centre/right (0 top-left, 4 centred, 7 bottom-centre, 8
+// bottom-right).
+void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text);
+// Lines separated by "|", line pitch TextHeight("X") + extraSpacing, the block
+// placed by the alignment's row.
+void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
+                  int extraSpacing);
+
+// ---------------------------------------------------------------- geometry
+
+// p rotated about centre by degrees, clockwise on screen (y down) or counter-clockwise.
+TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees);
+// Degrees 0..360 of p seen from centre: 0 straight down, growing clockwise
+// (90 left, 180 up, 270 right).
+float PointAngle(TPoint centre, TPoint p);
+// Left <= x < Right and Top <= y <= Bottom.
+bool PointInRect(int x, int y, const TRect& r);
+// Inside the circle inscribed in r's width: 2 * distance to r's centre <= width.
+bool PointInCircle(int x, int y, const TRect& r);
+// Moves every edge inwards by d (dx horizontally, dy vertically).
+void ShrinkRect(TRect& r, int d);
+void ShrinkRect(TRect& r, int dx, int dy);
+// (Left + (Right - Left) div 2, Top + (Bottom - Top) div 2).
+TPoint RectCenter(const TRect& r);
+
+// A 3D dot of radius r at c: filled in color, highlight outline, shadow on
+// the lower right half.
+void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color);

@@ -1,0 +1,375 @@
+#include "gauges/OvOpHour.h"
+
+#include "gauges/OvFlashT.h"
+#include "platform/ini/IniFile.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Zero-padded decimal with at least digits digits (the sign comes first), as
+// "%.nd" formats. The padding is capped so that a wild HourDigits cannot
+// build a huge string.
+QString PadNumber(int value, int digits)
+{
+    digits = std::clamp(digits, 0, 32);
+    QString text = QString::number(std::abs(static_cast<qint64>(value)));
+    if (text.size() < digits)
+        text.prepend(QString(digits - text.size(), QLatin1Char('0')));
+    if (value < 0)
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+} // namespace
+
+// ------------------------------------------------------------- TTimeSetting
+
+void TTimeSetting::Normalize(int& hour, int& min, int& sec)
+{
+    if (sec >= 60) {
+        min += sec / 60;
+        sec %= 60;
+    }
+    if (min >= 60) {
+        hour += min / 60;
+        min %= 60;
+    }
+}
+
+void TTimeSetting::Store(int& field, int value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Normalize(FHour, FMin, FSec);
+    Changed();
+}
+
+void TTimeSetting::SetHour(int value) { Store(FHour, value); }
+void TTimeSetting::SetMin(int value) { Store(FMin, value); }
+void TTimeSetting::SetSec(int value) { Store(FSec, value); }
+
+void TTimeSetting::Assign(const TTimeSetting& src)
+{
+    if (&src == this)
+        return;
+    const bool differs = FHour != src.FHour || FMin != src.FMin || FSec != src.FSec;
+    FHour = src.FHour;
+    FMin = src.FMin;
+    FSec = src.FSec;
+    if (differs)
+        Changed();
+}
+
+// --------------------------------------------------------- TOvOpHourCounter
+
+TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
+    : TOvGraphicControl(Owner)
+{
+    BeginUpdate();
+    SetBounds(Left(), Top(), 113, 24);
+    Font().Assign(TFont(QStringLiteral("System"), 10, clLime));
+    FBevelInner.SetSpacing(0);
+    FBevelInner.SetWidth(1);
+    FBevelInner.SetStyle(bsLowered);
+    FBevelInner.SetColor(clBlack);
+    FBevelOuter.SetSpacing(2);
+    FBevelOuter.SetWidth(1);
+    FIniSettings.SetFileName(QStringLiteral("OrvellApp.ini"));
+}
+
+TOvOpHourCounter::~TOvOpHourCounter()
+{
+    Unregister(this);
+    // Only a count that was loaded is written back: a counter that never
+    // got to load (never painted) would otherwise overwrite the stored count.
+    if (!Designing() && FIniSettings.AutoLoadSave() && FIniLoaded)
+        FIniSettings.Execute(false);
+    FIniSettings.SetOnHandleIniEvent(nullptr);
+    FBevelInner.SetOnChange(nullptr);
+    FBevelOuter.SetOnChange(nullptr);
+}
+
+void TOvOpHourCounter::Loaded()
+{
+    TOvGraphicControl::Loaded();
+    FIniSettings.SetOnHandleIniEvent([this](TIniFile& ini, bool read) { HandleIni(ini, read); });
+    FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
+    FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
+    EndUpdate();
+}
+
+void TOvOpHourCounter::SettingsChanged(QObject* Sender)
+{
+    (void)Sender;
+    if (UpdateCount() == 0)
+        Invalidate();
+}
+
+bool TOvOpHourCounter::Counting() const
+{
+    const TOvFlashRegistry* registry = TOvFlashRegistry::Instance();
+    return registry && registry->IsRegistered(this);
+}
+
+void TOvOpHourCounter::StartCounting()
+{
+    Register(this, FlashCodeSecond);
+}
+
+void TOvOpHourCounter::StopCounting()
+{
+    Unregister(this);
+}
+
+void TOvOpHourCounter::SetCount(bool value)
+{
+    if (value == FCount)
+        return;
+    FCount = value;
+    if (Designing())
+        return;
+    if (FCount)
+        StartCounting();
+    else
+        StopCounting();
+}
+
+void TOvOpHourCounter::SetCountDown(bool value)
+{
+    if (value == FCountDown)
+        return;
+    FCountDown = value;
+    // Counting down to zero may have stopped the counter; counting up again
+    // resumes it.
+    if (!FCountDown && FCount && !Designing())
+        StartCounting();
+}
+
+void TOvOpHourCounter::SetSeparatorHour(const QString& value)
+{
+    if (value == FSeparatorHour)
+        return;
+    FSeparatorHour = value;
+    Change();
+}
+
+void TOvOpHourCounter::SetSeparatorMin(const QString& value)
+{
+    if (value == FSeparatorMin)
+        return;
+    FSeparatorMin = value;
+    Change();
+}
+
+void TOvOpHourCounter::SetSeparatorSec(const QString& value)
+{
+    if (value == FSeparatorSec)
+        return;
+    FSeparatorSec = value;
+    Change();
+}
+
+void TOvOpHourCounter::SetSeparatorChar(const QString& value)
+{
+    if (value == FSeparatorChar)
+        return;
+    FSeparatorChar = value;
+    Change();
+}
+
+void TOvOpHourCounter::SetHourDigits(int value)
+{
+    if (value == FHourDigits)
+        return;
+    FHourDigits = value;
+    Change();
+}
+
+void TOvOpHourCounter::SetIndicate(TOpHrIndicate value)
+{
+    if (value == FIndicate)
+        return;
+    FIndicate = value;
+    Invalidate();
+}
+
+QString TOvOpHourCounter::TimeText() const
+{
+    // Composed piece by piece rather than through a format string, so that
+    // separators holding "%" show as typed.
+    QString text = PadNumber(FHours, FHourDigits) + FSeparatorHour;
+    if (FIndicate == oiHour)
+        return text;
+    text += FSeparatorChar + PadNumber(FMinutes, 2) + FSeparatorMin;
+    if (FIndicate == oiHourMin)
+        return text;
+    text += FSeparatorChar + PadNumber(FSeconds, 2) + FSeparatorSec;
+    return text;
+}
+
+void TOvOpHourCounter::SetTime(int hour, int min, int sec)
+{
+    TTimeSetting::Normalize(hour, min, sec);
+    FHours = hour;
+    FMinutes = min;
+    FSeconds = sec;
+    ZeroLimitCheck();
+    RedrawText();
+}
+
+void TOvOpHourCounter::ZeroLimitCheck()
+{
+    FZeroReached = false;
+    const bool positive = FHours > 0 || FMinutes > 0 || FSeconds >= 1;
+    const bool nonNegative = FHours >= 0 && FMinutes >= 0 && FSeconds >= 0;
+    if (!(positive && nonNegative)) {
+        FZeroReached = true;
+        const bool presetIsZero = FPresetValue.Hour() <= 0 && FPresetValue.Min() <= 0 && FPresetValue.Sec() <= 0;
+        // A preset of zero would land on zero again and preset forever, so
+        // it stops like a counter without preset.
+        if (FOptions.Contains(opPresetOnZero) && !presetIsZero && !FPresetting) {
+            FPresetting = true;
+            SetTime(FPresetValue.Hour(), FPresetValue.Min(), FPresetValue.Sec());
+            FPresetting = false;
+        } else {
+            StopCounting();
+            FHours = FMinutes = FSeconds = 0;
+        }
+        if (FOnZero)
+            FOnZero(this);
+    }
+
+    const bool reached = FHours >= FLimit.Hour() && FMinutes >= FLimit.Min() && FSeconds >= FLimit.Sec();
+    if (!reached) {
+        FLimitReached = false;
+        return;
+    }
+    if (!FLimitReached) {
+        if (FOnLimit)
+            FOnLimit(this);
+        if (FOptions.Contains(opResetOnLimit)) {
+            FHours = FMinutes = FSeconds = 0;
+            FZeroReached = true;
+        }
+        if (FOptions.Contains(opStopOnLimit))
+            StopCounting();
+    }
+    FLimitReached = true;
+}
+
+void TOvOpHourCounter::FlashMessage(const TOvFlashEvent& Msg)
+{
+    (void)Msg;
+    if (FCountDown) {
+        if (!FZeroReached) {
+            if (FSeconds < 1) {
+                FSeconds = 59;
+                if (FMinutes < 1) {
+                    FMinutes = 59;
+                    --FHours;
+                } else {
+                    --FMinutes;
+                }
+            } else {
+                --FSeconds;
+            }
+        }
+    } else {
+        if (FSeconds >= 59) {
+            FSeconds = 0;
+            if (FMinutes >= 59) {
+                FMinutes = 0;
+                ++FHours;
+            } else {
+                ++FMinutes;
+            }
+        } else {
+            ++FSeconds;
+        }
+    }
+    ZeroLimitCheck();
+    if (Visible())
+        RedrawText();
+}
+
+void TOvOpHourCounter::HandleIni(TIniFile& ini, bool read)
+{
+    const QString section = FIniSettings.Section();
+    if (read) {
+        FHours = ini.ReadInteger(section, QStringLiteral("h"), 0);
+        FMinutes = ini.ReadInteger(section, QStringLiteral("m"), 0);
+        FSeconds = ini.ReadInteger(section, QStringLiteral("s"), 0);
+    } else {
+        ini.WriteInteger(section, QStringLiteral("h"), FHours);
+        ini.WriteInteger(section, QStringLiteral("m"), FMinutes);
+        ini.WriteInteger(section, QStringLiteral("s"), FSeconds);
+    }
+}
+
+void TOvOpHourCounter::LoadIniIfPending()
+{
+    if (!FIniPending)
+        return;
+    if (FIniSettings.Section().isEmpty())
+        FIniSettings.SetSection(Name());
+    if (!Designing() && FIniSettings.AutoLoadSave())
+        FIniSettings.Execute(true);
+    FIniPending = false;
+    FIniLoaded = true;
+}
+
+void TOvOpHourCounter::Paint()
+{
+    LoadIniIfPending();
+    if (!(Visible() || Designing()))
+        return;
+    TCanvas& canvas = Canvas();
+    canvas.Font = Font();
+    const QString text = TimeText();
+    FTextWidth = canvas.TextWidth(text);
+    FTextHeight = canvas.TextHeight(text);
+
+    const int frame = 2 * FBevelOuter.TotalThickness() + 2 * FBevelInner.TotalThickness();
+    const int neededHeight = FTextHeight + frame;
+    const int neededWidth = FTextHeight / 3 + FTextWidth + frame;
+    if (FAlign == alNone && (neededWidth > Width() || neededHeight > Height())) {
+        // Grows to fit, never shrinks.
+        SetBounds(Left(), Top(), std::max(Width(), neededWidth), std::max(Height(), neededHeight));
+    }
+
+    TRect r = ClientRect();
+    FBevelOuter.PaintBevel(canvas, r);
+    FBevelInner.PaintBevel(canvas, r);
+    FInnerRect = r;
+    RedrawText();
+}
+
+void TOvOpHourCounter::RedrawText()
+{
+    if (FTextHeight < 1 || !(Visible() || Designing()) || PaintCount() == 0)
+        return;
+    TCanvas& canvas = Canvas();
+    canvas.Font = Font();
+    const QString text = TimeText();
+    const int tw = canvas.TextWidth(text);
+    if (tw > FTextWidth && FAlign == alNone) {
+        // The text outgrew the box (more hour digits): a full paint resizes.
+        Invalidate();
+        return;
+    }
+    TBitmap box(FTextWidth, FTextHeight);
+    box.Canvas.Brush.Style = bsSolid;
+    box.Canvas.Brush.Color = FBevelInner.Color();
+    box.Canvas.FillRect(box.ClientRect());
+    box.Canvas.Font = Font();
+    box.Canvas.Brush.Style = bsClear;
+    box.Canvas.TextOut(0, 0, text);
+    const int left = FInnerRect.Left + (FInnerRect.Width() - FTextWidth) / 2;
+    const int top = FInnerRect.Top + (FInnerRect.Height() - FTextHeight) / 2;
+    canvas.Draw(left, top, box);
+    FTextRect = Bounds(left, top, FTextWidth, FTextHeight);
+    Flush(FTextRect);
+}

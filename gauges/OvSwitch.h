@@ -1,0 +1,148 @@
+// Two-state switch controls: TOvSwitch (the common base: outer bevel, button
+// colours, orientation and the half-sensitive click), TOvRockerSwitch (a
+// rocker with a status LED strip and a caption) and TOvToggleSwitch (a slide
+// toggle with an "on" and an "off" text). All are non-windowed.
+#pragma once
+
+#include "gauges/GClass.h"
+
+enum TBtnOrientation { boHorizontal, boVertical };
+
+class TOvSwitch : public TOvBinGControl {
+public:
+    explicit TOvSwitch(QWidget* Owner = nullptr);
+    ~TOvSwitch() override;
+
+    void Loaded() override;
+    // Settings changed (or the text): repaint the whole control.
+    void ParamChange(QObject* Sender) override;
+
+    TOvSBevel& BevelOuter() { return FBevelOuter; }
+    void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
+    TColor BtnColorHighlight() const { return FBtnColorHighlight; }
+    void SetBtnColorHighlight(TColor v);
+    TColor BtnColorShadow() const { return FBtnColorShadow; }
+    void SetBtnColorShadow(TColor v);
+    TColor BtnColorFace() const { return FBtnColorFace; }
+    void SetBtnColorFace(TColor v);
+    int BtnBevelWidth() const { return FBtnBevelWidth; }
+    void SetBtnBevelWidth(int v); // accepted when >= 0
+
+    // Published by the descendants.
+    TBtnOrientation Orientation() const { return FOrientation; }
+    // Turns the control so that its long side runs along the orientation.
+    void SetOrientation(TBtnOrientation v);
+    bool SwapGraphic() const { return FSwapGraphic; }
+    void SetSwapGraphic(bool v);
+
+    bool Vertical() const { return FVertical; }
+    // The area inside BevelOuter, control coordinates (set by each paint).
+    TRect ButtonRect() const { return FButtonRect; }
+
+protected:
+    void Paint() override;
+    // Redraw the button (state or button setting changed).
+    void StatusChanged() override;
+    // Draws the switch into R of a bitmap the size of ButtonRect; State is
+    // Checked xor SwapGraphic. The base draws nothing.
+    virtual void DrawSwitch(TCanvas& Canvas, const TRect& R, bool Vertical, bool State);
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool Showing() const { return Visible() || Designing(); }
+    // Store a changed value and redraw the button.
+    template <class T>
+    void StoreButton(T& field, const T& v)
+    {
+        if (field == v)
+            return;
+        field = v;
+        StatusChanged();
+    }
+    // Store a changed value and repaint the whole control.
+    template <class T>
+    void StoreRepaint(T& field, const T& v)
+    {
+        if (field == v)
+            return;
+        field = v;
+        Invalidate();
+    }
+
+private:
+    TOvSBevel FBevelOuter;
+    TColor FBtnColorHighlight = clBtnHighlight;
+    TColor FBtnColorShadow = clBtnShadow;
+    TColor FBtnColorFace = clBtnFace;
+    int FBtnBevelWidth = 2;
+    TBtnOrientation FOrientation = boVertical;
+    bool FSwapGraphic = false;
+    bool FVertical = true;
+    TRect FButtonRect {};
+};
+
+class TOvRockerSwitch : public TOvSwitch {
+public:
+    explicit TOvRockerSwitch(QWidget* Owner = nullptr);
+
+    // The caption is the control's Text (lines separated by "|").
+    int TextX() const { return FTextX; }
+    void SetTextX(int v) { StoreRepaint(FTextX, v); }
+    int TextY() const { return FTextY; }
+    void SetTextY(int v) { StoreRepaint(FTextY, v); }
+    int LEDHeight() const { return FLEDHeight; }
+    void SetLEDHeight(int v); // accepted when >= 0; 0 hides the strip and the caption
+    TColor BtnColorFaceHi() const { return FBtnColorFaceHi; }
+    void SetBtnColorFaceHi(TColor v) { StoreButton(FBtnColorFaceHi, v); }
+    TColor BtnColorFaceSh() const { return FBtnColorFaceSh; }
+    void SetBtnColorFaceSh(TColor v) { StoreButton(FBtnColorFaceSh, v); }
+    int BtnBevel2Width() const { return FBtnBevel2Width; }
+    void SetBtnBevel2Width(int v); // accepted when >= 0
+    TColor LEDColorOn() const { return FLEDColorOn; }
+    void SetLEDColorOn(TColor v) { StoreButton(FLEDColorOn, v); }
+    TColor LEDColorOff() const { return FLEDColorOff; }
+    void SetLEDColorOff(TColor v) { StoreButton(FLEDColorOff, v); }
+
+    // Where the last drawing put the LED strip (bitmap coordinates of the
+    // button, empty when hidden).
+    TRect LEDRect() const { return FLEDRect; }
+
+protected:
+    void DrawSwitch(TCanvas& Canvas, const TRect& R, bool Vertical, bool State) override;
+
+private:
+    int FTextX = 0;
+    int FTextY = 0;
+    int FLEDHeight = 8;
+    TColor FBtnColorFaceHi = 0xDDDDDD;
+    TColor FBtnColorFaceSh = clBtnFace;
+    int FBtnBevel2Width = 3;
+    TColor FLEDColorOn = clLime;
+    TColor FLEDColorOff = clGreen;
+    TRect FLEDRect {};
+};
+
+class TOvToggleSwitch : public TOvSwitch {
+public:
+    explicit TOvToggleSwitch(QWidget* Owner = nullptr);
+
+    const QString& TextOff() const { return FTextOff; }
+    void SetTextOff(const QString& v) { StoreRepaint(FTextOff, v); }
+    const QString& TextOn() const { return FTextOn; }
+    void SetTextOn(const QString& v) { StoreRepaint(FTextOn, v); }
+    TColor ColorOn() const { return FColorOn; }
+    void SetColorOn(TColor v) { StoreRepaint(FColorOn, v); }
+    TColor ColorOff() const { return FColorOff; }
+    void SetColorOff(TColor v) { StoreRepaint(FColorOff, v); }
+
+    // The knob rectangle of the last drawing (bitmap coordinates of the button).
+    TRect KnobRect() const { return FKnobRect; }
+
+protected:
+    void DrawSwitch(TCanvas& Canvas, const TRect& R, bool Vertical, bool State) override;
+
+private:
+    QString FTextOff = QStringLiteral("0");
+    QString FTextOn = QStringLiteral("1");
+    TColor FColorOn = clLime;
+    TColor FColorOff = clRed;
+    TRect FKnobRect {};
+};

@@ -1,0 +1,472 @@
+// End-to-end checks of the per-block chain: two carriers in, two traces out.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "dsp/BlockProcessor.h"
+#include "dsp/Designs.h"
+#include "dsp/Fft.h"
+#include "dsp/Fir.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double BinHz = 344.53125 / 512.0;  // 0.672912598 Hz
+
+// Two carriers in one 16-bit stream, each carrying its own tone (AM or FM).
+class TwoCarrierSource {
+public:
+    TwoCarrierSource(bool fm, double tone1 = 10.0, double tone2 = 6.0) : fm_(fm)
+    {
+        tone_[0] = tone1;
+        tone_[1] = tone2;
+    }
+    void Fill(int32_t* out)
+    {
+        const double carrier[2] = {19145.0, 16065.0};
+        for (int i = 0; i < BlockFrames; ++i, ++n_) {
+            const double t = n_ / 44100.0;
+            double v = 0.0;
+            for (int c = 0; c < 2; ++c) {
+                const double m = std::sin(2.0 * Pi * tone_[c] * t);
+                if (fm_) {
+                    phase_[c] += 2.0 * Pi * (carrier[c] + 200.0 * m) / 44100.0;
+                    v += 8000.0 * std::cos(phase_[c]);
+                } else {
+                    v += 8000.0 * (1.0 + 0.5 * m) * std::cos(2.0 * Pi * carrier[c] * t);
+                }
+            }
+            out[i] = static_cast<int32_t>(std::lround(v));
+        }
+    }
+
+private:
+    bool fm_;
+    double tone_[2];
+    double phase_[2] = {0.0, 0.0};
+    long n_ = 0;
+};
+
+std::unique_ptr<ProcessingState> MakeState(bool fm)
+{
+    auto s = std::make_unique<ProcessingState>();
+    s->ModulationType = fm ? 2 : 1;
+    StartupDesigns(*s);
+    s->Chan1DemodGain = 1.0f;
+    s->Chan2DemodGain = 1.0f;
+    s->Chan1Enabled = true;
+    s->Chan2Enabled = true;
+    StartRun(*s);
+    return s;
+}
+
+void RunBlocks(ProcessingState& s, TwoCarrierSource& src, int blocks, BlockReport* last = nullptr)
+{
+    BlockReport report;
+    for (int b = 0; b < blocks; ++b) {
+        src.Fill(s.BlockSamples);
+        ProcessBlock(s, report);
+    }
+    if (last)
+        *last = report;
+}
+
+// Power per slot 0..255 of the windowed 512-point transform of a trace.
+std::vector<double> TracePower(const ProcessingState& s, const int32_t* trace)
+{
+    std::vector<float> work(513), re(257), im(257);
+    PowerSpectrum(trace, 0, s.Hamming512, work.data(), re.data(), im.data(), 512);
+    return std::vector<double>(work.begin() + 1, work.begin() + 257);
+}
+
+int PeakSlot(const std::vector<double>& p)
+{
+    int best = 1;  // slot 0 packs DC and Nyquist
+    for (int k = 2; k < 256; ++k)
+        if (p[k] > p[best])
+            best = k;
+    return best;
+}
+
+double PowerNear(const std::vector<double>& p, double hz)
+{
+    const int k = static_cast<int>(std::lround(hz / BinHz));
+    return std::max({p[k - 1], p[k], p[k + 1]});
+}
+
+void ExpectSeparatedTones(const ProcessingState& s)
+{
+    const auto p1 = TracePower(s, s.Chan1Trace);
+    const auto p2 = TracePower(s, s.Chan2Trace);
+    EXPECT_NEAR(PeakSlot(p1) * BinHz, 10.0, BinHz);
+    EXPECT_NEAR(PeakSlot(p2) * BinHz, 6.0, BinHz);
+    // The other channel's tone at least 30 dB down.
+    EXPECT_LT(PowerNear(p1, 6.0), 1e-3 * p1[PeakSlot(p1)]);
+    EXPECT_LT(PowerNear(p2, 10.0), 1e-3 * p2[PeakSlot(p2)]);
+}
+
+bool Finite(const float* v, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (!std::isfinite(v[i]))
+            return false;
+    return true;
+}
+
+bool LoopStateFinite(const ProcessingState& s)
+{
+    for (const ChannelState* c : {&s.Chan1State, &s.Chan2State}) {
+        for (int k = 0; k < 6; ++k)
+            if (!Finite(c->BandSections[k].x, 4) || !Finite(c->BandSections[k].y, 4))
+                return false;
+        for (int k = 0; k < 4; ++k)
+            if (!Finite(c->PostSections[k].x, 4) || !Finite(c->PostSections[k].y, 4))
+                return false;
+        if (!Finite(c->FmTail, 1024) || !Finite(c->Quadrature, QuadratureHistory) ||
+            !Finite(c->Decim1Buffer, DecimationHistory) ||
+            !Finite(c->Decim2Buffer, DecimationHistory) || !std::isfinite(c->DcEstimate))
+            return false;
+    }
+    return std::isfinite(s.Chan1Level) && std::isfinite(s.Chan2Level);
+}
+
+// FirFilter as the loop describes it, written out plainly: one fused
+// multiply-add per tap in tap order, only the taps whose input lies inside.
+void PlainFir(const float* in, float* out, const FirTable& t, int count)
+{
+    const int h = (t.n + 1) / 2 - 1;
+    for (int i = 0; i < count; ++i) {
+        float sum = 0.0f;
+        for (int j = 0; j < t.n; ++j) {
+            const int k = i + h - j;
+            if (k >= 0 && k < count)
+                sum = std::fma(t.c[j], in[k], sum);
+        }
+        out[i] = sum;
+    }
+}
+
+// The two decimations exactly as the loop describes them: the full filter over
+// the buffer into its twin, outputs 51.. copied back, then every 16th / 8th kept.
+void ReferenceDecimate(ChannelState& c, float* work)
+{
+    std::memcpy(c.Decim1Buffer + 101, work, 4096 * sizeof(float));
+    PlainFir(c.Decim1Buffer, c.Decim1Filtered, Decim1Taps, 4197);
+    std::memcpy(c.Decim1Buffer, c.Decim1Buffer + 4096, 101 * sizeof(float));
+    std::memcpy(work, c.Decim1Filtered + 51, 4096 * sizeof(float));
+    for (int i = 0; i < 256; ++i)
+        work[i] = work[16 * i];
+    std::memcpy(c.Decim2Buffer + 101, work, 256 * sizeof(float));
+    PlainFir(c.Decim2Buffer, c.Decim2Filtered, Decim2Taps, 357);
+    std::memcpy(c.Decim2Buffer, c.Decim2Buffer + 256, 101 * sizeof(float));
+    std::memcpy(work, c.Decim2Filtered + 51, 256 * sizeof(float));
+    for (int i = 0; i < 32; ++i)
+        work[i] = work[8 * i];
+}
+
+}  // namespace
+
+TEST(Chain, AmTwoCarriersGiveTheirTonesOnTheirChannels)
+{
+    auto s = MakeState(false);
+    TwoCarrierSource src(false);
+    BlockReport report;
+    RunBlocks(*s, src, 120, &report);
+    ExpectSeparatedTones(*s);
+    // Each channel's envelope is well above the AM "signal present" level.
+    EXPECT_GT(s->Chan1Level, 2400.0f);
+    EXPECT_GT(s->Chan2Level, 2400.0f);
+    EXPECT_TRUE(report.Chan1.Checked);
+    EXPECT_TRUE(report.Chan2.Checked);
+    EXPECT_TRUE(report.Overload);
+}
+
+TEST(Chain, FmTwoCarriersGiveTheirTonesOnTheirChannels)
+{
+    auto s = MakeState(true);
+    TwoCarrierSource src(true);
+    RunBlocks(*s, src, 120);
+    ExpectSeparatedTones(*s);
+    // 200 Hz deviation at 250 per hertz: a level far above the trace's noise.
+    EXPECT_GT(s->Chan1Level, 10000.0f);
+    EXPECT_GT(s->Chan2Level, 10000.0f);
+}
+
+TEST(Chain, OptimisedDecimationMatchesFullFilterBitForBit)
+{
+    for (bool fm : {false, true}) {
+        auto fast = MakeState(fm);
+        auto ref = MakeState(fm);
+        TwoCarrierSource srcFast(fm), srcRef(fm);
+        for (int b = 0; b < 6; ++b) {
+            BlockReport report;
+            srcFast.Fill(fast->BlockSamples);
+            ProcessBlock(*fast, report);
+
+            srcRef.Fill(ref->BlockSamples);
+            for (int i = 0; i < 4096; ++i)
+                ref->BlockFloat[i] = static_cast<float>(ref->BlockSamples[i]);
+            for (int ch = 1; ch <= 2; ++ch) {
+                SeparateBand(*ref, ch);
+                Demodulate(*ref, ch);
+                ReferenceDecimate(ch == 1 ? ref->Chan1State : ref->Chan2State,
+                                  ch == 1 ? ref->Chan1Work : ref->Chan2Work);
+                FinishChannel(*ref, ch);
+            }
+            EXPECT_EQ(0, std::memcmp(fast->Chan1Work, ref->Chan1Work, 32 * sizeof(float)))
+                << "fm " << fm << " block " << b;
+            EXPECT_EQ(0, std::memcmp(fast->Chan2Work, ref->Chan2Work, 32 * sizeof(float)));
+            EXPECT_EQ(0, std::memcmp(fast->Chan1Trace, ref->Chan1Trace, sizeof ref->Chan1Trace));
+            EXPECT_EQ(0, std::memcmp(fast->Chan2State.Decim2Buffer, ref->Chan2State.Decim2Buffer,
+                                     101 * sizeof(float)));
+            EXPECT_EQ(fast->Chan1Level, ref->Chan1Level);
+        }
+    }
+}
+
+TEST(Chain, ModeSwitchKeepsTheOtherModesState)
+{
+    // AM first; the copy never leaves AM.
+    auto a = MakeState(false);
+    TwoCarrierSource src(false);
+    RunBlocks(*a, src, 5);
+    auto neverSwitched = std::make_unique<ProcessingState>(*a);
+
+    a->ModulationType = 2;
+    TwoCarrierSource other(true);
+    RunBlocks(*a, other, 3);
+    EXPECT_EQ(0, std::memcmp(a->Chan1State.BandSections, neverSwitched->Chan1State.BandSections,
+                             sizeof a->Chan1State.BandSections));
+    EXPECT_EQ(0, std::memcmp(a->Chan2State.BandSections, neverSwitched->Chan2State.BandSections,
+                             sizeof a->Chan2State.BandSections));
+    EXPECT_NE(0, std::memcmp(a->Chan1State.FmTail, neverSwitched->Chan1State.FmTail,
+                             sizeof a->Chan1State.FmTail));
+
+    // Back in AM the band sections continue exactly where the unswitched run stands.
+    a->ModulationType = 1;
+    src.Fill(a->BlockSamples);
+    std::memcpy(neverSwitched->BlockSamples, a->BlockSamples, sizeof a->BlockSamples);
+    for (ProcessingState* s : {a.get(), neverSwitched.get()}) {
+        for (int i = 0; i < 4096; ++i)
+            s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
+        SeparateBand(*s, 1);
+        SeparateBand(*s, 2);
+    }
+    EXPECT_EQ(0, std::memcmp(a->Chan1Work, neverSwitched->Chan1Work, sizeof a->Chan1Work));
+    EXPECT_EQ(0, std::memcmp(a->Chan2Work, neverSwitched->Chan2Work, sizeof a->Chan2Work));
+
+    // The same the other way round: the FM tail survives an AM interlude.
+    auto f = MakeState(true);
+    TwoCarrierSource fmSrc(true);
+    RunBlocks(*f, fmSrc, 4);
+    auto fmOnly = std::make_unique<ProcessingState>(*f);
+    f->ModulationType = 1;
+    TwoCarrierSource amSrc(false);
+    RunBlocks(*f, amSrc, 3);
+    EXPECT_EQ(0, std::memcmp(f->Chan1State.FmTail, fmOnly->Chan1State.FmTail,
+                             sizeof f->Chan1State.FmTail));
+    EXPECT_EQ(0, std::memcmp(f->Chan2State.FmTail, fmOnly->Chan2State.FmTail,
+                             sizeof f->Chan2State.FmTail));
+    // ...while the quadrature history went on with the AM blocks (never cleared).
+    EXPECT_NE(0, std::memcmp(f->Chan1State.Quadrature, fmOnly->Chan1State.Quadrature,
+                             QuadratureHistory * sizeof(float)));
+}
+
+TEST(Chain, PostFilterPathsAndTraceShift)
+{
+    // Bypass: the smoothing low-pass on sections 1 and 2 only.
+    auto smooth = MakeState(false);
+    TwoCarrierSource srcS(false);
+    RunBlocks(*smooth, srcS, 60);
+    const IirState zero{};
+    EXPECT_EQ(0, std::memcmp(&smooth->Chan2State.PostSections[2], &zero, sizeof zero));
+    EXPECT_EQ(0, std::memcmp(&smooth->Chan2State.PostSections[3], &zero, sizeof zero));
+
+    // Enabled: the start-up marker band (about 8 to 12 Hz) keeps channel 1's
+    // 10 Hz and cuts channel 2's 6 Hz well below what smoothing leaves.
+    auto band = MakeState(false);
+    band->FilterEnabled = true;
+    band->FilterBypass = false;
+    TwoCarrierSource srcB(false);
+    RunBlocks(*band, srcB, 60);
+    EXPECT_NE(0, std::memcmp(&band->Chan2State.PostSections[3], &zero, sizeof zero));
+    const auto s1 = TracePower(*smooth, smooth->Chan1Trace);
+    const auto b1 = TracePower(*band, band->Chan1Trace);
+    const auto s2 = TracePower(*smooth, smooth->Chan2Trace);
+    const auto b2 = TracePower(*band, band->Chan2Trace);
+    EXPECT_NEAR(PeakSlot(b1) * BinHz, 10.0, BinHz);
+    EXPECT_GT(PowerNear(b1, 10.0), 0.3 * PowerNear(s1, 10.0));
+    EXPECT_LT(PowerNear(b2, 6.0), 0.1 * PowerNear(s2, 6.0));
+
+    // Each block moves the trace on by 32: entries 32..511 become 0..479.
+    std::vector<int32_t> before(band->Chan1Trace, band->Chan1Trace + 512);
+    RunBlocks(*band, srcB, 1);
+    EXPECT_TRUE(std::equal(before.begin() + 32, before.end(), band->Chan1Trace));
+}
+
+TEST(Chain, DisabledChannelIsStillProcessedAndShowsRed)
+{
+    auto both = MakeState(false);
+    auto oneOff = MakeState(false);
+    oneOff->Chan1Enabled = false;
+    TwoCarrierSource srcA(false), srcB(false);
+    BlockReport rb, ro;
+    RunBlocks(*both, srcA, 30, &rb);
+    RunBlocks(*oneOff, srcB, 30, &ro);
+    EXPECT_EQ(0, std::memcmp(both->Chan1Trace, oneOff->Chan1Trace, sizeof both->Chan1Trace));
+    EXPECT_EQ(both->Chan1Level, oneOff->Chan1Level);
+    EXPECT_GT(oneOff->Chan1Level, 0.0f);
+    EXPECT_FALSE(ro.Chan1.Checked);
+    EXPECT_EQ(ro.Chan1.ColorOff, 0x0000FFu);
+    EXPECT_EQ(ro.Chan2.ColorOff, 0xA4A0A0u);
+    EXPECT_EQ(rb.Chan1.ColorOff, 0xA4A0A0u);
+}
+
+TEST(Chain, IndicatorThresholds)
+{
+    auto s = std::make_unique<ProcessingState>();
+    s->Chan1Enabled = s->Chan2Enabled = true;
+    s->Chan1Level = 5000.0f;
+    s->Chan2Level = 3800.0f;
+    EXPECT_FALSE(IndicatorReport(*s).Overload);
+    s->Chan1Level = 5001.0f;
+    EXPECT_TRUE(IndicatorReport(*s).Overload);  // channel 1 lights it too
+    s->Chan1Level = 0.0f;
+    s->Chan2Level = 3801.0f;
+    EXPECT_TRUE(IndicatorReport(*s).Overload);
+
+    // AM: lit above 2400; FM: lit below 10000.
+    s->ModulationType = 1;
+    s->Chan1Level = 2401.0f;
+    s->Chan2Level = 2400.0f;
+    EXPECT_TRUE(IndicatorReport(*s).Chan1.Checked);
+    EXPECT_FALSE(IndicatorReport(*s).Chan2.Checked);
+    s->ModulationType = 2;
+    s->Chan1Level = 10000.0f;
+    s->Chan2Level = 9999.0f;
+    EXPECT_FALSE(IndicatorReport(*s).Chan1.Checked);
+    EXPECT_TRUE(IndicatorReport(*s).Chan2.Checked);
+    s->Chan2Enabled = false;
+    EXPECT_FALSE(IndicatorReport(*s).Chan2.Checked);
+    EXPECT_EQ(IndicatorReport(*s).Chan2.ColorOff, 0x0000FFu);
+}
+
+TEST(Chain, DcEstimateRestartsAtZeroWithEachRun)
+{
+    auto s = MakeState(false);
+    TwoCarrierSource src(false);
+    RunBlocks(*s, src, 10);
+    EXPECT_NE(s->Chan1State.DcEstimate, 0.0f);
+    const float level = s->Chan1Level;
+    StartRun(*s);
+    EXPECT_EQ(s->Chan1State.DcEstimate, 0.0f);
+    EXPECT_EQ(s->Chan2State.DcEstimate, 0.0f);
+    EXPECT_EQ(s->Chan1Level, level);  // levels persist across runs
+    EXPECT_NEAR(s->FmScale, 7018.73299, 1e-5);
+
+    // The first block of the run starts its estimate from 0: e = m / 10.
+    src.Fill(s->BlockSamples);
+    for (int i = 0; i < 4096; ++i)
+        s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
+    SeparateBand(*s, 1);
+    Demodulate(*s, 1);
+    Decimate(*s, 1);
+    double sum = 0.0;
+    for (int i = 0; i < 32; ++i)
+        sum += s->Chan1Work[i];
+    FinishChannel(*s, 1);
+    EXPECT_FLOAT_EQ(s->Chan1State.DcEstimate, static_cast<float>(sum / 32.0 * 0.1));
+}
+
+TEST(Chain, NonFiniteStateIsClearedAndTheChannelRecovers)
+{
+    auto base = MakeState(false);
+    TwoCarrierSource baseSrc(false);
+    RunBlocks(*base, baseSrc, 20);
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+
+    using Poison = void (*)(ProcessingState&, float);
+    const Poison sites[] = {
+        [](ProcessingState& s, float v) { s.Chan1State.BandSections[2].y[3] = v; },
+        [](ProcessingState& s, float v) { s.Chan1State.Quadrature[10] = v; },
+        [](ProcessingState& s, float v) { s.Chan1State.Decim1Buffer[100] = v; },
+        [](ProcessingState& s, float v) { s.Chan1State.Decim2Buffer[0] = v; },
+        [](ProcessingState& s, float v) { s.Chan1State.PostSections[1].x[0] = v; },
+        [](ProcessingState& s, float v) { s.Chan1State.DcEstimate = v; },
+        [](ProcessingState& s, float v) { s.Chan1Level = v; },
+    };
+    for (const Poison& poison : sites) {
+        for (float bad : {nan, inf}) {
+            auto s = std::make_unique<ProcessingState>(*base);
+            TwoCarrierSource src = baseSrc;
+            poison(*s, bad);
+            RunBlocks(*s, src, 1);
+            EXPECT_TRUE(LoopStateFinite(*s));
+            RunBlocks(*s, src, 40);
+            EXPECT_TRUE(LoopStateFinite(*s));
+            EXPECT_GT(s->Chan1Level, 2400.0f);
+            const auto p = TracePower(*s, s->Chan1Trace);
+            EXPECT_NEAR(PeakSlot(p) * BinHz, 10.0, BinHz);
+        }
+    }
+
+    // FM tail.
+    auto fm = MakeState(true);
+    TwoCarrierSource fmSrc(true);
+    RunBlocks(*fm, fmSrc, 5);
+    fm->Chan2State.FmTail[500] = nan;
+    RunBlocks(*fm, fmSrc, 1);
+    EXPECT_TRUE(LoopStateFinite(*fm));
+
+    // A broken design poisons only its own channel, and a redesign brings it back.
+    auto bad = std::make_unique<ProcessingState>(*base);
+    auto good = std::make_unique<ProcessingState>(*base);
+    TwoCarrierSource badSrc = baseSrc, goodSrc = baseSrc;
+    bad->Chan1BandLowPass.a[0] = nan;
+    RunBlocks(*bad, badSrc, 3);
+    RunBlocks(*good, goodSrc, 3);
+    EXPECT_TRUE(LoopStateFinite(*bad));
+    EXPECT_EQ(bad->Chan1Trace[511], 0);
+    EXPECT_EQ(0, std::memcmp(bad->Chan2Trace, good->Chan2Trace, sizeof bad->Chan2Trace));
+    StartupDesigns(*bad);
+    RunBlocks(*bad, badSrc, 40);
+    EXPECT_GT(bad->Chan1Level, 2400.0f);
+    EXPECT_NEAR(PeakSlot(TracePower(*bad, bad->Chan1Trace)) * BinHz, 10.0, BinHz);
+}
+
+TEST(Chain, UnpackAndTruncation)
+{
+    auto s = std::make_unique<ProcessingState>();
+    std::vector<uint8_t> mono(8192), stereo(16384);
+    for (int i = 0; i < 4096; ++i) {
+        const int16_t v = static_cast<int16_t>(i * 16 - 32768);
+        mono[2 * i] = static_cast<uint8_t>(v & 0xFF);
+        mono[2 * i + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+        stereo[4 * i] = 0x34;  // left sample is ignored
+        stereo[4 * i + 1] = 0x12;
+        stereo[4 * i + 2] = mono[2 * i];
+        stereo[4 * i + 3] = mono[2 * i + 1];
+    }
+    EXPECT_EQ(UnpackBlock(*s, mono.data(), mono.size(), false), 4096);
+    EXPECT_EQ(s->BlockSamples[0], -32768);
+    EXPECT_EQ(s->BlockSamples[4095], 4095 * 16 - 32768);
+    std::vector<int32_t> first(s->BlockSamples, s->BlockSamples + 4096);
+    EXPECT_EQ(UnpackBlock(*s, stereo.data(), stereo.size(), true), 4096);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), s->BlockSamples));
+    // A short buffer fills the rest of the block with silence.
+    EXPECT_EQ(UnpackBlock(*s, mono.data(), 101, false), 50);
+    EXPECT_EQ(s->BlockSamples[49], first[49]);
+    EXPECT_EQ(s->BlockSamples[50], 0);
+    EXPECT_EQ(UnpackBlock(*s, nullptr, 8192, false), 0);
+
+    EXPECT_EQ(TruncateToInt(1.99f), 1);
+    EXPECT_EQ(TruncateToInt(-1.99f), -1);
+    EXPECT_EQ(TruncateToInt(std::nanf("")), 0);
+    EXPECT_EQ(TruncateToInt(3e9f), INT32_MAX);
+    EXPECT_EQ(TruncateToInt(-3e9f), INT32_MIN);
+}

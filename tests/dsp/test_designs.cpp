@@ -1,0 +1,204 @@
+// Design moments: which filter each moment designs, at which fraction, and
+// that nothing leaves (0, 0.5) or becomes non-finite.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstring>
+#include <memory>
+
+#include "dsp/Designs.h"
+#include "dsp/Iir.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+// |H| of a 4-pole set at a fraction f of its rate (feedback terms added).
+double Gain(const IirCoefficients& set, double f)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * f);
+    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
+    for (int k = 0; k <= 4; ++k) {
+        num += static_cast<double>(set.a[k]) * zk;
+        if (k > 0)
+            den -= static_cast<double>(set.b[k]) * zk;
+        zk *= z1;
+    }
+    return std::abs(num / den);
+}
+
+// The six-section AM band of one channel: low, low, high, high, low, high.
+double AmBandGain(const IirCoefficients& low, const IirCoefficients& high, double hz)
+{
+    const double f = hz / 44100.0;
+    return std::pow(Gain(low, f), 3) * std::pow(Gain(high, f), 3);
+}
+
+// Magnitude of an FM band response at a frequency (slot spacing 44100 / 2048 Hz).
+double FmBandGain(const FmBand& band, double hz)
+{
+    const int s = static_cast<int>(std::lround(hz / (44100.0 / 2048.0)));
+    return std::hypot(band.ResponseRe[s], band.ResponseIm[s]);
+}
+
+IirCoefficients Design(float cutoff, int highPass)
+{
+    IirCoefficients set;
+    CalcIir(set, 0.5f, cutoff, 4, highPass, 1);
+    return set;
+}
+
+bool Same(const IirCoefficients& x, const IirCoefficients& y)
+{
+    return std::memcmp(&x, &y, sizeof x) == 0;
+}
+
+bool Finite(const IirCoefficients& set)
+{
+    for (int i = 0; i < 23; ++i)
+        if (!std::isfinite(set.a[i]) || !std::isfinite(set.b[i]))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(Designs, StartupBandsFollowTheCarriers)
+{
+    auto s = std::make_unique<ProcessingState>();
+    StartupDesigns(*s);
+    // Fractions as hertz x (1/44100) in double, stored single.
+    EXPECT_TRUE(Same(s->Chan1BandLowPass, Design(static_cast<float>(19645.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan1BandHighPass, Design(static_cast<float>(18645.0 / 44100.0), 1)));
+    EXPECT_TRUE(Same(s->Chan2BandLowPass, Design(static_cast<float>(16565.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan2BandHighPass, Design(static_cast<float>(15565.0 / 44100.0), 1)));
+
+    // Each channel passes its own carrier (attenuated by the narrow band to about
+    // 0.85 at 19145 Hz and 0.50 at 16065 Hz) and rejects the other one by 60 dB.
+    EXPECT_NEAR(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 19145.0), 0.85, 0.03);
+    EXPECT_NEAR(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 16065.0), 0.50, 0.03);
+    EXPECT_LT(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 16065.0), 1e-3);
+    EXPECT_LT(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 19145.0), 1e-3);
+    EXPECT_NEAR(FmBandGain(s->Chan1Band, 19145.0), 1.0, 0.01);
+    EXPECT_NEAR(FmBandGain(s->Chan2Band, 16065.0), 1.0, 0.01);
+    EXPECT_LT(FmBandGain(s->Chan1Band, 16065.0), 1e-3);
+    EXPECT_LT(FmBandGain(s->Chan2Band, 19145.0), 1e-3);
+
+    // Post filters: smoothing at 0.075, marker band 1536/44100 and 1024/44100.
+    EXPECT_TRUE(Same(s->SmoothingLowPass, Design(0.075f, 0)));
+    EXPECT_TRUE(Same(s->MarkerLowPass, Design(static_cast<float>(1536.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->MarkerHighPass, Design(static_cast<float>(1024.0 / 44100.0), 1)));
+
+    // In FM mode the AM sets are not designed at start-up.
+    auto fm = std::make_unique<ProcessingState>();
+    fm->ModulationType = 2;
+    fm->Chan1CarrierHz = 12000.0f;
+    StartupDesigns(*fm);
+    EXPECT_TRUE(Same(fm->Chan1BandLowPass, IirCoefficients{}));
+    EXPECT_NEAR(FmBandGain(fm->Chan1Band, 12000.0), 1.0, 0.01);
+    EXPECT_LT(FmBandGain(fm->Chan1Band, 13000.0), 1e-3);
+}
+
+TEST(Designs, PresetBandsOfTheModulationCommands)
+{
+    auto s = std::make_unique<ProcessingState>();
+    StartupDesigns(*s);
+    s->ModulationType = 2;
+    ApplyAmPresetBands(*s);
+    EXPECT_EQ(s->ModulationType, 1);
+    EXPECT_TRUE(Same(s->Chan1BandLowPass, Design(static_cast<float>(17000.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan1BandHighPass, Design(static_cast<float>(14750.0 / 44100.0), 1)));
+    EXPECT_TRUE(Same(s->Chan2BandLowPass, Design(static_cast<float>(19750.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan2BandHighPass, Design(static_cast<float>(18250.0 / 44100.0), 1)));
+    EXPECT_NEAR(FmBandGain(s->Chan1Band, 17000.0), 1.0, 0.01);  // 16250..17750
+    EXPECT_NEAR(FmBandGain(s->Chan2Band, 19000.0), 1.0, 0.01);  // 18250..19750
+    EXPECT_LT(FmBandGain(s->Chan1Band, 19000.0), 1e-3);
+
+    // Selecting AM twice designs the same filters again.
+    auto again = std::make_unique<ProcessingState>(*s);
+    ApplyAmPresetBands(*again);
+    EXPECT_EQ(0, std::memcmp(&again->Chan1Band, &s->Chan1Band, sizeof s->Chan1Band));
+    EXPECT_TRUE(Same(again->Chan2BandHighPass, s->Chan2BandHighPass));
+
+    // FM: new FM bands, AM sets untouched.
+    const IirCoefficients amLow = s->Chan1BandLowPass;
+    ApplyFmPresetBands(*s);
+    EXPECT_EQ(s->ModulationType, 2);
+    EXPECT_TRUE(Same(s->Chan1BandLowPass, amLow));
+    EXPECT_NEAR(FmBandGain(s->Chan1Band, 13500.0), 1.0, 0.01);  // 11500..15500
+    EXPECT_NEAR(FmBandGain(s->Chan2Band, 19000.0), 1.0, 0.01);  // 16500..21500
+    EXPECT_LT(FmBandGain(s->Chan1Band, 17000.0), 1e-3);
+}
+
+TEST(Designs, MarkerAndSmoothingRedesigns)
+{
+    auto s = std::make_unique<ProcessingState>();
+    // The worked example: rows 300 and 200 of 371 at span 512.
+    s->FilterMarker1Pos = 300;
+    s->FilterMarker2Pos = 200;
+    RecalcMarkerFilter(*s);
+    EXPECT_TRUE(Same(s->MarkerHighPass, Design(0.12751815f, 1)));
+    EXPECT_TRUE(Same(s->MarkerLowPass, Design(0.30711174f, 0)));
+
+    // Start-up rows 142 and 396: row 396 lies below the pane and is clamped
+    // into it, so both cutoffs stay finite and inside (0, 0.5).
+    s->FilterMarker1Pos = 142;
+    s->FilterMarker2Pos = 396;
+    const MarkerCutoffs f = ComputeMarkerCutoffs(512, 44100, 371, 142, 396);
+    EXPECT_GT(f.f1, 0.0f);
+    EXPECT_LT(f.f1, 0.5f);
+    EXPECT_GT(f.f2, 0.0f);
+    EXPECT_LT(f.f2, 0.5f);
+    RecalcMarkerFilter(*s);
+    EXPECT_TRUE(Finite(s->MarkerLowPass));
+    EXPECT_TRUE(Finite(s->MarkerHighPass));
+    EXPECT_TRUE(Same(s->MarkerLowPass, Design(f.f2, 0)));
+    EXPECT_NEAR(Gain(s->MarkerLowPass, 0.0), 1.0, 1e-3);
+
+    // Smoothing: V = 24 gives 60 Hz, c = 0.17414966; small V is held at 0.025;
+    // an absurd V still gives a usable design.
+    s->FreqScaleSetting = 24;
+    RedesignSmoothing(*s);
+    EXPECT_EQ(SmoothingCutoff(24), 0.17414966f);
+    EXPECT_TRUE(Same(s->SmoothingLowPass, Design(0.17414966f, 0)));
+    s->FreqScaleSetting = 0;
+    RedesignSmoothing(*s);
+    EXPECT_TRUE(Same(s->SmoothingLowPass, Design(0.025f, 0)));
+    s->FreqScaleSetting = 100000;
+    RedesignSmoothing(*s);
+    EXPECT_TRUE(Finite(s->SmoothingLowPass));
+    EXPECT_NEAR(Gain(s->SmoothingLowPass, 0.0), 1.0, 1e-3);
+}
+
+TEST(Designs, FractionsStayInsideTheOpenBand)
+{
+    EXPECT_EQ(HzToFraction(1536.0), static_cast<float>(1536.0 / 44100.0));
+    for (double hz : {-2200.0, 0.0, 22050.0, 25000.0}) {
+        const float f = HzToFraction(hz);
+        EXPECT_GT(f, 0.0f) << hz;
+        EXPECT_LT(f, 0.5f) << hz;
+    }
+
+    // A carrier near the top of the range still gives finite AM and FM bands.
+    auto s = std::make_unique<ProcessingState>();
+    s->Chan1CarrierHz = 21900.0f;
+    s->Chan2CarrierHz = 300.0f;
+    StartupDesigns(*s);
+    EXPECT_TRUE(Finite(s->Chan1BandLowPass));
+    EXPECT_TRUE(Finite(s->Chan2BandHighPass));
+    bool finite = true;
+    for (int k = 0; k < 1024; ++k)
+        finite &= std::isfinite(s->Chan1Band.ResponseRe[k]) &&
+                  std::isfinite(s->Chan2Band.ResponseIm[k]);
+    EXPECT_TRUE(finite);
+
+    // The state-level band design refuses what the fast convolution cannot hold.
+    const FmBand before = s->Chan1Band;
+    EXPECT_FALSE(DesignBandPass(*s, 3, 1024, 0.1f, 0.2f));
+    EXPECT_FALSE(DesignBandPass(*s, 1, 2048, 0.1f, 0.2f));
+    EXPECT_EQ(0, std::memcmp(&before, &s->Chan1Band, sizeof before));
+    EXPECT_TRUE(DesignBandPass(*s, 1, 1024, 0.1f, 0.2f));
+    EXPECT_NEAR(FmBandGain(s->Chan1Band, 0.15 * 44100.0), 1.0, 0.01);
+}

@@ -1,0 +1,232 @@
+// velquor-synth: writes a calibration or demo WAVE file carrying two EEG channels on their audio
+// carriers, the way the acquisition hardware delivers them.
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "WaveWriter.h"
+#include "dsp/SignalGenerator.h"
+
+namespace {
+
+constexpr const char* Program = "velquor-synth";
+constexpr double MaxSeconds = 3600.0;
+constexpr int ChunkFrames = 4096;
+
+void PrintHelp() {
+    const SignalGeneratorSettings d;
+    std::printf(
+        "Usage: %s [options] --out FILE\n"
+        "       %s [options] FILE\n"
+        "\n"
+        "Writes a 44100 Hz 16-bit PCM WAVE file carrying two EEG channels, each on its own\n"
+        "audio carrier (channel 1 on --carrier1, channel 2 on --carrier2), summed in one signal.\n"
+        "\n"
+        "Options (a value may also be given as --option=VALUE):\n"
+        "  --out FILE, -o FILE  output file (or give FILE as the only positional argument);\n"
+        "                       an existing file is replaced only once the new one is complete\n"
+        "  --mode am|fm         modulation: am = envelope, fm = carrier frequency (default am)\n"
+        "  --am, --fm           short for --mode am, --mode fm\n"
+        "  --mono               one sample per frame (default)\n"
+        "  --stereo             two samples per frame: the signal on the right sample, the left\n"
+        "                       sample silent (0)\n"
+        "  --carrier1 HZ        channel 1 carrier, %g to %g Hz (default %g)\n"
+        "  --carrier2 HZ        channel 2 carrier, %g to %g Hz (default %g)\n"
+        "  --depth F            AM depth, 0 to 1: envelope = 1 + F x signal (default %g)\n"
+        "  --deviation HZ       FM peak deviation, 0 to %g Hz; each carrier plus or minus the\n"
+        "                       deviation must stay inside 0 to 22050 Hz (default %g)\n"
+        "  --seconds S          duration, above 0 up to %g s (default 10)\n"
+        "  --signal tone|eeg    modulating signal: a pure tone per channel, or an EEG-like signal\n"
+        "                       (alpha rhythm near 10 Hz in bursts over 1/f background noise,\n"
+        "                       a different random stream per channel) (default tone)\n"
+        "  --tone1 HZ           channel 1 tone, above 0 up to %g Hz (default %g)\n"
+        "  --tone2 HZ           channel 2 tone, above 0 up to %g Hz (default %g)\n"
+        "  --seed N             seed of the EEG-like signal, 0 to 2^64-1 (default %llu); the\n"
+        "                       same seed always gives the same file\n"
+        "  --amplitude F        peak of both carriers' sum as a fraction of full scale, above 0\n"
+        "                       up to 1 (default %g); the output never clips\n"
+        "  --help, -h           show this help and exit\n"
+        "\n"
+        "Exit status: 0 on success, 2 on a bad option or value, 1 when the file cannot be written.\n",
+        Program, Program, SignalGeneratorLimits::MinCarrierHz, SignalGeneratorLimits::MaxCarrierHz,
+        d.CarrierHz[0], SignalGeneratorLimits::MinCarrierHz, SignalGeneratorLimits::MaxCarrierHz,
+        d.CarrierHz[1], d.Depth, SignalGeneratorLimits::MaxDeviationHz, d.DeviationHz, MaxSeconds,
+        SignalGeneratorLimits::MaxToneHz, d.ToneHz[0], SignalGeneratorLimits::MaxToneHz, d.ToneHz[1],
+        static_cast<unsigned long long>(d.Seed), d.Amplitude);
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "%s: %s (see --help)\n", Program, message.c_str());
+    return 2;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end != nullptr && *end == '\0' && std::isfinite(value);
+}
+
+bool ParseSeed(const std::string& text, uint64_t& value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    errno = 0;
+    value = std::strtoull(text.c_str(), nullptr, 10);
+    return errno == 0;
+}
+
+struct Options {
+    SignalGeneratorSettings settings;
+    std::string out;
+    double seconds = 10.0;
+};
+
+// Returns -1 to go on, otherwise the exit status.
+int ParseArguments(int argc, char** argv, Options& o) {
+    const std::vector<std::string> valued = {"--out", "-o", "--mode", "--carrier1", "--carrier2",
+                                             "--depth", "--deviation", "--seconds", "--signal",
+                                             "--tone1", "--tone2", "--seed", "--amplitude"};
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            const size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasValue = true;
+            }
+        }
+        bool needsValue = false;
+        for (const auto& v : valued) needsValue = needsValue || arg == v;
+        if (needsValue && !hasValue) {
+            if (i + 1 >= argc) return Usage("option " + arg + " needs a value");
+            value = argv[++i];
+        } else if (!needsValue && hasValue) {
+            return Usage("option " + arg + " takes no value");
+        }
+
+        auto number = [&](double& target, double lo, double hi, bool loOpen) -> std::string {
+            double v = 0.0;
+            if (!ParseNumber(value, v)) return "option " + arg + ": '" + value + "' is not a number";
+            if ((loOpen ? v <= lo : v < lo) || v > hi) {
+                char range[96];
+                std::snprintf(range, sizeof range, "%s%g to %g", loOpen ? "above " : "", lo, hi);
+                return "option " + arg + ": " + value + " is out of range (" + range + ")";
+            }
+            target = v;
+            return {};
+        };
+
+        using L = SignalGeneratorLimits;
+        auto& s = o.settings;
+        std::string error;
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 0;
+        } else if (arg == "--out" || arg == "-o") {
+            if (value.empty()) return Usage("option " + arg + " needs a file name");
+            if (!o.out.empty()) return Usage("more than one output file given ('" + o.out + "' and '" + value + "')");
+            o.out = value;
+        } else if (arg == "--mode") {
+            if (value == "am") s.Modulation = SynthModulation::Am;
+            else if (value == "fm") s.Modulation = SynthModulation::Fm;
+            else return Usage("option --mode: '" + value + "' is neither am nor fm");
+        } else if (arg == "--am") {
+            s.Modulation = SynthModulation::Am;
+        } else if (arg == "--fm") {
+            s.Modulation = SynthModulation::Fm;
+        } else if (arg == "--mono") {
+            s.Stereo = false;
+        } else if (arg == "--stereo") {
+            s.Stereo = true;
+        } else if (arg == "--carrier1") {
+            error = number(s.CarrierHz[0], L::MinCarrierHz, L::MaxCarrierHz, false);
+        } else if (arg == "--carrier2") {
+            error = number(s.CarrierHz[1], L::MinCarrierHz, L::MaxCarrierHz, false);
+        } else if (arg == "--depth") {
+            error = number(s.Depth, 0.0, 1.0, false);
+        } else if (arg == "--deviation") {
+            error = number(s.DeviationHz, 0.0, L::MaxDeviationHz, false);
+        } else if (arg == "--seconds") {
+            error = number(o.seconds, 0.0, MaxSeconds, true);
+        } else if (arg == "--signal") {
+            if (value == "tone") s.Signal = SynthSignal::Tone;
+            else if (value == "eeg") s.Signal = SynthSignal::Eeg;
+            else return Usage("option --signal: '" + value + "' is neither tone nor eeg");
+        } else if (arg == "--tone1") {
+            error = number(s.ToneHz[0], 0.0, L::MaxToneHz, true);
+        } else if (arg == "--tone2") {
+            error = number(s.ToneHz[1], 0.0, L::MaxToneHz, true);
+        } else if (arg == "--seed") {
+            if (!ParseSeed(value, s.Seed)) return Usage("option --seed: '" + value + "' is not a whole number from 0 to 2^64-1");
+        } else if (arg == "--amplitude") {
+            error = number(s.Amplitude, 0.0, 1.0, true);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option '" + arg + "'");
+        } else {
+            if (!o.out.empty()) return Usage("more than one output file given ('" + o.out + "' and '" + arg + "')");
+            o.out = arg;
+        }
+        if (!error.empty()) return Usage(error);
+    }
+    if (o.out.empty()) return Usage("no output file given");
+    const std::string problem = CheckSignalSettings(o.settings);
+    if (!problem.empty()) return Usage(problem);
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const int parsed = ParseArguments(argc, argv, o);
+    if (parsed >= 0) return parsed;
+
+    const long long totalFrames = std::llround(o.seconds * SignalGeneratorLimits::SampleRate);
+    if (totalFrames < 1) return Usage("option --seconds: too short for a single frame");
+
+    SignalGenerator generator(o.settings);
+    WaveWriter writer;
+    if (!writer.Open(o.out, generator.Channels(), static_cast<uint32_t>(SignalGeneratorLimits::SampleRate))) {
+        std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
+        return 1;
+    }
+    std::vector<int16_t> chunk(static_cast<size_t>(ChunkFrames) * generator.Channels());
+    for (long long done = 0; done < totalFrames;) {
+        const int n = static_cast<int>(std::min<long long>(ChunkFrames, totalFrames - done));
+        generator.Generate(chunk.data(), n);
+        if (!writer.Write(chunk.data(), n)) {
+            std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
+            return 1;
+        }
+        done += n;
+    }
+    if (!writer.Finish()) {
+        std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
+        return 1;
+    }
+
+    const auto& s = generator.Settings();
+    const bool am = s.Modulation == SynthModulation::Am;
+    std::printf("%s: wrote %s: %lld frames (%.3f s), %s, %s", Program, o.out.c_str(), totalFrames,
+                static_cast<double>(totalFrames) / SignalGeneratorLimits::SampleRate,
+                s.Stereo ? "stereo (signal on the right sample)" : "mono", am ? "AM" : "FM");
+    if (am) std::printf(" depth %g", s.Depth);
+    else std::printf(" deviation %g Hz", s.DeviationHz);
+    if (s.Signal == SynthSignal::Tone) {
+        std::printf(", channel 1: %g Hz tone on %g Hz, channel 2: %g Hz tone on %g Hz\n", s.ToneHz[0],
+                    s.CarrierHz[0], s.ToneHz[1], s.CarrierHz[1]);
+    } else {
+        std::printf(", EEG-like signal seed %llu, carriers %g Hz and %g Hz\n",
+                    static_cast<unsigned long long>(s.Seed), s.CarrierHz[0], s.CarrierHz[1]);
+    }
+    return 0;
+}
