@@ -68,3 +68,12 @@ void FmOverlapAddQuarter(const float* in1024, const FmBand& band, float* tail102
     OverlapAddBlock(in1024, band.ResponseRe, band.ResponseIm, tail1024, out1024, scratch.re,
                     scratch.im, scratch.x, FmTransform);
 }
+
+void FmOverlapAddQuarterPair(const float* in1024, const FmBand& band1, float* tail1,
+                             float* out1, const FmBand& band2, float* tail2, float* out2,
+                             FmScratch& scratch)
+{
+    OverlapAddBlockPair(in1024, band1.ResponseRe, band1.ResponseIm, tail1, out1, band2.ResponseRe,
+                        band2.ResponseIm, tail2, out2, scratch.re, scratch.im, scratch.x,
+                        scratch.products, FmTransform);
+}

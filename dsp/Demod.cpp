@@ -14,7 +14,7 @@ namespace {
 
 constexpr float HalfPi = 1.5707964f;
 constexpr float PiF = 3.1415927f;
-constexpr int AmFirst = 31;   // the AM output lags the band signal by 31 samples
+constexpr int AmFirst = 31;  // the AM output lags the band signal by 31 samples
 constexpr int FmFirst = 32;
 constexpr int BlockCount = 4096;
 constexpr double AmScale = 50.0;
@@ -24,6 +24,16 @@ bool HasAvx2()
 {
 #ifdef VELQUOR_DEMOD_X86
     return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+bool HasAvx512()
+{
+#ifdef VELQUOR_DEMOD_X86
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq");
 #else
     return false;
 #endif
@@ -95,8 +105,7 @@ void FmScalar(const float* I, const float* Q, float gain, double fmScale, const 
 #ifdef VELQUOR_DEMOD_X86
 // Four outputs per step in double lanes; plain multiplies and adds (the float products are exact
 // in double, so the sums round exactly as in the scalar code).
-__attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, float gain,
-                                             float* out)
+__attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, float gain, float* out)
 {
     const __m256d g = _mm256_set1_pd(gain);
     const __m256d k = _mm256_set1_pd(AmScale);
@@ -109,51 +118,49 @@ __attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, floa
     }
 }
 
-// PhaseAngle for eight points at once, bit for bit as the scalar routine: the ratio in double
-// lanes, the table read by index, the rest in single lanes.
+// PhaseAngle for eight finite points at once, bit for bit as the scalar routine: the ratio in
+// double lanes, the table read by index, the rest in single lanes.
 __attribute__((target("avx2"))) inline __m256 PhaseAngle8(const float* T, __m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 a = _mm256_andnot_ps(signMask, x);
     const __m256 b = _mm256_andnot_ps(signMask, y);
     const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
-    const __m256 num = _mm256_blendv_ps(b, a, swap);
-    const __m256 den = _mm256_blendv_ps(a, b, swap);
-    __m128i k[2];
-    for (int h = 0; h < 2; ++h) {
-        const __m256d nd = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(num, 1)
-                                             : _mm256_castps256_ps128(num));
-        const __m256d dd = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(den, 1)
-                                             : _mm256_castps256_ps128(den));
-        __m256d q = _mm256_add_pd(_mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(65535.0), nd), dd),
-                                  _mm256_set1_pd(0.5));
-        // 0/0 (both zero) reads T[0] = 0, inf/inf the diagonal; NaN inputs are replaced below.
-        const __m256d undefined = _mm256_cmp_pd(q, q, _CMP_UNORD_Q);
-        const __m256d zeroDen = _mm256_cmp_pd(dd, _mm256_setzero_pd(), _CMP_EQ_OQ);
-        const __m256d fix =
-            _mm256_blendv_pd(_mm256_set1_pd(65535.0), _mm256_setzero_pd(), zeroDen);
-        q = _mm256_blendv_pd(q, fix, undefined);
-        k[h] = _mm256_cvttpd_epi32(q);
-    }
+    const __m256 num = _mm256_min_ps(a, b);
+    const __m256 den = _mm256_max_ps(a, b);
+    const __m256d scale = _mm256_set1_pd(65535.0);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m256d q0 = _mm256_add_pd(
+        _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(_mm256_castps256_ps128(num))),
+                      _mm256_cvtps_pd(_mm256_castps256_ps128(den))),
+        half);
+    const __m256d q1 = _mm256_add_pd(
+        _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(_mm256_extractf128_ps(num, 1))),
+                      _mm256_cvtps_pd(_mm256_extractf128_ps(den, 1))),
+        half);
+    // Finite points give indices 0..65535; the one undefined ratio, 0/0, truncates to
+    // 0x80000000, which the mask turns into index 0 (T[0] = 0, the scalar routine's result).
+    const __m128i mask = _mm_set1_epi32(0xFFFF);
     alignas(32) int32_t idx[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(idx), k[0]);
-    _mm_store_si128(reinterpret_cast<__m128i*>(idx + 4), k[1]);
+    _mm_store_si128(reinterpret_cast<__m128i*>(idx), _mm_and_si128(_mm256_cvttpd_epi32(q0), mask));
+    _mm_store_si128(reinterpret_cast<__m128i*>(idx + 4),
+                    _mm_and_si128(_mm256_cvttpd_epi32(q1), mask));
     const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
                                     T[idx[5]], T[idx[6]], T[idx[7]]);
     __m256 r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
     const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
     r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
     const __m256 yNeg = _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_LT_OQ);
-    r = _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
-    const __m256 nan = _mm256_cmp_ps(x, y, _CMP_UNORD_Q);
-    return _mm256_blendv_ps(r, _mm256_set1_ps(std::numeric_limits<float>::quiet_NaN()), nan);
+    return _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
 }
 
 __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, float gain,
-                                             double fmScale, const float* T, float* out)
+                                            double fmScale, const float* T, float* out)
 {
     const __m256d scale = _mm256_set1_pd(FmOutScale * fmScale);
     const __m256d g = _mm256_set1_pd(gain);
+    const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
+    const __m256 signMask = _mm256_set1_ps(-0.0f);
     for (int i = 0; i < BlockCount; i += 8) {
         __m128 re[2], im[2];
         for (int h = 0; h < 2; ++h) {
@@ -165,13 +172,80 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
             re[h] = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(i0, i1), _mm256_mul_pd(q0, q1)));
             im[h] = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_mul_pd(i0, q1), _mm256_mul_pd(i1, q0)));
         }
-        const __m256 r = PhaseAngle8(T, _mm256_set_m128(re[1], re[0]), _mm256_set_m128(im[1], im[0]));
+        const __m256 x = _mm256_set_m128(re[1], re[0]);
+        const __m256 y = _mm256_set_m128(im[1], im[0]);
+        // Infinite or NaN points (never in a sane signal) take the scalar routine.
+        const __m256 bad = _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signMask, x), inf, _CMP_NLT_UQ),
+                                        _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), inf, _CMP_NLT_UQ));
+        __m256 r;
+        if (_mm256_movemask_ps(bad) == 0) {
+            r = PhaseAngle8(T, x, y);
+        } else {
+            alignas(32) float xs[8], ys[8], rs[8];
+            _mm256_store_ps(xs, x);
+            _mm256_store_ps(ys, y);
+            for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
+            r = _mm256_load_ps(rs);
+        }
         for (int h = 0; h < 2; ++h) {
-            const __m256d d = _mm256_cvtps_pd(h ? _mm256_extractf128_ps(r, 1)
-                                                : _mm256_castps256_ps128(r));
+            const __m256d d =
+                _mm256_cvtps_pd(h ? _mm256_extractf128_ps(r, 1) : _mm256_castps256_ps128(r));
             _mm_storeu_ps(out + i + 4 * h,
                           _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_mul_pd(scale, d), g)));
         }
+    }
+}
+
+// The same with eight double lanes per register where the CPU has AVX-512 (half the
+// instructions for the double-precision part).
+__attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const float* I,
+                                                                       const float* Q, float gain,
+                                                                       double fmScale,
+                                                                       const float* T, float* out)
+{
+    const __m512d scale = _mm512_set1_pd(FmOutScale * fmScale);
+    const __m512d g = _mm512_set1_pd(gain);
+    const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
+    const __m256 signMask = _mm256_set1_ps(-0.0f);
+    const __m512d k65535 = _mm512_set1_pd(65535.0);
+    const __m512d half = _mm512_set1_pd(0.5);
+    const __m256i mask = _mm256_set1_epi32(0xFFFF);
+    for (int i = 0; i < BlockCount; i += 8) {
+        const int m = FmFirst + i;
+        const __m512d i0 = _mm512_cvtps_pd(_mm256_loadu_ps(I + m));
+        const __m512d i1 = _mm512_cvtps_pd(_mm256_loadu_ps(I + m + 1));
+        const __m512d q0 = _mm512_cvtps_pd(_mm256_loadu_ps(Q + m));
+        const __m512d q1 = _mm512_cvtps_pd(_mm256_loadu_ps(Q + m + 1));
+        const __m256 x = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_mul_pd(i0, i1), _mm512_mul_pd(q0, q1)));
+        const __m256 y = _mm512_cvtpd_ps(_mm512_sub_pd(_mm512_mul_pd(i0, q1), _mm512_mul_pd(i1, q0)));
+        const __m256 a = _mm256_andnot_ps(signMask, x);
+        const __m256 b = _mm256_andnot_ps(signMask, y);
+        __m256 r;
+        if (_mm256_movemask_ps(_mm256_or_ps(_mm256_cmp_ps(a, inf, _CMP_NLT_UQ),
+                                            _mm256_cmp_ps(b, inf, _CMP_NLT_UQ))) == 0) {
+            const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
+            const __m512d q = _mm512_add_pd(
+                _mm512_div_pd(_mm512_mul_pd(k65535, _mm512_cvtps_pd(_mm256_min_ps(a, b))),
+                              _mm512_cvtps_pd(_mm256_max_ps(a, b))),
+                half);
+            alignas(32) int32_t idx[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(idx),
+                               _mm256_and_si256(_mm512_cvttpd_epi32(q), mask));
+            const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]],
+                                            T[idx[4]], T[idx[5]], T[idx[6]], T[idx[7]]);
+            r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
+            const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
+            r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
+            const __m256 yNeg = _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_LT_OQ);
+            r = _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
+        } else {
+            alignas(32) float xs[8], ys[8], rs[8];
+            _mm256_store_ps(xs, x);
+            _mm256_store_ps(ys, y);
+            for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
+            r = _mm256_load_ps(rs);
+        }
+        _mm256_storeu_ps(out + i, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_mul_pd(scale, _mm512_cvtps_pd(r)), g)));
     }
 }
 #endif
@@ -193,6 +267,10 @@ void DemodulateFm(const float* I, const float* Q, float gain, double fmScale, co
                   float* out4096)
 {
 #ifdef VELQUOR_DEMOD_X86
+    if (HasAvx512()) {
+        FmAvx512(I, Q, gain, fmScale, T, out4096);
+        return;
+    }
     if (HasAvx2()) {
         FmAvx2(I, Q, gain, fmScale, T, out4096);
         return;

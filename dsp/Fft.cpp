@@ -13,6 +13,7 @@
 // values are made once into a constant table with exactly the same arithmetic, and the
 // butterflies are regrouped (stages 1 and 2 fused with the bit reversal, groups vectorised),
 // which changes no operation. Signed zeros aside, RealFft == RealFftPlain bit for bit.
+// The clones use AVX2 without FMA: a fused multiply-add would round differently.
 
 #define VQ_INLINE inline __attribute__((always_inline))
 #define VQ_CLONES __attribute__((target_clones("avx2", "default")))
@@ -338,100 +339,6 @@ VQ_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int
     }
 }
 
-// Butterfly on W pairs held in registers: t = conj(u) b (u of the inverse direction when
-// Inverse: the conjugate of the table's forward twiddle), b = a - t, a = a + t.
-template <bool Inverse, int W>
-VQ_INLINE void Butterfly(typename Vec<W>::F& ar, typename Vec<W>::F& ai, typename Vec<W>::F& br,
-                         typename Vec<W>::F& bi, const typename Vec<W>::D& wr,
-                         const typename Vec<W>::D& wi)
-{
-    typedef typename Vec<W>::F F;
-    typedef typename Vec<W>::D D;
-    const D xr = __builtin_convertvector(br, D);
-    const D xi = __builtin_convertvector(bi, D);
-    D tdr, tdi;
-    if constexpr (Inverse) {
-        tdr = wr * xr - wi * xi;
-        tdi = wr * xi + wi * xr;
-    } else {
-        tdr = wr * xr + wi * xi;
-        tdi = wr * xi - wi * xr;
-    }
-    const F tr = __builtin_convertvector(tdr, F);
-    const F ti = __builtin_convertvector(tdi, F);
-    br = ar - tr;
-    bi = ai - ti;
-    ar = ar + tr;
-    ai = ai + ti;
-}
-
-// Two stages in one pass: half-spans h and 2h, on the four points b0 + j + {0, h, 2h, 3h}
-// (stage h pairs 0-1 and 2-3 with u_h[j]; stage 2h pairs 0-2 with u_2h[j], 1-3 with
-// u_2h[j + h]). The same butterflies as two separate passes, with half the loads and stores.
-template <bool Inverse, int W>
-VQ_INLINE void StagePair(const float* sr, const float* si, float* dr, float* di, int M, int h,
-                         const FftTables& T)
-{
-    typedef typename Vec<W>::F F;
-    typedef typename Vec<W>::D D;
-    const double* u1r = T.ur + h;
-    const double* u1i = T.ui + h;
-    const double* u2r = T.ur + 2 * h;
-    const double* u2i = T.ui + 2 * h;
-    for (int b0 = 0; b0 < M; b0 += 4 * h) {
-        for (int j = 0; j < h; j += W) {
-            F xr[4], xi[4];
-            for (int p = 0; p < 4; ++p) {
-                std::memcpy(&xr[p], sr + b0 + j + p * h, sizeof(F));
-                std::memcpy(&xi[p], si + b0 + j + p * h, sizeof(F));
-            }
-            D wr, wi;
-            std::memcpy(&wr, u1r + j, sizeof wr);
-            std::memcpy(&wi, u1i + j, sizeof wi);
-            Butterfly<Inverse, W>(xr[0], xi[0], xr[1], xi[1], wr, wi);
-            Butterfly<Inverse, W>(xr[2], xi[2], xr[3], xi[3], wr, wi);
-            std::memcpy(&wr, u2r + j, sizeof wr);
-            std::memcpy(&wi, u2i + j, sizeof wi);
-            Butterfly<Inverse, W>(xr[0], xi[0], xr[2], xi[2], wr, wi);
-            std::memcpy(&wr, u2r + j + h, sizeof wr);
-            std::memcpy(&wi, u2i + j + h, sizeof wi);
-            Butterfly<Inverse, W>(xr[1], xi[1], xr[3], xi[3], wr, wi);
-            for (int p = 0; p < 4; ++p) {
-                std::memcpy(dr + b0 + j + p * h, &xr[p], sizeof(F));
-                std::memcpy(di + b0 + j + p * h, &xi[p], sizeof(F));
-            }
-        }
-    }
-}
-
-// Stages of half-span first .. last (powers of two, first >= 4) from (sr, si) into (dr, di):
-// two at a time where two remain. The first pass reads the source; all later passes work in
-// the destination.
-template <bool Inverse>
-VQ_INLINE void StageRun(const float* sr, const float* si, float* dr, float* di, int M, int first,
-                        int last, const FftTables& T)
-{
-    const float* r = sr;
-    const float* i = si;
-    for (int h = first; h <= last;) {
-        if (2 * h <= last) {
-            if (h == 4)
-                StagePair<Inverse, 4>(r, i, dr, di, M, h, T);
-            else
-                StagePair<Inverse, 4>(r, i, dr, di, M, h, T);
-            h *= 4;
-        } else {
-            if (h == 4)
-                Stage<Inverse, 4>(r, i, dr, di, M, h, T.ur + h, T.ui + h);
-            else
-                Stage<Inverse, 8>(r, i, dr, di, M, h, T.ur + h, T.ui + h);
-            h *= 2;
-        }
-        r = dr;
-        i = di;
-    }
-}
-
 // Last stage of the inverse (le2 = M/2), scaled and interleaved into samples:
 // out[2n] = Re z[n] x scale, out[2n+1] = Im z[n] x scale. With a tail: samples 0 .. M-1 go to
 // out with tail[i] added, samples M .. 2M-1 become the new tail.
@@ -480,7 +387,6 @@ VQ_INLINE void LastInverseStage(const float* sr, const float* si, float* out, fl
 
 typedef Vec<8>::F F8;
 typedef Vec<8>::D D8;
-typedef Vec<4>::F F4;
 
 #define VQ_REV8(v) __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0)
 #define VQ_D8(v) __builtin_convertvector(v, D8)
@@ -523,15 +429,22 @@ enum class SplitMode { Forward, Inverse, ForwardMultiplyInverse };
 // ForwardMultiplyInverse each pair goes through the forward split, the product with the
 // response (hr, hi) and the inverse split before the next pair: the same operations as the
 // three passes done one after the other.
+// Reads (sr, si) and writes (zr, zi); the two may be the same arrays.
 template <SplitMode Mode>
-VQ_INLINE void SplitFast(float* zr, float* zi, int M, const FftTables& T, const float* hr = nullptr,
-                         const float* hi = nullptr)
+VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi, int M,
+                         const FftTables& T, const float* hr = nullptr, const float* hi = nullptr)
 {
     constexpr bool inverseOnly = (Mode == SplitMode::Inverse);
     const double* fr = (inverseOnly ? T.iwr : T.fwr) + M / 2;
     const double* fi = (inverseOnly ? T.iwi : T.fwi) + M / 2;
     const double* br = T.iwr + M / 2;
     const double* bi = T.iwi + M / 2;
+    // The slots done one by one are first copied to the destination, then worked there.
+    auto take = [&](int slot) {
+        zr[slot] = sr[slot];
+        zi[slot] = si[slot];
+    };
+    take(0);
     SplitSlot0(zr, zi, inverseOnly);
     if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
         ProductSlot(zr, zi, 0, hr, hi);
@@ -542,10 +455,10 @@ VQ_INLINE void SplitFast(float* zr, float* zi, int M, const FftTables& T, const 
         const int mk = M - k - 7;
         F8 pr, pi, qr, qi;
         D8 wr, wi;
-        std::memcpy(&pr, zr + k, sizeof pr);
-        std::memcpy(&pi, zi + k, sizeof pi);
-        std::memcpy(&qr, zr + mk, sizeof qr);
-        std::memcpy(&qi, zi + mk, sizeof qi);
+        std::memcpy(&pr, sr + k, sizeof pr);
+        std::memcpy(&pi, si + k, sizeof pi);
+        std::memcpy(&qr, sr + mk, sizeof qr);
+        std::memcpy(&qi, si + mk, sizeof qi);
         qr = VQ_REV8(qr);
         qi = VQ_REV8(qi);
         std::memcpy(&wr, fr + k, sizeof wr);
@@ -573,6 +486,8 @@ VQ_INLINE void SplitFast(float* zr, float* zi, int M, const FftTables& T, const 
         std::memcpy(zi + mk, &qi, sizeof qi);
     }
     for (; k <= M / 2 - 1; ++k) {
+        take(k);
+        take(M - k);
         SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
         if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
             ProductSlot(zr, zi, k, hr, hi);
@@ -580,6 +495,7 @@ VQ_INLINE void SplitFast(float* zr, float* zi, int M, const FftTables& T, const 
             SplitPair(zr, zi, k, M - k, br[k], bi[k]);
         }
     }
+    take(M / 2);
     zi[M / 2] = -zi[M / 2];
     if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
         ProductSlot(zr, zi, M / 2, hr, hi);
@@ -592,7 +508,9 @@ template <Source Src>
 VQ_INLINE void ForwardStages(const float* x, float* zr, float* zi, int M, const FftTables& T)
 {
     GatherRadix4<false, Src>(x, nullptr, zr, zi, M, T.rev + M);
-    StageRun<false>(zr, zi, zr, zi, M, 4, M / 2, T);
+    Stage<false, 4>(zr, zi, zr, zi, M, 4, T.ur + 4, T.ui + 4);
+    for (int le2 = 8; le2 < M; le2 <<= 1)
+        Stage<false, 8>(zr, zi, zr, zi, M, le2, T.ur + le2, T.ui + le2);
 }
 
 // Inverse after the split: (zr, zi) -> samples out[0 .. 2M-1], using work (2M floats).
@@ -603,8 +521,16 @@ VQ_INLINE void InverseStages(float* zr, float* zi, float* work, float* out, floa
     float* wr = work;
     float* wi = work + M;
     GatherRadix4<true, Source::Split>(zr, zi, wr, wi, M, T.rev + M);
-    // Middle stages from work back into zr, zi; the last stage interleaves into out.
-    StageRun<true>(wr, wi, zr, zi, M, 4, M / 4, T);
+    // Middle stages in work; the last of them writes back into zr, zi.
+    for (int le2 = 4; le2 <= M / 4; le2 <<= 1) {
+        const bool last = (le2 == M / 4);
+        float* dr = last ? zr : wr;
+        float* di = last ? zi : wi;
+        if (le2 == 4)
+            Stage<true, 4>(wr, wi, dr, di, M, le2, T.ur + le2, T.ui + le2);
+        else
+            Stage<true, 8>(wr, wi, dr, di, M, le2, T.ur + le2, T.ui + le2);
+    }
     const float scale = 2.0f / static_cast<float>(2 * M);
     LastInverseStage<WithTail>(zr, zi, out, tail, M, T.ur + M / 2, T.ui + M / 2, scale);
 }
@@ -613,13 +539,13 @@ VQ_CLONES void ForwardFast(const float* x, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
     ForwardStages<Source::Interleaved>(x, zr, zi, M, T);
-    SplitFast<SplitMode::Forward>(zr, zi, M, T);
+    SplitFast<SplitMode::Forward>(zr, zi, zr, zi, M, T);
 }
 
 VQ_CLONES void InverseFast(float* out, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    SplitFast<SplitMode::Inverse>(zr, zi, M, T);
+    SplitFast<SplitMode::Inverse>(zr, zi, zr, zi, M, T);
     // out doubles as the work space of the middle stages; the last stage reads zr, zi only.
     InverseStages<false>(zr, zi, out, out, nullptr, M, T);
 }
@@ -629,8 +555,24 @@ VQ_CLONES void OverlapAddFast(const float* in, const float* hr, const float* hi,
 {
     const FftTables& T = Tables();
     ForwardStages<Source::Padded>(in, zr, zi, M, T);
-    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, M, T, hr, hi);
+    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, zr, zi, M, T, hr, hi);
     InverseStages<true>(zr, zi, work, out, tail, M, T);
+}
+
+// Two responses applied to the same input: the forward transform is done once.
+VQ_CLONES void OverlapAddPairFast(const float* in, const float* h1r, const float* h1i, float* tail1,
+                                  float* out1, const float* h2r, const float* h2i, float* tail2,
+                                  float* out2, float* zr, float* zi, float* products, float* work,
+                                  int M)
+{
+    const FftTables& T = Tables();
+    ForwardStages<Source::Padded>(in, zr, zi, M, T);
+    float* pr = products;
+    float* pi = products + M;
+    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
+    InverseStages<true>(pr, pi, work, out1, tail1, M, T);
+    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
+    InverseStages<true>(pr, pi, work, out2, tail2, M, T);
 }
 
 } // namespace
@@ -717,6 +659,26 @@ void OverlapAddBlock(const float* in, const float* responseRe, const float* resp
         out[i] = work[1 + i] + tail[i];
         tail[i] = work[1 + M + i];
     }
+}
+
+void OverlapAddBlockPair(const float* in, const float* response1Re, const float* response1Im,
+                         float* tail1, float* out1, const float* response2Re,
+                         const float* response2Im, float* tail2, float* out2, float* re, float* im,
+                         float* work, float* products, int N)
+{
+    const int M = N / 2;
+    if (!IsFftLength(N))
+        return;
+    if (M >= FastMinM && M <= TableMaxM) {
+        OverlapAddPairFast(in, response1Re, response1Im, tail1, out1, response2Re, response2Im,
+                           tail2, out2, re + 1, im + 1, products + 1, work + 1, M);
+        return;
+    }
+    // Rare lengths: one channel after the other (the first output may overwrite the input).
+    for (int i = 0; i < M; ++i)
+        products[1 + i] = in[i];
+    OverlapAddBlock(products + 1, response1Re, response1Im, tail1, out1, re, im, work, N);
+    OverlapAddBlock(products + 1, response2Re, response2Im, tail2, out2, re, im, work, N);
 }
 
 void PowerSpectrum(const int32_t* samples, int offset, const float* window, float* work, float* re,

@@ -11,10 +11,12 @@
 
 #include <cstdint>
 
-// Forward transform of x[1..N] into re[1..N/2], im[1..N/2]. x is not changed.
+// Forward transform of x[1..N] into re[1..N/2], im[1..N/2]. x is not changed and must not
+// overlap re or im.
 void RealFft(const float* x, float* re, float* im, int N);
 
-// Inverse of RealFft: out[1..N] receives the samples; re and im are destroyed.
+// Inverse of RealFft: out[1..N] receives the samples; re and im are destroyed (out, which
+// must not overlap them, also serves as work space before it receives the result).
 void InverseRealFft(float* out, float* re, float* im, int N);
 
 // work[k] = samples[offset + k - 1] x window[k] for k = 1..N, transformed into re, im
@@ -38,9 +40,17 @@ void InverseRealFftPlain(float* out, float* re, float* im, int N);
 void OverlapAddBlock(const float* in, const float* responseRe, const float* responseIm,
                      float* tail, float* out, float* re, float* im, float* work, int N);
 
+// OverlapAddBlock with two responses (two channels) on the same input: the forward transform
+// is shared, everything else is done per channel exactly as OverlapAddBlock does it, with the
+// same results. products needs entries 1 .. N. in may be the same array as out1 or out2.
+void OverlapAddBlockPair(const float* in, const float* response1Re, const float* response1Im,
+                         float* tail1, float* out1, const float* response2Re,
+                         const float* response2Im, float* tail2, float* out2, float* re, float* im,
+                         float* work, float* products, int N);
+
 // True for the lengths the transforms accept: powers of two from 4 to 65536.
 bool IsFftLength(int N);
 
 constexpr int Hamming512Size = 513;
-// w[k] = 0.54 - 0.46 cos(k x step), k = 0..512, step = 2 pi / 512 in single precision.
+// w[k] = 0.54 - 0.46 cos(k x step), k = 0..512, step = 6.2831853 / 512 rounded to single.
 void BuildHamming512(float* w);

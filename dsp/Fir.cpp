@@ -17,8 +17,9 @@ constexpr std::array<float, N> Mirror(const float (&half)[H], float sign)
 {
     std::array<float, N> c{};
     for (int j = 0; j < H; ++j) {
+        // Zero taps stay +0 on both sides (a -0 tap would flip the sign of a zero sum).
+        c[N - 1 - j] = half[j] == 0.0f ? 0.0f : sign * half[j];
         c[j] = half[j];
-        c[N - 1 - j] = sign * half[j];
     }
     return c;
 }
@@ -28,30 +29,27 @@ constexpr float QuadratureHalf[18] = {0.038135f, 0.0f, 0.024179f, 0.0f, 0.032403
                                       0.120167f, 0.0f, 0.207859f, 0.0f, 0.635163f, 0.0f};
 
 constexpr float Decim1Half[51] = {
-    -0.06982917f,  0.027791478f,  0.02323592f,  0.01969467f,  0.016970506f, 0.014863635f,
-    0.013287335f,  0.012079306f,  0.011215759f, 0.010585373f, 0.010153047f, 0.009877705f,
-    0.009709991f,  0.009629955f,  0.009642532f, 0.00971764f,  0.0098407f,   0.00997363f,
-    0.010145368f,  0.0103316335f, 0.010546389f, 0.010761664f, 0.010968592f, 0.011183859f,
+    -0.06982917f,  0.027791478f,  0.02323592f,  0.01969467f,   0.016970506f,  0.014863635f,
+    0.013287335f,  0.012079306f,  0.011215759f, 0.010585373f,  0.010153047f,  0.009877705f,
+    0.009709991f,  0.009629955f,  0.009642532f, 0.00971764f,   0.0098407f,    0.00997363f,
+    0.010145368f,  0.0103316335f, 0.010546389f, 0.010761664f,  0.010968592f,  0.011183859f,
     0.01141664f,   0.011653266f,  0.011869579f, 0.0120800175f, 0.0123401685f, 0.012547816f,
-    0.0127682835f, 0.012985916f,  0.013154555f, 0.013378848f, 0.013490926f, 0.013741808f,
-    0.013818601f,  0.013936598f,  0.014197538f, 0.014251528f, 0.014364505f, 0.014471266f,
-    0.01464205f,   0.014725302f,  0.014781193f, 0.014788544f, 0.014829071f, 0.01486528f,
+    0.0127682835f, 0.012985916f,  0.013154555f, 0.013378848f,  0.013490926f,  0.013741808f,
+    0.013818601f,  0.013936598f,  0.014197538f, 0.014251528f,  0.014364505f,  0.014471266f,
+    0.01464205f,   0.014725302f,  0.014781193f, 0.014788544f,  0.014829071f,  0.01486528f,
     0.014941835f,  0.014964661f,  0.014996181f};
 
 constexpr float Decim2Half[51] = {
-    0.0211343f,     -0.06592921f,  -0.023407592f,  -0.010766572f, -0.006144427f,
-    -0.003351159f,  -0.0008258831f, 0.0016977739f, 0.004082439f,  0.0060146386f,
-    0.0072599784f,  0.0076373117f,  0.007016547f,  0.005434186f,  0.0030527792f,
-    0.0001123276f,  -0.0030372168f, -0.005985957f, -0.008340644f, -0.009754516f,
-    -0.009983435f,  -0.008905353f,  -0.006549979f, -0.003135788f, 0.0009636572f,
-    0.005283245f,   0.009278718f,   0.012396456f,  0.014147698f,  0.014170935f,
-    0.0122932745f,  0.008563858f,   0.0032451516f, -0.0031653305f, -0.009981262f,
-    -0.016373815f,  -0.021426635f,  -0.024275849f, -0.024249202f, -0.02086019f,
-    -0.013859208f,  -0.0032863782f, 0.010460727f,  0.026592808f,  0.044099f,
-    0.06195001f,    0.078842394f,   0.09343544f,   0.104760915f,  0.11202576f,
-    0.114335805f};
+    0.0211343f,     -0.06592921f,  -0.023407592f, -0.010766572f,  -0.006144427f,  -0.003351159f,
+    -0.0008258831f, 0.0016977739f, 0.004082439f,  0.0060146386f,  0.0072599784f,  0.0076373117f,
+    0.007016547f,   0.005434186f,  0.0030527792f, 0.0001123276f,  -0.0030372168f, -0.005985957f,
+    -0.008340644f,  -0.009754516f, -0.009983435f, -0.008905353f,  -0.006549979f,  -0.003135788f,
+    0.0009636572f,  0.005283245f,  0.009278718f,  0.012396456f,   0.014147698f,   0.014170935f,
+    0.0122932745f,  0.008563858f,  0.0032451516f, -0.0031653305f, -0.009981262f,  -0.016373815f,
+    -0.021426635f,  -0.024275849f, -0.024249202f, -0.02086019f,   -0.013859208f,  -0.0032863782f,
+    0.010460727f,   0.026592808f,  0.044099f,     0.06195001f,    0.078842394f,   0.09343544f,
+    0.104760915f,   0.11202576f,   0.114335805f};
 
-// The centre of the quadrature table is 0: mirroring with sign -1 keeps it +0.
 constexpr std::array<float, 35> QuadratureC = Mirror<35, 18>(QuadratureHalf, -1.0f);
 constexpr std::array<float, 101> Decim1C = Mirror<101, 51>(Decim1Half, 1.0f);
 constexpr std::array<float, 101> Decim2C = Mirror<101, 51>(Decim2Half, 1.0f);
@@ -105,8 +103,8 @@ __attribute__((target("avx2,fma"), always_inline)) inline void Block8(const floa
 }
 
 // K outputs (any K) reading src[off[j] + k].
-__attribute__((target("avx2,fma"))) void RunBlocks(const float* src, const int* off,
-                                                   const float* c, int n, float* out, int K)
+__attribute__((target("avx2,fma"))) void RunBlocks(const float* src, const int* off, const float* c,
+                                                   int n, float* out, int K)
 {
     int k = 0;
     for (; k + 64 <= K; k += 64) Block8<8>(src + k, off, c, n, out + k);
@@ -118,9 +116,52 @@ __attribute__((target("avx2,fma"))) void RunBlocks(const float* src, const int* 
     }
 }
 
-__attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out,
-                                                     const FirTable& t, int count, int first,
-                                                     int step, int kBegin, int kEnd)
+// 8 x 8 transpose: r[c] receives column c of the rows r[0..7].
+__attribute__((target("avx2,fma"), always_inline)) inline void Transpose8(__m256 r[8])
+{
+    __m256 t[8], u[8];
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
+        t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
+    }
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
+        u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
+        u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
+        u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
+    }
+    for (int c = 0; c < 4; ++c) {
+        r[c] = _mm256_permute2f128_ps(u[c], u[c + 4], 0x20);
+        r[c + 4] = _mm256_permute2f128_ps(u[c], u[c + 4], 0x31);
+    }
+}
+
+// split[p * L + m] = in[base + p + step * m] for p < step, m < L (0 past the input's end).
+__attribute__((target("avx2,fma"))) void SplitPhases(const float* in, int count, int base,
+                                                     int step, int L, float* split)
+{
+    int m0 = 0;
+    if (step % 8 == 0) {
+        // Blocks of 8 rows by 8 phases, transposed in registers.
+        for (; m0 + 8 <= L && base + step * (m0 + 8) <= count; m0 += 8) {
+            for (int p0 = 0; p0 < step; p0 += 8) {
+                __m256 r[8];
+                const float* src = in + base + step * m0 + p0;
+                for (int i = 0; i < 8; ++i) r[i] = _mm256_loadu_ps(src + step * i);
+                Transpose8(r);
+                for (int c = 0; c < 8; ++c) _mm256_storeu_ps(split + (p0 + c) * L + m0, r[c]);
+            }
+        }
+    }
+    for (int m = m0; m < L; ++m) {
+        const int idx = base + step * m;
+        for (int p = 0; p < step; ++p) split[p * L + m] = idx + p < count ? in[idx + p] : 0.0f;
+    }
+}
+
+__attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out, const FirTable& t,
+                                                     int count, int first, int step, int kBegin,
+                                                     int kEnd)
 {
     const int n = t.n;
     const int h = Centre(n);
@@ -141,11 +182,7 @@ __attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out
         const int K = kEnd - k0 < chunk ? kEnd - k0 : chunk;
         const int L = K + span;
         const int base = first + step * k0 + h - (n - 1);
-        for (int m = 0; m < L; ++m) {
-            const int idx = base + step * m;
-            for (int p = 0; p < step; ++p)
-                split[p * L + m] = idx + p < count ? in[idx + p] : 0.0f;
-        }
+        SplitPhases(in, count, base, step, L, split);
         for (int j = 0; j < n; ++j) {
             const int r = n - 1 - j;
             off[j] = (r % step) * L + r / step;
@@ -193,8 +230,7 @@ void FirFilterStrided(const float* input, float* output, const FirTable& table, 
         kBegin = 0;
         kEnd = 0;
     }
-    for (int k = 0; k < kBegin; ++k)
-        output[k] = FirOne(input, table.c, n, count, first + step * k);
+    for (int k = 0; k < kBegin; ++k) output[k] = FirOne(input, table.c, n, count, first + step * k);
 #ifdef VELQUOR_FIR_X86
     if (vector) StridedAvx2(input, output, table, count, first, step, kBegin, kEnd);
 #endif

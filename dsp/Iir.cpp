@@ -10,6 +10,7 @@
 #include <limits>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #define VELQUOR_IIR_X86 1
 #endif
 
@@ -152,8 +153,8 @@ inline Coef4 LoadCoef(const float* b, const float* a)
     return {a[0], a[1], a[2], a[3], a[4], b[1], b[2], b[3], b[4]};
 }
 
-inline double Sum4(const Coef4& c, double x0, double x1, double x2, double x3, double x4,
-                   double y1, double y2, double y3, double y4)
+inline double Sum4(const Coef4& c, double x0, double x1, double x2, double x3, double x4, double y1,
+                   double y2, double y3, double y4)
 {
     double s = c.a1 * x1;
     s = s + c.a2 * x2;
@@ -230,9 +231,9 @@ inline void ScalarLaneStep(Wave& w, int lane, float* outputs)
     const Coef4 c = {w.c[0][lane], w.c[1][lane], w.c[2][lane], w.c[3][lane], w.c[4][lane],
                      w.c[5][lane], w.c[6][lane], w.c[7][lane], w.c[8][lane]};
     const double x0 = w.feed[lane];
-    const float y = static_cast<float>(Sum4(c, x0, w.x[0][lane], w.x[1][lane], w.x[2][lane],
-                                            w.x[3][lane], w.y[0][lane], w.y[1][lane],
-                                            w.y[2][lane], w.y[3][lane]));
+    const float y =
+        static_cast<float>(Sum4(c, x0, w.x[0][lane], w.x[1][lane], w.x[2][lane], w.x[3][lane],
+                                w.y[0][lane], w.y[1][lane], w.y[2][lane], w.y[3][lane]));
     for (int k = 3; k > 0; --k) {
         w.x[k][lane] = w.x[k - 1][lane];
         w.y[k][lane] = w.y[k - 1][lane];
@@ -272,28 +273,33 @@ void MaskedStep(Wave& w, const CascadeJob& job, int t)
     }
 }
 
-// The steady part: every lane has a sample. Written with the compiler's generic vectors (four
-// doubles per vector, three vectors for the 12 lanes) so one body serves every instruction set;
-// the file is compiled without fused multiply-add contraction, so the sums round exactly as in
-// IirFilter4 whatever the target.
-typedef double V4 __attribute__((vector_size(32)));
-typedef float F4 __attribute__((vector_size(16)));
-typedef long long I4 __attribute__((vector_size(32)));
-
-__attribute__((always_inline)) inline void SteadyBody(Wave& w, const CascadeJob& job, int tBegin,
-                                                      int tEnd)
+#ifdef VELQUOR_IIR_X86
+// Shift the outputs one lane up: lanes 0 and 6 take the new input samples instead.
+__attribute__((target("avx2"))) inline void Feed(const __m256d y[3], double in1, double in2,
+                                                 __m256d f[3])
 {
-    V4 x[4][3], y[4][3], older[3], newer[3];
+    const __m256d r0 = _mm256_permute4x64_pd(y[0], 0x93);  // l3 l0 l1 l2
+    const __m256d r1 = _mm256_permute4x64_pd(y[1], 0x93);  // l7 l4 l5 l6
+    const __m256d r2 = _mm256_permute4x64_pd(y[2], 0x93);  // l11 l8 l9 l10
+    f[0] = _mm256_blend_pd(r0, _mm256_set1_pd(in1), 0x1);
+    f[1] = _mm256_blend_pd(_mm256_blend_pd(r1, r0, 0x1), _mm256_set1_pd(in2), 0x4);
+    f[2] = _mm256_blend_pd(r2, r1, 0x1);
+}
+
+// The steady part: every lane has a sample. Three vectors of four doubles; no fused
+// multiply-add (see the top of the file), so the sums round exactly as in IirFilter4.
+__attribute__((target("avx2"), always_inline)) inline void SteadyBody(Wave& w,
+                                                                      const CascadeJob& job,
+                                                                      int tBegin, int tEnd)
+{
+    __m256d x[4][3], y[4][3], older[3], newer[3];
     for (int v = 0; v < 3; ++v) {
         for (int k = 0; k < 4; ++k) {
-            std::memcpy(&x[k][v], &w.x[k][4 * v], sizeof(V4));
-            std::memcpy(&y[k][v], &w.y[k][4 * v], sizeof(V4));
+            x[k][v] = _mm256_load_pd(&w.x[k][4 * v]);
+            y[k][v] = _mm256_load_pd(&w.y[k][4 * v]);
         }
-        F4 f2, f1;
-        std::memcpy(&f2, &w.last2[4 * v], sizeof(F4));
-        std::memcpy(&f1, &w.last[4 * v], sizeof(F4));
-        older[v] = __builtin_convertvector(f2, V4);
-        newer[v] = __builtin_convertvector(f1, V4);
+        older[v] = _mm256_cvtps_pd(_mm_load_ps(&w.last2[4 * v]));
+        newer[v] = _mm256_cvtps_pd(_mm_load_ps(&w.last[4 * v]));
     }
     const int S = job.sections;
     const int delay = Lag * (S - 1);
@@ -301,33 +307,24 @@ __attribute__((always_inline)) inline void SteadyBody(Wave& w, const CascadeJob&
     const float* in2 = job.channels > 1 ? job.in[1] : job.in[0];
     float* out1 = job.out[0];
     float* out2 = job.channels > 1 ? job.out[1] : nullptr;
-    const int last1 = S - 1;
-    const int last2 = ChainLanes + S - 1;
+    alignas(16) float last[Lanes];
+    __m128 yf[3] = {};
     for (int t = tBegin; t < tEnd; ++t) {
-        // Every lane takes its left neighbour's output of two steps ago; lanes 0 and 6 take the
-        // new input samples.
-        const double n1 = in1[t], n2 = in2[t];
-        V4 f[3];
-        f[0] = __builtin_shuffle(older[0], V4{n1, n1, n1, n1}, I4{4, 0, 1, 2});
-        f[1] = __builtin_shuffle(__builtin_shuffle(older[0], older[1], I4{3, 4, 5, 6}),
-                                 V4{n2, n2, n2, n2}, I4{0, 1, 4, 3});
-        f[2] = __builtin_shuffle(older[1], older[2], I4{3, 4, 5, 6});
-        F4 yf[3];
+        __m256d f[3];
+        Feed(older, in1[t], in2[t], f);
         for (int v = 0; v < 3; ++v) {
-            // Coefficients straight from memory (as operands): registers go to the state.
-            V4 c[9];
-            for (int i = 0; i < 9; ++i) std::memcpy(&c[i], &w.c[i][4 * v], sizeof(V4));
-            V4 s = c[1] * x[0][v];
-            s = s + c[2] * x[1][v];
-            s = s + c[3] * x[2][v];
-            s = s + c[4] * x[3][v];
-            s = s + c[6] * y[1][v];
-            s = s + c[7] * y[2][v];
-            s = s + c[8] * y[3][v];
-            s = s + c[0] * f[v];
-            s = s + c[5] * y[0][v];
-            yf[v] = __builtin_convertvector(s, F4);
-            const V4 yd = __builtin_convertvector(yf[v], V4);
+            const double* c0 = &w.c[0][4 * v];
+            __m256d s = _mm256_mul_pd(_mm256_load_pd(c0 + 1 * Lanes), x[0][v]);
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 2 * Lanes), x[1][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 3 * Lanes), x[2][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 4 * Lanes), x[3][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 6 * Lanes), y[1][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 7 * Lanes), y[2][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 8 * Lanes), y[3][v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 0 * Lanes), f[v]));
+            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 5 * Lanes), y[0][v]));
+            yf[v] = _mm256_cvtpd_ps(s);
+            const __m256d yd = _mm256_cvtps_pd(yf[v]);
             x[3][v] = x[2][v];
             x[2][v] = x[1][v];
             x[1][v] = x[0][v];
@@ -339,36 +336,32 @@ __attribute__((always_inline)) inline void SteadyBody(Wave& w, const CascadeJob&
             older[v] = newer[v];
             newer[v] = yd;
         }
-        out1[t - delay] = yf[last1 / 4][last1 % 4];
-        if (out2) out2[t - delay] = yf[last2 / 4][last2 % 4];
+        _mm_store_ps(&last[0], yf[0]);
+        _mm_store_ps(&last[4], yf[1]);
+        _mm_store_ps(&last[8], yf[2]);
+        out1[t - delay] = last[S - 1];
+        if (out2) out2[t - delay] = last[ChainLanes + S - 1];
     }
     for (int v = 0; v < 3; ++v) {
         for (int k = 0; k < 4; ++k) {
-            std::memcpy(&w.x[k][4 * v], &x[k][v], sizeof(V4));
-            std::memcpy(&w.y[k][4 * v], &y[k][v], sizeof(V4));
+            _mm256_store_pd(&w.x[k][4 * v], x[k][v]);
+            _mm256_store_pd(&w.y[k][4 * v], y[k][v]);
         }
-        const F4 f2 = __builtin_convertvector(older[v], F4);
-        const F4 f1 = __builtin_convertvector(newer[v], F4);
-        std::memcpy(&w.last2[4 * v], &f2, sizeof(F4));
-        std::memcpy(&w.last[4 * v], &f1, sizeof(F4));
+        _mm_store_ps(&w.last2[4 * v], _mm256_cvtpd_ps(older[v]));
+        _mm_store_ps(&w.last[4 * v], _mm256_cvtpd_ps(newer[v]));
     }
 }
 
-void SteadyPortable(Wave& w, const CascadeJob& job, int tBegin, int tEnd)
-{
-    SteadyBody(w, job, tBegin, tEnd);
-}
-
-#ifdef VELQUOR_IIR_X86
 __attribute__((target("avx2"))) void SteadyAvx2(Wave& w, const CascadeJob& job, int tBegin,
-                                                 int tEnd)
+                                                int tEnd)
 {
     SteadyBody(w, job, tBegin, tEnd);
 }
 
-// AVX-512's 32 registers hold the whole wavefront state, which AVX2's 16 cannot.
-__attribute__((target("avx512f,avx512vl"))) void SteadyAvx512(Wave& w, const CascadeJob& job,
-                                                               int tBegin, int tEnd)
+// The same code with AVX-512's 32 registers, which hold the whole wavefront state that AVX2's
+// 16 must spill.
+__attribute__((target("avx2,avx512f,avx512vl"))) void SteadyAvx512(Wave& w, const CascadeJob& job,
+                                                                   int tBegin, int tEnd)
 {
     SteadyBody(w, job, tBegin, tEnd);
 }
@@ -379,9 +372,9 @@ IirKernel Resolve(IirKernel k)
     if (k == IirKernel::Auto) {
         if (IirKernelAvailable(IirKernel::Avx512)) return IirKernel::Avx512;
         if (IirKernelAvailable(IirKernel::Avx2)) return IirKernel::Avx2;
-        return IirKernel::Portable;
+        return IirKernel::SectionBySection;
     }
-    if (!IirKernelAvailable(k)) return IirKernel::Portable;
+    if (!IirKernelAvailable(k)) return IirKernel::SectionBySection;
     return k;
 }
 
@@ -390,6 +383,7 @@ void RunCascade(const CascadeJob& job, IirKernel kernel)
     const int S = job.sections;
     if (S < 1 || S > MaxCascadeSections || job.count <= 0) return;
 
+    kernel = Resolve(kernel);
     if (kernel == IirKernel::SectionBySection || job.count < 4 * S) {
         // Section by section; IirFilter4 reads each input before writing that output, so the
         // later passes can run in place.
@@ -420,14 +414,13 @@ void RunCascade(const CascadeJob& job, IirKernel kernel)
     const int steps = job.count + Lag * (S - 1);
     int t = 0;
     for (; t < Lag * (S - 1); ++t) MaskedStep(w, job, t);
-    switch (Resolve(kernel)) {
 #ifdef VELQUOR_IIR_X86
-    case IirKernel::Avx512: SteadyAvx512(w, job, t, job.count); break;
-    case IirKernel::Avx2: SteadyAvx2(w, job, t, job.count); break;
-#endif
-    default: SteadyPortable(w, job, t, job.count); break;
-    }
+    if (kernel == IirKernel::Avx512)
+        SteadyAvx512(w, job, t, job.count);
+    else
+        SteadyAvx2(w, job, t, job.count);
     t = job.count;
+#endif
     for (; t < steps; ++t) MaskedStep(w, job, t);
 
     for (int ch = 0; ch < job.channels; ++ch) {
@@ -448,14 +441,17 @@ bool IirKernelAvailable(IirKernel kernel)
 {
     switch (kernel) {
 #ifdef VELQUOR_IIR_X86
-    case IirKernel::Avx2: return __builtin_cpu_supports("avx2");
-    case IirKernel::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+        case IirKernel::Avx2:
+            return __builtin_cpu_supports("avx2");
+        case IirKernel::Avx512:
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
 #else
-    case IirKernel::Avx2:
-    case IirKernel::Avx512: return false;
+        case IirKernel::Avx2:
+        case IirKernel::Avx512:
+            return false;
 #endif
-    default: return true;
+        default:
+            return true;
     }
 }
 
@@ -467,8 +463,8 @@ void IirCascadePair(const float* in1, float* out1, const IirSection* chain1, con
     RunCascade(job, kernel);
 }
 
-void IirCascade(const float* input, float* output, const IirSection* chain, int sections,
-                int count, IirKernel kernel)
+void IirCascade(const float* input, float* output, const IirSection* chain, int sections, int count,
+                IirKernel kernel)
 {
     CascadeJob job{{input, input}, {output, output}, {chain, chain}, 1, sections, count};
     RunCascade(job, kernel);
@@ -485,8 +481,8 @@ bool ResetIfNonFinite(IirState& state)
     return false;
 }
 
-MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_t rows,
-                                   int32_t y1, int32_t y2)
+MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_t rows, int32_t y1,
+                                   int32_t y2)
 {
     // Rows outside the pane (the start-up marker 2 sits at row 396 of 371) would wrap in the
     // unsigned arithmetic below; hold them inside, where the marker handlers keep them.

@@ -45,8 +45,8 @@ struct IirSection {
 constexpr int MaxCascadeSections = 6;
 
 // How a cascade runs: Auto picks the fastest the CPU offers; the others exist for tests and
-// benchmarks (a kernel the CPU lacks falls back to Portable). All give the same bits.
-enum class IirKernel { Auto, SectionBySection, Portable, Avx2, Avx512 };
+// benchmarks (a kernel the CPU lacks falls back to SectionBySection). All give the same bits.
+enum class IirKernel { Auto, SectionBySection, Avx2, Avx512 };
 bool IirKernelAvailable(IirKernel kernel);
 
 // Runs `sections` (1..6) IirFilter4 passes one after the other (section k filters section k-1's
@@ -57,8 +57,8 @@ void IirCascadePair(const float* in1, float* out1, const IirSection* chain1, con
                     float* out2, const IirSection* chain2, int sections, int count,
                     IirKernel kernel = IirKernel::Auto);
 // The same for one channel.
-void IirCascade(const float* input, float* output, const IirSection* chain, int sections,
-                int count, IirKernel kernel = IirKernel::Auto);
+void IirCascade(const float* input, float* output, const IirSection* chain, int sections, int count,
+                IirKernel kernel = IirKernel::Auto);
 
 // Zeroes a state holding NaN or infinity so one bad block cannot poison a channel for good.
 // Returns true when it had to reset.
@@ -76,8 +76,8 @@ float ClampCutoff(float cutoff);
 struct MarkerCutoffs {
     float f1, f2;
 };
-MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_t rows,
-                                   int32_t y1, int32_t y2);
+MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_t rows, int32_t y1,
+                                   int32_t y2);
 
 // 2.5 x V Hz at the output rate as a fraction of it, at least 0.025 (and at most MaxCutoff).
 float SmoothingCutoff(int32_t freqScaleSetting);

@@ -19,13 +19,16 @@ constexpr int FirstDecimatedCount = 256;   // samples after the first decimation
 // only the DC estimate is reset, when a run starts.
 struct ChannelState {
     IirState BandSections[6];              // AM band: low, low, high, high, low, high
-    float FmTail[FmQuarter];                    // FM overlap-add tail
+    float FmTail[FmQuarter];               // FM overlap-add tail
     FmScratch FmWork;                      // work arrays of the FM fast convolution
     float Quadrature[QuadratureHistory + BlockFrames];          // I: history + block
     float QuadratureFiltered[QuadratureHistory + BlockFrames];  // Q: its filtered twin
     float QuadratureSave[QuadratureHistory];                    // history for the next block
+    // Decimation buffers (history + block) and their filtered twins. The chain
+    // computes only the kept outputs, straight into the work array, so the
+    // twins serve the full-filter path (checks) only.
     float Decim1Buffer[DecimationHistory + BlockFrames];
-    float Decim1Filtered[DecimationHistory + BlockFrames];      // used only by full-filter checks
+    float Decim1Filtered[DecimationHistory + BlockFrames];
     float Decim2Buffer[DecimationHistory + FirstDecimatedCount];
     float Decim2Filtered[DecimationHistory + FirstDecimatedCount];
     IirState PostSections[4];              // 1, 2: low-pass (smoothing or marker); 3, 4: marker high-pass

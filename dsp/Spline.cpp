@@ -35,13 +35,13 @@ void SplineResample(const float* y, int n, float* out, int& outCount, double A, 
     const double step = A / M;
     double x = 0.0;
     for (int j = 0; j < count; ++j) {
-        int k = std::max(static_cast<int>(x), 0);
-        if (k > K - 2) {
+        if (x >= K - 1) {
             // Only when fewer points than trunc(A + 2) were given: hold the last knot.
             out[j] = y[K - 1];
             x += step;
             continue;
         }
+        const int k = std::max(static_cast<int>(x), 0);
         const float a = static_cast<float>(x - k);
         const float b = static_cast<float>((k + 1) - x);
         const double da = a, db = b;

@@ -16,6 +16,17 @@
 // - Every control composes its picture in an off-screen TBitmap (Canvas()) and
 //   the widget shows that bitmap. Paint() redraws all of it; fast partial
 //   redraws draw on Canvas() and call Flush(rect) to show only that rectangle.
+//   Snapshot() gives the picture (painting first if needed), also for widgets
+//   that are not shown.
+// - Life cycle: construct (csLoading, update count held by each analog level)
+//   -> set properties -> Loaded() (hooks the settings objects' OnChange, ends
+//   the update, first repaint) -> live. A control shown, painted or
+//   snapshotted before Loaded() calls it itself.
+// - Input arrives as the VCL-style hooks MouseDown/MouseMove/MouseUp, Click
+//   (press and release inside, before MouseUp), DblClick, KeyDown/KeyUp (Qt
+//   key codes), DoEnter/DoExit and DoMouseWheel (delta 120 per notch); the
+//   base versions fire the matching events. The flash timer's message reaches
+//   FlashMessage.
 #pragma once
 
 #include "platform/canvas/Canvas.h"
@@ -682,6 +693,8 @@ protected:
     virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
     // Size changed (after the picture was resized).
     virtual void Resized() { }
+    // Whether the control uses this key (unused keys go on to the parent).
+    virtual bool WantsKey(int Key) const { (void)Key; return false; }
     // Whether a full paint may run now (update counting suppresses it).
     virtual bool CanPaint() const { return true; }
     bool MousePressedInside() const { return FClickPending; }
@@ -971,6 +984,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, QPoint MousePos) override;
+    bool WantsKey(int Key) const override; // the enabled navigation keys
     bool event(QEvent* e) override;
 
 private:

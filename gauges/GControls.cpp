@@ -444,10 +444,9 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* e)
         QWidget::mouseDoubleClickEvent(e);
         return;
     }
-    if (b == mbLeft) {
-        FClickPending = true;
+    // A double click reports DblClick and a second press, but no Click.
+    if (b == mbLeft)
         DblClick();
-    }
     const QPoint p = e->position().toPoint();
     MouseDown(b, ShiftOf(e->modifiers(), e->buttons()) | ssDouble, p.x(), p.y());
     e->accept();
@@ -456,19 +455,23 @@ void TControl::mouseDoubleClickEvent(QMouseEvent* e)
 void TControl::keyPressEvent(QKeyEvent* e)
 {
     int key = e->key();
+    const int original = key;
     KeyDown(key, ShiftOf(e->modifiers(), Qt::NoButton));
-    e->accept();
+    // Keys the control does not use (Return, Escape, ...) go on to the
+    // parent, so dialogs keep their default and cancel buttons.
+    e->setAccepted(key == 0 || WantsKey(original));
 }
 
 void TControl::keyReleaseEvent(QKeyEvent* e)
 {
     if (e->isAutoRepeat()) {
-        e->accept();
+        e->setAccepted(WantsKey(e->key()));
         return;
     }
     int key = e->key();
+    const int original = key;
     KeyUp(key, ShiftOf(e->modifiers(), Qt::NoButton));
-    e->accept();
+    e->setAccepted(key == 0 || WantsKey(original));
 }
 
 void TControl::focusInEvent(QFocusEvent* e)
@@ -642,10 +645,10 @@ void TOvAnalogGControl::SetDigit(int d)
         return;
     FDigit = d;
     const TSignalSettings& s = FSignalSettings;
-    FValue = float(d - s.DigitalFrom()) * float(s.ValuePerDigit()) + s.ValueFrom();
+    FValue = float(double(d) - s.DigitalFrom()) * float(s.ValuePerDigit()) + s.ValueFrom();
     // Without a usable factor the linear value stands.
     if (FLogScale && FLogFactor != 0.0)
-        FValue = float(double(s.ValueFrom()) * std::pow(10.0, (d - s.DigitalFrom()) / FLogFactor));
+        FValue = float(double(s.ValueFrom()) * std::pow(10.0, (double(d) - s.DigitalFrom()) / FLogFactor));
     Dispatch();
 }
 
@@ -945,12 +948,13 @@ void TOvAnalogCControl::SlideTo(TShiftState, int X, int Y) { FLastPoint = QPoint
 void TOvAnalogCControl::StepDigit(int inc, int dec)
 {
     const TSignalSettings& s = FSignalSettings;
-    int d = inc >= 1 ? FDigit + inc : FDigit - dec;
+    // Wide arithmetic: a huge step must clamp, not wrap.
+    long long d = inc >= 1 ? (long long)FDigit + inc : (long long)FDigit - dec;
     if (d > s.DigitalTo())
         d = s.DigitalTo();
     if (d < s.DigitalFrom())
         d = s.DigitalFrom();
-    SetDigit(d);
+    SetDigit(int(d));
 }
 
 void TOvAnalogCControl::FireValueChanged()
@@ -1006,10 +1010,10 @@ void TOvAnalogCControl::KeyDown(int& Key, TShiftState Shift)
     const TSignalSettings& s = FSignalSettings;
     switch (member) {
     case _VK_PRIOR:
-        SetDigit(std::max(s.DigitalFrom(), std::min(s.DigitalTo(), FDigit + FChangeLarge)));
+        SetDigit(int(std::max<long long>(s.DigitalFrom(), std::min<long long>(s.DigitalTo(), (long long)FDigit + FChangeLarge))));
         break;
     case _VK_NEXT:
-        SetDigit(std::min(s.DigitalTo(), std::max(s.DigitalFrom(), FDigit - FChangeLarge)));
+        SetDigit(int(std::min<long long>(s.DigitalTo(), std::max<long long>(s.DigitalFrom(), (long long)FDigit - FChangeLarge))));
         break;
     case _VK_END:
         SetDigit(s.DigitalTo());
@@ -1059,15 +1063,21 @@ bool TOvAnalogCControl::DoMouseWheel(TShiftState, int WheelDelta, QPoint)
     return true;
 }
 
+bool TOvAnalogCControl::WantsKey(int Key) const
+{
+    if (!FEnableKeyboard)
+        return false;
+    const int member = EnabledKeyOf(Key);
+    return member >= 0 && FEnabledKeys.Contains(static_cast<TEnabledKey>(member));
+}
+
 bool TOvAnalogCControl::event(QEvent* e)
 {
     // Claim the navigation keys before shortcuts and dialogs take them, as a
     // control that wants arrow keys does.
-    if (e->type() == QEvent::ShortcutOverride && FEnableKeyboard) {
+    if (e->type() == QEvent::ShortcutOverride) {
         auto* ke = static_cast<QKeyEvent*>(e);
-        const int member = EnabledKeyOf(ke->key());
-        if (member >= 0 && FEnabledKeys.Contains(static_cast<TEnabledKey>(member))
-            && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (WantsKey(ke->key()) && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             e->accept();
             return true;
         }

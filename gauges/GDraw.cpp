@@ -73,28 +73,6 @@ void PutPixel(QImage& img, int x, int y, QRgb c)
         reinterpret_cast<QRgb*>(img.scanLine(y))[x] = c;
 }
 
-// A 1-pixel line without its end pixel, as the canvas draws it.
-void ImageLine(QImage& img, int x0, int y0, int x1, int y1, QRgb c)
-{
-    const int dx = std::abs(x1 - x0);
-    const int dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1;
-    const int sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    while (x0 != x1 || y0 != y1) {
-        PutPixel(img, x0, y0, c);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
-    }
-}
-
 // Lines from a centre line outwards, one per step: gsHorizontal2/3 (rows)
 // and gsVertical2/3 (columns).
 void CentreLines(QImage& img, bool rows, int centre, int n, TColor from, TColor to)
@@ -116,37 +94,19 @@ void CentreLines(QImage& img, bool rows, int centre, int n, TColor from, TColor 
 
 void TopLeftGradient(QImage& img, TColor from, TColor to)
 {
+    // The classic routine draws anti-diagonal lines, one per pixel step, whose
+    // colour goes half-way per family: ColorFrom at the upper left, the mid
+    // colour on the diagonal from the lower left to the upper right, ColorTo at
+    // the lower right. Computed per pixel here, so no line leaves a hole and
+    // both corners get their exact colours.
     const int w = img.width();
     const int h = img.height();
-    const int n = std::max(w, h);
-    // Lines move one pixel per step; a pixel two neighbouring lines both
-    // miss takes the colour of the line drawn after it (hole filling).
-    const QRgb unset = qRgba(1, 2, 3, 0);
-    img.fill(unset);
-    for (int k = 0; k <= n; ++k) {
-        const int y0 = RoundEven(double(k) * h / n);
-        const int x1 = RoundEven(double(k) * w / n);
-        ImageLine(img, 0, y0, x1, -1, MixRgb(from, to, (k / 2.0) / n));
-        ImageLine(img, w, h - y0, w - x1, h, MixRgb(from, to, (n - k / 2.0) / n));
-    }
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if (line[x] != unset)
-                continue;
-            QRgb c = ToRgb(from);
-            if (x > 0 && line[x - 1] != unset)
-                c = line[x - 1];
-            else if (y > 0)
-                c = reinterpret_cast<QRgb*>(img.scanLine(y - 1))[x];
-            line[x] = c;
-        }
-    }
-    // The unset marker had alpha 0; RGB32 must be opaque.
+    const double sx = w > 1 ? 1.0 / (w - 1) : 0.0;
+    const double sy = h > 1 ? 1.0 / (h - 1) : 0.0;
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < w; ++x)
-            line[x] |= 0xFF000000u;
+            line[x] = MixRgb(from, to, (x * sx + y * sy) / 2.0);
     }
 }
 

@@ -20,6 +20,15 @@ TOvThread::~TOvThread()
     // the last line of defence for a thread that never waits on anybody.
     Terminate();
     wait();
+    Joined();
+}
+
+void TOvThread::Joined() const
+{
+    // QThread::wait synchronises through Qt's own primitives; taking the lock
+    // the worker released last makes its writes visible here in a way that
+    // race checkers can follow too.
+    std::lock_guard<std::mutex> guard(Lock);
 }
 
 void TOvThread::Resume()
@@ -199,6 +208,7 @@ void TTimerThread::Stop()
         if (ownerHere)
             QCoreApplication::sendPostedEvents(owner, QEvent::MetaCall);
     }
+    Joined();
 }
 
 // ----------------------------------------------------------------- TOvFlash

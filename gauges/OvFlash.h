@@ -43,6 +43,8 @@ protected:
     virtual void Execute() = 0;
     // Blocks while suspended. Returns false when the thread was terminated.
     bool WaitWhileSuspended();
+    // Call after wait() returned: synchronises with the worker's last writes.
+    void Joined() const;
     // Sleeps ms milliseconds. Returns true only when the full time passed
     // without a terminate or suspend request.
     bool SleepFor(int ms);

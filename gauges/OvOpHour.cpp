@@ -344,12 +344,14 @@ void TOvOpHourCounter::Paint()
     FBevelOuter.PaintBevel(canvas, r);
     FBevelInner.PaintBevel(canvas, r);
     FInnerRect = r;
+    FLaidOut = true;
     RedrawText();
 }
 
 void TOvOpHourCounter::RedrawText()
 {
-    if (FTextHeight < 1 || !(Visible() || Designing()) || PaintCount() == 0)
+    // Nothing to redraw into before a full paint has laid out the box.
+    if (FTextHeight < 1 || !(Visible() || Designing()) || !FLaidOut)
         return;
     TCanvas& canvas = Canvas();
     canvas.Font = Font();

@@ -131,6 +131,7 @@ private:
     bool FIniPending = true;
     bool FIniLoaded = false;
     bool FPresetting = false;
+    bool FLaidOut = false;
     int FTextWidth = 0, FTextHeight = 0;
     TRect FInnerRect {};
     TRect FTextRect {};

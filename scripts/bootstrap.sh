@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2
+  portaudio19-dev libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -212,8 +212,8 @@ void BM_FilterKernelsAmBlock(benchmark::State& state)
         benchmark::DoNotOptimize(out1.data());
         benchmark::DoNotOptimize(out2.data());
     }
-    state.counters["x_realtime"] = benchmark::Counter(
-        92.88e-3, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(92.88e-3, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FilterKernelsAmBlock)->Unit(benchmark::kMicrosecond);
 

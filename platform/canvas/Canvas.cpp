@@ -459,10 +459,12 @@ void TCanvas::ApplyClip()
 {
     if (!FPainter)
         return;
+    // The clip is removed with NoClip: after setClipping(false) the raster
+    // engine ignores the next region set.
     if (FClipActive)
         FPainter->setClipRegion(FClip);
     else
-        FPainter->setClipping(false);
+        FPainter->setClipRegion(QRegion(), Qt::NoClip);
 }
 
 TRect TCanvas::ClipRect() const

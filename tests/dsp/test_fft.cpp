@@ -172,6 +172,21 @@ TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOne)
             ASSERT_EQ(out[i], y[i + 1] + tailRef[i + 1]) << "N " << N << " i " << i;
             ASSERT_EQ(tail[i + 1], y[h + i + 1]) << "N " << N << " i " << i;
         }
+
+        // Pair form: the second response is the first mirrored; outputs written over the input.
+        std::vector<float> in2(in.begin() + 1, in.end());
+        std::vector<float> tail1 = tailRef, tail2 = tailRef, out2(h), products(N + 1);
+        std::vector<float> hr2(hi.begin() + 1, hi.end()), hi2(hr.begin() + 1, hr.end());
+        std::vector<float> out2Ref(h), tail2Ref = tailRef;
+        OverlapAddBlock(in.data() + 1, hr2.data(), hi2.data(), tail2Ref.data() + 1, out2Ref.data(),
+                        re.data(), im.data(), work.data(), N);
+        OverlapAddBlockPair(in2.data(), hr.data() + 1, hi.data() + 1, tail1.data() + 1,
+                            in2.data(), hr2.data(), hi2.data(), tail2.data() + 1, out2.data(),
+                            re.data(), im.data(), work.data(), products.data(), N);
+        EXPECT_EQ(in2, out) << "pair, first response, N " << N;
+        EXPECT_EQ(tail1, tail) << "pair, first tail, N " << N;
+        EXPECT_EQ(out2, out2Ref) << "pair, second response, N " << N;
+        EXPECT_EQ(tail2, tail2Ref) << "pair, second tail, N " << N;
     }
 }
 

@@ -48,7 +48,10 @@ TEST(FirTables, ValuesSymmetryAndSums)
     ASSERT_EQ(Decim2Taps.n, 101);
 
     const float* q = QuadratureTaps.c;
-    for (int j = 1; j < 35; j += 2) EXPECT_EQ(q[j], 0.0f) << j;
+    for (int j = 1; j < 35; j += 2) {
+        EXPECT_EQ(q[j], 0.0f) << j;
+        EXPECT_FALSE(std::signbit(q[j])) << j;  // +0: a -0 tap would flip the sign of zero sums
+    }
     EXPECT_EQ(q[17], 0.0f);
     for (int j = 0; j < 35; ++j) EXPECT_EQ(q[34 - j], -q[j]) << j;
     EXPECT_EQ(q[0], 0.038135f);
@@ -130,20 +133,20 @@ TEST(FirFilterStrided, BitForBitWithTheReference)
         int count, first, step, outCount;
     };
     const Case cases[] = {
-        {&QuadratureTaps, 4158, 31, 1, 4099},   // the quadrature range the demodulators read
-        {&QuadratureTaps, 4158, 0, 1, 4158},    // all of it, both ends included
-        {&Decim1Taps, 4197, 51, 16, 256},       // first decimation as used
-        {&Decim2Taps, 357, 51, 8, 32},          // second decimation as used
+        {&QuadratureTaps, 4158, 31, 1, 4099},  // the quadrature range the demodulators read
+        {&QuadratureTaps, 4158, 0, 1, 4158},   // all of it, both ends included
+        {&Decim1Taps, 4197, 51, 16, 256},      // first decimation as used
+        {&Decim2Taps, 357, 51, 8, 32},         // second decimation as used
         {&Decim1Taps, 4197, 0, 1, 4197},
         {&Decim2Taps, 357, 0, 8, 45},
         {&Decim1Taps, 4197, 3, 5, 839},
         {&Decim2Taps, 4197, 7, 33, 127},
         {&QuadratureTaps, 999, 2, 3, 332},
-        {&Decim1Taps, 20000, 13, 600, 33},      // big stride, still split into phases
-        {&Decim1Taps, 20000, 13, 5000, 4},      // stride too big to split: plain path
+        {&Decim1Taps, 20000, 13, 600, 33},  // big stride, still split into phases
+        {&Decim1Taps, 20000, 13, 5000, 4},  // stride too big to split: plain path
         {&Decim2Taps, 101, 0, 1, 101},
-        {&Decim2Taps, 60, 0, 1, 60},            // shorter than the table
-        {&QuadratureTaps, 4158, 4100, 1, 58},   // only the far end
+        {&Decim2Taps, 60, 0, 1, 60},           // shorter than the table
+        {&QuadratureTaps, 4158, 4100, 1, 58},  // only the far end
     };
     unsigned seed = 1;
     for (const Case& k : cases) {

@@ -43,7 +43,8 @@ double ImpulseTail(const IirCoefficients& s)
     double m = 0.0;
     for (size_t i = 0; i < out.size(); ++i)
         if (!std::isfinite(out[i])) return INFINITY;
-    for (size_t i = out.size() - 1000; i < out.size(); ++i) m = std::max(m, std::fabs(double(out[i])));
+    for (size_t i = out.size() - 1000; i < out.size(); ++i)
+        m = std::max(m, std::fabs(double(out[i])));
     return m;
 }
 
@@ -86,10 +87,9 @@ TEST(CalcIir, UnitGainAtPassBandCentreAndShape)
     EXPECT_LT(Magnitude(hp, 0.1), 0.01);
 
     // The start-up band sets of the default carriers: unit gain at their pass-band centre.
-    const float edges[4] = {static_cast<float>(19645.0 / 44100.0),
-                            static_cast<float>(18645.0 / 44100.0),
-                            static_cast<float>(16565.0 / 44100.0),
-                            static_cast<float>(15565.0 / 44100.0)};
+    const float edges[4] = {
+        static_cast<float>(19645.0 / 44100.0), static_cast<float>(18645.0 / 44100.0),
+        static_cast<float>(16565.0 / 44100.0), static_cast<float>(15565.0 / 44100.0)};
     for (int k = 0; k < 4; ++k) {
         IirCoefficients s;
         CalcIir(s, 0.5f, edges[k], 4, k & 1, 1);
@@ -140,7 +140,8 @@ TEST(CalcIir, OutOfRangeRequestsStillGiveSaneFilters)
         for (int hp = 0; hp < 2; ++hp) {
             IirCoefficients s;
             CalcIir(s, 0.5f, bad, 4, hp, 1);
-            for (int i = 0; i < 23; ++i) ASSERT_TRUE(std::isfinite(s.a[i]) && std::isfinite(s.b[i]));
+            for (int i = 0; i < 23; ++i)
+                ASSERT_TRUE(std::isfinite(s.a[i]) && std::isfinite(s.b[i]));
             EXPECT_LT(ImpulseTail(s), 1e-6) << bad << " hp " << hp;
         }
     }
@@ -219,42 +220,50 @@ TEST(IirCascade, InterleavedMatchesSectionBySectionBitForBit)
 
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> d(-100.0f, 100.0f);
-    for (int sections = 1; sections <= 6; ++sections) {
-        for (int count : {4096, 32, 4, 7, 13, 100}) {
-            const std::vector<float> in1 = Noise(count, 100 + count, 30000.0f);
-            const std::vector<float> in2 = Noise(count, 200 + count, 30000.0f);
-            IirState ref1[6], ref2[6], st1[6], st2[6];
-            for (int s = 0; s < 6; ++s) {
-                for (int k = 0; k < 4; ++k) {
-                    ref1[s].x[k] = d(rng);
-                    ref1[s].y[k] = d(rng);
-                    ref2[s].x[k] = d(rng);
-                    ref2[s].y[k] = d(rng);
+    for (IirKernel kernel :
+         {IirKernel::Auto, IirKernel::SectionBySection, IirKernel::Avx2, IirKernel::Avx512}) {
+        if (!IirKernelAvailable(kernel)) continue;
+        SCOPED_TRACE(static_cast<int>(kernel));
+        for (int sections = 1; sections <= 6; ++sections) {
+            for (int count : {4096, 32, 4, 7, 13, 100}) {
+                const std::vector<float> in1 = Noise(count, 100 + count, 30000.0f);
+                const std::vector<float> in2 = Noise(count, 200 + count, 30000.0f);
+                IirState ref1[6], ref2[6], st1[6], st2[6];
+                for (int s = 0; s < 6; ++s) {
+                    for (int k = 0; k < 4; ++k) {
+                        ref1[s].x[k] = d(rng);
+                        ref1[s].y[k] = d(rng);
+                        ref2[s].x[k] = d(rng);
+                        ref2[s].y[k] = d(rng);
+                    }
+                    st1[s] = ref1[s];
+                    st2[s] = ref2[s];
                 }
-                st1[s] = ref1[s];
-                st2[s] = ref2[s];
-            }
-            std::vector<float> r1 = in1, r2 = in2, tmp(count);
-            for (int s = 0; s < sections; ++s) {
-                tmp = r1;
-                IirFilter4(tmp.data(), r1.data(), count, ref1[s], *sets1[s]);
-                tmp = r2;
-                IirFilter4(tmp.data(), r2.data(), count, ref2[s], *sets2[s]);
-            }
-            IirSection c1[6], c2[6];
-            for (int s = 0; s < 6; ++s) {
-                c1[s] = {sets1[s], &st1[s]};
-                c2[s] = {sets2[s], &st2[s]};
-            }
-            std::vector<float> o1(count), o2 = in2;  // channel 2 in place
-            IirCascadePair(in1.data(), o1.data(), c1, o2.data(), o2.data(), c2, sections, count);
-            for (int i = 0; i < count; ++i) {
-                ASSERT_TRUE(SameBits(o1[i], r1[i])) << sections << " " << count << " " << i;
-                ASSERT_TRUE(SameBits(o2[i], r2[i])) << sections << " " << count << " " << i;
-            }
-            for (int s = 0; s < 6; ++s) {
-                EXPECT_EQ(std::memcmp(&st1[s], &ref1[s], sizeof(IirState)), 0) << sections << " " << s;
-                EXPECT_EQ(std::memcmp(&st2[s], &ref2[s], sizeof(IirState)), 0) << sections << " " << s;
+                std::vector<float> r1 = in1, r2 = in2, tmp(count);
+                for (int s = 0; s < sections; ++s) {
+                    tmp = r1;
+                    IirFilter4(tmp.data(), r1.data(), count, ref1[s], *sets1[s]);
+                    tmp = r2;
+                    IirFilter4(tmp.data(), r2.data(), count, ref2[s], *sets2[s]);
+                }
+                IirSection c1[6], c2[6];
+                for (int s = 0; s < 6; ++s) {
+                    c1[s] = {sets1[s], &st1[s]};
+                    c2[s] = {sets2[s], &st2[s]};
+                }
+                std::vector<float> o1(count), o2 = in2;  // channel 2 in place
+                IirCascadePair(in1.data(), o1.data(), c1, o2.data(), o2.data(), c2, sections, count,
+                               kernel);
+                for (int i = 0; i < count; ++i) {
+                    ASSERT_TRUE(SameBits(o1[i], r1[i])) << sections << " " << count << " " << i;
+                    ASSERT_TRUE(SameBits(o2[i], r2[i])) << sections << " " << count << " " << i;
+                }
+                for (int s = 0; s < 6; ++s) {
+                    EXPECT_EQ(std::memcmp(&st1[s], &ref1[s], sizeof(IirState)), 0)
+                        << sections << " " << s;
+                    EXPECT_EQ(std::memcmp(&st2[s], &ref2[s], sizeof(IirState)), 0)
+                        << sections << " " << s;
+                }
             }
         }
     }
@@ -299,7 +308,9 @@ TEST(MarkerCutoffs, FromRowsAndClampedIntoThePane)
     const MarkerCutoffs s = ComputeMarkerCutoffs(512, 44100, 371, 142, 396);
     const MarkerCutoffs held = ComputeMarkerCutoffs(512, 44100, 371, 142, 361);
     EXPECT_EQ(s.f2, held.f2);
-    EXPECT_EQ(s.f2, static_cast<float>(static_cast<float>(static_cast<float>(26.0 / 1378.0) * 0.25) * 92.0 * 4.0 * 0.01));
+    EXPECT_EQ(s.f2,
+              static_cast<float>(static_cast<float>(static_cast<float>(26.0 / 1378.0) * 0.25) *
+                                 92.0 * 4.0 * 0.01));
     EXPECT_GT(s.f1, 0.0f);
     EXPECT_LT(s.f1, 0.5f);
 
@@ -322,7 +333,7 @@ TEST(SmoothingCutoff, FromTheFrequencyScale)
 {
     EXPECT_EQ(SmoothingCutoff(24), 0.17414966f);  // dial 60: 60 Hz at the output rate
     EXPECT_EQ(SmoothingCutoff(0), 0.025f);
-    EXPECT_EQ(SmoothingCutoff(3), 0.025f);        // 7.5 Hz is below the floor of 0.025
+    EXPECT_EQ(SmoothingCutoff(3), 0.025f);  // 7.5 Hz is below the floor of 0.025
     EXPECT_EQ(SmoothingCutoff(4), static_cast<float>(4 * 2.5 * (128.0 / 44100.0)));
     EXPECT_EQ(SmoothingCutoff(-5), 0.025f);
     EXPECT_EQ(SmoothingCutoff(1000), MaxCutoff);  // a bad stored setting cannot pass 0.5

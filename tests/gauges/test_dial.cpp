@@ -409,9 +409,9 @@ TEST(OvDial, DraggingTurnsByTheMouseAngleAndNeverWraps)
     const TPoint c = KnobCentre(*d);
 
     // A quarter turn clockwise, from the left to the top: +90 degrees.
-    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 20, c.Y));
+    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 10, c.Y));
     EXPECT_EQ(d->Digit(), 500); // the pointer does not jump to the press
-    QTest::mouseMove(d.get(), QPoint(c.X, c.Y - 20));
+    QTest::mouseMove(d.get(), QPoint(c.X, c.Y - 10));
     EXPECT_EQ(d->Digit(), 833);
     // Moving far outside the knob keeps dragging: on to the right, +90 more.
     QTest::mouseMove(d.get(), QPoint(d->Width() - 1, c.Y));
@@ -423,39 +423,39 @@ TEST(OvDial, DraggingTurnsByTheMouseAngleAndNeverWraps)
 
     // Clockwise on through the gap below the centre stays at the maximum.
     d->SetValue(95.0f);
-    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 20, c.Y + 20));
-    QTest::mouseMove(d.get(), QPoint(c.X, c.Y + 20));
+    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 10, c.Y + 10));
+    QTest::mouseMove(d.get(), QPoint(c.X, c.Y + 10));
     EXPECT_EQ(d->Digit(), 1000);
-    QTest::mouseMove(d.get(), QPoint(c.X - 20, c.Y + 20));
+    QTest::mouseMove(d.get(), QPoint(c.X - 10, c.Y + 10));
     EXPECT_EQ(d->Digit(), 1000);
-    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 20, c.Y + 20));
+    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 10, c.Y + 10));
     // A jump of more than 200 degrees counts as the short way round: lower
     // right straight to lower left is a quarter turn clockwise through the gap.
     d->SetValue(95.0f);
-    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 20, c.Y + 20));
-    QTest::mouseMove(d.get(), QPoint(c.X - 20, c.Y + 20));
+    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 10, c.Y + 10));
+    QTest::mouseMove(d.get(), QPoint(c.X - 10, c.Y + 10));
     EXPECT_EQ(d->Digit(), 1000);
     // ... and back is a quarter turn counter-clockwise.
-    QTest::mouseMove(d.get(), QPoint(c.X + 20, c.Y + 20));
+    QTest::mouseMove(d.get(), QPoint(c.X + 10, c.Y + 10));
     EXPECT_EQ(d->Digit(), 667);
-    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 20, c.Y + 20));
+    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 10, c.Y + 10));
 
     // Counter-clockwise through the gap stays at the minimum.
     d->SetValue(5.0f);
-    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 20, c.Y + 20));
-    QTest::mouseMove(d.get(), QPoint(c.X + 20, c.Y + 20));
+    QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X - 10, c.Y + 10));
+    QTest::mouseMove(d.get(), QPoint(c.X + 10, c.Y + 10));
     EXPECT_EQ(d->Digit(), 0);
     EXPECT_GE(d->PointerAngle(), 0.0f);
-    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 20, c.Y + 20));
+    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 10, c.Y + 10));
 
     // A press outside the inscribed circle starts no drag.
     d->SetValue(50.0f);
     const TRect hit = d->HitRect();
     QTest::mousePress(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(hit.Left + 1, hit.Top + 1));
     EXPECT_FALSE(d->Dragging());
-    QTest::mouseMove(d.get(), QPoint(c.X + 20, c.Y));
+    QTest::mouseMove(d.get(), QPoint(c.X + 10, c.Y));
     EXPECT_EQ(d->Digit(), 500);
-    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 20, c.Y));
+    QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::NoModifier, QPoint(c.X + 10, c.Y));
 }
 
 TEST(OvDial, KeysAndWheelStepTheDigit)

@@ -102,6 +102,15 @@ void SendWheel(QWidget* w, int delta)
     QApplication::sendEvent(w, &e);
 }
 
+// A move without a pressed button (QTest moves the real cursor for those,
+// which an unshown widget never sees).
+void SendHover(QWidget* w, QPoint p)
+{
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- settings objects
@@ -433,6 +442,22 @@ TEST(GaugeControls, AnalogCKeysAndWheel)
     });
     QTest::keyClick(&c, Qt::Key_Up);
     EXPECT_EQ(keyDowns, 1);
+    c.SetOnKeyDown(nullptr);
+
+    // Navigation keys are claimed before shortcuts; others go on to the parent.
+    c.SetEnableKeyboard(true);
+    QKeyEvent overrideUp(QEvent::ShortcutOverride, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(&c, &overrideUp);
+    EXPECT_TRUE(overrideUp.isAccepted());
+    QKeyEvent overrideRight(QEvent::ShortcutOverride, Qt::Key_Right, Qt::NoModifier);
+    overrideRight.ignore();
+    QApplication::sendEvent(&c, &overrideRight); // not an enabled key
+    EXPECT_FALSE(overrideRight.isAccepted());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&c, &escape);
+    EXPECT_FALSE(escape.isAccepted());
+    c.SetEnableKeyboard(false);
+    c.SetDigit(5);
 
     SendWheel(&c, 120);
     EXPECT_EQ(c.Digit(), 10);
@@ -493,10 +518,10 @@ TEST(GaugeControls, AnalogCMouseHitAreaDragAndValueChanged)
     QTest::mouseRelease(&c, Qt::LeftButton, {}, QPoint(30, 11));
 
     // Hovering: slide cursor inside, the saved cursor outside.
-    QTest::mouseMove(&c, QPoint(30, 30));
+    SendHover(&c, QPoint(30, 30));
     EXPECT_TRUE(c.InHitArea());
     EXPECT_EQ(c.Cursor(), c.CursorSlide());
-    QTest::mouseMove(&c, QPoint(90, 90));
+    SendHover(&c, QPoint(90, 90));
     EXPECT_FALSE(c.InHitArea());
     EXPECT_EQ(c.Cursor(), crDefault);
 }
@@ -596,6 +621,14 @@ TEST(GaugeControls, AnalogGOverflowSectorsLimitsAndMinMax)
     EXPECT_EQ(g.MinMaxHooks, 3); // 50 -> 150 -> 160 and 50 -> -10; not the construction record
     EXPECT_EQ(g.MinPos(), 0);
     EXPECT_EQ(g.MaxPos(), 1000);
+
+    // Extreme values raise events; they never crash or wrap.
+    g.SetValue(std::numeric_limits<float>::infinity());
+    EXPECT_TRUE(g.Overflow());
+    EXPECT_EQ(g.PPT(), 1000);
+    g.SetDigit(std::numeric_limits<int>::min());
+    EXPECT_TRUE(g.Underflow());
+    g.SetValue(-10.0f);
 
     g.SetLimitLower(0.0f); // stored as 0.0001
     EXPECT_FLOAT_EQ(g.LimitLower(), 0.0001f);
@@ -797,6 +830,7 @@ TEST(GaugeControls, PictureFlushAndBevelGeometry)
 
     p.ClearFlushedRects();
     p.Canvas().Brush.Color = clRed;
+    p.Canvas().Brush.Style = bsSolid;
     p.Canvas().FillRect(Rect(1, 1, 5, 5));
     p.Flush(Rect(1, 1, 5, 5));
     ASSERT_EQ(p.FlushedRects().size(), 1);

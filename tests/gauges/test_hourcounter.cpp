@@ -48,7 +48,7 @@ std::ostream& operator<<(std::ostream& os, const TTime& t)
     return os << t.H << ":" << t.M << ":" << t.S;
 }
 
-class CounterTest : public ::testing::Test
+class OvOpHourCounterTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -74,7 +74,7 @@ protected:
 
 } // namespace
 
-TEST_F(CounterTest, SetTimeAndTimeSettingNormalise)
+TEST_F(OvOpHourCounterTest, SetTimeAndTimeSettingNormalise)
 {
     Counter->SetTime(0, 0, 75);
     EXPECT_EQ(CountOf(*Counter), (TTime{0, 1, 15}));
@@ -96,7 +96,7 @@ TEST_F(CounterTest, SetTimeAndTimeSettingNormalise)
     EXPECT_EQ(t.Sec(), -5);
 }
 
-TEST_F(CounterTest, CountingUpCarriesAndDownBorrows)
+TEST_F(OvOpHourCounterTest, CountingUpCarriesAndDownBorrows)
 {
     Counter->Limit().SetHour(100); // keep the limit out of the way
     Counter->SetTime(0, 0, 59);
@@ -115,7 +115,7 @@ TEST_F(CounterTest, CountingUpCarriesAndDownBorrows)
     EXPECT_EQ(Zeros, 0);
 }
 
-TEST_F(CounterTest, CountingDownToZeroStopsOrPresets)
+TEST_F(OvOpHourCounterTest, CountingDownToZeroStopsOrPresets)
 {
     Counter->SetCountDown(true);
     Counter->SetTime(0, 0, 1);
@@ -166,7 +166,7 @@ TEST_F(CounterTest, CountingDownToZeroStopsOrPresets)
     EXPECT_FALSE(Subscribed(Counter.get()));
 }
 
-TEST_F(CounterTest, LimitFiresOncePerCrossingFieldByField)
+TEST_F(OvOpHourCounterTest, LimitFiresOncePerCrossingFieldByField)
 {
     // The default limit 0:0:0 is met by any count: one event, then quiet.
     Counter->SetTime(0, 0, 3);
@@ -209,7 +209,7 @@ TEST_F(CounterTest, LimitFiresOncePerCrossingFieldByField)
     EXPECT_TRUE(Counter->Count());
 }
 
-TEST_F(CounterTest, TextFormatsAndSeparators)
+TEST_F(OvOpHourCounterTest, TextFormatsAndSeparators)
 {
     Counter->SetTime(0, 0, 5);
     EXPECT_EQ(Counter->TimeText(), "0000h:00m:05s");
@@ -231,11 +231,21 @@ TEST_F(CounterTest, TextFormatsAndSeparators)
     EXPECT_TRUE(Counter->TimeText().startsWith("12345 % "));
 }
 
-TEST_F(CounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
+TEST_F(OvOpHourCounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
 {
     EXPECT_EQ(Counter->Width(), 113);
     EXPECT_EQ(Counter->Height(), 24);
     EXPECT_EQ(Counter->focusPolicy(), Qt::NoFocus);
+    // The very first paint shows the text in the font colour.
+    {
+        const QImage first = Counter->Snapshot();
+        const TRect text = Counter->TextRect();
+        int lit = 0;
+        for (int y = text.Top; y < text.Bottom; ++y)
+            for (int x = text.Left; x < text.Right; ++x)
+                lit += first.pixel(x, y) == qRgb(0, 255, 0) ? 1 : 0;
+        EXPECT_GT(lit, 10);
+    }
     Counter->SetHourDigits(14);
     Counter->Snapshot();
     const int grown = Counter->Width();
@@ -265,7 +275,7 @@ TEST_F(CounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
     EXPECT_GT(changed, 0);
 }
 
-TEST(CounterIni, RoundTripAndBadFiles)
+TEST(OvOpHourCounterIni, RoundTripAndBadFiles)
 {
     TOvFlashRegistry::Shutdown();
     QTemporaryDir dir;
@@ -348,7 +358,7 @@ TEST(CounterIni, RoundTripAndBadFiles)
     TOvFlashRegistry::Shutdown();
 }
 
-TEST(Clock, RegistersGrowsOnlyAndRedrawsOnlyTheText)
+TEST(OvClockTest, RegistersGrowsOnlyAndRedrawsOnlyTheText)
 {
     TOvFlashRegistry::Shutdown();
     QWidget panel;

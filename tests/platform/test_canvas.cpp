@@ -276,6 +276,11 @@ TEST(Canvas, ClipRegionsRestrictAndRestore)
     EXPECT_EQ(b.c().ClipRect(), Rect(0, 0, 20, 20));
     b.c().FillRect(Rect(0, 0, 20, 20));
     EXPECT_EQ(b.count(clLime), 400);
+    // A clip selected again after being cleared applies again.
+    b.c().SetClip(saved);
+    b.c().Brush.Color = clRed;
+    b.c().FillRect(Rect(0, 0, 20, 20));
+    EXPECT_EQ(b.box(clRed), Rect(5, 5, 10, 10));
 }
 
 TEST(Canvas, Frame3DColoursEdgesAndShrinks)

@@ -1,0 +1,115 @@
+#pragma once
+// File-paced input: delivers the blocks of a sample source (a WAVE file, samples in
+// memory, a signal generator) as fast as the loop takes them, for batch processing and
+// benchmarks. Every queued buffer is filled the moment it is queued on a started device,
+// on the caller's thread, so a wait for it never waits.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/QueuedWaveIn.h"
+#include "dsp/SignalGenerator.h"
+
+class SampleSource {
+public:
+    virtual ~SampleSource() = default;
+    // Format of the samples; the device opens only with a matching format.
+    virtual WaveFormat Format() const = 0;
+    // Reads up to `bytes` bytes; fewer (or 0) at the end.
+    virtual size_t Read(uint8_t* out, size_t bytes) = 0;
+    // Back to the first sample; false when the source cannot restart.
+    virtual bool Rewind() = 0;
+    // Why the source cannot deliver anything (empty when it can).
+    virtual std::string Error() const { return {}; }
+};
+
+WaveFormat PcmFormat(uint16_t channels, uint32_t sampleRate = 44100);
+
+// The sample data of a 16-bit PCM WAVE file. The chunks are walked to "data" (other
+// chunks skipped, odd sizes padded); a data size beyond the end of the file reads to
+// the end of the file.
+class WaveFileSource : public SampleSource {
+public:
+    explicit WaveFileSource(const std::string& path);
+    ~WaveFileSource() override;
+    WaveFileSource(const WaveFileSource&) = delete;
+    WaveFileSource& operator=(const WaveFileSource&) = delete;
+
+    WaveFormat Format() const override { return format_; }
+    size_t Read(uint8_t* out, size_t bytes) override;
+    bool Rewind() override;
+    std::string Error() const override { return error_; }
+    uint32_t DataBytes() const { return dataBytes_; }
+
+private:
+    bool Fail(const std::string& message);
+
+    std::FILE* file_ = nullptr;
+    WaveFormat format_;
+    long dataOffset_ = 0;
+    uint32_t dataBytes_ = 0;
+    uint32_t left_ = 0;
+    std::string error_;
+};
+
+class MemorySource : public SampleSource {
+public:
+    MemorySource(std::vector<uint8_t> bytes, const WaveFormat& format) : bytes_(std::move(bytes)), format_(format) {}
+    WaveFormat Format() const override { return format_; }
+    size_t Read(uint8_t* out, size_t bytes) override;
+    bool Rewind() override { position_ = 0; return true; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    WaveFormat format_;
+    size_t position_ = 0;
+};
+
+// An endless signal from SignalGenerator, produced as fast as it is read.
+class GeneratorSource : public SampleSource {
+public:
+    explicit GeneratorSource(const SignalGeneratorSettings& settings);
+    WaveFormat Format() const override;
+    size_t Read(uint8_t* out, size_t bytes) override;
+    bool Rewind() override;
+
+private:
+    SignalGeneratorSettings settings_;
+    std::unique_ptr<SignalGenerator> generator_;
+    std::vector<int16_t> scratch_;
+};
+
+// What the device delivers once the source has ended.
+enum class SourceEnd {
+    Silence,   // zeros, as fast as before; Exhausted() tells the caller the source is done
+    Loop,      // the source again from its start
+    Stall      // nothing: the buffers stay queued and the loop's waits time out
+};
+
+class FileBackend : public QueuedWaveInBackend {
+public:
+    FileBackend(std::unique_ptr<SampleSource> source, SourceEnd end = SourceEnd::Silence);
+    std::string Name() const override { return "file"; }
+
+    SampleSource& Source() { return *source_; }
+    bool Exhausted() const { return exhausted_; }
+    uint64_t SourceBytesDelivered() const { return sourceBytes_; }
+
+protected:
+    WaveResult DoQueryFormat(const WaveFormat& format) override;
+    WaveResult DoOpen(const WaveFormat& format) override { return DoQueryFormat(format); }
+    WaveResult DoStart() override { return WaveNoError; }
+    void DoStop() override {}
+    void DoClose() override {}
+    void OnQueued() override;
+
+private:
+    std::unique_ptr<SampleSource> source_;
+    SourceEnd end_;
+    bool exhausted_ = false;
+    uint64_t sourceBytes_ = 0;
+    std::vector<uint8_t> scratch_;
+};

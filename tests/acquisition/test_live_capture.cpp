@@ -1,0 +1,232 @@
+// Live capture through PortAudio against a real sound server: a private PulseAudio
+// daemon (started by .ci/run) whose null sink's monitor is the default source. A fixture
+// from velquor-synth is played into the sink with paplay and must come out of the
+// capture bit-exact and without a gap, at the sound card's pace. Without a reachable
+// daemon the test skips and says why. The no-device case runs against an empty runtime
+// folder, where PortAudio finds no default input.
+
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CaptureHelpers.h"
+#include "acquisition/FileBackend.h"
+#include "acquisition/PortAudioBackend.h"
+
+extern char** environ;
+
+namespace {
+
+// Sets (or with nullptr unsets) an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) setenv(name, value, 1); else unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old_) setenv(name_.c_str(), old_->c_str(), 1); else unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+std::string MakeTempDir(const std::string& tag)
+{
+    std::string pattern = testing::TempDir() + "velquor_" + tag + "_XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const char* dir = mkdtemp(buffer.data());
+    return dir ? std::string(dir) : std::string();
+}
+
+// An ALSA configuration of the test's own: the system configuration with the default
+// device routed to PulseAudio, so the machine's own files stay untouched.
+std::string WriteAlsaConfig(const std::string& dir)
+{
+    const std::string path = dir + "/asound.conf";
+    std::ofstream out(path);
+    for (const char* system : {"/usr/share/alsa/alsa.conf", "/etc/alsa/alsa.conf"}) {
+        struct stat st {};
+        if (stat(system, &st) == 0) {
+            out << "<" << system << ">\n";
+            break;
+        }
+    }
+    out << "pcm.!default { type pulse }\nctl.!default { type pulse }\n";
+    return path;
+}
+
+bool SoundServerReachable()
+{
+    return std::system("pactl info >/dev/null 2>&1") == 0;
+}
+
+pid_t Spawn(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+std::vector<int16_t> ReadFixture(const std::string& path, uint16_t& channels)
+{
+    WaveFileSource source(path);
+    channels = source.Format().Channels;
+    std::vector<uint8_t> bytes(source.DataBytes());
+    bytes.resize(source.Read(bytes.data(), bytes.size()));
+    return Samples(bytes);
+}
+
+// Position of `needle` in `haystack`, or -1.
+long Find(const std::vector<int16_t>& haystack, const int16_t* needle, size_t length)
+{
+    const auto it = std::search(haystack.begin(), haystack.end(), needle, needle + length);
+    return it == haystack.end() ? -1 : static_cast<long>(it - haystack.begin());
+}
+
+void PlayAndCapture(bool stereo)
+{
+    if (!SoundServerReachable()) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        GTEST_SKIP() << "no PulseAudio daemon reachable (XDG_RUNTIME_DIR=" << (runtime ? runtime : "unset")
+                     << "); .ci/run starts a private one for this test";
+    }
+    const std::string dir = MakeTempDir("live");
+    ASSERT_FALSE(dir.empty());
+    ScopedEnv alsa("ALSA_CONFIG_PATH", WriteAlsaConfig(dir).c_str());
+
+    // The fixture: 3 s of the EEG-like signal on both carriers.
+    const std::string fixture = dir + "/fixture.wav";
+    const std::string synth = std::string(VELQUOR_BINARY_DIR) + "/tools/velquor-synth/velquor-synth";
+    const std::string command = "'" + synth + "' --signal eeg --seconds 3 --seed 11 " +
+                                (stereo ? "--stereo " : "--mono ") + "--out '" + fixture + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    uint16_t channels = 0;
+    const std::vector<int16_t> expected = ReadFixture(fixture, channels);
+    ASSERT_EQ(channels, stereo ? 2 : 1);
+    ASSERT_GT(expected.size(), 100000u);
+
+    PortAudioBackend backend;
+    CaptureRig rig(backend, stereo);
+    rig.OpenSequence();
+    ASSERT_TRUE(rig.host.Messages.empty()) << rig.host.Messages.front().Text << " (" << backend.LastError() << ")";
+    rig.state->AcquisitionIdle = false;
+
+    std::vector<CaptureRig::Block> blocks = rig.Capture(4);  // the stream settles
+    const pid_t player = Spawn({"paplay", fixture});
+    ASSERT_GT(player, 0) << "paplay could not be started";
+    // 3 s of fixture plus the player's start-up and the server's latency.
+    for (int i = 0; i < 50; ++i) blocks.push_back(rig.CaptureOne());
+    rig.device.ShutDown();
+    int status = 0;
+    waitpid(player, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "paplay failed";
+    EXPECT_TRUE(rig.host.Messages.empty()) << rig.host.Messages.front().Text;
+    EXPECT_EQ(rig.host.TerminateRequests, 0);
+
+    std::vector<int16_t> stream;
+    int timedOut = 0;
+    for (const CaptureRig::Block& b : blocks) {
+        EXPECT_EQ(b.Bytes.size(), rig.state->BufferBytes);
+        timedOut += b.TimedOut;
+        const std::vector<int16_t> s = Samples(b.Bytes);
+        stream.insert(stream.end(), s.begin(), s.end());
+    }
+    EXPECT_EQ(timedOut, 0);
+
+    // Find the fixture's opening (from its first non-silent frame) in the stream, then
+    // everything after must match sample for sample.
+    size_t first = 0;
+    while (first < expected.size() && expected[first] == 0) ++first;
+    first -= first % channels;
+    const size_t probe = 64 * channels;
+    ASSERT_LT(first + probe, expected.size());
+    const long at = Find(stream, expected.data() + first, probe);
+    ASSERT_GE(at, 0) << "the fixture's first samples never arrived";
+    const size_t start = static_cast<size_t>(at);
+    const size_t length = expected.size() - first;
+    ASSERT_LE(start + length, stream.size()) << "the capture ended before the fixture did";
+    size_t mismatches = 0;
+    size_t firstMismatch = length;
+    for (size_t i = 0; i < length; ++i) {
+        if (stream[start + i] != expected[first + i]) {
+            if (!mismatches) firstMismatch = i;
+            ++mismatches;
+        }
+    }
+    EXPECT_EQ(mismatches, 0u) << "first difference at fixture sample " << first + firstMismatch << " of "
+                              << expected.size();
+
+    const double period = AveragePeriodMs(blocks, 4);
+    EXPECT_NEAR(period, 4096.0 * 1000.0 / 44100.0, 92.88 * 0.05) << "average block period";
+    std::printf("live capture (%s, device \"%s\"): fixture found at frame %zu, average block period %.2f ms\n",
+                stereo ? "stereo" : "mono", backend.DeviceName().c_str(), start / channels, period);
+    std::remove(fixture.c_str());
+}
+
+}  // namespace
+
+TEST(LiveCapture, MicrophoneCaptureReceivesTheFixtureBitExactAndContiguous)
+{
+    PlayAndCapture(false);
+}
+
+TEST(LiveCapture, LineCaptureReceivesTheFixtureBitExactAndContiguous)
+{
+    PlayAndCapture(true);
+}
+
+TEST(LiveCapture, NoSoundServerGivesTheNoDeviceMessages)
+{
+    // An empty runtime folder: no daemon to reach, and none may be started on demand.
+    const std::string dir = MakeTempDir("nodevice");
+    ASSERT_FALSE(dir.empty());
+    const std::string runtime = dir + "/runtime";
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    const std::string clientConfig = dir + "/client.conf";
+    std::ofstream(clientConfig) << "autospawn = no\n";
+    ScopedEnv xdg("XDG_RUNTIME_DIR", runtime.c_str());
+    ScopedEnv server("PULSE_SERVER", nullptr);
+    ScopedEnv client("PULSE_CLIENTCONFIG", clientConfig.c_str());
+    ScopedEnv alsa("ALSA_CONFIG_PATH", WriteAlsaConfig(dir).c_str());
+
+    PortAudioBackend backend;
+    CaptureRig rig(backend);
+    rig.OpenSequence();
+    if (!backend.DeviceName().empty()) {
+        GTEST_SKIP() << "PortAudio finds an input device without a sound server (\"" << backend.DeviceName()
+                     << "\"): this machine has a sound card";
+    }
+    EXPECT_EQ(rig.host.MessageTexts(),
+              (std::vector<std::string>{"Could not open the input wave device", "Error Opening Input wave device",
+                                        "Error preparing the header_a", "Error in sending 'a' buffer",
+                                        "Error starting the input wave device"}));
+    EXPECT_EQ(rig.host.Messages.front().Caption, "Wave Device Message");
+    EXPECT_EQ(rig.host.TerminateRequests, 0);
+    EXPECT_EQ(backend.LastError(), "no default input device");
+    rig.state->AcquisitionIdle = false;
+    rig.device.GetPosition();
+    EXPECT_EQ(rig.host.Messages.back().Text, "Error getting the byte position");
+    EXPECT_EQ(rig.host.TerminateRequests, 1);
+}
