@@ -113,6 +113,11 @@ WaveResult PortAudioBackend::DoQueryFormat(const WaveFormat& format)
 
 WaveResult PortAudioBackend::DoOpen(const WaveFormat& format)
 {
+    return OpenStream(format);
+}
+
+WaveResult PortAudioBackend::OpenStream(const WaveFormat& format)
+{
     PaStreamParameters parameters{};
     const WaveResult result = DefaultInput(format, &parameters);
     if (result != WaveNoError) return result;
@@ -127,25 +132,40 @@ WaveResult PortAudioBackend::DoOpen(const WaveFormat& format)
                    : WaveErrError;
     }
     stream_ = stream;
+    streamStarted_ = false;
     blockAlign_ = format.BlockAlign;
     return WaveNoError;
 }
 
-
 WaveResult PortAudioBackend::DoStart()
 {
-    auto* stream = static_cast<PaStream*>(stream_);
-    if (!stream) return WaveErrInvalidHandle;
     // The stream keeps running across a reset (capture is only switched off), so a restart
-    // after a time-out is immediate. A stream that has died is started afresh.
-    if (Pa_IsStreamActive(stream) == 1 && !DeliveryLost()) return WaveNoError;
-    if (Pa_IsStreamStopped(stream) != 1) Pa_AbortStream(stream);
+    // after a time-out is immediate.
+    if (stream_ && streamStarted_ && Pa_IsStreamActive(static_cast<PaStream*>(stream_)) == 1 && !DeliveryLost())
+        return WaveNoError;
+    if (stream_ && streamStarted_) {
+        // The stream has died (its server or device went away). PortAudio cannot restart such
+        // a stream in place (the start waits for a capture thread that never comes up), so it
+        // is replaced by a fresh one on the default input; that fails at once while the
+        // device is still missing.
+        auto* dead = static_cast<PaStream*>(stream_);
+        Pa_AbortStream(dead);
+        Pa_CloseStream(dead);
+        stream_ = nullptr;
+        streamStarted_ = false;
+    }
+    if (!stream_) {
+        // Replaced, or a replacement failed before: try the default input again.
+        const WaveResult reopened = OpenStream(OpenFormat());
+        if (reopened != WaveNoError) return reopened;
+    }
     lastDeliveryMs_.store(NowMs(), std::memory_order_relaxed);
-    const PaError error = Pa_StartStream(stream);
+    const PaError error = Pa_StartStream(static_cast<PaStream*>(stream_));
     if (error != paNoError) {
         lastError_ = Pa_GetErrorText(error);
         return WaveErrError;
     }
+    streamStarted_ = true;
     return WaveNoError;
 }
 
@@ -161,6 +181,7 @@ void PortAudioBackend::DoClose()
     Pa_AbortStream(stream);
     Pa_CloseStream(stream);
     stream_ = nullptr;
+    streamStarted_ = false;
 }
 
 bool PortAudioBackend::DeliveryLost()

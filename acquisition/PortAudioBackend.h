@@ -41,10 +41,12 @@ private:
     bool Initialise();
     // Fills the stream parameters for the default input; false (with the result) when unusable.
     WaveResult DefaultInput(const WaveFormat& format, void* parameters);
+    WaveResult OpenStream(const WaveFormat& format);
     int64_t NowMs() const;
 
     bool initialised_ = false;
     void* stream_ = nullptr;                   // PaStream*
+    bool streamStarted_ = false;               // started since it was opened
     uint32_t blockAlign_ = 2;
     std::atomic<int64_t> lastDeliveryMs_{0};
     std::string deviceName_;

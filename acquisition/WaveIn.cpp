@@ -4,7 +4,7 @@ const char* WaveResultName(WaveResult result)
 {
     switch (result) {
     case WaveNoError: return "no error";
-    case WaveErrError: return "unspecified error";
+    case WaveErrError: return "general error";
     case WaveErrBadDeviceId: return "no such device";
     case WaveErrAllocated: return "device already open";
     case WaveErrInvalidHandle: return "device not open";

@@ -24,7 +24,7 @@
 // Result codes of the device calls, with the values of the waveIn interface.
 using WaveResult = uint32_t;
 constexpr WaveResult WaveNoError = 0;
-constexpr WaveResult WaveErrError = 1;          // unspecified error
+constexpr WaveResult WaveErrError = 1;          // general failure
 constexpr WaveResult WaveErrBadDeviceId = 2;    // no such device (no default input)
 constexpr WaveResult WaveErrAllocated = 4;      // already open
 constexpr WaveResult WaveErrInvalidHandle = 5;  // device not open

@@ -175,8 +175,9 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
         const __m256 x = _mm256_set_m128(re[1], re[0]);
         const __m256 y = _mm256_set_m128(im[1], im[0]);
         // Infinite or NaN points (never in a sane signal) take the scalar routine.
-        const __m256 bad = _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signMask, x), inf, _CMP_NLT_UQ),
-                                        _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), inf, _CMP_NLT_UQ));
+        const __m256 bad =
+            _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signMask, x), inf, _CMP_NLT_UQ),
+                         _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), inf, _CMP_NLT_UQ));
         __m256 r;
         if (_mm256_movemask_ps(bad) == 0) {
             r = PhaseAngle8(T, x, y);
@@ -198,10 +199,24 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
 
 // The same with eight double lanes per register where the CPU has AVX-512 (half the
 // instructions for the double-precision part).
+// Full-mask forms of the conversions: the plain ones start from an "undefined" register that
+// GCC 12 warns about.
+__attribute__((target("avx2,avx512f,avx512vl,avx512dq"), always_inline)) inline __m512d Widen8(
+    __m256 v)
+{
+    return _mm512_maskz_cvtps_pd(0xFF, v);
+}
+
+__attribute__((target("avx2,avx512f,avx512vl,avx512dq"), always_inline)) inline __m256 Narrow8(
+    __m512d v)
+{
+    return _mm512_maskz_cvtpd_ps(0xFF, v);
+}
+
 __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const float* I,
-                                                                       const float* Q, float gain,
-                                                                       double fmScale,
-                                                                       const float* T, float* out)
+                                                                        const float* Q, float gain,
+                                                                        double fmScale,
+                                                                        const float* T, float* out)
 {
     const __m512d scale = _mm512_set1_pd(FmOutScale * fmScale);
     const __m512d g = _mm512_set1_pd(gain);
@@ -212,27 +227,27 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
     const __m256i mask = _mm256_set1_epi32(0xFFFF);
     for (int i = 0; i < BlockCount; i += 8) {
         const int m = FmFirst + i;
-        const __m512d i0 = _mm512_cvtps_pd(_mm256_loadu_ps(I + m));
-        const __m512d i1 = _mm512_cvtps_pd(_mm256_loadu_ps(I + m + 1));
-        const __m512d q0 = _mm512_cvtps_pd(_mm256_loadu_ps(Q + m));
-        const __m512d q1 = _mm512_cvtps_pd(_mm256_loadu_ps(Q + m + 1));
-        const __m256 x = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_mul_pd(i0, i1), _mm512_mul_pd(q0, q1)));
-        const __m256 y = _mm512_cvtpd_ps(_mm512_sub_pd(_mm512_mul_pd(i0, q1), _mm512_mul_pd(i1, q0)));
+        const __m512d i0 = Widen8(_mm256_loadu_ps(I + m));
+        const __m512d i1 = Widen8(_mm256_loadu_ps(I + m + 1));
+        const __m512d q0 = Widen8(_mm256_loadu_ps(Q + m));
+        const __m512d q1 = Widen8(_mm256_loadu_ps(Q + m + 1));
+        const __m256 x = Narrow8(_mm512_add_pd(_mm512_mul_pd(i0, i1), _mm512_mul_pd(q0, q1)));
+        const __m256 y = Narrow8(_mm512_sub_pd(_mm512_mul_pd(i0, q1), _mm512_mul_pd(i1, q0)));
         const __m256 a = _mm256_andnot_ps(signMask, x);
         const __m256 b = _mm256_andnot_ps(signMask, y);
         __m256 r;
         if (_mm256_movemask_ps(_mm256_or_ps(_mm256_cmp_ps(a, inf, _CMP_NLT_UQ),
                                             _mm256_cmp_ps(b, inf, _CMP_NLT_UQ))) == 0) {
             const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
-            const __m512d q = _mm512_add_pd(
-                _mm512_div_pd(_mm512_mul_pd(k65535, _mm512_cvtps_pd(_mm256_min_ps(a, b))),
-                              _mm512_cvtps_pd(_mm256_max_ps(a, b))),
-                half);
+            const __m512d q =
+                _mm512_add_pd(_mm512_div_pd(_mm512_mul_pd(k65535, Widen8(_mm256_min_ps(a, b))),
+                                            Widen8(_mm256_max_ps(a, b))),
+                              half);
             alignas(32) int32_t idx[8];
             _mm256_store_si256(reinterpret_cast<__m256i*>(idx),
-                               _mm256_and_si256(_mm512_cvttpd_epi32(q), mask));
-            const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]],
-                                            T[idx[4]], T[idx[5]], T[idx[6]], T[idx[7]]);
+                               _mm256_and_si256(_mm512_maskz_cvttpd_epi32(0xFF, q), mask));
+            const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
+                                            T[idx[5]], T[idx[6]], T[idx[7]]);
             r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
             const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
             r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
@@ -245,17 +260,44 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
             for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
             r = _mm256_load_ps(rs);
         }
-        _mm256_storeu_ps(out + i, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_mul_pd(scale, _mm512_cvtps_pd(r)), g)));
+        _mm256_storeu_ps(out + i, Narrow8(_mm512_mul_pd(_mm512_mul_pd(scale, Widen8(r)), g)));
     }
 }
 #endif
 
 }  // namespace
 
-void DemodulateAm(const float* I, const float* Q, float gain, float* out4096)
+bool DemodKernelAvailable(DemodKernel kernel)
+{
+    switch (kernel) {
+        case DemodKernel::Avx2:
+            return HasAvx2();
+        case DemodKernel::Avx512:
+            return HasAvx512();
+        default:
+            return true;
+    }
+}
+
+namespace {
+
+DemodKernel Resolve(DemodKernel k)
+{
+    if (k == DemodKernel::Auto) {
+        if (HasAvx512()) return DemodKernel::Avx512;
+        if (HasAvx2()) return DemodKernel::Avx2;
+        return DemodKernel::Portable;
+    }
+    return DemodKernelAvailable(k) ? k : DemodKernel::Portable;
+}
+
+}  // namespace
+
+void DemodulateAm(const float* I, const float* Q, float gain, float* out4096, DemodKernel kernel)
 {
 #ifdef VELQUOR_DEMOD_X86
-    if (HasAvx2()) {
+    // The envelope has no wider path: AVX-512 machines take the AVX2 one.
+    if (Resolve(kernel) != DemodKernel::Portable) {
         AmAvx2(I, Q, gain, out4096);
         return;
     }
@@ -264,28 +306,19 @@ void DemodulateAm(const float* I, const float* Q, float gain, float* out4096)
 }
 
 void DemodulateFm(const float* I, const float* Q, float gain, double fmScale, const float* T,
-                  float* out4096)
+                  float* out4096, DemodKernel kernel)
 {
+    switch (Resolve(kernel)) {
 #ifdef VELQUOR_DEMOD_X86
-    if (HasAvx512()) {
-        FmAvx512(I, Q, gain, fmScale, T, out4096);
-        return;
-    }
-    if (HasAvx2()) {
-        FmAvx2(I, Q, gain, fmScale, T, out4096);
-        return;
-    }
+        case DemodKernel::Avx512:
+            FmAvx512(I, Q, gain, fmScale, T, out4096);
+            return;
+        case DemodKernel::Avx2:
+            FmAvx2(I, Q, gain, fmScale, T, out4096);
+            return;
 #endif
-    FmScalar(I, Q, gain, fmScale, T, out4096);
-}
-
-void DemodulateAmPortable(const float* I, const float* Q, float gain, float* out4096)
-{
-    AmScalar(I, Q, gain, out4096);
-}
-
-void DemodulateFmPortable(const float* I, const float* Q, float gain, double fmScale,
-                          const float* T, float* out4096)
-{
-    FmScalar(I, Q, gain, fmScale, T, out4096);
+        default:
+            FmScalar(I, Q, gain, fmScale, T, out4096);
+            return;
+    }
 }

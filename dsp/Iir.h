@@ -31,7 +31,8 @@ struct IirState {
 };
 
 // y[n] = a0 x[n] + ... + a4 x[n-4] + b1 y[n-1] + ... + b4 y[n-4], sums in double, y stored as
-// single. input and output must be distinct arrays.
+// single. input and output may be the same array (each input is read before its output is
+// written).
 void IirFilter4(const float* input, float* output, int count, IirState& state, const float* b,
                 const float* a);
 void IirFilter4(const float* input, float* output, int count, IirState& state,

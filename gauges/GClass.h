@@ -789,7 +789,6 @@ public:
 
 protected:
     bool CanPaint() const override { return FUpdateCount == 0; }
-    void FlashMessage(const TOvFlashEvent& Msg) override { (void)Msg; }
 
 private:
     int FUpdateCount = 0;

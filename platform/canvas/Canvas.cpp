@@ -411,6 +411,23 @@ QFont TFont::ToQFont() const
 
 TCanvas::TCanvas(QPaintDevice* device) : FDevice(device) {}
 
+const QFont& TCanvas::CurrentFont()
+{
+    if (!FFontCached || !FFontKey.SameAs(Font)) {
+        FFontKey = Font;
+        FQFont = Font.ToQFont();
+        FMetrics = std::make_unique<QFontMetrics>(FQFont);
+        FFontCached = true;
+    }
+    return FQFont;
+}
+
+const QFontMetrics& TCanvas::CurrentMetrics()
+{
+    CurrentFont();
+    return *FMetrics;
+}
+
 TCanvas::~TCanvas()
 {
     Release();
@@ -900,7 +917,7 @@ void TCanvas::PrepareTextPainter()
     if (!p)
         return;
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setFont(Font.ToQFont());
+    p->setFont(CurrentFont());
     p->setPen(ColorToQColor(Font.Color()));
     p->setBrush(Qt::NoBrush);
 }
@@ -910,7 +927,7 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     QPainter* p = Painter();
     if (!p)
         return;
-    const QFontMetrics fm(Font.ToQFont());
+    const QFontMetrics& fm = CurrentMetrics();
     if (Brush.Style == bsSolid && !text.isEmpty())
         p->fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ColorToQColor(Brush.Color));
     PrepareTextPainter();
@@ -934,7 +951,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
         p->setClipRect(qr);
     if (Brush.Style == bsSolid)
         p->fillRect(qr, ColorToQColor(Brush.Color));
-    const QFontMetrics fm(Font.ToQFont());
+    const QFontMetrics& fm = CurrentMetrics();
     PrepareTextPainter();
     p->drawText(QPoint(x, y + fm.ascent()), text);
     p->restore();
@@ -942,17 +959,17 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
 
 int TCanvas::TextWidth(const QString& text)
 {
-    return QFontMetrics(Font.ToQFont()).horizontalAdvance(text);
+    return CurrentMetrics().horizontalAdvance(text);
 }
 
 int TCanvas::TextHeight(const QString&)
 {
-    return QFontMetrics(Font.ToQFont()).height();
+    return CurrentMetrics().height();
 }
 
 TSize TCanvas::TextExtent(const QString& text)
 {
-    const QFontMetrics fm(Font.ToQFont());
+    const QFontMetrics& fm = CurrentMetrics();
     return {fm.horizontalAdvance(text), fm.height()};
 }
 

@@ -29,6 +29,7 @@
 #include <vector>
 
 class QColor;
+class QFontMetrics;
 class QPainter;
 class QPaintDevice;
 
@@ -336,11 +337,18 @@ private:
     void ThinLine(int x0, int y0, int x1, int y1, std::vector<QPoint>& out, int& phase) const;
     void WideLines(const std::vector<QPoint>& points, bool closed);
     void PrepareTextPainter();
+    // The QFont and metrics of Font, rebuilt only when Font changes.
+    const QFont& CurrentFont();
+    const QFontMetrics& CurrentMetrics();
 
     QPaintDevice* FDevice = nullptr;
     std::unique_ptr<QPainter> FPainter;
     bool FClipActive = false;
     QRegion FClip;
+    bool FFontCached = false;
+    TFont FFontKey;
+    QFont FQFont;
+    std::unique_ptr<QFontMetrics> FMetrics;
 };
 
 // Frame3D as a free routine (the way the gauge code calls it).

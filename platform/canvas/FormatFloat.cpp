@@ -155,7 +155,7 @@ void RoundDecimal(double value, int decimals, std::string& intDigits, std::strin
     // Place the point.
     const int intCount = exp10 + 1;
     if (intCount <= 0) {
-        intDigits = "0";
+        intDigits.assign(1, '0');
         fracDigits.assign(size_t(-intCount), '0');
         fracDigits.append(digits);
     } else {

@@ -28,6 +28,7 @@ public:
         std::vector<uint8_t> data(bytes, 0x5A);
         return Deliver(data.data(), bytes);
     }
+    bool Lost = false;
 
 protected:
     WaveResult DoQueryFormat(const WaveFormat&) override { return WaveNoError; }
@@ -35,6 +36,7 @@ protected:
     WaveResult DoStart() override { return WaveNoError; }
     void DoStop() override {}
     void DoClose() override {}
+    bool DeliveryLost() override { return Lost; }
 };
 
 bool AllCaptionsAreDevice(const HeadlessHost& host)
@@ -166,6 +168,11 @@ TEST(WaveInDevice, ResetReturnsEveryQueuedHeaderDoneAndTheProtocolIsEnforced)
     rig.device.QueueB();
     EXPECT_EQ(backend.Push(1000), 1000u);
     EXPECT_EQ(rig.device.GetPosition(), 1000u);
+    // A device that stops delivering reports the head buffer as given up, so a poll for
+    // the half-buffer position ends and the wait for the buffer runs into its time-out.
+    backend.Lost = true;
+    EXPECT_EQ(rig.device.GetPosition(), 8192u);
+    backend.Lost = false;
     EXPECT_FALSE(rig.device.HeaderA.Done());
     rig.device.Reset();
     EXPECT_TRUE(rig.device.HeaderA.Done());

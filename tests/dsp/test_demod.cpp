@@ -162,25 +162,26 @@ TEST_F(Demodulators, VectorPathsMatchTheScalarDefinitionBitForBit)
 
     const float gain = 0.37f;
     const double fmScale = 44100.0 * 0.15915494327375637;
-    std::vector<float> am(4096), fm(4096), amPortable(4096), fmPortable(4096);
-    DemodulateAm(I.data(), Q.data(), gain, am.data());
-    DemodulateFm(I.data(), Q.data(), gain, fmScale, T.data(), fm.data());
-    DemodulateAmPortable(I.data(), Q.data(), gain, amPortable.data());
-    DemodulateFmPortable(I.data(), Q.data(), gain, fmScale, T.data(), fmPortable.data());
-    EXPECT_EQ(std::memcmp(am.data(), amPortable.data(), 4096 * sizeof(float)), 0);
-    EXPECT_EQ(std::memcmp(fm.data(), fmPortable.data(), 4096 * sizeof(float)), 0);
-    for (int i = 0; i < 4096; ++i) {
-        const int m = 31 + i;
-        const double re = I[m], im = Q[m];
-        const float a = static_cast<float>(std::sqrt(re * re + im * im) * double(gain) * 50.0);
-        ASSERT_TRUE(SameBits(am[i], a) || (std::isnan(a) && std::isnan(am[i]))) << i;
+    for (DemodKernel kernel :
+         {DemodKernel::Auto, DemodKernel::Portable, DemodKernel::Avx2, DemodKernel::Avx512}) {
+        if (!DemodKernelAvailable(kernel)) continue;
+        SCOPED_TRACE(static_cast<int>(kernel));
+        std::vector<float> am(4096), fm(4096);
+        DemodulateAm(I.data(), Q.data(), gain, am.data(), kernel);
+        DemodulateFm(I.data(), Q.data(), gain, fmScale, T.data(), fm.data(), kernel);
+        for (int i = 0; i < 4096; ++i) {
+            const int m = 31 + i;
+            const double re = I[m], im = Q[m];
+            const float a = static_cast<float>(std::sqrt(re * re + im * im) * double(gain) * 50.0);
+            ASSERT_TRUE(SameBits(am[i], a) || (std::isnan(a) && std::isnan(am[i]))) << i;
 
-        const int k = 32 + i;
-        const double i0 = I[k], i1 = I[k + 1], q0 = Q[k], q1 = Q[k + 1];
-        const float x = static_cast<float>(i0 * i1 + q0 * q1);
-        const float y = static_cast<float>(i0 * q1 - i1 * q0);
-        const double ang = PhaseAngle(T.data(), x, y);
-        const float f = static_cast<float>(250.0 * fmScale * ang * double(gain));
-        ASSERT_TRUE(SameBits(fm[i], f) || (std::isnan(f) && std::isnan(fm[i]))) << i;
+            const int k = 32 + i;
+            const double i0 = I[k], i1 = I[k + 1], q0 = Q[k], q1 = Q[k + 1];
+            const float x = static_cast<float>(i0 * i1 + q0 * q1);
+            const float y = static_cast<float>(i0 * q1 - i1 * q0);
+            const double ang = PhaseAngle(T.data(), x, y);
+            const float f = static_cast<float>(250.0 * fmScale * ang * double(gain));
+            ASSERT_TRUE(SameBits(fm[i], f) || (std::isnan(f) && std::isnan(fm[i]))) << i;
+        }
     }
 }

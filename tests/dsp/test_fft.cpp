@@ -216,4 +216,23 @@ TEST(PowerSpectrum, ConstantTraceAndStorage)
         for (int k = N / 2 + 1; k <= N; ++k)
             EXPECT_EQ(work[k], static_cast<float>(v) * w[k]) << k;  // windowed samples remain
     }
+
+    // A varying trace read from an offset: sample offset + k - 1 is weighted by w[k].
+    std::vector<int32_t> ramp(N + 10);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<int32_t>(i * i) - 3000;
+    std::vector<float> work(N + 1), re(N / 2 + 1), im(N / 2 + 1), x(N + 1, 0.0f);
+    PowerSpectrum(ramp.data(), 7, w.data(), work.data(), re.data(), im.data(), N);
+    for (int k = 1; k <= N; ++k)
+        x[k] = static_cast<float>(ramp[7 + k - 1]) * w[k];
+    for (int k = N / 2 + 1; k <= N; ++k)
+        ASSERT_EQ(work[k], x[k]) << k;
+    std::vector<float> re2(N / 2 + 1), im2(N / 2 + 1);
+    RealFft(x.data(), re2.data(), im2.data(), N);
+    for (int k = 1; k <= N / 2; ++k) {
+        ASSERT_EQ(re[k], re2[k]) << k;
+        ASSERT_EQ(work[k], static_cast<float>(static_cast<double>(re2[k]) * re2[k] +
+                                              static_cast<double>(im2[k]) * im2[k]))
+            << k;
+    }
 }

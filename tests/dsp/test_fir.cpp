@@ -112,6 +112,20 @@ TEST(FirFilter, CentredSumsAndEnds)
         EXPECT_EQ(resp[i], j >= 0 && j < 35 ? QuadratureTaps.c[j] : 0.0f) << i;
     }
 
+    // Every tap is multiplied, the zero ones included: an infinite sample makes the outputs
+    // whose window meets it through a zero tap NaN (0 x inf), the others infinite.
+    std::vector<float> spike(200, 0.0f), spiked(200);
+    spike[100] = INFINITY;
+    FirFilter(spike.data(), spiked.data(), QuadratureTaps, 200);
+    // Output i meets the spike through tap i - 83.
+    EXPECT_TRUE(std::isnan(spiked[100]));  // centre tap c[17] = 0
+    EXPECT_TRUE(std::isnan(spiked[84]));   // c[1] = 0
+    EXPECT_EQ(spiked[83], INFINITY);       // c[0] > 0
+    EXPECT_EQ(spiked[99], INFINITY);       // c[16] > 0
+    EXPECT_EQ(spiked[101], -INFINITY);     // c[18] < 0
+    EXPECT_EQ(spiked[82], 0.0f);           // the windows of 82 and 118 miss the spike
+    EXPECT_EQ(spiked[118], 0.0f);
+
     // Fewer samples than taps: every output keeps only the taps that land inside.
     const std::vector<float> shortIn = Noise(5, 9);
     std::vector<float> shortOut(5);

@@ -225,7 +225,7 @@ TEST(IirCascade, InterleavedMatchesSectionBySectionBitForBit)
         if (!IirKernelAvailable(kernel)) continue;
         SCOPED_TRACE(static_cast<int>(kernel));
         for (int sections = 1; sections <= 6; ++sections) {
-            for (int count : {4096, 32, 4, 7, 13, 100}) {
+            for (int count : {4096, 32, 4, 7, 13, 23, 24, 25, 100}) {
                 const std::vector<float> in1 = Noise(count, 100 + count, 30000.0f);
                 const std::vector<float> in2 = Noise(count, 200 + count, 30000.0f);
                 IirState ref1[6], ref2[6], st1[6], st2[6];

@@ -747,6 +747,21 @@ TEST(GaugeControls, BinModesRangesAndEvents)
     QTest::mouseClick(&s, Qt::RightButton, {}, QPoint(5, 5)); // other buttons do not switch
     EXPECT_FALSE(s.Checked());
 
+    // A double click: DblClick and a second press (ssDouble), no extra Click.
+    int dbl = 0;
+    TShiftState lastShift = 0;
+    s.SetOnDblClick([&](QObject*) { ++dbl; });
+    s.SetOnMouseDown([&](QObject*, TMouseButton, TShiftState shift, int, int) { lastShift = shift; });
+    s.SetMode(mSwitch);
+    QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(&s, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(dbl, 1);
+    EXPECT_TRUE(lastShift & ssDouble);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(s.Checked()); // toggled by both presses
+    s.SetMode(mButton);
+
     s.SetStatusBit(32);
     s.SetStatusBit(-1);
     EXPECT_EQ(s.StatusBit(), 0);

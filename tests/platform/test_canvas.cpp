@@ -3,6 +3,9 @@
 #include "platform/canvas/FormatFloat.h"
 
 #include <QFontInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -411,6 +414,42 @@ TEST(Canvas, BitmapsStartWhiteAndKeepContentOnResize)
     other.Canvas.Draw(0, 0, empty);
     other.Canvas.StretchDraw(Rect(0, 0, 2, 2), empty);
     EXPECT_EQ(other.Canvas.Pixel(0, 0), clWhite);
+}
+
+namespace {
+
+// A widget that blits its off-screen bitmap in one step, as the gauges do.
+class BlitWidget : public QWidget {
+public:
+    TBitmap Back{20, 10};
+    TColor ReadBack = 0;
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        TCanvas c(this);
+        c.Draw(0, 0, Back);
+        ReadBack = c.Pixel(0, 0);   // widgets cannot be read back
+    }
+};
+
+} // namespace
+
+TEST(Canvas, WidgetCanvasDrawsInsidePaintEvent)
+{
+    BlitWidget w;
+    w.resize(20, 10);
+    w.Back.Canvas.Brush.Color = clRed;
+    w.Back.Canvas.FillRect(Rect(0, 0, 10, 10));
+    const QImage shot = w.grab().toImage();
+    EXPECT_EQ(QColorToColor(shot.pixelColor(0, 0)), clRed);
+    EXPECT_EQ(QColorToColor(shot.pixelColor(15, 5)), clWhite);
+    EXPECT_EQ(w.ReadBack, clNone);
+    // A canvas without a device ignores drawing.
+    TCanvas none;
+    none.Rectangle(0, 0, 5, 5);
+    none.TextOut(0, 0, "x");
+    EXPECT_EQ(none.Pixel(0, 0), clNone);
+    EXPECT_EQ(none.ClipRect(), TRect{});
 }
 
 TEST(FormatFloat, PictureFormats)

@@ -1,0 +1,231 @@
+#include "acquisition/WaveFile.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+uint32_t Le32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
+
+uint16_t Le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+void Put32(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+void Put16(uint8_t* p, uint16_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+bool ReadExact(std::FILE* file, uint8_t* out, size_t bytes)
+{
+    return std::fread(out, 1, bytes, file) == bytes;
+}
+
+// Skips a chunk body of `size` bytes and its pad byte when the size is odd.
+bool SkipChunk(std::FILE* file, uint32_t size)
+{
+    return fseeko(file, static_cast<off_t>(size) + (size & 1), SEEK_CUR) == 0;
+}
+
+constexpr uint16_t FormatPcm = 1;
+constexpr uint16_t FormatExtensible = 0xFFFE;
+
+}  // namespace
+
+void BuildWaveHeader(uint8_t header[44], const WaveFileFormat& format, uint32_t dataBytes)
+{
+    std::memcpy(header, "RIFF", 4);
+    Put32(header + 4, dataBytes + 36);
+    std::memcpy(header + 8, "WAVE", 4);
+    std::memcpy(header + 12, "fmt ", 4);
+    Put32(header + 16, 16);
+    Put16(header + 20, FormatPcm);
+    Put16(header + 22, format.Channels);
+    Put32(header + 24, format.SampleRate);
+    Put32(header + 28, format.ByteRate);
+    Put16(header + 32, format.BlockAlign);
+    Put16(header + 34, format.BitsPerSample);
+    std::memcpy(header + 36, "data", 4);
+    Put32(header + 40, dataBytes);
+}
+
+// ---------------------------------------------------------------------------------------
+// Reader
+
+WaveReader::~WaveReader()
+{
+    Close();
+}
+
+void WaveReader::Close()
+{
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    left_ = 0;
+}
+
+bool WaveReader::Refuse(WaveMessage& refusal, const char* text, const char* caption)
+{
+    Close();
+    refusal.Text = text;
+    refusal.Caption = caption;
+    return false;
+}
+
+bool WaveReader::Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal)
+{
+    Close();
+    refusal = {};
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption);
+
+    uint8_t id[8];
+    if (!ReadExact(file_, id, 4) || std::memcmp(id, "RIFF", 4) != 0)
+        return Refuse(refusal, "Not a RIFF file", FileErrorCaption);
+    uint8_t riffSize[4];
+    const bool haveSize = ReadExact(file_, riffSize, 4);  // not used
+    if (!haveSize || !ReadExact(file_, id, 4) || std::memcmp(id, "WAVE", 4) != 0)
+        return Refuse(refusal, "Not a WAVE file", FileErrorCaption);
+
+    // The format chunk; chunks some tools put before it (JUNK, bext) are passed over.
+    uint32_t size = 0;
+    for (;;) {
+        if (!ReadExact(file_, id, 8)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+        size = Le32(id + 4);
+        if (std::memcmp(id, "fmt ", 4) == 0) break;
+        if (std::memcmp(id, "data", 4) == 0 || !SkipChunk(file_, size))
+            return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+    }
+    uint8_t fmt[16];
+    if (size < 16 || !ReadExact(file_, fmt, 16)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+    format_.FormatTag = Le16(fmt);
+    format_.Channels = Le16(fmt + 2);
+    format_.SampleRate = Le32(fmt + 4);
+    format_.ByteRate = Le32(fmt + 8);
+    format_.BlockAlign = Le16(fmt + 12);
+    format_.BitsPerSample = Le16(fmt + 14);
+    if (!SkipChunk(file_, size - 16)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+
+    // Walk on to the data chunk: fact, LIST and any other chunk are skipped.
+    for (;;) {
+        if (!ReadExact(file_, id, 8)) return Refuse(refusal, "No data chunk in the file", FileErrorCaption);
+        size = Le32(id + 4);
+        if (std::memcmp(id, "data", 4) == 0) break;
+        if (!SkipChunk(file_, size)) return Refuse(refusal, "No data chunk in the file", FileErrorCaption);
+    }
+    dataOffset_ = ftello(file_);
+    declaredBytes_ = size;
+    int64_t available = 0;
+    if (fseeko(file_, 0, SEEK_END) == 0) available = std::max<int64_t>(0, ftello(file_) - dataOffset_);
+    if (fseeko(file_, dataOffset_, SEEK_SET) != 0) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption);
+    dataBytes_ = std::min(declaredBytes_, available);
+    left_ = dataBytes_;
+
+    // Only 16-bit PCM in the capture format can stand in for the live input.
+    const bool pcm = format_.FormatTag == FormatPcm || format_.FormatTag == FormatExtensible;
+    if (!pcm || format_.Channels != expected.Channels || format_.BlockAlign != expected.BlockAlign ||
+        format_.BitsPerSample != expected.BitsPerSample || format_.SampleRate != expected.SampleRate)
+        return Refuse(refusal, "Wave parameters not compatible", FileOpenErrorCaption);
+    return true;
+}
+
+size_t WaveReader::Read(uint8_t* out, size_t bytes)
+{
+    if (!file_ || left_ <= 0) return 0;
+    const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(bytes), left_));
+    const size_t got = std::fread(out, 1, want, file_);
+    left_ = got < want ? 0 : left_ - static_cast<int64_t>(got);
+    return got;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writer
+
+WaveWriter::~WaveWriter()
+{
+    if (file_) Finish();
+}
+
+bool WaveWriter::Create(const std::string& path, const WaveFileFormat& format)
+{
+    if (file_) Finish();
+    failed_ = false;
+    dataBytes_ = 0;
+    format_ = format;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_) return false;
+    uint8_t header[HeaderBytes];
+    BuildWaveHeader(header, format_, 0);
+    if (std::fwrite(header, 1, HeaderBytes, file_) != HeaderBytes || std::fflush(file_) != 0) {
+        std::fclose(file_);
+        file_ = nullptr;
+        std::remove(path.c_str());
+        return false;
+    }
+    lastPatch_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+size_t WaveWriter::Write(const uint8_t* data, size_t bytes)
+{
+    if (!file_) return 0;
+    const size_t room = static_cast<size_t>(MaxDataBytes - dataBytes_);
+    const size_t want = std::min(bytes, room);
+    const size_t written = want ? std::fwrite(data, 1, want, file_) : 0;
+    if (written < want) failed_ = true;
+    dataBytes_ += static_cast<int64_t>(written);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPatch_ >= PatchInterval) Patch();
+    return written;
+}
+
+bool WaveWriter::Patch()
+{
+    if (!file_) return false;
+    lastPatch_ = std::chrono::steady_clock::now();
+    // Data first, then the sizes that describe it, so the sizes never claim bytes the
+    // file does not hold yet.
+    if (std::fflush(file_) != 0) failed_ = true;
+    const off_t end = ftello(file_);
+    uint8_t size[4];
+    bool ok = fseeko(file_, 4, SEEK_SET) == 0;
+    Put32(size, static_cast<uint32_t>(dataBytes_ + 36));
+    ok = ok && std::fwrite(size, 1, 4, file_) == 4;
+    ok = ok && fseeko(file_, 40, SEEK_SET) == 0;
+    Put32(size, static_cast<uint32_t>(dataBytes_));
+    ok = ok && std::fwrite(size, 1, 4, file_) == 4;
+    ok = ok && fseeko(file_, end, SEEK_SET) == 0;
+    ok = ok && std::fflush(file_) == 0;
+    if (!ok) failed_ = true;
+    return ok && !failed_;
+}
+
+bool WaveWriter::Finish()
+{
+    if (!file_) return !failed_;
+    Patch();
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    return !failed_;
+}
+
+void WaveWriter::Abandon()
+{
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}

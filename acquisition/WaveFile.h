@@ -1,0 +1,109 @@
+#pragma once
+// WAVE files of the recorder: the reader behind Open Wave (its checks, in their order and
+// with their message texts) that plays the sample data, and the writer that records the
+// captured blocks behind a 44-byte header.
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+constexpr const char* FileErrorCaption = "File Error Message";
+constexpr const char* FileOpenErrorCaption = "File Open Error Message";
+
+// The format chunk's fields as they are read and written.
+struct WaveFileFormat {
+    uint16_t FormatTag = 1;        // 1 PCM; 0xFFFE extensible (16-bit PCM inside)
+    uint16_t Channels = 1;
+    uint32_t SampleRate = 44100;
+    uint32_t ByteRate = 88200;
+    uint16_t BlockAlign = 2;
+    uint16_t BitsPerSample = 16;
+};
+
+// A refusal: the text and caption of its message box.
+struct WaveMessage {
+    std::string Text;
+    std::string Caption;
+};
+
+class WaveReader {
+public:
+    WaveReader() = default;
+    ~WaveReader();
+    WaveReader(const WaveReader&) = delete;
+    WaveReader& operator=(const WaveReader&) = delete;
+
+    // Opens the file and checks it against the capture format `expected`. On success the
+    // file stays open at its first sample; on a refusal it is closed and `refusal` holds
+    // the message to show.
+    bool Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal);
+    void Close();
+    bool IsOpen() const { return file_ != nullptr; }
+
+    const WaveFileFormat& Format() const { return format_; }
+    int64_t DataOffset() const { return dataOffset_; }
+    int64_t DeclaredDataBytes() const { return declaredBytes_; }
+    // Sample bytes that can be played: the declared size, or less when the file ends first.
+    int64_t DataBytes() const { return dataBytes_; }
+    int64_t BytesLeft() const { return left_; }
+
+    // Reads up to `bytes` bytes of sample data, never beyond the data chunk (a chunk that
+    // follows it is not sound). Returns the bytes read; 0 at the end.
+    size_t Read(uint8_t* out, size_t bytes);
+
+private:
+    bool Refuse(WaveMessage& refusal, const char* text, const char* caption);
+
+    std::FILE* file_ = nullptr;
+    WaveFileFormat format_;
+    int64_t dataOffset_ = 0;
+    int64_t declaredBytes_ = 0;
+    int64_t dataBytes_ = 0;
+    int64_t left_ = 0;
+};
+
+class WaveWriter {
+public:
+    // The most sample data one RIFF file can describe (its size field is 32 bits),
+    // rounded down to whole 4-byte frames.
+    static constexpr int64_t MaxDataBytes = (int64_t{0xFFFFFFFF} - 36) / 4 * 4;
+    static constexpr int HeaderBytes = 44;
+
+    WaveWriter() = default;
+    ~WaveWriter();
+    WaveWriter(const WaveWriter&) = delete;
+    WaveWriter& operator=(const WaveWriter&) = delete;
+
+    // Creates (or replaces) the file and writes the header with sizes 36 and 0.
+    bool Create(const std::string& path, const WaveFileFormat& format);
+    // Appends sample bytes, at most up to MaxDataBytes; returns the bytes taken. While
+    // recording the two sizes are patched whenever PatchInterval has passed since the last
+    // patch, so a program that is killed leaves a file whose sizes describe the data
+    // written up to then.
+    size_t Write(const uint8_t* data, size_t bytes);
+    // Writes the two sizes for the data so far and hands everything to the system.
+    bool Patch();
+    // Patch, then close. False when anything written was lost.
+    bool Finish();
+    // Closes without patching (what a crash leaves; for tests).
+    void Abandon();
+
+    bool IsOpen() const { return file_ != nullptr; }
+    bool Full() const { return dataBytes_ >= MaxDataBytes; }
+    bool Failed() const { return failed_; }
+    int64_t DataBytes() const { return dataBytes_; }
+    const WaveFileFormat& Format() const { return format_; }
+
+    std::chrono::milliseconds PatchInterval{500};
+
+private:
+    std::FILE* file_ = nullptr;
+    WaveFileFormat format_;
+    int64_t dataBytes_ = 0;
+    bool failed_ = false;
+    std::chrono::steady_clock::time_point lastPatch_{};
+};
+
+// The 44-byte header for `dataBytes` bytes of samples (sizes dataBytes + 36 and dataBytes).
+void BuildWaveHeader(uint8_t header[44], const WaveFileFormat& format, uint32_t dataBytes);

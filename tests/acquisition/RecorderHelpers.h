@@ -1,0 +1,173 @@
+#pragma once
+// Test scaffolding for the recorder, the loop and velquor-trace: WAVE files built byte by
+// byte, dialogs and an hour counter that tests answer, and a host that reports each pass.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "acquisition/AcquisitionHost.h"
+#include "acquisition/Recorder.h"
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Append32(Bytes& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+inline void Append16(Bytes& b, uint16_t v)
+{
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void AppendText(Bytes& b, const char* text)
+{
+    for (const char* p = text; *p; ++p) b.push_back(static_cast<uint8_t>(*p));
+}
+
+inline void AppendChunk(Bytes& b, const char* id, const Bytes& body)
+{
+    AppendText(b, id);
+    Append32(b, static_cast<uint32_t>(body.size()));
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() & 1) b.push_back(0);   // pad byte
+}
+
+// A fmt chunk body of `size` (16 or more) bytes.
+inline Bytes FmtBody(uint16_t channels, uint32_t rate = 44100, uint16_t bits = 16, uint32_t size = 16, uint16_t tag = 1)
+{
+    Bytes f;
+    Append16(f, tag);
+    Append16(f, channels);
+    Append32(f, rate);
+    Append32(f, rate * channels * bits / 8);
+    Append16(f, static_cast<uint16_t>(channels * bits / 8));
+    Append16(f, bits);
+    while (f.size() < size) f.push_back(0);
+    return f;
+}
+
+// RIFF/WAVE around the given chunks (RIFF size filled in).
+inline Bytes Riff(const Bytes& chunks)
+{
+    Bytes b;
+    AppendText(b, "RIFF");
+    Append32(b, static_cast<uint32_t>(chunks.size() + 4));
+    AppendText(b, "WAVE");
+    b.insert(b.end(), chunks.begin(), chunks.end());
+    return b;
+}
+
+// Samples with a recognisable pattern: byte i of the data is (i * 7 + seed) & 0xFF.
+inline Bytes Pattern(size_t bytes, int seed = 0)
+{
+    Bytes d(bytes);
+    for (size_t i = 0; i < bytes; ++i) d[i] = static_cast<uint8_t>(i * 7 + seed);
+    return d;
+}
+
+// Plain 44-byte-header mono file.
+inline Bytes SimpleWave(const Bytes& data, uint16_t channels = 1, uint32_t rate = 44100)
+{
+    Bytes chunks;
+    AppendChunk(chunks, "fmt ", FmtBody(channels, rate));
+    AppendChunk(chunks, "data", data);
+    return Riff(chunks);
+}
+
+inline void WriteFile(const std::string& path, const Bytes& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    if (!bytes.empty()) {
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
+    std::fclose(f);
+}
+
+inline Bytes ReadFile(const std::string& path)
+{
+    Bytes b;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return b;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) b.insert(b.end(), buffer, buffer + n);
+    std::fclose(f);
+    return b;
+}
+
+inline uint32_t Le32At(const Bytes& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+// A fresh path in the test's temporary folder.
+inline std::string TempPath(const std::string& name)
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string path = ::testing::TempDir() + "velquor_" + (info ? info->name() : "x") + "_" + name;
+    std::remove(path.c_str());
+    return path;
+}
+
+// Dialogs answered from queues; an empty queue (or an empty answer) cancels.
+class ScriptedDialogs : public FileDialogs {
+public:
+    std::deque<std::string> OpenAnswers;
+    std::deque<std::string> SaveAnswers;
+    int OpenCalls = 0;
+    int SaveCalls = 0;
+
+    bool OpenWave(std::string& name) override { return Answer(OpenAnswers, name, OpenCalls); }
+    bool SaveWave(std::string& name) override { return Answer(SaveAnswers, name, SaveCalls); }
+
+private:
+    static bool Answer(std::deque<std::string>& answers, std::string& name, int& calls)
+    {
+        ++calls;
+        if (answers.empty()) return false;
+        name = answers.front();
+        answers.pop_front();
+        return !name.empty();
+    }
+};
+
+// The recorder panel's counter: its calls as a log ("count on", "count off", "reset").
+class CounterLog : public HourCounterHooks {
+public:
+    std::vector<std::string> Calls;
+    bool Counting = false;
+    void SetCount(bool counting) override
+    {
+        Counting = counting;
+        Calls.push_back(counting ? "count on" : "count off");
+    }
+    void ResetTime() override { Calls.push_back("reset"); }
+};
+
+// A headless host that also reports the end of every capture wait (the loop disables the
+// time-out timer once per pass, right after the wait). The time-out timer's own handler
+// disables it too; whoever connects the handler marks it with InTimeOutHandler.
+class PassHost : public HeadlessHost {
+public:
+    std::function<void()> OnPass;
+    int PassEnds = 0;
+    bool InTimeOutHandler = false;
+    void SetTimeOutTimer(bool enabled) override
+    {
+        HeadlessHost::SetTimeOutTimer(enabled);
+        if (!enabled && !InTimeOutHandler) {
+            ++PassEnds;
+            if (OnPass) OnPass();
+        }
+    }
+};

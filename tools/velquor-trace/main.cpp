@@ -1,0 +1,301 @@
+// velquor-trace: plays a WAVE file through the acquisition loop, exactly as the program's
+// PLAY does (Open Wave's checks, one block per pass, the whole processing chain), on a
+// file-paced input device so it runs as fast as the machine allows, and writes the two
+// channel traces as CSV.
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "acquisition/AcquisitionLoop.h"
+#include "acquisition/Recorder.h"
+#include "acquisition/WaveInFactory.h"
+#include "dsp/Designs.h"
+#include "dsp/Fft.h"
+#include "dsp/Iir.h"
+
+namespace {
+
+constexpr const char* Program = "velquor-trace";
+constexpr double OutputRate = 44100.0 / 128.0;   // 344.53125 trace samples per second
+constexpr double BinHz = 0.672912598;            // one slot of the 512-point trace transform
+constexpr int DefaultGainPosition = 3;           // the gain dials' default value
+
+void PrintHelp()
+{
+    std::printf(
+        "Usage: %s FILE.wav [--csv OUT.csv | --csv -] [options]\n"
+        "\n"
+        "Plays FILE.wav through Velquor's acquisition loop as the recorder's PLAY does, on an\n"
+        "input device that delivers blocks as fast as the loop takes them, and writes the two\n"
+        "channel traces: 32 samples per channel for each block of 4096 frames that carried file\n"
+        "data, 344.53125 rows per second of sound. The file must match the capture format:\n"
+        "44100 Hz, 16-bit PCM, mono (--mic) or stereo (--line, the right sample is used).\n"
+        "\n"
+        "Output (--csv): a header line \"time_s,channel1,channel2\", then one row per trace\n"
+        "sample: time in seconds from the start of the file (row / 344.53125), then the\n"
+        "channel 1 and channel 2 trace values (integers, as the time pane draws them).\n"
+        "\n"
+        "Options (a value may also be given as --option=VALUE):\n"
+        "  --csv OUT        write the CSV to OUT; \"-\" writes it to standard output\n"
+        "  --summary        print each channel's dominant frequency (display transform of its\n"
+        "                   last 512 samples, bins of 0.6729 Hz, the two lowest slots skipped)\n"
+        "                   and level at the end of the file (on standard error when --csv -)\n"
+        "  --am             demodulate the carriers' envelopes (default)\n"
+        "  --fm             demodulate the carriers' instantaneous frequency\n"
+        "  --carrier1 HZ    channel 1 carrier, 1000 to 20000 Hz (default 19145); its band is\n"
+        "                   designed as the carrier dialog does: carrier -500 Hz to +500 Hz\n"
+        "  --carrier2 HZ    channel 2 carrier, 1000 to 20000 Hz (default 16065)\n"
+        "  --gain1 P        channel 1 gain dial position 1 to 6: gain 10^(P-4) (default %d)\n"
+        "  --gain2 P        channel 2 gain dial position (default %d)\n"
+        "  --gain P         both gain dials\n"
+        "  --filter LOW:HIGH  post filter: the marker band-pass from LOW to HIGH Hz\n"
+        "                   (0 < LOW < HIGH < 172); without it the smoothing low-pass runs\n"
+        "  --mic            Microphone input: mono files (default)\n"
+        "  --line           Line input: stereo files\n"
+        "  --help, -h       show this help and exit\n"
+        "\n"
+        "Messages of the file checks (\"Not a RIFF file\", \"Wave parameters not compatible\", ...)\n"
+        "are printed on standard error as \"Caption: Text\".\n"
+        "Exit status: 0 on success, 1 when the file is refused or output cannot be written,\n"
+        "2 on a bad option.\n",
+        Program, DefaultGainPosition, DefaultGainPosition);
+}
+
+int Usage(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s (see --help)\n", Program, message.c_str());
+    return 2;
+}
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(value);
+}
+
+bool ParseGain(const std::string& text, int& position)
+{
+    if (text.size() != 1 || text[0] < '1' || text[0] > '6') return false;
+    position = text[0] - '0';
+    return true;
+}
+
+// Answers Open Wave with the file named on the command line; Save Wave is never used.
+class CommandLineDialogs : public FileDialogs {
+public:
+    explicit CommandLineDialogs(std::string path) : path_(std::move(path)) {}
+    bool OpenWave(std::string& name) override
+    {
+        name = path_;
+        return true;
+    }
+    bool SaveWave(std::string&) override { return false; }
+
+private:
+    std::string path_;
+};
+
+struct Options {
+    std::string path;
+    std::string csv;
+    bool summary = false;
+    int modulation = 1;
+    double carrier[2] = {19145.0, 16065.0};
+    int gain[2] = {DefaultGainPosition, DefaultGainPosition};
+    bool filter = false;
+    double filterLow = 0.0;
+    double filterHigh = 0.0;
+    bool line = false;
+};
+
+// 0 when parsed, 1 after --help, otherwise the exit status of a usage error.
+int ParseOptions(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        const size_t eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            inlineValue = true;
+        }
+        const bool valued = arg == "--csv" || arg == "--carrier1" || arg == "--carrier2" || arg == "--gain1" ||
+                            arg == "--gain2" || arg == "--gain" || arg == "--filter";
+        if (valued && !inlineValue) {
+            if (i + 1 >= argc) return Usage("option " + arg + " needs a value");
+            value = argv[++i];
+        } else if (!valued && inlineValue) {
+            return Usage("option " + arg + " takes no value");
+        }
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 1;
+        } else if (arg == "--csv") {
+            if (value.empty()) return Usage("option --csv needs a file name or -");
+            o.csv = value;
+        } else if (arg == "--summary") {
+            o.summary = true;
+        } else if (arg == "--am") {
+            o.modulation = 1;
+        } else if (arg == "--fm") {
+            o.modulation = 2;
+        } else if (arg == "--carrier1" || arg == "--carrier2") {
+            double hz = 0.0;
+            if (!ParseNumber(value, hz) || hz < 1000.0 || hz > 20000.0)
+                return Usage("option " + arg + ": '" + value + "' is not a carrier from 1000 to 20000 Hz");
+            o.carrier[arg == "--carrier1" ? 0 : 1] = hz;
+        } else if (arg == "--gain1" || arg == "--gain2" || arg == "--gain") {
+            int p = 0;
+            if (!ParseGain(value, p)) return Usage("option " + arg + ": '" + value + "' is not a dial position from 1 to 6");
+            if (arg != "--gain2") o.gain[0] = p;
+            if (arg != "--gain1") o.gain[1] = p;
+        } else if (arg == "--filter") {
+            const size_t colon = value.find(':');
+            double low = 0.0, high = 0.0;
+            if (colon == std::string::npos || !ParseNumber(value.substr(0, colon), low) ||
+                !ParseNumber(value.substr(colon + 1), high) || !(low > 0.0) || !(high > low) || !(high < OutputRate / 2))
+                return Usage("option --filter: '" + value + "' is not LOW:HIGH with 0 < LOW < HIGH < 172 Hz");
+            o.filter = true;
+            o.filterLow = low;
+            o.filterHigh = high;
+        } else if (arg == "--mic") {
+            o.line = false;
+        } else if (arg == "--line") {
+            o.line = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option '" + arg + "'");
+        } else {
+            if (!o.path.empty()) return Usage("more than one input file given");
+            o.path = arg;
+        }
+    }
+    if (o.path.empty()) return Usage("no input file given");
+    if (o.csv.empty() && !o.summary) return Usage("nothing to do: give --csv OUT and/or --summary");
+    return 0;
+}
+
+void ApplyOptions(const Options& o, ProcessingState& ps)
+{
+    ps.ModulationType = o.modulation;
+    ps.Chan1CarrierHz = static_cast<float>(o.carrier[0]);
+    ps.Chan2CarrierHz = static_cast<float>(o.carrier[1]);
+    StartupDesigns(ps);
+    ps.Chan1DemodGain = static_cast<float>(std::pow(10.0, o.gain[0] - 4));
+    ps.Chan2DemodGain = static_cast<float>(std::pow(10.0, o.gain[1] - 4));
+    ps.Chan1Enabled = true;
+    ps.Chan2Enabled = true;
+    if (o.filter) {
+        // The marker band-pass: low-pass at the upper edge, high-pass at the lower edge,
+        // designed at the output rate as the filter markers do.
+        CalcIir(ps.MarkerLowPass, 0.5f, static_cast<float>(o.filterHigh / OutputRate), 4, 0, 1);
+        CalcIir(ps.MarkerHighPass, 0.5f, static_cast<float>(o.filterLow / OutputRate), 4, 1, 1);
+        ps.FilterEnabled = true;
+        ps.FilterBypass = false;
+    }
+}
+
+void PrintSummary(std::FILE* out, ProcessingState& ps, long rows)
+{
+    std::fprintf(out, "%s: %ld rows (%.2f s of traces)\n", Program, rows, rows / OutputRate);
+    const int32_t* traces[2] = {ps.Chan1Trace, ps.Chan2Trace};
+    const float levels[2] = {ps.Chan1Level, ps.Chan2Level};
+    const float carriers[2] = {ps.Chan1CarrierHz, ps.Chan2CarrierHz};
+    for (int ch = 0; ch < 2; ++ch) {
+        float work[TraceLength + 1];
+        float re[TraceLength / 2 + 1];
+        float im[TraceLength / 2 + 1];
+        PowerSpectrum(traces[ch], 0, ps.Hamming512, work, re, im, TraceLength);
+        int slot = 0;
+        double power = 0.0;
+        for (int k = 3; k <= TraceLength / 2; ++k) {
+            if (work[k] > power) {
+                power = work[k];
+                slot = k - 1;
+            }
+        }
+        if (power <= 0.0)
+            std::fprintf(out, "Channel %d (carrier %.0f Hz): no signal, level %.1f\n", ch + 1, carriers[ch], levels[ch]);
+        else
+            std::fprintf(out, "Channel %d (carrier %.0f Hz): dominant frequency %.2f Hz, level %.1f\n", ch + 1,
+                         carriers[ch], slot * BinHz, levels[ch]);
+    }
+    if (rows < TraceLength) std::fprintf(out, "%s: note: shorter than one full trace (512 rows)\n", Program);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    const int parsed = ParseOptions(argc, argv, o);
+    if (parsed == 1) return 0;
+    if (parsed != 0) return parsed;
+
+    // Both states are large (capture buffers, arctangent table): on the heap.
+    auto state = std::make_unique<AcquisitionState>();
+    auto processing = std::make_unique<ProcessingState>();
+    state->ApplyingSettings = false;
+    state->SetInputStereo(o.line);
+    ApplyOptions(o, *processing);
+
+    HeadlessHost host;
+    host.EchoMessages = stderr;
+    CommandLineDialogs dialogs(o.path);
+    Recorder recorder(*state, host, dialogs);
+    recorder.OpenWave1Click();
+    if (!state->InputFileSet) return 1;
+
+    std::FILE* csv = nullptr;
+    const bool toStdout = o.csv == "-";
+    if (!o.csv.empty()) {
+        csv = toStdout ? stdout : std::fopen(o.csv.c_str(), "w");
+        if (!csv) {
+            std::fprintf(stderr, "%s: cannot write %s\n", Program, o.csv.c_str());
+            return 1;
+        }
+        std::fprintf(csv, "time_s,channel1,channel2\n");
+    }
+
+    std::string error;
+    std::unique_ptr<WaveInBackend> backend = MakeWaveInBackend("silence", error);
+    if (!backend) {
+        std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+        return 1;
+    }
+    AcquisitionLoop loop(*state, *processing, host, *backend, &recorder);
+    ConnectTimers(host, loop);
+
+    long rows = 0;
+    host.OnBlock = [&](const BlockReport&) {
+        // Only blocks that carried file data become rows; the first one without ends the run.
+        if (recorder.LastPlayBytes() == 0) {
+            state->AcquisitionIdle = true;   // the loop ends at its next check
+            return;
+        }
+        if (csv) {
+            for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i, ++rows)
+                std::fprintf(csv, "%.6f,%d,%d\n", rows / OutputRate, processing->Chan1Trace[i], processing->Chan2Trace[i]);
+        } else {
+            rows += OutputPerBlock;
+        }
+    };
+    recorder.PlayBtnClick();
+    loop.StartBtnClick();
+    loop.StopBtnClick();
+    recorder.StopWvBtnClick();
+
+    int status = 0;
+    if (csv && !toStdout && std::fclose(csv) != 0) status = 1;
+    if (csv && toStdout && std::fflush(stdout) != 0) status = 1;
+    if (status) std::fprintf(stderr, "%s: could not write %s\n", Program, o.csv.c_str());
+    if (loop.TerminationRequested()) status = 1;
+    if (o.summary) PrintSummary(toStdout ? stderr : stdout, *processing, rows);
+    return status;
+}
