@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "WaveWriter.h"
+#include "acquisition/WaveFile.h"
 #include "dsp/SignalGenerator.h"
 
 namespace {
@@ -194,25 +194,41 @@ int main(int argc, char** argv) {
     if (totalFrames < 1) return Usage("option --seconds: too short for a single frame");
 
     SignalGenerator generator(o.settings);
-    WaveWriter writer;
-    if (!writer.Open(o.out, generator.Channels(), static_cast<uint32_t>(SignalGeneratorLimits::SampleRate))) {
-        std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
+    // The samples go to a side file that replaces the target only once it is complete, so a
+    // failed run never leaves a truncated file behind or destroys an existing one.
+    const std::string part = o.out + ".part";
+    WaveFileFormat format;
+    format.Channels = static_cast<uint16_t>(generator.Channels());
+    format.SampleRate = static_cast<uint32_t>(SignalGeneratorLimits::SampleRate);
+    format.BlockAlign = static_cast<uint16_t>(2 * format.Channels);
+    format.ByteRate = format.SampleRate * format.BlockAlign;
+    auto fail = [&](const char* what, const std::string& path) {
+        std::fprintf(stderr, "%s: %s '%s': %s\n", Program, what, path.c_str(), std::strerror(errno));
+        std::remove(part.c_str());
         return 1;
-    }
+    };
+    WaveWriter writer;
+    errno = 0;
+    if (!writer.Create(part, format)) return fail("cannot create", part);
     std::vector<int16_t> chunk(static_cast<size_t>(ChunkFrames) * generator.Channels());
+    std::vector<uint8_t> bytes(chunk.size() * 2);
     for (long long done = 0; done < totalFrames;) {
         const int n = static_cast<int>(std::min<long long>(ChunkFrames, totalFrames - done));
         generator.Generate(chunk.data(), n);
-        if (!writer.Write(chunk.data(), n)) {
-            std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
-            return 1;
+        const size_t count = static_cast<size_t>(n) * generator.Channels();
+        for (size_t i = 0; i < count; ++i) {  // little-endian whatever the host
+            const auto v = static_cast<uint16_t>(chunk[i]);
+            bytes[2 * i] = static_cast<uint8_t>(v);
+            bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+        }
+        if (writer.Write(bytes.data(), 2 * count) != 2 * count || writer.Failed()) {
+            writer.Abandon();
+            return fail("cannot write", part);
         }
         done += n;
     }
-    if (!writer.Finish()) {
-        std::fprintf(stderr, "%s: %s\n", Program, writer.Error().c_str());
-        return 1;
-    }
+    if (!writer.Finish()) return fail("cannot write", part);
+    if (std::rename(part.c_str(), o.out.c_str()) != 0) return fail("cannot move the finished file to", o.out);
 
     const auto& s = generator.Settings();
     const bool am = s.Modulation == SynthModulation::Am;
