@@ -14,8 +14,8 @@ struct FmBand {                  // one channel's FM band
 
 // Band-pass by spectral inversion: low-pass at highEdge minus low-pass at lowEdge (windowed
 // sinc, four-term cosine window over M + 1 taps), then its 2048-point response into
-// ResponseRe/Im. Edges are fractions of the sample rate. M = 1024 in every use; M is kept inside 2 .. 1024 so the kernel never
-// wraps around in the 2048-point convolution.
+// ResponseRe/Im. Edges are fractions of the sample rate. M = 1024 in every use; M is kept
+// inside 2 .. 1024 so the kernel never wraps around in the 2048-point convolution.
 void DesignBandPass(FmBand& band, int M, float lowEdge, float highEdge);
 
 // Work arrays of one quarter (entry-1 storage as the transforms want it). No allocation;

@@ -76,14 +76,6 @@ void AmChain(ChannelRefs& ch, IirSection* chain)
         chain[k] = IirSection{order[k], &ch.loop.BandSections[k]};
 }
 
-// FM band: overlap-add in four quarters of 1024 samples.
-void SeparateFm(const float* in, ChannelRefs& ch)
-{
-    for (int q = 0; q < 4; ++q)
-        FmOverlapAddQuarter(in + FmQuarter * q, ch.band, ch.loop.FmTail, ch.work + FmQuarter * q,
-                            ch.loop.FmWork);
-}
-
 ChannelIndicator ChannelLed(bool enabled, float level, int32_t modulationType)
 {
     ChannelIndicator led;
@@ -126,7 +118,10 @@ void SeparateBand(ProcessingState& state, int channel)
 {
     ChannelRefs ch = Refs(state, channel);
     if (state.ModulationType == 2) {
-        SeparateFm(state.BlockFloat, ch);
+        // FM band: overlap-add in four quarters of 1024 samples.
+        for (int q = 0; q < 4; ++q)
+            FmOverlapAddQuarter(state.BlockFloat + FmQuarter * q, ch.band, ch.loop.FmTail,
+                                ch.work + FmQuarter * q, state.FmWork);
         return;
     }
     IirSection chain[6];
@@ -139,8 +134,12 @@ void SeparateBands(ProcessingState& state)
     ChannelRefs c1 = Refs(state, 1);
     ChannelRefs c2 = Refs(state, 2);
     if (state.ModulationType == 2) {
-        SeparateFm(state.BlockFloat, c1);
-        SeparateFm(state.BlockFloat, c2);
+        // Both channels' quarters from the same samples: one forward transform serves both,
+        // with the same results as one channel at a time.
+        for (int q = 0; q < 4; ++q)
+            FmOverlapAddQuarterPair(state.BlockFloat + FmQuarter * q, c1.band, c1.loop.FmTail,
+                                    c1.work + FmQuarter * q, c2.band, c2.loop.FmTail,
+                                    c2.work + FmQuarter * q, state.FmWork);
         return;
     }
     // Both channels' recursions interleaved; the same results as one channel at a time.
@@ -156,8 +155,6 @@ void Demodulate(ProcessingState& state, int channel)
     ChannelRefs ch = Refs(state, channel);
     ChannelState& loop = ch.loop;
     std::memcpy(loop.Quadrature + QuadratureHistory, ch.work, BlockFrames * sizeof(float));
-    std::memcpy(loop.QuadratureSave, ch.work + BlockFrames - QuadratureHistory,
-                QuadratureHistory * sizeof(float));
     FirFilter(loop.Quadrature, loop.QuadratureFiltered, QuadratureTaps,
               QuadratureHistory + BlockFrames);
     if (state.ModulationType == 2)
@@ -165,7 +162,8 @@ void Demodulate(ProcessingState& state, int channel)
                      state.AtanTable, ch.work);
     else
         DemodulateAm(loop.Quadrature, loop.QuadratureFiltered, ch.gain, ch.work);
-    std::memcpy(loop.Quadrature, loop.QuadratureSave, QuadratureHistory * sizeof(float));
+    // The block's last 62 band samples, still at the end of I, become the next history.
+    std::memcpy(loop.Quadrature, loop.Quadrature + BlockFrames, QuadratureHistory * sizeof(float));
 }
 
 void Decimate(ProcessingState& state, int channel)
@@ -246,17 +244,6 @@ BlockReport IndicatorReport(const ProcessingState& state)
     report.Chan1 = ChannelLed(state.Chan1Enabled, state.Chan1Level, state.ModulationType);
     report.Chan2 = ChannelLed(state.Chan2Enabled, state.Chan2Level, state.ModulationType);
     return report;
-}
-
-int32_t TruncateToInt(float x)
-{
-    if (!(x == x))
-        return 0;
-    if (x >= 2147483648.0f)
-        return INT32_MAX;
-    if (x <= -2147483648.0f)
-        return INT32_MIN;
-    return static_cast<int32_t>(x);
 }
 
 void ProcessBlock(ProcessingState& state, BlockReport& report)

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "dsp/ProcessingState.h"
+#include "dsp/Truncate.h"
 
 constexpr uint32_t LedRed = 0x0000FF;      // clRed: channel disabled
 constexpr uint32_t LedMedGray = 0xA4A0A0;  // clMedGray: channel enabled
@@ -52,7 +53,3 @@ void Decimate(ProcessingState& state, int channel);
 void FinishChannel(ProcessingState& state, int channel);
 void ResetNonFiniteState(ProcessingState& state);
 BlockReport IndicatorReport(const ProcessingState& state);
-
-// Float to integer toward zero; NaN gives 0 and out-of-range values saturate
-// (a plain cast would be undefined for them).
-int32_t TruncateToInt(float x);

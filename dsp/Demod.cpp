@@ -118,33 +118,40 @@ __attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, floa
     }
 }
 
-// PhaseAngle for eight finite points at once, bit for bit as the scalar routine: the ratio in
-// double lanes, the table read by index, the rest in single lanes.
-__attribute__((target("avx2"))) inline __m256 PhaseAngle8(const float* T, __m256 x, __m256 y)
+// PhaseAngle for eight points at once, bit for bit as the scalar routine, in three steps shared
+// by the AVX2 and AVX-512 paths, which differ only in how they form the table index.
+
+// True when some x or y is infinite or NaN (never in a sane signal): those eight points then
+// take the scalar routine.
+__attribute__((target("avx2"), always_inline)) inline bool AnyNonFinite8(__m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
-    const __m256 a = _mm256_andnot_ps(signMask, x);
-    const __m256 b = _mm256_andnot_ps(signMask, y);
-    const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
-    const __m256 num = _mm256_min_ps(a, b);
-    const __m256 den = _mm256_max_ps(a, b);
-    const __m256d scale = _mm256_set1_pd(65535.0);
-    const __m256d half = _mm256_set1_pd(0.5);
-    const __m256d q0 = _mm256_add_pd(
-        _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(_mm256_castps256_ps128(num))),
-                      _mm256_cvtps_pd(_mm256_castps256_ps128(den))),
-        half);
-    const __m256d q1 = _mm256_add_pd(
-        _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(_mm256_extractf128_ps(num, 1))),
-                      _mm256_cvtps_pd(_mm256_extractf128_ps(den, 1))),
-        half);
-    // Finite points give indices 0..65535; the one undefined ratio, 0/0, truncates to
-    // 0x80000000, which the mask turns into index 0 (T[0] = 0, the scalar routine's result).
-    const __m128i mask = _mm_set1_epi32(0xFFFF);
-    alignas(32) int32_t idx[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(idx), _mm_and_si128(_mm256_cvttpd_epi32(q0), mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(idx + 4),
-                    _mm_and_si128(_mm256_cvttpd_epi32(q1), mask));
+    const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
+    const __m256 bad =
+        _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signMask, x), inf, _CMP_NLT_UQ),
+                     _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), inf, _CMP_NLT_UQ));
+    return _mm256_movemask_ps(bad) != 0;
+}
+
+__attribute__((target("avx2"))) __m256 PhaseAngleScalar8(const float* T, __m256 x, __m256 y)
+{
+    alignas(32) float xs[8], ys[8], rs[8];
+    _mm256_store_ps(xs, x);
+    _mm256_store_ps(ys, y);
+    for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
+    return _mm256_load_ps(rs);
+}
+
+// The angle from the table index k = trunc(65535 min(a, b) / max(a, b) + 0.5), in single lanes.
+// Finite points give indices 0..65535; the one undefined ratio, 0/0, truncates to 0x80000000,
+// which the 0xFFFF mask the callers apply turns into index 0 (T[0] = 0, the scalar result).
+__attribute__((target("avx2"), always_inline)) inline __m256 AngleFromIndex8(const float* T,
+                                                                             const int32_t* idx,
+                                                                             __m256 x, __m256 y)
+{
+    const __m256 signMask = _mm256_set1_ps(-0.0f);
+    const __m256 swap =
+        _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), _mm256_andnot_ps(signMask, x), _CMP_GT_OQ);
     const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
                                     T[idx[5]], T[idx[6]], T[idx[7]]);
     __m256 r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
@@ -154,13 +161,33 @@ __attribute__((target("avx2"))) inline __m256 PhaseAngle8(const float* T, __m256
     return _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
 }
 
+// The index of AngleFromIndex8 with the ratio in two halves of four double lanes.
+__attribute__((target("avx2"), always_inline)) inline void AngleIndexAvx2(__m256 x, __m256 y,
+                                                                          int32_t* idx)
+{
+    const __m256 signMask = _mm256_set1_ps(-0.0f);
+    const __m256 a = _mm256_andnot_ps(signMask, x);
+    const __m256 b = _mm256_andnot_ps(signMask, y);
+    const __m256 num = _mm256_min_ps(a, b);
+    const __m256 den = _mm256_max_ps(a, b);
+    const __m256d scale = _mm256_set1_pd(65535.0);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m128i mask = _mm_set1_epi32(0xFFFF);
+    for (int h = 0; h < 2; ++h) {
+        const __m128 n4 = h ? _mm256_extractf128_ps(num, 1) : _mm256_castps256_ps128(num);
+        const __m128 d4 = h ? _mm256_extractf128_ps(den, 1) : _mm256_castps256_ps128(den);
+        const __m256d q = _mm256_add_pd(
+            _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(n4)), _mm256_cvtps_pd(d4)), half);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(idx + 4 * h),
+                         _mm_and_si128(_mm256_cvttpd_epi32(q), mask));
+    }
+}
+
 __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, float gain,
                                             double fmScale, const float* T, float* out)
 {
     const __m256d scale = _mm256_set1_pd(FmOutScale * fmScale);
     const __m256d g = _mm256_set1_pd(gain);
-    const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
-    const __m256 signMask = _mm256_set1_ps(-0.0f);
     for (int i = 0; i < BlockCount; i += 8) {
         __m128 re[2], im[2];
         for (int h = 0; h < 2; ++h) {
@@ -174,19 +201,13 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
         }
         const __m256 x = _mm256_set_m128(re[1], re[0]);
         const __m256 y = _mm256_set_m128(im[1], im[0]);
-        // Infinite or NaN points (never in a sane signal) take the scalar routine.
-        const __m256 bad =
-            _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signMask, x), inf, _CMP_NLT_UQ),
-                         _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), inf, _CMP_NLT_UQ));
         __m256 r;
-        if (_mm256_movemask_ps(bad) == 0) {
-            r = PhaseAngle8(T, x, y);
+        if (AnyNonFinite8(x, y)) {
+            r = PhaseAngleScalar8(T, x, y);
         } else {
-            alignas(32) float xs[8], ys[8], rs[8];
-            _mm256_store_ps(xs, x);
-            _mm256_store_ps(ys, y);
-            for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
-            r = _mm256_load_ps(rs);
+            alignas(32) int32_t idx[8];
+            AngleIndexAvx2(x, y, idx);
+            r = AngleFromIndex8(T, idx, x, y);
         }
         for (int h = 0; h < 2; ++h) {
             const __m256d d =
@@ -220,7 +241,6 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
 {
     const __m512d scale = _mm512_set1_pd(FmOutScale * fmScale);
     const __m512d g = _mm512_set1_pd(gain);
-    const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m512d k65535 = _mm512_set1_pd(65535.0);
     const __m512d half = _mm512_set1_pd(0.5);
@@ -233,12 +253,13 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
         const __m512d q1 = Widen8(_mm256_loadu_ps(Q + m + 1));
         const __m256 x = Narrow8(_mm512_add_pd(_mm512_mul_pd(i0, i1), _mm512_mul_pd(q0, q1)));
         const __m256 y = Narrow8(_mm512_sub_pd(_mm512_mul_pd(i0, q1), _mm512_mul_pd(i1, q0)));
-        const __m256 a = _mm256_andnot_ps(signMask, x);
-        const __m256 b = _mm256_andnot_ps(signMask, y);
         __m256 r;
-        if (_mm256_movemask_ps(_mm256_or_ps(_mm256_cmp_ps(a, inf, _CMP_NLT_UQ),
-                                            _mm256_cmp_ps(b, inf, _CMP_NLT_UQ))) == 0) {
-            const __m256 swap = _mm256_cmp_ps(b, a, _CMP_GT_OQ);
+        if (AnyNonFinite8(x, y)) {
+            r = PhaseAngleScalar8(T, x, y);
+        } else {
+            // The index of AngleFromIndex8 with the ratio in one register of eight doubles.
+            const __m256 a = _mm256_andnot_ps(signMask, x);
+            const __m256 b = _mm256_andnot_ps(signMask, y);
             const __m512d q =
                 _mm512_add_pd(_mm512_div_pd(_mm512_mul_pd(k65535, Widen8(_mm256_min_ps(a, b))),
                                             Widen8(_mm256_max_ps(a, b))),
@@ -246,19 +267,7 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
             alignas(32) int32_t idx[8];
             _mm256_store_si256(reinterpret_cast<__m256i*>(idx),
                                _mm256_and_si256(_mm512_maskz_cvttpd_epi32(0xFF, q), mask));
-            const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
-                                            T[idx[5]], T[idx[6]], T[idx[7]]);
-            r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
-            const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
-            r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
-            const __m256 yNeg = _mm256_cmp_ps(y, _mm256_setzero_ps(), _CMP_LT_OQ);
-            r = _mm256_xor_ps(r, _mm256_and_ps(yNeg, signMask));
-        } else {
-            alignas(32) float xs[8], ys[8], rs[8];
-            _mm256_store_ps(xs, x);
-            _mm256_store_ps(ys, y);
-            for (int k = 0; k < 8; ++k) rs[k] = PhaseAngle(T, xs[k], ys[k]);
-            r = _mm256_load_ps(rs);
+            r = AngleFromIndex8(T, idx, x, y);
         }
         _mm256_storeu_ps(out + i, Narrow8(_mm512_mul_pd(_mm512_mul_pd(scale, Widen8(r)), g)));
     }

@@ -9,19 +9,30 @@ constexpr float Ripple = 0.5f;
 constexpr int Poles = 4;
 constexpr int Chebyshev = 1;
 
+// CalcIir itself keeps the cutoff inside (0, 0.5).
 void DesignLowPass(IirCoefficients& set, float cutoff)
 {
-    CalcIir(set, Ripple, ClampCutoff(cutoff), Poles, 0, Chebyshev);
+    CalcIir(set, Ripple, cutoff, Poles, 0, Chebyshev);
 }
 
 void DesignHighPass(IirCoefficients& set, float cutoff)
 {
-    CalcIir(set, Ripple, ClampCutoff(cutoff), Poles, 1, Chebyshev);
+    CalcIir(set, Ripple, cutoff, Poles, 1, Chebyshev);
 }
 
 void DesignBandHz(ProcessingState& state, int channel, double lowHz, double highHz)
 {
     DesignBandPass(state, channel, 1024, HzToFraction(lowHz), HzToFraction(highHz));
+}
+
+// The four AM band sets: each channel's low-pass at its upper edge, high-pass at its lower edge.
+void DesignAmBandsHz(ProcessingState& state, double low1Hz, double high1Hz, double low2Hz,
+                     double high2Hz)
+{
+    DesignLowPass(state.Chan1BandLowPass, HzToFraction(high1Hz));
+    DesignHighPass(state.Chan1BandHighPass, HzToFraction(low1Hz));
+    DesignLowPass(state.Chan2BandLowPass, HzToFraction(high2Hz));
+    DesignHighPass(state.Chan2BandHighPass, HzToFraction(low2Hz));
 }
 
 }  // namespace
@@ -47,12 +58,8 @@ void StartupDesigns(ProcessingState& state)
     const double c2 = state.Chan2CarrierHz;
     DesignBandHz(state, 1, c1 - 500.0, c1 + 500.0);
     DesignBandHz(state, 2, c2 - 500.0, c2 + 500.0);
-    if (state.ModulationType == 1) {
-        DesignLowPass(state.Chan1BandLowPass, HzToFraction(c1 + 500.0));
-        DesignHighPass(state.Chan1BandHighPass, HzToFraction(c1 - 500.0));
-        DesignLowPass(state.Chan2BandLowPass, HzToFraction(c2 + 500.0));
-        DesignHighPass(state.Chan2BandHighPass, HzToFraction(c2 - 500.0));
-    }
+    if (state.ModulationType == 1)
+        DesignAmBandsHz(state, c1 - 500.0, c1 + 500.0, c2 - 500.0, c2 + 500.0);
     DesignLowPass(state.SmoothingLowPass, 0.075f);
     DesignLowPass(state.MarkerLowPass, HzToFraction(1536.0));
     DesignHighPass(state.MarkerHighPass, HzToFraction(1024.0));
@@ -63,10 +70,7 @@ void ApplyAmPresetBands(ProcessingState& state)
     state.ModulationType = 1;
     DesignBandHz(state, 1, 16250.0, 17750.0);
     DesignBandHz(state, 2, 18250.0, 19750.0);
-    DesignLowPass(state.Chan1BandLowPass, HzToFraction(17000.0));
-    DesignHighPass(state.Chan1BandHighPass, HzToFraction(14750.0));
-    DesignLowPass(state.Chan2BandLowPass, HzToFraction(19750.0));
-    DesignHighPass(state.Chan2BandHighPass, HzToFraction(18250.0));
+    DesignAmBandsHz(state, 14750.0, 17000.0, 18250.0, 19750.0);
 }
 
 void ApplyFmPresetBands(ProcessingState& state)

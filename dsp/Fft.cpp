@@ -299,6 +299,21 @@ VQ_INLINE void GatherRadix4(const float* sr, const float* si, float* zr, float* 
     }
 }
 
+// The butterfly's t: conj(u) b forward, u b inverse; products in double, t stored as single.
+template <bool Inverse, class F, class D>
+VQ_INLINE void Twiddle(const F& br, const F& bi, const D& wr, const D& wi, F& tr, F& ti)
+{
+    const D xr = __builtin_convertvector(br, D);
+    const D xi = __builtin_convertvector(bi, D);
+    if constexpr (Inverse) {
+        tr = __builtin_convertvector(wr * xr - wi * xi, F);
+        ti = __builtin_convertvector(wr * xi + wi * xr, F);
+    } else {
+        tr = __builtin_convertvector(wr * xr + wi * xi, F);
+        ti = __builtin_convertvector(wr * xi - wi * xr, F);
+    }
+}
+
 // One butterfly stage of half-span le2 (a multiple of W), from (sr, si) into (dr, di); the two
 // may be the same arrays. twr/twi hold the stage's twiddles u_0 .. u_{le2-1}.
 template <bool Inverse, int W>
@@ -318,18 +333,8 @@ VQ_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int
             std::memcpy(&bi, si + ib, sizeof bi);
             std::memcpy(&wr, twr + j, sizeof wr);
             std::memcpy(&wi, twi + j, sizeof wi);
-            const D xr = __builtin_convertvector(br, D);
-            const D xi = __builtin_convertvector(bi, D);
-            D tdr, tdi;
-            if constexpr (Inverse) {
-                tdr = wr * xr - wi * xi;
-                tdi = wr * xi + wi * xr;
-            } else {
-                tdr = wr * xr + wi * xi;
-                tdi = wr * xi - wi * xr;
-            }
-            const F tr = __builtin_convertvector(tdr, F);
-            const F ti = __builtin_convertvector(tdi, F);
+            F tr, ti;
+            Twiddle<Inverse>(br, bi, wr, wi, tr, ti);
             const F nbr = ar - tr, nbi = ai - ti, nar = ar + tr, nai = ai + ti;
             std::memcpy(dr + ib, &nbr, sizeof nbr);
             std::memcpy(di + ib, &nbi, sizeof nbi);
@@ -358,10 +363,8 @@ VQ_INLINE void LastInverseStage(const float* sr, const float* si, float* out, fl
         std::memcpy(&bi, si + j + le2, sizeof bi);
         std::memcpy(&wr, twr + j, sizeof wr);
         std::memcpy(&wi, twi + j, sizeof wi);
-        const D xr = __builtin_convertvector(br, D);
-        const D xi = __builtin_convertvector(bi, D);
-        const F tr = __builtin_convertvector(wr * xr - wi * xi, F);
-        const F ti = __builtin_convertvector(wr * xi + wi * xr, F);
+        F tr, ti;
+        Twiddle<true>(br, bi, wr, wi, tr, ti);
         const F nar = (ar + tr) * scale, nai = (ai + ti) * scale;
         const F nbr = (ar - tr) * scale, nbi = (ai - ti) * scale;
         F lo = __builtin_shufflevector(nar, nai, 0, 8, 1, 9, 2, 10, 3, 11);

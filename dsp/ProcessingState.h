@@ -20,17 +20,12 @@ constexpr int FirstDecimatedCount = 256;   // samples after the first decimation
 struct ChannelState {
     IirState BandSections[6];              // AM band: low, low, high, high, low, high
     float FmTail[FmQuarter];               // FM overlap-add tail
-    FmScratch FmWork;                      // work arrays of the FM fast convolution
     float Quadrature[QuadratureHistory + BlockFrames];          // I: history + block
     float QuadratureFiltered[QuadratureHistory + BlockFrames];  // Q: its filtered twin
-    float QuadratureSave[QuadratureHistory];                    // history for the next block
-    // Decimation buffers (history + block) and their filtered twins. The chain
-    // computes only the kept outputs, straight into the work array, so the
-    // twins serve the full-filter path (checks) only.
+    // Decimation buffers (history + block). The chain computes only the kept
+    // outputs, straight into the work array, so they need no filtered twins.
     float Decim1Buffer[DecimationHistory + BlockFrames];
-    float Decim1Filtered[DecimationHistory + BlockFrames];
     float Decim2Buffer[DecimationHistory + FirstDecimatedCount];
-    float Decim2Filtered[DecimationHistory + FirstDecimatedCount];
     IirState PostSections[4];              // 1, 2: low-pass (smoothing or marker); 3, 4: marker high-pass
     float DcEstimate;
 };
@@ -66,6 +61,7 @@ struct ProcessingState {
     float Chan1Work[BlockFrames] = {};
     float Chan2Work[BlockFrames] = {};
     float PostScratch[OutputPerBlock] = {};
+    FmScratch FmWork = {};                 // work arrays of the FM fast convolution, both channels
     int32_t Chan1Trace[TraceLength] = {};
     int32_t Chan2Trace[TraceLength] = {};
     float Chan1Level = 0.0f;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "dsp/Truncate.h"
+
 void SplineResample(const float* y, int n, float* out, int& outCount, double A, double M,
                     SplineScratch& s)
 {
@@ -63,16 +65,6 @@ void InterpolateTrace(const int32_t* input, int n, float M, float A, int32_t* ou
     int count = 0;
     SplineResample(s.y, n, s.out, count, static_cast<double>(A), static_cast<double>(M), s);
     const int wanted = M >= 1.0f ? static_cast<int>(std::min(M, static_cast<float>(SplineCapacity))) : 0;
-    for (int j = 0; j < wanted; ++j) {
-        const float v = j < count ? s.out[j] : 0.0f;
-        // Truncate toward zero; values beyond the int32 range are held at its ends.
-        if (v >= 2147483648.0f)
-            output[j] = INT32_MAX;
-        else if (v <= -2147483648.0f)
-            output[j] = INT32_MIN;
-        else if (v != v)
-            output[j] = 0;
-        else
-            output[j] = static_cast<int32_t>(v);
-    }
+    for (int j = 0; j < wanted; ++j)
+        output[j] = TruncateToInt(j < count ? s.out[j] : 0.0f);
 }

@@ -4,20 +4,14 @@
 
 #include <QLocale>
 
-#include <algorithm>
+#include <utility>
 
 TOvClock::TOvClock(QWidget* Owner)
     : TOvGraphicControl(Owner)
 {
     BeginUpdate();
     SetBounds(Left(), Top(), 69, 24);
-    Font().Assign(TFont(QStringLiteral("System"), 10, clLime));
-    FBevelInner.SetSpacing(0);
-    FBevelInner.SetWidth(1);
-    FBevelInner.SetStyle(bsLowered);
-    FBevelInner.SetColor(clBlack);
-    FBevelOuter.SetSpacing(2);
-    FBevelOuter.SetWidth(1);
+    InitTimeDisplay(Font(), FBevelInner, FBevelOuter);
 }
 
 TOvClock::~TOvClock()
@@ -89,10 +83,7 @@ void TOvClock::Paint()
         + 2 * FBevelInner.TotalThickness() + io.Top() + io.Bottom();
     const int neededWidth = th / 3 + tw + 2 * FBevelOuter.TotalThickness() + oo.Left() + oo.Right()
         + 2 * FBevelInner.TotalThickness() + io.Left() + io.Right();
-    if (FAlign == alNone && (neededWidth > Width() || neededHeight > Height())) {
-        // Grows to fit, never shrinks.
-        SetBounds(Left(), Top(), std::max(Width(), neededWidth), std::max(Height(), neededHeight));
-    }
+    GrowTimeDisplay(*this, FAlign, neededWidth, neededHeight);
 
     TRect r = ClientRect();
     FBevelOuter.PaintBevel(canvas, r);
@@ -116,15 +107,7 @@ void TOvClock::RedrawText()
         Invalidate();
         return;
     }
-    TBitmap box(FTextRect.Width(), FTextRect.Height());
-    box.Canvas.Brush.Style = bsSolid;
-    box.Canvas.Brush.Color = FBevelInner.Color();
-    box.Canvas.Pen.Color = FBevelInner.Color();
-    box.Canvas.Rectangle(-1, -1, Width() + 1, Height() + 1);
-    box.Canvas.Font = Font();
-    box.Canvas.Brush.Style = bsClear;
-    box.Canvas.TextOut(0, 0, text);
-    canvas.Draw(FTextRect.Left, FTextRect.Top, box);
+    DrawTimeText(canvas, FTextRect, Font(), FBevelInner.Color(), text);
     Flush(FTextRect);
     if (FAutoHint && !Designing())
         SetHint(QLocale().toString(now.date(), QLocale::ShortFormat));

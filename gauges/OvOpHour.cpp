@@ -63,6 +63,41 @@ void TTimeSetting::Assign(const TTimeSetting& src)
         Changed();
 }
 
+// ------------------------------------------------------ shared time display
+
+void InitTimeDisplay(TFont& font, TOvSBevel& inner, TOvSBevel& outer)
+{
+    font.Assign(TFont(QStringLiteral("System"), 10, clLime));
+    inner.SetSpacing(0);
+    inner.SetWidth(1);
+    inner.SetStyle(bsLowered);
+    inner.SetColor(clBlack);
+    outer.SetSpacing(2);
+    outer.SetWidth(1);
+}
+
+void GrowTimeDisplay(TOvGraphicControl& control, TAlign align, int neededWidth, int neededHeight)
+{
+    if (align != alNone || (neededWidth <= control.Width() && neededHeight <= control.Height()))
+        return;
+    control.SetBounds(control.Left(), control.Top(), std::max(control.Width(), neededWidth),
+                      std::max(control.Height(), neededHeight));
+}
+
+void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor color, const QString& text)
+{
+    if (box.Width() <= 0 || box.Height() <= 0)
+        return;
+    TBitmap bitmap(box.Width(), box.Height());
+    bitmap.Canvas.Brush.Style = bsSolid;
+    bitmap.Canvas.Brush.Color = color;
+    bitmap.Canvas.FillRect(bitmap.ClientRect());
+    bitmap.Canvas.Font = font;
+    bitmap.Canvas.Brush.Style = bsClear;
+    bitmap.Canvas.TextOut(0, 0, text);
+    canvas.Draw(box.Left, box.Top, bitmap);
+}
+
 // --------------------------------------------------------- TOvOpHourCounter
 
 TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
@@ -70,13 +105,7 @@ TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
 {
     BeginUpdate();
     SetBounds(Left(), Top(), 113, 24);
-    Font().Assign(TFont(QStringLiteral("System"), 10, clLime));
-    FBevelInner.SetSpacing(0);
-    FBevelInner.SetWidth(1);
-    FBevelInner.SetStyle(bsLowered);
-    FBevelInner.SetColor(clBlack);
-    FBevelOuter.SetSpacing(2);
-    FBevelOuter.SetWidth(1);
+    InitTimeDisplay(Font(), FBevelInner, FBevelOuter);
     FIniSettings.SetFileName(QStringLiteral("OrvellApp.ini"));
 }
 
@@ -335,10 +364,7 @@ void TOvOpHourCounter::Paint()
     const int frame = 2 * FBevelOuter.TotalThickness() + 2 * FBevelInner.TotalThickness();
     const int neededHeight = FTextHeight + frame;
     const int neededWidth = FTextHeight / 3 + FTextWidth + frame;
-    if (FAlign == alNone && (neededWidth > Width() || neededHeight > Height())) {
-        // Grows to fit, never shrinks.
-        SetBounds(Left(), Top(), std::max(Width(), neededWidth), std::max(Height(), neededHeight));
-    }
+    GrowTimeDisplay(*this, FAlign, neededWidth, neededHeight);
 
     TRect r = ClientRect();
     FBevelOuter.PaintBevel(canvas, r);
@@ -362,16 +388,9 @@ void TOvOpHourCounter::RedrawText()
         Invalidate();
         return;
     }
-    TBitmap box(FTextWidth, FTextHeight);
-    box.Canvas.Brush.Style = bsSolid;
-    box.Canvas.Brush.Color = FBevelInner.Color();
-    box.Canvas.FillRect(box.ClientRect());
-    box.Canvas.Font = Font();
-    box.Canvas.Brush.Style = bsClear;
-    box.Canvas.TextOut(0, 0, text);
     const int left = FInnerRect.Left + (FInnerRect.Width() - FTextWidth) / 2;
     const int top = FInnerRect.Top + (FInnerRect.Height() - FTextHeight) / 2;
-    canvas.Draw(left, top, box);
     FTextRect = Bounds(left, top, FTextWidth, FTextHeight);
+    DrawTimeText(canvas, FTextRect, Font(), FBevelInner.Color(), text);
     Flush(FTextRect);
 }

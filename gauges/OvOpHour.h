@@ -9,6 +9,17 @@
 // any other alignment leaves the size to the layout.
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// What the hour counter and the clock share: both show a time as text inside
+// a double bevel.
+// Their starting look: lime "System" 10 in a black lowered inner bevel, with
+// the outer bevel spaced 2 from the edge.
+void InitTimeDisplay(TFont& font, TOvSBevel& inner, TOvSBevel& outer);
+// With alNone the control grows to the needed size; it never shrinks.
+void GrowTimeDisplay(TOvGraphicControl& control, TAlign align, int neededWidth, int neededHeight);
+// Draws text at the top left of box on a fill of color, touching nothing
+// outside box.
+void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor color, const QString& text);
+
 // A time of hours, minutes and seconds. Setting a field normalises the three
 // (seconds of 60 or more carry into minutes, minutes into hours); negative
 // values are kept as they are.

@@ -36,7 +36,8 @@ std::vector<int32_t> TwoCarrierBlocks(bool fm)
     return out;
 }
 
-void ChainBlock(benchmark::State& bench, bool fm)
+// A state as the main window leaves it at start-up, both gains at 1, a run started.
+std::unique_ptr<ProcessingState> ReadyState(bool fm)
 {
     auto state = std::make_unique<ProcessingState>();
     state->ModulationType = fm ? 2 : 1;
@@ -44,6 +45,12 @@ void ChainBlock(benchmark::State& bench, bool fm)
     state->Chan1DemodGain = 1.0f;
     state->Chan2DemodGain = 1.0f;
     StartRun(*state);
+    return state;
+}
+
+void ChainBlock(benchmark::State& bench, bool fm)
+{
+    auto state = ReadyState(fm);
     const std::vector<int32_t> input = TwoCarrierBlocks(fm);
     BlockReport report;
     int block = 0;
@@ -64,12 +71,7 @@ enum class Stage { Band, Demodulate, Decimate, Finish };
 
 void ChainStage(benchmark::State& bench, bool fm, Stage stage)
 {
-    auto state = std::make_unique<ProcessingState>();
-    state->ModulationType = fm ? 2 : 1;
-    StartupDesigns(*state);
-    state->Chan1DemodGain = 1.0f;
-    state->Chan2DemodGain = 1.0f;
-    StartRun(*state);
+    auto state = ReadyState(fm);
     const std::vector<int32_t> input = TwoCarrierBlocks(fm);
     BlockReport report;
     std::memcpy(state->BlockSamples, input.data(), 4096 * sizeof(int32_t));

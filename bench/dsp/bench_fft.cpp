@@ -79,8 +79,9 @@ void BM_FmQuarter(benchmark::State& state)
 }
 BENCHMARK(BM_FmQuarter);
 
-// The FM band separation of one block: 4 quarters x 2 channels.
-void BM_FmBandSeparationBlock(benchmark::State& state)
+// The FM band separation of one block: 4 quarters x 2 channels, one channel after the other
+// or (shared) both channels' quarters at once with one forward transform, as the chain runs it.
+void FmBandSeparation(benchmark::State& state, bool shared)
 {
     static FmBand band1, band2;
     static FmScratch scratch;
@@ -89,38 +90,26 @@ void BM_FmBandSeparationBlock(benchmark::State& state)
     const std::vector<float> in = Noise(4096, 4);
     std::vector<float> out1(4096), out2(4096), tail1(FmQuarter, 0.0f), tail2(FmQuarter, 0.0f);
     for (auto _ : state) {
-        for (int q = 0; q < 4; ++q)
-            FmOverlapAddQuarter(in.data() + q * FmQuarter, band1, tail1.data(),
-                                out1.data() + q * FmQuarter, scratch);
-        for (int q = 0; q < 4; ++q)
-            FmOverlapAddQuarter(in.data() + q * FmQuarter, band2, tail2.data(),
-                                out2.data() + q * FmQuarter, scratch);
+        for (int q = 0; q < 4; ++q) {
+            const int at = q * FmQuarter;
+            if (shared) {
+                FmOverlapAddQuarterPair(in.data() + at, band1, tail1.data(), out1.data() + at,
+                                        band2, tail2.data(), out2.data() + at, scratch);
+            } else {
+                FmOverlapAddQuarter(in.data() + at, band1, tail1.data(), out1.data() + at,
+                                    scratch);
+                FmOverlapAddQuarter(in.data() + at, band2, tail2.data(), out2.data() + at,
+                                    scratch);
+            }
+        }
         benchmark::DoNotOptimize(out1.data());
         benchmark::DoNotOptimize(out2.data());
         benchmark::ClobberMemory();
     }
 }
+void BM_FmBandSeparationBlock(benchmark::State& state) { FmBandSeparation(state, false); }
+void BM_FmBandSeparationBlockPair(benchmark::State& state) { FmBandSeparation(state, true); }
 BENCHMARK(BM_FmBandSeparationBlock)->Unit(benchmark::kMicrosecond);
-
-// The same with both channels' quarters at once (one shared forward transform per quarter).
-void BM_FmBandSeparationBlockPair(benchmark::State& state)
-{
-    static FmBand band1, band2;
-    static FmScratch scratch;
-    DesignBandPass(band1, 1024, 18395.0f / 44100.0f, 19895.0f / 44100.0f);
-    DesignBandPass(band2, 1024, 15315.0f / 44100.0f, 16815.0f / 44100.0f);
-    const std::vector<float> in = Noise(4096, 4);
-    std::vector<float> out1(4096), out2(4096), tail1(FmQuarter, 0.0f), tail2(FmQuarter, 0.0f);
-    for (auto _ : state) {
-        for (int q = 0; q < 4; ++q)
-            FmOverlapAddQuarterPair(in.data() + q * FmQuarter, band1, tail1.data(),
-                                    out1.data() + q * FmQuarter, band2, tail2.data(),
-                                    out2.data() + q * FmQuarter, scratch);
-        benchmark::DoNotOptimize(out1.data());
-        benchmark::DoNotOptimize(out2.data());
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(BM_FmBandSeparationBlockPair)->Unit(benchmark::kMicrosecond);
 
 void BM_PowerSpectrum512(benchmark::State& state)

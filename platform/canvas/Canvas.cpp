@@ -275,6 +275,51 @@ bool IsThin(const TPen& pen)
     return pen.Width <= 1;
 }
 
+// The one-pixel frame of a normalised, non-empty rectangle as up to four
+// runs; each pixel belongs to one run only, so xor modes stay exact.
+std::vector<QRect> FrameRuns(const TRect& n)
+{
+    std::vector<QRect> edges;
+    edges.push_back(QRect(n.Left, n.Top, n.Width(), 1));
+    if (n.Height() > 1)
+        edges.push_back(QRect(n.Left, n.Bottom - 1, n.Width(), 1));
+    if (n.Height() > 2) {
+        edges.push_back(QRect(n.Left, n.Top + 1, 1, n.Height() - 2));
+        if (n.Width() > 1)
+            edges.push_back(QRect(n.Right - 1, n.Top + 1, 1, n.Height() - 2));
+    }
+    return edges;
+}
+
+// The part of img that sourceRect selects, mirrored along each axis on which
+// dest and sourceRect run in opposite directions, and where it goes. A deep
+// copy, so copying within one image reads the old pixels. False when either
+// rectangle is empty.
+bool ImagePart(const QImage& img, const TRect& dest, const TRect& sourceRect, QImage& part, QRect& target)
+{
+    const TRect dn = NormalizedRect(dest);
+    const TRect sn = NormalizedRect(sourceRect);
+    if (IsRectEmpty(dn) || IsRectEmpty(sn))
+        return false;
+    const bool flipH = (dest.Right < dest.Left) != (sourceRect.Right < sourceRect.Left);
+    const bool flipV = (dest.Bottom < dest.Top) != (sourceRect.Bottom < sourceRect.Top);
+    part = img.copy(QRect(sn.Left, sn.Top, sn.Width(), sn.Height()));
+    if (flipH || flipV)
+        part = part.mirrored(flipH, flipV);
+    target = QRect(dn.Left, dn.Top, dn.Width(), dn.Height());
+    return true;
+}
+
+// Stores value in field; true when that changed it.
+template <class T>
+bool Store(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 } // namespace
 
 QRegion CreateRectRgn(int left, int top, int right, int bottom)
@@ -346,34 +391,26 @@ void TFont::Changed()
 
 void TFont::SetName(const QString& name)
 {
-    if (name == FName)
-        return;
-    FName = name;
-    Changed();
+    if (Store(FName, name))
+        Changed();
 }
 
 void TFont::SetSize(int size)
 {
-    if (size == FSize)
-        return;
-    FSize = size;
-    Changed();
+    if (Store(FSize, size))
+        Changed();
 }
 
 void TFont::SetColor(TColor color)
 {
-    if (color == FColor)
-        return;
-    FColor = color;
-    Changed();
+    if (Store(FColor, color))
+        Changed();
 }
 
 void TFont::SetStyle(TFontStyles style)
 {
-    if (style == FStyle)
-        return;
-    FStyle = style;
-    Changed();
+    if (Store(FStyle, style))
+        Changed();
 }
 
 bool TFont::SameAs(const TFont& other) const
@@ -719,18 +756,9 @@ void TCanvas::FrameRect(const TRect& r)
     const TRect n = NormalizedRect(r);
     if (IsRectEmpty(n))
         return;
-    std::vector<QRect> edges;
-    edges.push_back(QRect(n.Left, n.Top, n.Width(), 1));
-    if (n.Height() > 1)
-        edges.push_back(QRect(n.Left, n.Bottom - 1, n.Width(), 1));
-    if (n.Height() > 2) {
-        edges.push_back(QRect(n.Left, n.Top + 1, 1, n.Height() - 2));
-        if (n.Width() > 1)
-            edges.push_back(QRect(n.Right - 1, n.Top + 1, 1, n.Height() - 2));
-    }
     const TPenMode mode = Pen.Mode;
     Pen.Mode = pmCopy;
-    FillSpans(edges, Brush.Color);
+    FillSpans(FrameRuns(n), Brush.Color);
     Pen.Mode = mode;
 }
 
@@ -749,16 +777,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
         if (Brush.Style == bsSolid && n.Width() > 2 && n.Height() > 2)
             FillSpans({QRect(n.Left + 1, n.Top + 1, n.Width() - 2, n.Height() - 2)}, Brush.Color);
         if (Pen.Style == psSolid || Pen.Style == psInsideFrame) {
-            std::vector<QRect> edges;
-            edges.push_back(QRect(n.Left, n.Top, n.Width(), 1));
-            if (n.Height() > 1)
-                edges.push_back(QRect(n.Left, n.Bottom - 1, n.Width(), 1));
-            if (n.Height() > 2) {
-                edges.push_back(QRect(n.Left, n.Top + 1, 1, n.Height() - 2));
-                if (n.Width() > 1)
-                    edges.push_back(QRect(n.Right - 1, n.Top + 1, 1, n.Height() - 2));
-            }
-            FillSpans(edges, Pen.Color);
+            FillSpans(FrameRuns(n), Pen.Color);
         } else {
             const TPoint pts[4] = {{n.Left, n.Top}, {n.Right - 1, n.Top}, {n.Right - 1, n.Bottom - 1},
                                    {n.Left, n.Bottom - 1}};
@@ -995,20 +1014,15 @@ void TCanvas::CopyRect(const TRect& dest, const TBitmap& source, const TRect& so
     const QImage& img = source.Image();
     if (img.isNull())
         return;
-    const TRect dn = NormalizedRect(dest);
-    const TRect sn = NormalizedRect(sourceRect);
-    if (IsRectEmpty(dn) || IsRectEmpty(sn))
+    QImage part;
+    QRect target;
+    if (!ImagePart(img, dest, sourceRect, part, target))
         return;
     QPainter* p = Painter();
     if (!p)
         return;
-    const bool flipH = (dest.Right < dest.Left) != (sourceRect.Right < sourceRect.Left);
-    const bool flipV = (dest.Bottom < dest.Top) != (sourceRect.Bottom < sourceRect.Top);
-    QImage part = img.copy(QRect(sn.Left, sn.Top, sn.Width(), sn.Height()));
-    if (flipH || flipV)
-        part = part.mirrored(flipH, flipV);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->drawImage(QRect(dn.Left, dn.Top, dn.Width(), dn.Height()), part);
+    p->drawImage(target, part);
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect)
@@ -1016,21 +1030,15 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
     const QImage* img = source.Image();
     if (!img || img->isNull())
         return;
-    const TRect dn = NormalizedRect(dest);
-    const TRect sn = NormalizedRect(sourceRect);
-    if (IsRectEmpty(dn) || IsRectEmpty(sn))
+    QImage part;
+    QRect target;
+    if (!ImagePart(*img, dest, sourceRect, part, target))
         return;
     QPainter* p = Painter();
     if (!p)
         return;
-    const bool flipH = (dest.Right < dest.Left) != (sourceRect.Right < sourceRect.Left);
-    const bool flipV = (dest.Bottom < dest.Top) != (sourceRect.Bottom < sourceRect.Top);
-    // A deep copy, so copying within one image reads the old pixels.
-    QImage part = static_cast<const QImage*>(img)->copy(QRect(sn.Left, sn.Top, sn.Width(), sn.Height()));
-    if (flipH || flipV)
-        part = part.mirrored(flipH, flipV);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->drawImage(QRect(dn.Left, dn.Top, dn.Width(), dn.Height()), part);
+    p->drawImage(target, part);
 }
 
 void TCanvas::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width)

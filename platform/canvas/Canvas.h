@@ -195,7 +195,7 @@ class TFont {
 public:
     TFont();   // "MS Sans Serif", size 8, clWindowText, no style
     TFont(const QString& name, int size, TColor color = clWindowText, TFontStyles style = 0);
-    TFont(const TFont& other);              // copies the description, not OnChange
+    TFont(const TFont& other);              // copies name, size, colour and style, not OnChange
     TFont& operator=(const TFont& other);   // same as Assign
 
     const QString& Name() const { return FName; }

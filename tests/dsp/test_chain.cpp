@@ -154,16 +154,17 @@ void PlainFir(const float* in, float* out, const FirTable& t, int count)
 // the buffer into its twin, outputs 51.. copied back, then every 16th / 8th kept.
 void ReferenceDecimate(ChannelState& c, float* work)
 {
+    std::vector<float> filtered1(4197), filtered2(357);
     std::memcpy(c.Decim1Buffer + 101, work, 4096 * sizeof(float));
-    PlainFir(c.Decim1Buffer, c.Decim1Filtered, Decim1Taps, 4197);
+    PlainFir(c.Decim1Buffer, filtered1.data(), Decim1Taps, 4197);
     std::memcpy(c.Decim1Buffer, c.Decim1Buffer + 4096, 101 * sizeof(float));
-    std::memcpy(work, c.Decim1Filtered + 51, 4096 * sizeof(float));
+    std::memcpy(work, filtered1.data() + 51, 4096 * sizeof(float));
     for (int i = 0; i < 256; ++i)
         work[i] = work[16 * i];
     std::memcpy(c.Decim2Buffer + 101, work, 256 * sizeof(float));
-    PlainFir(c.Decim2Buffer, c.Decim2Filtered, Decim2Taps, 357);
+    PlainFir(c.Decim2Buffer, filtered2.data(), Decim2Taps, 357);
     std::memcpy(c.Decim2Buffer, c.Decim2Buffer + 256, 101 * sizeof(float));
-    std::memcpy(work, c.Decim2Filtered + 51, 256 * sizeof(float));
+    std::memcpy(work, filtered2.data() + 51, 256 * sizeof(float));
     for (int i = 0; i < 32; ++i)
         work[i] = work[8 * i];
 }
@@ -373,7 +374,10 @@ TEST(Chain, DcEstimateRestartsAtZeroWithEachRun)
     for (int i = 0; i < 4096; ++i)
         s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
     SeparateBand(*s, 1);
+    const std::vector<float> lastBand(s->Chan1Work + 4096 - QuadratureHistory, s->Chan1Work + 4096);
     Demodulate(*s, 1);
+    // The block's last 62 band samples are the quadrature history of the next block.
+    EXPECT_TRUE(std::equal(lastBand.begin(), lastBand.end(), s->Chan1State.Quadrature));
     Decimate(*s, 1);
     double sum = 0.0;
     for (int i = 0; i < 32; ++i)

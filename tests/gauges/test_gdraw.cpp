@@ -368,7 +368,8 @@ TEST(GDraw, AlignedAndMultiLineText)
     EXPECT_GT(inBox, 5);
     EXPECT_EQ(inBox, CountIn(b, Rect(0, 0, 120, 100), clRed));
 
-    // Every alignment puts the text box where the table says.
+    // Alignment a: a % 3 picks left, centre or right of x; a / 3 picks top,
+    // middle or bottom of y.
     for (int a = 0; a <= 8; ++a) {
         TBitmap t(120, 100);
         t.Canvas.Font = TFont("Arial", 10, clRed);

@@ -240,11 +240,15 @@ TEST_F(OvOpHourCounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
     {
         const QImage first = Counter->Snapshot();
         const TRect text = Counter->TextRect();
-        int lit = 0;
+        int lit = 0, other = 0;
         for (int y = text.Top; y < text.Bottom; ++y)
-            for (int x = text.Left; x < text.Right; ++x)
+            for (int x = text.Left; x < text.Right; ++x) {
                 lit += first.pixel(x, y) == qRgb(0, 255, 0) ? 1 : 0;
+                // The rest of the box is BevelInner's colour, black.
+                other += first.pixel(x, y) != qRgb(0, 255, 0) && first.pixel(x, y) != qRgb(0, 0, 0) ? 1 : 0;
+            }
         EXPECT_GT(lit, 10);
+        EXPECT_EQ(other, 0);
     }
     Counter->SetHourDigits(14);
     Counter->Snapshot();
@@ -391,6 +395,17 @@ TEST(OvClockTest, RegistersGrowsOnlyAndRedrawsOnlyTheText)
         EXPECT_EQ(clock.PaintCount(), paints);
         ASSERT_EQ(clock.FlushedRects().size(), 1);
         EXPECT_EQ(clock.FlushedRects().front(), clock.TextRect());
+        // Lime text on BevelInner's black, and nothing else, in the box.
+        const QImage shown = clock.Picture().Image();
+        const TRect box = clock.TextRect();
+        int lit = 0, other = 0;
+        for (int y = box.Top; y < box.Bottom; ++y)
+            for (int x = box.Left; x < box.Right; ++x) {
+                lit += shown.pixel(x, y) == qRgb(0, 255, 0) ? 1 : 0;
+                other += shown.pixel(x, y) != qRgb(0, 255, 0) && shown.pixel(x, y) != qRgb(0, 0, 0) ? 1 : 0;
+            }
+        EXPECT_GT(lit, 10);
+        EXPECT_EQ(other, 0);
         EXPECT_EQ(clock.Hint(), QLocale().toString(fixed.date(), QLocale::ShortFormat));
     }
     EXPECT_EQ(TOvFlashRegistry::Instance()->Count(), 0);

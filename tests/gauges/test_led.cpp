@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -109,6 +110,20 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
     Register(&probe, FlashCodeSecond);
     ASSERT_NE(TOvFlashRegistry::Instance(), nullptr);
     EXPECT_TRUE(TOvFlashRegistry::Instance()->Timer()->ThreadActive());
+
+    // Shut-down while the worker is surely blocked in a hand-over: this
+    // thread serves no events for several intervals first, so the worker
+    // cannot finish a tick; joining it without serving the pending call
+    // would hang here.
+    const TOvFlashTimer* timer = TOvFlashRegistry::Instance()->Timer();
+    clock.restart();
+    while (timer->HandedTicks() < 1 && clock.elapsed() < 3000)
+        QTest::qWait(5);
+    const quint64 handed = timer->HandedTicks();
+    QThread::msleep(100);
+    EXPECT_LE(timer->HandedTicks(), handed + 1); // stuck, not ticking
+    TOvFlashRegistry::Shutdown();
+    EXPECT_EQ(TOvFlashRegistry::Instance(), nullptr);
 }
 
 TEST_F(OvFlashTest, FlashPhasesAndReRegistration)
