@@ -28,7 +28,7 @@ public:
     virtual void SetStartTimer(bool enabled) = 0;
     // Application.Terminate: a request, the caller goes on.
     virtual void RequestTerminate() = 0;
-    // Step 19 of a pass: indicators and redraw. Not called for DisplayHold blocks.
+    // End of a processed pass: indicators and redraw. Not called for DisplayHold blocks.
     virtual void BlockProcessed(const BlockReport& report) = 0;
 };
 

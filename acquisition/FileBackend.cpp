@@ -14,97 +14,24 @@ WaveFormat PcmFormat(uint16_t channels, uint32_t sampleRate)
     return f;
 }
 
-namespace {
-
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-}  // namespace
-
 WaveFileSource::WaveFileSource(const std::string& path)
 {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
-        Fail("cannot open " + path);
+    WaveMessage refusal;
+    if (!reader_.OpenAnyFormat(path, refusal)) {
+        error_ = "cannot open " + path + ": " + refusal.Text;
         return;
     }
-    uint8_t riff[12];
-    if (std::fread(riff, 1, 12, file_) != 12 || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0) {
-        Fail(path + " is not a RIFF WAVE file");
+    const WaveFileFormat& f = reader_.Format();
+    if (!IsPcm16(f)) {
+        reader_.Close();
+        error_ = path + " is not 16-bit PCM";
         return;
     }
-    bool haveFormat = false;
-    for (;;) {
-        uint8_t chunk[8];
-        if (std::fread(chunk, 1, 8, file_) != 8) {
-            Fail(path + " has no data chunk");
-            return;
-        }
-        const uint32_t size = Le32(chunk + 4);
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            uint8_t fmt[16];
-            if (size < 16 || std::fread(fmt, 1, 16, file_) != 16) {
-                Fail(path + " has a short format chunk");
-                return;
-            }
-            format_.FormatTag = Le16(fmt);
-            format_.Channels = Le16(fmt + 2);
-            format_.SamplesPerSec = Le32(fmt + 4);
-            format_.AvgBytesPerSec = Le32(fmt + 8);
-            format_.BlockAlign = Le16(fmt + 12);
-            format_.BitsPerSample = Le16(fmt + 14);
-            haveFormat = true;
-            if (std::fseek(file_, long(size - 16) + (size & 1), SEEK_CUR) != 0) {
-                Fail(path + " is truncated");
-                return;
-            }
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat) {
-                Fail(path + " has its data before its format chunk");
-                return;
-            }
-            dataOffset_ = std::ftell(file_);
-            dataBytes_ = size;
-            left_ = size;
-            if (format_.FormatTag != 1 || format_.BitsPerSample != 16) {
-                Fail(path + " is not 16-bit PCM");
-                return;
-            }
-            return;
-        } else if (std::fseek(file_, long(size) + (size & 1), SEEK_CUR) != 0) {
-            Fail(path + " is truncated");
-            return;
-        }
-    }
-}
-
-WaveFileSource::~WaveFileSource()
-{
-    if (file_) std::fclose(file_);
-}
-
-bool WaveFileSource::Fail(const std::string& message)
-{
-    error_ = message;
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    return false;
-}
-
-size_t WaveFileSource::Read(uint8_t* out, size_t bytes)
-{
-    if (!file_) return 0;
-    const size_t n = std::fread(out, 1, std::min<size_t>(bytes, left_), file_);
-    left_ -= static_cast<uint32_t>(n);
-    if (n < bytes) left_ = 0;  // the file ends before its data size says: that is the end
-    return n;
-}
-
-bool WaveFileSource::Rewind()
-{
-    if (!file_ || std::fseek(file_, dataOffset_, SEEK_SET) != 0) return false;
-    left_ = dataBytes_;
-    return true;
+    format_.Channels = f.Channels;
+    format_.SamplesPerSec = f.SampleRate;
+    format_.AvgBytesPerSec = f.ByteRate;
+    format_.BlockAlign = f.BlockAlign;
+    format_.BitsPerSample = f.BitsPerSample;
 }
 
 size_t MemorySource::Read(uint8_t* out, size_t bytes)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acquisition/QueuedWaveIn.h"
+#include "acquisition/WaveFile.h"
 #include "dsp/SignalGenerator.h"
 
 class SampleSource {
@@ -28,30 +29,22 @@ public:
 
 WaveFormat PcmFormat(uint16_t channels, uint32_t sampleRate = 44100);
 
-// The sample data of a 16-bit PCM WAVE file. The chunks are walked to "data" (other
-// chunks skipped, odd sizes padded); a data size beyond the end of the file reads to
-// the end of the file.
+// The sample data of a 16-bit PCM WAVE file, read as Open Wave reads it (chunks walked
+// to "data", a data size beyond the end of the file read to the end of the file), in
+// whatever channel count and rate the file has.
 class WaveFileSource : public SampleSource {
 public:
     explicit WaveFileSource(const std::string& path);
-    ~WaveFileSource() override;
-    WaveFileSource(const WaveFileSource&) = delete;
-    WaveFileSource& operator=(const WaveFileSource&) = delete;
 
     WaveFormat Format() const override { return format_; }
-    size_t Read(uint8_t* out, size_t bytes) override;
-    bool Rewind() override;
+    size_t Read(uint8_t* out, size_t bytes) override { return reader_.Read(out, bytes); }
+    bool Rewind() override { return reader_.Rewind(); }
     std::string Error() const override { return error_; }
-    uint32_t DataBytes() const { return dataBytes_; }
+    int64_t DataBytes() const { return reader_.DataBytes(); }
 
 private:
-    bool Fail(const std::string& message);
-
-    std::FILE* file_ = nullptr;
+    WaveReader reader_;
     WaveFormat format_;
-    long dataOffset_ = 0;
-    uint32_t dataBytes_ = 0;
-    uint32_t left_ = 0;
     std::string error_;
 };
 

@@ -132,6 +132,8 @@ void Recorder::PauseBtnClick()
     state_.RecorderState = RecorderPause;
     state_.Recording = false;
     state_.Playing = false;
+    // A pause may last long: the header describes everything recorded so far.
+    if (writer_.IsOpen()) writer_.Patch();
 }
 
 void Recorder::FinishOnExit()

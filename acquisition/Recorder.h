@@ -48,10 +48,12 @@ public:
     // FormDestroy's part: finish and close an output file that is still open.
     void FinishOnExit();
 
-    // Step 4 of a loop pass: while playing from an open input file, one block from the file
-    // into `block` (messages are processed before the read), or STOP once the data is used up.
+    // Per loop pass, after the capture: while playing from an open input file, one block from
+    // the file into `block` (messages are processed before the read), or STOP once the data
+    // is used up.
     void PlayStep(uint8_t* block);
-    // Step 5: while recording into an open output file, one block from `block` to the file.
+    // Per loop pass, after playback: while recording into an open output file, one block from
+    // `block` to the file.
     void RecordStep(const uint8_t* block);
 
     // Caption font colour of a recorder button.

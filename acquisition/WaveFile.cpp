@@ -87,7 +87,22 @@ bool WaveReader::Refuse(WaveMessage& refusal, const char* text, const char* capt
     return false;
 }
 
+bool IsPcm16(const WaveFileFormat& format)
+{
+    return (format.FormatTag == FormatPcm || format.FormatTag == FormatExtensible) && format.BitsPerSample == 16;
+}
+
 bool WaveReader::Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal)
+{
+    if (!OpenAnyFormat(path, refusal)) return false;
+    // Only 16-bit PCM in the capture format can stand in for the live input.
+    if (!IsPcm16(format_) || format_.Channels != expected.Channels || format_.BlockAlign != expected.BlockAlign ||
+        format_.BitsPerSample != expected.BitsPerSample || format_.SampleRate != expected.SampleRate)
+        return Refuse(refusal, "Wave parameters not compatible", FileOpenErrorCaption);
+    return true;
+}
+
+bool WaveReader::OpenAnyFormat(const std::string& path, WaveMessage& refusal)
 {
     Close();
     refusal = {};
@@ -135,12 +150,13 @@ bool WaveReader::Open(const std::string& path, const WaveFileFormat& expected, W
     if (fseeko(file_, dataOffset_, SEEK_SET) != 0) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption);
     dataBytes_ = std::min(declaredBytes_, available);
     left_ = dataBytes_;
+    return true;
+}
 
-    // Only 16-bit PCM in the capture format can stand in for the live input.
-    const bool pcm = format_.FormatTag == FormatPcm || format_.FormatTag == FormatExtensible;
-    if (!pcm || format_.Channels != expected.Channels || format_.BlockAlign != expected.BlockAlign ||
-        format_.BitsPerSample != expected.BitsPerSample || format_.SampleRate != expected.SampleRate)
-        return Refuse(refusal, "Wave parameters not compatible", FileOpenErrorCaption);
+bool WaveReader::Rewind()
+{
+    if (!file_ || fseeko(file_, dataOffset_, SEEK_SET) != 0) return false;
+    left_ = dataBytes_;
     return true;
 }
 

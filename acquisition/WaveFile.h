@@ -38,6 +38,11 @@ public:
     // file stays open at its first sample; on a refusal it is closed and `refusal` holds
     // the message to show.
     bool Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal);
+    // The same checks and chunk walk without the comparison with a capture format: any
+    // format chunk is taken as it is (the caller decides what it can play).
+    bool OpenAnyFormat(const std::string& path, WaveMessage& refusal);
+    // Back to the first sample; false when no file is open or the seek fails.
+    bool Rewind();
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -90,7 +95,6 @@ public:
     void Abandon();
 
     bool IsOpen() const { return file_ != nullptr; }
-    bool Full() const { return dataBytes_ >= MaxDataBytes; }
     bool Failed() const { return failed_; }
     int64_t DataBytes() const { return dataBytes_; }
     const WaveFileFormat& Format() const { return format_; }
@@ -104,6 +108,9 @@ private:
     bool failed_ = false;
     std::chrono::steady_clock::time_point lastPatch_{};
 };
+
+// 16-bit PCM (plain, or inside WAVE_FORMAT_EXTENSIBLE): what the capture buffers hold.
+bool IsPcm16(const WaveFileFormat& format);
 
 // The 44-byte header for `dataBytes` bytes of samples (sizes dataBytes + 36 and dataBytes).
 void BuildWaveHeader(uint8_t header[44], const WaveFileFormat& format, uint32_t dataBytes);

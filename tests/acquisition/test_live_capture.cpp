@@ -1,7 +1,7 @@
 // Live capture through PortAudio against a real sound server: a private PulseAudio
 // daemon (started by .ci/run) whose null sink's monitor is the default source. A fixture
-// from velquor-synth is played into the sink with paplay and must come out of the
-// capture bit-exact and without a gap, at the sound card's pace. Without a reachable
+// from velquor-synth is played into the sink with paplay and must reach the acquisition
+// loop bit-exact and without a gap, at the sound card's pace. Without a reachable
 // daemon the test skips and says why. The no-device case runs against an empty runtime
 // folder, where PortAudio finds no default input.
 
@@ -19,13 +19,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CaptureHelpers.h"
+#include "acquisition/AcquisitionLoop.h"
 #include "acquisition/FileBackend.h"
 #include "acquisition/PortAudioBackend.h"
+#include "dsp/Designs.h"
 
 extern char** environ;
 
@@ -130,28 +134,48 @@ void PlayAndCapture(bool stereo)
     ASSERT_EQ(channels, stereo ? 2 : 1);
     ASSERT_GT(expected.size(), 100000u);
 
+    // The acquisition loop itself, as the window runs it: each processed block is taken
+    // from the capture buffer the loop has just finished waiting for.
+    auto state = std::make_unique<AcquisitionState>();
+    auto processing = std::make_unique<ProcessingState>();
+    state->ApplyingSettings = false;
+    state->SetInputStereo(stereo);
+    StartupDesigns(*processing);
+    HeadlessHost host;
     PortAudioBackend backend;
-    CaptureRig rig(backend, stereo);
-    rig.OpenSequence();
-    ASSERT_TRUE(rig.host.Messages.empty()) << rig.host.Messages.front().Text << " (" << backend.LastError() << ")";
-    rig.state->AcquisitionIdle = false;
+    AcquisitionLoop loop(*state, *processing, host, backend);
+    ConnectTimers(host, loop);
 
-    std::vector<CaptureRig::Block> blocks = rig.Capture(4);  // the stream settles
-    const pid_t player = Spawn({"paplay", fixture});
-    ASSERT_GT(player, 0) << "paplay could not be started";
-    // 3 s of fixture plus the player's start-up and the server's latency.
-    for (int i = 0; i < 50; ++i) blocks.push_back(rig.CaptureOne());
-    rig.device.ShutDown();
+    constexpr size_t SettleBlocks = 4;     // the stream settles before the fixture plays
+    constexpr size_t PlayBlocks = 50;      // 3 s of fixture plus the player's start-up and latency
+    std::vector<CaptureRig::Block> blocks;
+    pid_t player = 0;
+    host.OnBlock = [&](const BlockReport&) {
+        const bool inA = state->BufferInWork == 1;
+        const WaveHeader& header = inA ? loop.Device().HeaderA : loop.Device().HeaderB;
+        const uint8_t* data = inA ? state->CaptureBufferA : state->CaptureBufferB;
+        CaptureRig::Block block;
+        block.Bytes.assign(data, data + header.BytesRecorded);
+        block.Completed = std::chrono::steady_clock::now();
+        block.TimedOut = state->DeviceTimedOut;
+        blocks.push_back(std::move(block));
+        if (blocks.size() == SettleBlocks) player = Spawn({"paplay", fixture});
+        if (blocks.size() == SettleBlocks + PlayBlocks) state->AcquisitionIdle = true;
+    };
+    loop.StartBtnClick();
+    loop.StopBtnClick();
     int status = 0;
-    waitpid(player, &status, 0);
+    if (player > 0) waitpid(player, &status, 0);
+    ASSERT_TRUE(host.Messages.empty()) << host.Messages.front().Text << " (" << backend.LastError() << ")";
+    ASSERT_GT(player, 0) << "paplay could not be started";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "paplay failed";
-    EXPECT_TRUE(rig.host.Messages.empty()) << rig.host.Messages.front().Text;
-    EXPECT_EQ(rig.host.TerminateRequests, 0);
+    EXPECT_EQ(host.TerminateRequests, 0);
+    EXPECT_EQ(blocks.size(), SettleBlocks + PlayBlocks);
 
     std::vector<int16_t> stream;
     int timedOut = 0;
     for (const CaptureRig::Block& b : blocks) {
-        EXPECT_EQ(b.Bytes.size(), rig.state->BufferBytes);
+        EXPECT_EQ(b.Bytes.size(), state->BufferBytes);
         timedOut += b.TimedOut;
         const std::vector<int16_t> s = Samples(b.Bytes);
         stream.insert(stream.end(), s.begin(), s.end());
@@ -181,7 +205,7 @@ void PlayAndCapture(bool stereo)
     EXPECT_EQ(mismatches, 0u) << "first difference at fixture sample " << first + firstMismatch << " of "
                               << expected.size();
 
-    const double period = AveragePeriodMs(blocks, 4);
+    const double period = AveragePeriodMs(blocks, SettleBlocks);
     EXPECT_NEAR(period, 4096.0 * 1000.0 / 44100.0, 92.88 * 0.05) << "average block period";
     std::printf("live capture (%s, device \"%s\"): fixture found at frame %zu, average block period %.2f ms\n",
                 stereo ? "stereo" : "mono", backend.DeviceName().c_str(), start / channels, period);

@@ -82,7 +82,7 @@ TEST(AcquisitionLoop, RunsBlockByBlockAndASecondStartReturnsAtOnce)
     EXPECT_TRUE(nestedReturned);
     EXPECT_EQ(opensDuringRun, 1);
     EXPECT_EQ(rig.backend.Calls(WaveOperation::Open), 1);
-    // The pass that saw the flag after its wait ends at step 6, unprocessed.
+    // The pass that saw the flag after its wait ends before processing its block.
     EXPECT_EQ(rig.loop.Passes(), 6u);
     EXPECT_EQ(rig.loop.BlocksProcessed(), 5u);
     EXPECT_EQ(rig.host.BlocksProcessed, 5);

@@ -186,8 +186,17 @@ TEST(Recorder, RecordingSurvivesACrashAndIsFinishedAtProgramEnd)
     EXPECT_EQ(Le32At(file, 40), 4u * 8192);
     EXPECT_EQ(Le32At(file, 4), 4u * 8192 + 36);
 
-    // Program end (FormDestroy's part) finishes the file.
+    // PAUSE brings the header up to date at once, however long the patch interval.
+    rig.recorder.SetPatchInterval(std::chrono::hours(1));
     rig.RecordBlock(4);
+    EXPECT_EQ(Le32At(ReadFile(path), 40), 4u * 8192) << "not patched yet";
+    rig.recorder.PauseBtnClick();
+    EXPECT_EQ(Le32At(ReadFile(path), 40), 5u * 8192);
+    EXPECT_EQ(Le32At(ReadFile(path), 4), 5u * 8192 + 36);
+    rig.recorder.RecordBtnClick();
+    rig.recorder.SetPatchInterval(std::chrono::milliseconds(0));
+
+    // Program end (FormDestroy's part) finishes the file.
     rig.recorder.FinishOnExit();
     EXPECT_FALSE(rig.state->OutputFileSet);
     file = ReadFile(path);

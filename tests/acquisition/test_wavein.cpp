@@ -336,9 +336,32 @@ TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
     stereo.device.Open();
     EXPECT_EQ(stereo.host.MessageTexts(), (Texts{"Could not open the input wave device", "Error Opening Input wave device"}));
 
+    // file-loop: once the file has ended it starts again at its first sample (after the LIST).
+    std::unique_ptr<WaveInBackend> looped = MakeWaveInBackend("file-loop:" + path, error);
+    ASSERT_TRUE(looped) << error;
+    CaptureRig loopRig(*looped);
+    loopRig.OpenSequence();
+    std::vector<int16_t> cycle;
+    for (const auto& b : loopRig.Capture(3)) {
+        const std::vector<int16_t> s = Samples(b.Bytes);
+        cycle.insert(cycle.end(), s.begin(), s.end());
+    }
+    loopRig.device.ShutDown();
+    ASSERT_EQ(cycle.size(), 3u * 4096u);
+    EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), cycle.begin()));
+    EXPECT_TRUE(std::equal(cycle.begin() + ramp.size(), cycle.end(), ramp.begin()));
+
     // Unusable names and files are refused with a reason, not a device.
     EXPECT_FALSE(MakeWaveInBackend("file:/nonexistent/x.wav", error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+    if (std::FILE* f = std::fopen(path.c_str(), "r+b")) {   // bits per sample -> 8
+        const uint16_t eight = 8;
+        std::fseek(f, 34, SEEK_SET);
+        std::fwrite(&eight, 2, 1, f);
+        std::fclose(f);
+    }
+    EXPECT_FALSE(MakeWaveInBackend("file:" + path, error));
+    EXPECT_NE(error.find("not 16-bit PCM"), std::string::npos) << error;
     EXPECT_FALSE(MakeWaveInBackend("soundblaster", error));
     EXPECT_NE(error.find("portaudio"), std::string::npos);
     for (const char* name : {"portaudio", "demo", "demo-fm", "silence", "scripted"}) {
