@@ -66,3 +66,24 @@ TEST(SynthThroughTrace, EachChannelShowsItsOwnTone) {
     std::remove(wave.c_str());
     std::remove(csv.c_str());
 }
+
+// The summary describes the signal, not the step into silence that a final partial block of
+// the file ends with: a file cut at a whole block and one running 272 frames into the next
+// report the same kind of level.
+TEST(SynthThroughTrace, SummaryIgnoresTheFinalPartialBlock) {
+    const std::string wave = TempPath("partial.wav");
+    double levels[2] = {};
+    const char* lengths[2] = {"--seconds 1.857596", "--seconds 2"};  // 20 blocks; 21 blocks + 272 frames
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_EQ(RunTool("velquor-synth", std::string(lengths[k]) + " --out \"" + wave + "\"").status, 0);
+        const Result r = RunTool("velquor-trace", "\"" + wave + "\" --summary");
+        ASSERT_EQ(r.status, 0) << r.output;
+        std::smatch m;
+        const std::regex level("Channel 1 .*level ([0-9.]+)");
+        ASSERT_TRUE(std::regex_search(r.output, m, level)) << r.output;
+        levels[k] = std::stod(m[1]);
+    }
+    EXPECT_GT(levels[0], 1000.0);
+    EXPECT_NEAR(levels[1], levels[0], 0.2 * levels[0]);
+    std::remove(wave.c_str());
+}

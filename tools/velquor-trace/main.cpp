@@ -3,6 +3,7 @@
 // file-paced input device so it runs as fast as the machine allows, and writes the two
 // channel traces as CSV.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -201,11 +202,29 @@ void ApplyOptions(const Options& o, ProcessingState& ps)
     }
 }
 
-void PrintSummary(std::FILE* out, ProcessingState& ps, long rows)
+// Traces and levels as they stood after the last block that was all file data: a final
+// partial block ends in silence, and the step would dominate both.
+struct SummarySnapshot {
+    bool Taken = false;
+    int32_t Traces[2][TraceLength] = {};
+    float Levels[2] = {};
+
+    void Take(const ProcessingState& ps)
+    {
+        std::copy(ps.Chan1Trace, ps.Chan1Trace + TraceLength, Traces[0]);
+        std::copy(ps.Chan2Trace, ps.Chan2Trace + TraceLength, Traces[1]);
+        Levels[0] = ps.Chan1Level;
+        Levels[1] = ps.Chan2Level;
+        Taken = true;
+    }
+};
+
+void PrintSummary(std::FILE* out, const ProcessingState& ps, SummarySnapshot& snapshot, long rows)
 {
     std::fprintf(out, "%s: %ld rows (%.2f s of traces)\n", Program, rows, rows / OutputRate);
-    const int32_t* traces[2] = {ps.Chan1Trace, ps.Chan2Trace};
-    const float levels[2] = {ps.Chan1Level, ps.Chan2Level};
+    if (!snapshot.Taken) snapshot.Take(ps);
+    const int32_t* traces[2] = {snapshot.Traces[0], snapshot.Traces[1]};
+    const float* levels = snapshot.Levels;
     const float carriers[2] = {ps.Chan1CarrierHz, ps.Chan2CarrierHz};
     for (int ch = 0; ch < 2; ++ch) {
         float work[TraceLength + 1];
@@ -273,12 +292,14 @@ int main(int argc, char** argv)
     ConnectTimers(host, loop);
 
     long rows = 0;
+    auto snapshot = std::make_unique<SummarySnapshot>();
     host.OnBlock = [&](const BlockReport&) {
         // Only blocks that carried file data become rows; the first one without ends the run.
         if (recorder.LastPlayBytes() == 0) {
             state->AcquisitionIdle = true;   // the loop ends at its next check
             return;
         }
+        if (recorder.LastPlayBytes() == static_cast<size_t>(state->BufferBytes)) snapshot->Take(*processing);
         if (csv) {
             for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i, ++rows)
                 std::fprintf(csv, "%.6f,%d,%d\n", rows / OutputRate, processing->Chan1Trace[i], processing->Chan2Trace[i]);
@@ -296,6 +317,6 @@ int main(int argc, char** argv)
     if (csv && toStdout && std::fflush(stdout) != 0) status = 1;
     if (status) std::fprintf(stderr, "%s: could not write %s\n", Program, o.csv.c_str());
     if (loop.TerminationRequested()) status = 1;
-    if (o.summary) PrintSummary(toStdout ? stderr : stdout, *processing, rows);
+    if (o.summary) PrintSummary(toStdout ? stderr : stdout, *processing, *snapshot, rows);
     return status;
 }
