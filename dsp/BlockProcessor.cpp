@@ -96,6 +96,8 @@ void StartRun(ProcessingState& state)
     state.FmScale = static_cast<double>(state.SampleRate) * 0.15915494327375637;
     state.Chan1State.DcEstimate = 0.0f;
     state.Chan2State.DcEstimate = 0.0f;
+    state.Chan1State.DcWarmUp = DcWarmUpBlocks;
+    state.Chan2State.DcWarmUp = DcWarmUpBlocks;
 }
 
 int UnpackBlock(ProcessingState& state, const uint8_t* data, size_t byteCount, bool stereo)
@@ -191,12 +193,18 @@ void FinishChannel(ProcessingState& state, int channel)
     ChannelState& loop = ch.loop;
     float* x = ch.work;
 
-    // DC removal with the run's estimate.
+    // DC removal with the run's estimate. The first blocks of a run take their own mean; after
+    // them the estimate closes a tenth of the gap per block.
     double sum = 0.0;
     for (int i = 0; i < OutputPerBlock; ++i)
         sum += x[i];
     const float mean = static_cast<float>(sum * 0.03125);
-    loop.DcEstimate = static_cast<float>((9.0 * loop.DcEstimate + mean) * 0.1);
+    if (loop.DcWarmUp > 0) {
+        loop.DcEstimate = mean;
+        --loop.DcWarmUp;
+    } else {
+        loop.DcEstimate = static_cast<float>((9.0 * loop.DcEstimate + mean) * 0.1);
+    }
     for (int i = 0; i < OutputPerBlock; ++i)
         x[i] = x[i] - loop.DcEstimate;
 

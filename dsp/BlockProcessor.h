@@ -27,7 +27,8 @@ struct BlockReport {
     ChannelIndicator Chan2;                // OvChan2
 };
 
-// Start of a run: both DC estimates back to 0 and the FM scale from SampleRate.
+// Start of a run: both DC estimates back to 0, their warm-up restarted, the FM scale from
+// SampleRate.
 void StartRun(ProcessingState& state);
 
 // Unpacks one block of 16-bit little-endian PCM into BlockSamples: mono takes

@@ -82,11 +82,11 @@ void ApplyFmPresetBands(ProcessingState& state)
 
 void RecalcMarkerFilter(ProcessingState& state)
 {
-    const MarkerCutoffs f =
-        ComputeMarkerCutoffs(state.FreqSpan, state.SampleRate, state.SpectrumRows,
-                             state.FilterMarker1Pos, state.FilterMarker2Pos);
-    DesignLowPass(state.MarkerLowPass, f.f2);
-    DesignHighPass(state.MarkerHighPass, f.f1);
+    const MarkerBand band =
+        ComputeMarkerBand(state.FreqSpan, state.SampleRate, state.SpectrumRows,
+                          state.FilterMarker1Pos, state.FilterMarker2Pos);
+    DesignLowPass(state.MarkerLowPass, band.LowPass);
+    DesignHighPass(state.MarkerHighPass, band.HighPass);
 }
 
 void RedesignSmoothing(ProcessingState& state)

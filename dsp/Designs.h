@@ -22,7 +22,7 @@ void ApplyAmPresetBands(ProcessingState& state);
 void ApplyFmPresetBands(ProcessingState& state);
 
 // MarkerLowPass and MarkerHighPass from the filter marker rows (clamped into
-// the pane first).
+// the pane first): a band from the lower marker frequency to the higher.
 void RecalcMarkerFilter(ProcessingState& state);
 
 // SmoothingLowPass from FreqScaleSetting: 2.5 x V Hz at the output rate, at least 0.025.

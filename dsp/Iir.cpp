@@ -503,6 +503,26 @@ MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_
     return {cutoff(t1), cutoff(t2)};
 }
 
+MarkerBand ComputeMarkerBand(int32_t freqSpan, uint32_t sampleRate, int32_t rows, int32_t y1, int32_t y2)
+{
+    const MarkerCutoffs f = ComputeMarkerCutoffs(freqSpan, sampleRate, rows, y1, y2);
+    MarkerBand band{std::min(f.f1, f.f2), std::max(f.f1, f.f2)};
+    if (band.HighPass < band.LowPass) return band;
+
+    // One row of the pane as a cutoff: R / 2^14 in the units of t, scaled as the rows are.
+    const double r = static_cast<double>((static_cast<uint32_t>(freqSpan) * sampleRate) >> 9);
+    double row = r / 16384.0 * (1.0 / 1378.0) * 0.25 * 92.0 * 4.0 * 0.01;
+    // An empty span has rows of no width; the band still keeps its edges in order.
+    row = std::min(std::max(row, 1e-4), static_cast<double>(MaxCutoff - MinCutoff));
+    band.LowPass = static_cast<float>(band.HighPass + row);
+    if (band.LowPass > MaxCutoff) {
+        // At the top of the pane the row lies below the marker.
+        band.LowPass = MaxCutoff;
+        band.HighPass = ClampCutoff(static_cast<float>(MaxCutoff - row));
+    }
+    return band;
+}
+
 float SmoothingCutoff(int32_t freqScaleSetting)
 {
     float c = static_cast<float>(static_cast<double>(freqScaleSetting) * 2.5 * (128.0 / 44100.0));

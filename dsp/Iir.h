@@ -80,5 +80,14 @@ struct MarkerCutoffs {
 MarkerCutoffs ComputeMarkerCutoffs(int32_t freqSpan, uint32_t sampleRate, int32_t rows, int32_t y1,
                                    int32_t y2);
 
+// The marker band-pass: the high-pass at the lower of the two markers' cutoffs, the low-pass at
+// the higher, whichever marker lies where (the start-up rows put marker 1 above marker 2). Two
+// markers on one frequency keep a band one display row wide. With marker 1 below marker 2, as
+// dragging keeps them, HighPass is f1 and LowPass f2.
+struct MarkerBand {
+    float HighPass, LowPass;
+};
+MarkerBand ComputeMarkerBand(int32_t freqSpan, uint32_t sampleRate, int32_t rows, int32_t y1, int32_t y2);
+
 // 2.5 x V Hz at the output rate as a fraction of it, at least 0.025 (and at most MaxCutoff).
 float SmoothingCutoff(int32_t freqScaleSetting);

@@ -14,9 +14,12 @@ constexpr int OutputPerBlock = 32;         // output samples per channel and blo
 constexpr int QuadratureHistory = 62;      // band samples carried into the next block
 constexpr int DecimationHistory = 101;     // FIR history in front of each decimation stage
 constexpr int FirstDecimatedCount = 256;   // samples after the first decimation (4096 / 16)
+// Blocks at the start of a run whose DC estimate is their own mean: while the filters warm up,
+// the blend from 0 would leave the FM traces far off scale for seconds.
+constexpr int DcWarmUpBlocks = 2;
 
 // Loop state of one channel: kept from block to block and across mode switches;
-// only the DC estimate is reset, when a run starts.
+// only the DC estimate and its warm-up count are reset, when a run starts.
 struct ChannelState {
     IirState BandSections[6];              // AM band: low, low, high, high, low, high
     float FmTail[FmQuarter];               // FM overlap-add tail
@@ -28,6 +31,7 @@ struct ChannelState {
     float Decim2Buffer[DecimationHistory + FirstDecimatedCount];
     IirState PostSections[4];              // 1, 2: low-pass (smoothing or marker); 3, 4: marker high-pass
     float DcEstimate;
+    int32_t DcWarmUp = DcWarmUpBlocks;     // blocks of the run still taking their own mean
 };
 
 struct ProcessingState {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -369,7 +370,8 @@ TEST(Chain, DcEstimateRestartsAtZeroWithEachRun)
     EXPECT_EQ(s->Chan1Level, level);  // levels persist across runs
     EXPECT_NEAR(s->FmScale, 7018.73299, 1e-5);
 
-    // The first block of the run starts its estimate from 0: e = m / 10.
+    // The first two blocks of the run take their own mean as the estimate; the third blends:
+    // e = (9 e + m) / 10.
     src.Fill(s->BlockSamples);
     for (int i = 0; i < 4096; ++i)
         s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
@@ -383,7 +385,25 @@ TEST(Chain, DcEstimateRestartsAtZeroWithEachRun)
     for (int i = 0; i < 32; ++i)
         sum += s->Chan1Work[i];
     FinishChannel(*s, 1);
-    EXPECT_FLOAT_EQ(s->Chan1State.DcEstimate, static_cast<float>(sum / 32.0 * 0.1));
+    EXPECT_FLOAT_EQ(s->Chan1State.DcEstimate, static_cast<float>(sum / 32.0));
+    auto meanOfNextBlock = [&] {
+        src.Fill(s->BlockSamples);
+        for (int i = 0; i < 4096; ++i)
+            s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
+        SeparateBand(*s, 1);
+        Demodulate(*s, 1);
+        Decimate(*s, 1);
+        double m = 0.0;
+        for (int i = 0; i < 32; ++i)
+            m += s->Chan1Work[i];
+        return m / 32.0;
+    };
+    const double second = meanOfNextBlock();
+    FinishChannel(*s, 1);
+    EXPECT_FLOAT_EQ(s->Chan1State.DcEstimate, static_cast<float>(second));
+    const double third = meanOfNextBlock();
+    FinishChannel(*s, 1);
+    EXPECT_FLOAT_EQ(s->Chan1State.DcEstimate, static_cast<float>((9.0 * second + third) * 0.1));
 }
 
 TEST(Chain, NonFiniteStateIsClearedAndTheChannelRecovers)
@@ -473,4 +493,82 @@ TEST(Chain, UnpackAndTruncation)
     EXPECT_EQ(TruncateToInt(std::nanf("")), 0);
     EXPECT_EQ(TruncateToInt(3e9f), INT32_MAX);
     EXPECT_EQ(TruncateToInt(-3e9f), INT32_MIN);
+}
+
+namespace {
+
+// Largest absolute trace value among the samples the last `blocks` blocks appended.
+int32_t NewestPeak(const int32_t* trace, int blocks)
+{
+    int32_t peak = 0;
+    for (int i = TraceLength - blocks * OutputPerBlock; i < TraceLength; ++i)
+        peak = std::max(peak, trace[i] < 0 ? -trace[i] : trace[i]);
+    return peak;
+}
+
+}  // namespace
+
+// Every start of acquisition (program start, Microphone/Line, save/copy/print, a time-out
+// restart) begins a run whose DC estimate starts at 0, while the FM discriminator's output
+// sits near -250 x carrier x gain. The first two blocks of a run take their own mean as the
+// estimate, so from the third block on the traces are on scale again, in AM and FM alike.
+TEST(Chain, TracesAreOnScaleFromTheThirdBlockOfEveryRun)
+{
+    for (bool fm : {false, true}) {
+        auto s = MakeState(fm);
+        s->Chan1DemodGain = 0.1f;   // gain dial 3
+        s->Chan2DemodGain = 0.1f;
+        TwoCarrierSource src(fm);
+        // Steady peak per channel: the whole trace long after the start.
+        auto steady = std::make_unique<ProcessingState>(*s);
+        TwoCarrierSource steadySrc = src;
+        RunBlocks(*steady, steadySrc, 80);
+        const int32_t steady1 = NewestPeak(steady->Chan1Trace, 16);
+        const int32_t steady2 = NewestPeak(steady->Chan2Trace, 16);
+        ASSERT_GT(steady1, 100) << "fm " << fm;
+        ASSERT_GT(steady2, 100) << "fm " << fm;
+
+        // The program's first run, then a restart in the middle of the signal.
+        for (int run = 0; run < 2; ++run) {
+            StartRun(*s);
+            RunBlocks(*s, src, 2);
+            for (int block = 3; block <= 12; ++block) {
+                RunBlocks(*s, src, 1);
+                EXPECT_LE(NewestPeak(s->Chan1Trace, 1), 3 * steady1) << "fm " << fm << " run " << run << " block " << block;
+                EXPECT_LE(NewestPeak(s->Chan2Trace, 1), 3 * steady2) << "fm " << fm << " run " << run << " block " << block;
+            }
+            RunBlocks(*s, src, 30);
+        }
+    }
+}
+
+// The level indicator's smoothing: 0.1 x |x| + 0.9 x level per output sample, over blocks.
+// A zero-mean square wave of amplitude A keeps the DC estimate at 0, so after n samples of
+// it the level is A (1 - 0.9^n), and after it stops the level decays as 0.9^n.
+TEST(Chain, LevelFollowsAStepWithItsSmoothing)
+{
+    auto s = MakeState(false);
+    const float amplitude[2] = {1000.0f, 4000.0f};
+    auto feed = [&](float scale) {
+        for (int i = 0; i < OutputPerBlock; ++i) {
+            const float sign = (i & 1) ? -1.0f : 1.0f;
+            s->Chan1Work[i] = sign * amplitude[0] * scale;
+            s->Chan2Work[i] = sign * amplitude[1] * scale;
+        }
+        FinishChannel(*s, 1);
+        FinishChannel(*s, 2);
+    };
+    for (int block = 1; block <= 3; ++block) {
+        feed(1.0f);
+        const double rise = 1.0 - std::pow(0.9, 32.0 * block);
+        EXPECT_NEAR(s->Chan1Level, amplitude[0] * rise, 0.01) << "block " << block;
+        EXPECT_NEAR(s->Chan2Level, amplitude[1] * rise, 0.04) << "block " << block;
+    }
+    const float top1 = s->Chan1Level, top2 = s->Chan2Level;
+    for (int block = 1; block <= 2; ++block) {
+        feed(0.0f);
+        const double decay = std::pow(0.9, 32.0 * block);
+        EXPECT_NEAR(s->Chan1Level, top1 * decay, 1e-3) << "block " << block;
+        EXPECT_NEAR(s->Chan2Level, top2 * decay, 4e-3) << "block " << block;
+    }
 }

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "dsp/Designs.h"
 #include "dsp/Iir.h"
@@ -154,7 +157,7 @@ TEST(Designs, MarkerAndSmoothingRedesigns)
     RecalcMarkerFilter(*s);
     EXPECT_TRUE(Finite(s->MarkerLowPass));
     EXPECT_TRUE(Finite(s->MarkerHighPass));
-    EXPECT_TRUE(Same(s->MarkerLowPass, Design(f.f2, 0)));
+    EXPECT_TRUE(Same(s->MarkerLowPass, Design(f.f1, 0)));   // marker 1 is the higher one here
     EXPECT_NEAR(Gain(s->MarkerLowPass, 0.0), 1.0, 1e-3);
 
     // Smoothing: V = 24 gives 60 Hz, c = 0.17414966; small V is held at 0.025;
@@ -201,4 +204,67 @@ TEST(Designs, FractionsStayInsideTheOpenBand)
     EXPECT_EQ(0, std::memcmp(&before, &s->Chan1Band, sizeof before));
     EXPECT_TRUE(DesignBandPass(*s, 1, 1024, 0.1f, 0.2f));
     EXPECT_NEAR(FmBandGain(s->Chan1Band, 0.15 * 44100.0), 1.0, 0.01);
+}
+
+namespace {
+
+// Steady peak of a tone at `hz` after the marker band-pass as the post filter runs it: two
+// low-pass passes, then two high-pass passes, at the output rate.
+double MarkerBandAmplitude(const ProcessingState& s, double hz)
+{
+    constexpr double Rate = 44100.0 / 128.0;
+    constexpr int Samples = 20 * 345;
+    std::vector<float> x(Samples), y(Samples);
+    for (int i = 0; i < Samples; ++i)
+        x[i] = static_cast<float>(1000.0 * std::sin(2.0 * Pi * hz * i / Rate));
+    IirState st[4] = {};
+    IirFilter4(x.data(), y.data(), Samples, st[0], s.MarkerLowPass);
+    IirFilter4(y.data(), x.data(), Samples, st[1], s.MarkerLowPass);
+    IirFilter4(x.data(), y.data(), Samples, st[2], s.MarkerHighPass);
+    IirFilter4(y.data(), x.data(), Samples, st[3], s.MarkerHighPass);
+    double peak = 0.0;
+    for (int i = Samples - 2 * 345; i < Samples; ++i)
+        peak = std::max(peak, std::fabs(static_cast<double>(x[i])));
+    return peak / 1000.0;
+}
+
+}  // namespace
+
+// The band runs from the lower marker frequency to the higher, whichever marker is where:
+// the start-up rows (marker 1 above marker 2, which the row clamp holds at 361) must not
+// give a high-pass above its low-pass, which silences every trace.
+TEST(Designs, MarkerBandPassRunsFromTheLowerToTheHigherMarker)
+{
+    auto s = std::make_unique<ProcessingState>();
+    // Four sections of 0.5 % ripple each.
+    const double ripple = std::pow(1.005, 4) - 1.0;
+    for (const auto& rows : {std::pair{142, 396}, std::pair{396, 142}, std::pair{300, 200}, std::pair{200, 300}}) {
+        s->FilterMarker1Pos = rows.first;
+        s->FilterMarker2Pos = rows.second;
+        RecalcMarkerFilter(*s);
+        const double a = MarkerBandAmplitude(*s, rows.first == 142 || rows.first == 396 ? 10.0 : 70.0);
+        EXPECT_NEAR(a, 1.0, ripple) << "rows " << rows.first << ", " << rows.second;
+        // Outside the band the tone is gone.
+        EXPECT_LT(MarkerBandAmplitude(*s, rows.first == 142 || rows.first == 396 ? 2.0 : 20.0), 0.05);
+    }
+    // The start-up rows and the swapped rows design the same band.
+    s->FilterMarker1Pos = 142;
+    s->FilterMarker2Pos = 396;
+    RecalcMarkerFilter(*s);
+    const IirCoefficients low = s->MarkerLowPass, high = s->MarkerHighPass;
+    s->FilterMarker1Pos = 361;
+    s->FilterMarker2Pos = 142;
+    RecalcMarkerFilter(*s);
+    EXPECT_TRUE(Same(low, s->MarkerLowPass));
+    EXPECT_TRUE(Same(high, s->MarkerHighPass));
+
+    // Both markers on one frequency: still a band, one display row wide.
+    const MarkerBand same = ComputeMarkerBand(512, 44100, 371, 200, 200);
+    const double rowWidth = (44100.0 / 16384.0) * 0.25 * 0.92 * 4.0 / 1378.0;
+    EXPECT_EQ(same.HighPass, ComputeMarkerCutoffs(512, 44100, 371, 200, 200).f1);
+    EXPECT_NEAR(same.LowPass - same.HighPass, rowWidth, 1e-6);
+    // At the top of the pane the row lies below the marker: the band stays inside (0, 0.5).
+    const MarkerBand top = ComputeMarkerBand(1 << 20, 44100, 371, 0, 0);
+    EXPECT_LE(top.LowPass, MaxCutoff);
+    EXPECT_LT(top.HighPass, top.LowPass);
 }
