@@ -31,7 +31,8 @@ AcquisitionLoop::AcquisitionLoop(AcquisitionState& state, ProcessingState& proce
       host_(host),
       recorder_(recorder),
       deviceHost_(std::make_unique<DeviceHost>(host)),
-      device_(std::make_unique<WaveInDevice>(state, *deviceHost_, backend))
+      device_(std::make_unique<WaveInDevice>(state, *deviceHost_, backend)),
+      capture_(*device_, state, host)
 {
 }
 
@@ -52,14 +53,7 @@ void AcquisitionLoop::StartBtnClick()
     if (!state_.AcquisitionIdle) return;     // a loop is running: leave it alone
     if (deviceHost_->terminate) return;      // the application is ending
 
-    // Opening sequence: only header A is queued; the first pass queues B.
-    device_->Position = 1;
-    state_.BufferInWork = 0;
-    device_->Configure();
-    device_->Open();
-    device_->PrepareA();
-    device_->QueueA();
-    device_->Start();
+    capture_.OpenSequence();
 
     state_.AcquisitionIdle = false;
     state_.TimeOutCount = 0;
@@ -68,46 +62,14 @@ void AcquisitionLoop::StartBtnClick()
     }
 }
 
-bool AcquisitionLoop::WaitForHalfBuffer()
-{
-    // The device must be at least half-way into the buffer we are about to wait for, so
-    // that queueing the other one now keeps two buffers in its queue.
-    for (;;) {
-        const uint32_t bufferBytes = state_.BufferBytes ? state_.BufferBytes : 1;
-        const uint32_t at = device_->GetPosition() % bufferBytes;
-        if (at == 0 || at >= bufferBytes / 2) return true;
-        host_.ProcessMessages();
-        if (Ending()) return false;
-        host_.SleepMs(1);
-    }
-}
-
 bool AcquisitionLoop::Pass()
 {
     if (Ending()) return false;
     ++passes_;
-    if (state_.DeviceTimedOut) ++state_.TimeOutCount;   // left over from the previous pass
-
     // Capture, mono and stereo alike: the device paces the loop.
-    const bool waitA = state_.BufferInWork == 0;
-    if (!WaitForHalfBuffer()) return false;
-    if (waitA) {
-        device_->RearmB();
-        device_->PrepareB();
-        device_->QueueB();
-    } else {
-        device_->RearmA();
-        device_->PrepareA();
-        device_->QueueA();
-    }
-    state_.DeviceTimedOut = false;
-    host_.SetTimeOutTimer(true);
-    if (waitA) device_->WaitA(); else device_->WaitB();
-    if (state_.DeviceTimedOut && state_.TimeOutCount >= TimeOutsTolerated) state_.AcquisitionIdle = true;
-    host_.SetTimeOutTimer(false);
-    if (waitA) device_->UnprepareA(); else device_->UnprepareB();
-    state_.BufferInWork = waitA ? 1 : 0;
-    uint8_t* block = waitA ? state_.CaptureBufferA : state_.CaptureBufferB;
+    const CapturedBlock captured = capture_.Capture([this] { return Ending(); });
+    if (!captured.Captured) return false;
+    uint8_t* block = captured.Data;
 
     // Playback replaces the captured block; recording keeps whatever the block now holds.
     if (recorder_) {

@@ -10,12 +10,11 @@
 
 #include "acquisition/AcquisitionHost.h"
 #include "acquisition/AcquisitionState.h"
+#include "acquisition/CaptureProtocol.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveIn.h"
 #include "dsp/BlockProcessor.h"
 #include "dsp/ProcessingState.h"
-
-constexpr int TimeOutsTolerated = 4;        // per run; the fifth ends the loop
 
 class AcquisitionLoop {
 public:
@@ -53,7 +52,6 @@ private:
     class DeviceHost;
 
     bool Pass();                            // one pass; false when the loop ends
-    bool WaitForHalfBuffer();               // false when acquisition became idle meanwhile
     bool Ending() const;
     void SetFormat(bool stereo);
 
@@ -63,6 +61,7 @@ private:
     Recorder* recorder_;
     std::unique_ptr<DeviceHost> deviceHost_;
     std::unique_ptr<WaveInDevice> device_;
+    CaptureProtocol capture_;
     BlockReport report_;
     uint64_t passes_ = 0;
     uint64_t blocksProcessed_ = 0;

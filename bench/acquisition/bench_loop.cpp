@@ -1,6 +1,7 @@
 // The acquisition loop over a long WAVE file, file-paced and without drawing: how many blocks
 // per second the loop carries from the device through the whole processing chain, and the
-// real-time factor (one block is 4096 / 44100 s = 92.88 ms of sound).
+// real-time factor (one block is 4096 / 44100 s = 92.88 ms of sound). Also the pace of the
+// live demo input, which a test cannot time on a loaded machine.
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "acquisition/AcquisitionLoop.h"
+#include "acquisition/CaptureProtocol.h"
+#include "acquisition/DemoBackend.h"
 #include "acquisition/FileBackend.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveFile.h"
@@ -137,5 +140,33 @@ void BM_LoopPlayback(benchmark::State& st)
     Report(st);
 }
 BENCHMARK(BM_LoopPlayback)->Unit(benchmark::kMillisecond);
+
+// The demo input's pace through the loop's capture protocol: one iteration is one block, so
+// the time per iteration is the block period (92.88 ms when the pacing keeps real time).
+void BM_DemoPacing(benchmark::State& st)
+{
+    auto state = std::make_unique<AcquisitionState>();
+    state->SetInputStereo(st.range(0) != 0);
+    HeadlessHost host;
+    host.OnTimeOut = [&] {
+        state->DeviceTimedOut = true;
+        host.SetTimeOutTimer(false);
+    };
+    DemoBackend backend;
+    WaveInDevice device(*state, host, backend);
+    CaptureProtocol protocol(device, *state, host);
+    protocol.OpenSequence();
+    state->AcquisitionIdle = false;
+    protocol.Capture({});                     // the first block completes from the start
+    int timedOut = 0;
+    for (auto _ : st)
+        if (protocol.Capture({}).TimedOut) ++timedOut;
+    device.ShutDown();
+    if (!host.Messages.empty()) st.SkipWithError(host.Messages.front().Text.c_str());
+    st.counters["nominal_ms"] = BlockSeconds * 1000.0;
+    st.counters["timed_out"] = timedOut;
+    st.counters["dropped_bytes"] = static_cast<double>(backend.DroppedBytes());
+}
+BENCHMARK(BM_DemoPacing)->Arg(0)->Arg(1)->ArgName("stereo")->Iterations(30)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

