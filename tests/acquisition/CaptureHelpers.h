@@ -13,6 +13,8 @@
 #include "acquisition/AcquisitionState.h"
 #include "acquisition/CaptureProtocol.h"
 #include "acquisition/WaveIn.h"
+#include "LittleEndian.h"
+#include "TestPaths.h"
 
 struct CaptureRig {
     explicit CaptureRig(WaveInBackend& backend, bool stereo = false)
@@ -58,11 +60,11 @@ struct CaptureRig {
     CaptureProtocol protocol;
 };
 
+using velquor_test::TempPath;
+
 inline std::vector<int16_t> Samples(const std::vector<uint8_t>& bytes)
 {
-    std::vector<int16_t> s(bytes.size() / 2);
-    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return s;
+    return velquor_test::Samples16(bytes);
 }
 
 inline double AveragePeriodMs(const std::vector<CaptureRig::Block>& blocks, size_t first)

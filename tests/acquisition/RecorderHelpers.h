@@ -14,24 +14,17 @@
 
 #include "acquisition/AcquisitionHost.h"
 #include "acquisition/Recorder.h"
+#include "LittleEndian.h"
+#include "TestPaths.h"
 
 using Bytes = std::vector<uint8_t>;
-
-inline void Append32(Bytes& b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-inline void Append16(Bytes& b, uint16_t v)
-{
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-inline void AppendText(Bytes& b, const char* text)
-{
-    for (const char* p = text; *p; ++p) b.push_back(static_cast<uint8_t>(*p));
-}
+using velquor_test::Append16;
+using velquor_test::Append32;
+using velquor_test::AppendText;
+using velquor_test::Le32At;
+using velquor_test::ReadBytes;
+using velquor_test::TempPath;
+using velquor_test::WriteBytes;
 
 inline void AppendChunk(Bytes& b, const char* id, const Bytes& body)
 {
@@ -81,42 +74,6 @@ inline Bytes SimpleWave(const Bytes& data, uint16_t channels = 1, uint32_t rate 
     AppendChunk(chunks, "fmt ", FmtBody(channels, rate));
     AppendChunk(chunks, "data", data);
     return Riff(chunks);
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (!bytes.empty()) {
-        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    }
-    std::fclose(f);
-}
-
-inline Bytes ReadFile(const std::string& path)
-{
-    Bytes b;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return b;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) b.insert(b.end(), buffer, buffer + n);
-    std::fclose(f);
-    return b;
-}
-
-inline uint32_t Le32At(const Bytes& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-
-// A fresh path in the test's temporary folder.
-inline std::string TempPath(const std::string& name)
-{
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string path = ::testing::TempDir() + "velquor_" + (info ? info->name() : "x") + "_" + name;
-    std::remove(path.c_str());
-    return path;
 }
 
 // Dialogs answered from queues; an empty queue (or an empty answer) cancels.

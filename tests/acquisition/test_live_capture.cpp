@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "CaptureHelpers.h"
+#include "ToolRun.h"
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/FileBackend.h"
 #include "acquisition/PortAudioBackend.h"
@@ -125,8 +126,7 @@ void PlayAndCapture(bool stereo)
 
     // The fixture: 3 s of the EEG-like signal on both carriers.
     const std::string fixture = dir + "/fixture.wav";
-    const std::string synth = std::string(VELQUOR_BINARY_DIR) + "/tools/velquor-synth/velquor-synth";
-    const std::string command = "'" + synth + "' --signal eeg --seconds 3 --seed 11 " +
+    const std::string command = velquor_test::Quote(velquor_test::SynthTool) + " --signal eeg --seconds 3 --seed 11 " +
                                 (stereo ? "--stereo " : "--mono ") + "--out '" + fixture + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     uint16_t channels = 0;

@@ -139,7 +139,7 @@ TEST(AcquisitionLoop, FiveTimeOutsEndTheRunAndTheRecordingSpansTheRestart)
 
     // The recording went on through the restart; its header matches what was written.
     rig.recorder.StopWvBtnClick();
-    const Bytes file = ReadFile(path);
+    const Bytes file = ReadBytes(path);
     const int passes = rig.host.PassEnds;
     ASSERT_GE(file.size(), 44u);
     EXPECT_EQ(file.size() - 44, static_cast<size_t>(passes) * 8192);
@@ -153,7 +153,7 @@ TEST(AcquisitionLoop, DisplayHoldRecordsAndPlaysButFreezesTheTraces)
     const std::string in = TempPath("in.wav");
     const std::string out = TempPath("out.wav");
     const Bytes data = Pattern(20 * 8192, 7);
-    WriteFile(in, SimpleWave(data));
+    WriteBytes(in, SimpleWave(data));
     rig.dialogs.OpenAnswers.push_back(in);
     rig.dialogs.SaveAnswers.push_back(out);
     rig.recorder.OpenWave1Click();
@@ -187,7 +187,7 @@ TEST(AcquisitionLoop, DisplayHoldRecordsAndPlaysButFreezesTheTraces)
     EXPECT_EQ(rig.state->PlayBytesLeft, 11 * 8192);
     EXPECT_EQ(rig.state->RecordedBytes, 9 * 8192);
     rig.recorder.StopWvBtnClick();
-    const Bytes file = ReadFile(out);
+    const Bytes file = ReadBytes(out);
     ASSERT_EQ(file.size(), 44u + 9 * 8192);
     EXPECT_EQ(Bytes(file.begin() + 44, file.end()), Bytes(data.begin(), data.begin() + 9 * 8192));
 }
@@ -196,7 +196,7 @@ TEST(AcquisitionLoop, PlaybackOfNBlocksReadsNPlusOneThenStops)
 {
     LoopRig rig;
     const std::string in = TempPath("three.wav");
-    WriteFile(in, SimpleWave(Pattern(3 * 8192, 1)));
+    WriteBytes(in, SimpleWave(Pattern(3 * 8192, 1)));
     rig.dialogs.OpenAnswers.push_back(in);
     rig.recorder.OpenWave1Click();
     rig.recorder.PlayBtnClick();

@@ -91,7 +91,7 @@ TEST(Recorder, StatesCaptionColoursAndCounter)
 {
     RecorderRig rig;
     const std::string in = TempPath("in.wav");
-    WriteFile(in, SimpleWave(Pattern(3 * 8192)));
+    WriteBytes(in, SimpleWave(Pattern(3 * 8192)));
     rig.Save(TempPath("out.wav"));
     rig.Open(in);
     ASSERT_TRUE(rig.state->OutputFileSet);
@@ -140,7 +140,7 @@ TEST(Recorder, SaveWaveFinishesTheCurrentFileAndRecordingGoesOn)
     const std::string empty = TempPath("empty.wav");
     rig.Save(empty);
     rig.recorder.StopWvBtnClick();
-    Bytes file = ReadFile(empty);
+    Bytes file = ReadBytes(empty);
     ASSERT_EQ(file.size(), 44u);
     EXPECT_EQ(Le32At(file, 4), 36u);
     EXPECT_EQ(Le32At(file, 40), 0u);
@@ -160,12 +160,12 @@ TEST(Recorder, SaveWaveFinishesTheCurrentFileAndRecordingGoesOn)
     EXPECT_FALSE(rig.state->OutputFileSet);
     rig.RecordBlock(9);
 
-    file = ReadFile(first);
+    file = ReadBytes(first);
     ASSERT_EQ(file.size(), 44u + 3 * 8192);
     EXPECT_EQ(Le32At(file, 4), 3u * 8192 + 36);
     EXPECT_EQ(Le32At(file, 40), 3u * 8192);
     EXPECT_EQ(Bytes(file.begin() + 44 + 2 * 8192, file.end()), Pattern(8192, 2));
-    file = ReadFile(second);
+    file = ReadBytes(second);
     ASSERT_EQ(file.size(), 44u + 2 * 8192);
     EXPECT_EQ(Le32At(file, 40), 2u * 8192);
     EXPECT_EQ(Bytes(file.begin() + 44, file.begin() + 44 + 8192), Pattern(8192, 3));
@@ -181,7 +181,7 @@ TEST(Recorder, RecordingSurvivesACrashAndIsFinishedAtProgramEnd)
     for (int k = 0; k < 4; ++k) rig.RecordBlock(k);
     // Read while the recorder still holds the file, never finished: the sizes describe the
     // data written (patched while recording).
-    Bytes file = ReadFile(path);
+    Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 44u + 4 * 8192);
     EXPECT_EQ(Le32At(file, 40), 4u * 8192);
     EXPECT_EQ(Le32At(file, 4), 4u * 8192 + 36);
@@ -189,17 +189,17 @@ TEST(Recorder, RecordingSurvivesACrashAndIsFinishedAtProgramEnd)
     // PAUSE brings the header up to date at once, however long the patch interval.
     rig.recorder.SetPatchInterval(std::chrono::hours(1));
     rig.RecordBlock(4);
-    EXPECT_EQ(Le32At(ReadFile(path), 40), 4u * 8192) << "not patched yet";
+    EXPECT_EQ(Le32At(ReadBytes(path), 40), 4u * 8192) << "not patched yet";
     rig.recorder.PauseBtnClick();
-    EXPECT_EQ(Le32At(ReadFile(path), 40), 5u * 8192);
-    EXPECT_EQ(Le32At(ReadFile(path), 4), 5u * 8192 + 36);
+    EXPECT_EQ(Le32At(ReadBytes(path), 40), 5u * 8192);
+    EXPECT_EQ(Le32At(ReadBytes(path), 4), 5u * 8192 + 36);
     rig.recorder.RecordBtnClick();
     rig.recorder.SetPatchInterval(std::chrono::milliseconds(0));
 
     // Program end (FormDestroy's part) finishes the file.
     rig.recorder.FinishOnExit();
     EXPECT_FALSE(rig.state->OutputFileSet);
-    file = ReadFile(path);
+    file = ReadBytes(path);
     EXPECT_EQ(Le32At(file, 40), 5u * 8192);
     EXPECT_EQ(file.size(), 44u + 5 * 8192);
 
@@ -210,7 +210,7 @@ TEST(Recorder, RecordingSurvivesACrashAndIsFinishedAtProgramEnd)
     rig.state->SetInputStereo(true);
     rig.RecordBlock(1);
     EXPECT_EQ(rig.state->RecorderState, RecorderStop);
-    file = ReadFile(changed);
+    file = ReadBytes(changed);
     ASSERT_EQ(file.size(), 44u + 8192);
     EXPECT_EQ(Le32At(file, 40), 8192u);
 }
@@ -221,7 +221,7 @@ TEST(Recorder, PlaybackReadsOneBlockPerStepThenStops)
     // Exactly n = 3 blocks: n + 1 reads, the last one finding nothing, then STOP.
     const std::string path = TempPath("three.wav");
     const Bytes data = Pattern(3 * 8192, 1);
-    WriteFile(path, SimpleWave(data));
+    WriteBytes(path, SimpleWave(data));
     rig.Open(path);
     rig.recorder.PlayBtnClick();
     uint8_t* block = rig.state->CaptureBufferB;
@@ -250,7 +250,7 @@ TEST(Recorder, PlaybackReadsOneBlockPerStepThenStops)
     AppendChunk(chunks, "LIST", Pattern(26, 4));
     AppendChunk(chunks, "data", Pattern(8192 + 1000, 2));
     AppendChunk(chunks, "LIST", Pattern(40, 6));
-    WriteFile(path, Riff(chunks));
+    WriteBytes(path, Riff(chunks));
     rig.Open(path);
     rig.recorder.PlayBtnClick();
     rig.recorder.PlayStep(block);

@@ -15,47 +15,21 @@
 #include <vector>
 
 #include "RecorderHelpers.h"
+#include "ToolRun.h"
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/DemoBackend.h"
 #include "dsp/Designs.h"
 
 namespace {
 
-const std::string TraceTool = VELQUOR_BINARY_DIR "/tools/velquor-trace/velquor-trace";
+using velquor_test::Quote;
+using velquor_test::ReadText;
+using velquor_test::ToolRun;
+using velquor_test::TraceTool;
 
-struct ToolRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string Slurp(const std::string& path)
+ToolRun Trace(const std::string& args, const std::string& redirect = "")
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    quoted += text;
-    quoted += '\'';
-    return quoted;
-}
-
-ToolRun Trace(const std::string& args)
-{
-    const std::string out = TempPath("tool.out");
-    const std::string err = TempPath("tool.err");
-    const std::string command = Quote(TraceTool) + " " + args + " >'" + out + "' 2>'" + err + "'";
-    ToolRun run;
-    const int raw = std::system(command.c_str());
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.Out = Slurp(out);
-    run.Err = Slurp(err);
-    return run;
+    return velquor_test::RunTool(TraceTool, args, redirect);
 }
 
 struct Row {
@@ -85,17 +59,10 @@ std::vector<Row> ParseCsv(const std::string& text)
     return rows;
 }
 
-bool ToolBuilt()
-{
-    struct stat s{};
-    return ::stat(TraceTool.c_str(), &s) == 0;
-}
-
 }  // namespace
 
 TEST(TraceTool, RecordingOfTheDemoSignalPlaysBackToTheSameTraces)
 {
-    ASSERT_TRUE(ToolBuilt()) << TraceTool << " is missing: build the velquor-trace target";
     constexpr int Blocks = 18;
     auto state = std::make_unique<AcquisitionState>();
     auto processing = std::make_unique<ProcessingState>();
@@ -126,7 +93,7 @@ TEST(TraceTool, RecordingOfTheDemoSignalPlaysBackToTheSameTraces)
     loop.StartTimerTimer();
     ASSERT_EQ(live.size(), static_cast<size_t>(Blocks * OutputPerBlock));
     EXPECT_TRUE(host.Messages.empty());
-    const Bytes file = ReadFile(path);
+    const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 44u + Blocks * 8192);
     EXPECT_EQ(Le32At(file, 40), Blocks * 8192u);
 
@@ -142,7 +109,6 @@ TEST(TraceTool, RecordingOfTheDemoSignalPlaysBackToTheSameTraces)
 
 TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
 {
-    ASSERT_TRUE(ToolBuilt()) << TraceTool << " is missing: build the velquor-trace target";
     // A tone-like signal: a 19145 Hz carrier with a slow envelope, 5 blocks.
     Bytes samples;
     for (int i = 0; i < 5 * 4096; ++i) {
@@ -151,13 +117,13 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
         Append16(samples, static_cast<uint16_t>(v));
     }
     const std::string plain = TempPath("plain.wav");
-    WriteFile(plain, SimpleWave(samples));
+    WriteBytes(plain, SimpleWave(samples));
     Bytes chunks;
     AppendChunk(chunks, "fmt ", FmtBody(1));
     AppendChunk(chunks, "LIST", Pattern(26));   // as ffmpeg writes it: ISFT Lavf...
     AppendChunk(chunks, "data", samples);
     const std::string withList = TempPath("list.wav");
-    WriteFile(withList, Riff(chunks));
+    WriteBytes(withList, Riff(chunks));
 
     const ToolRun a = Trace(Quote(plain) + " --csv -");
     const ToolRun b = Trace(Quote(withList) + " --csv -");
@@ -169,12 +135,12 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
     // The CSV can also go to a file.
     const std::string csv = TempPath("out.csv");
     EXPECT_EQ(Trace(Quote(plain) + " --csv '" + csv + "'").Status, 0);
-    EXPECT_EQ(Slurp(csv), a.Out);
+    EXPECT_EQ(ReadText(csv), a.Out);
 
     const std::string slow = TempPath("22050.wav");
-    WriteFile(slow, SimpleWave(samples, 1, 22050));
+    WriteBytes(slow, SimpleWave(samples, 1, 22050));
     const std::string stereo = TempPath("stereo.wav");
-    WriteFile(stereo, SimpleWave(samples, 2));
+    WriteBytes(stereo, SimpleWave(samples, 2));
     for (const std::string& refused : {slow, stereo}) {
         const ToolRun r = Trace(Quote(refused) + " --csv -");
         EXPECT_NE(r.Status, 0);

@@ -27,7 +27,7 @@ struct Refusal {
 Refusal OpenRefusal(const Bytes& file, const WaveFileFormat& expected = Mono())
 {
     const std::string path = TempPath("refused.wav");
-    WriteFile(path, file);
+    WriteBytes(path, file);
     WaveReader reader;
     WaveMessage m;
     const bool opened = reader.Open(path, expected, m);
@@ -111,7 +111,7 @@ TEST(WaveReader, WalksTheChunksToTheSampleData)
 {
     const auto openAt = [](const Bytes& file, int64_t& offset, Bytes& data) {
         const std::string path = TempPath("walk.wav");
-        WriteFile(path, file);
+        WriteBytes(path, file);
         WaveReader reader;
         WaveMessage m;
         if (!reader.Open(path, Mono(), m)) return false;
@@ -168,7 +168,7 @@ TEST(WaveReader, WalksTheChunksToTheSampleData)
     truncated[43] = 0x7F;
     {
         const std::string path = TempPath("long.wav");
-        WriteFile(path, truncated);
+        WriteBytes(path, truncated);
         WaveReader reader;
         WaveMessage m;
         ASSERT_TRUE(reader.Open(path, Mono(), m));
@@ -189,7 +189,7 @@ TEST(WaveWriter, HeaderSizesWhileRecordingAndOnFinish)
     WaveWriter writer;
     writer.PatchInterval = std::chrono::hours(1);
     ASSERT_TRUE(writer.Create(path, stereo));
-    Bytes file = ReadFile(path);
+    Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 44u);
     uint8_t expected[44];
     BuildWaveHeader(expected, stereo, 0);
@@ -205,14 +205,14 @@ TEST(WaveWriter, HeaderSizesWhileRecordingAndOnFinish)
     // Not yet due: the sizes still say 0 after a write.
     const Bytes block = Pattern(16384, 5);
     EXPECT_EQ(writer.Write(block.data(), block.size()), block.size());
-    EXPECT_EQ(Le32At(ReadFile(path), 40), 0u);
+    EXPECT_EQ(Le32At(ReadBytes(path), 40), 0u);
 
     // Due: the next write patches both sizes to everything written so far, and the file
     // holds that much data (what a killed program leaves behind).
     writer.PatchInterval = std::chrono::milliseconds(30);
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     EXPECT_EQ(writer.Write(block.data(), block.size()), block.size());
-    file = ReadFile(path);
+    file = ReadBytes(path);
     EXPECT_EQ(Le32At(file, 40), 2u * 16384);
     EXPECT_EQ(Le32At(file, 4), 2u * 16384 + 36);
     ASSERT_GE(file.size(), 44u + 2 * 16384);
@@ -231,7 +231,7 @@ TEST(WaveWriter, HeaderSizesWhileRecordingAndOnFinish)
     ASSERT_TRUE(writer.Create(path, stereo));
     writer.Write(block.data(), 1000);
     EXPECT_TRUE(writer.Finish());
-    file = ReadFile(path);
+    file = ReadBytes(path);
     EXPECT_EQ(file.size(), 1044u);
     EXPECT_EQ(Le32At(file, 4), 1036u);
     EXPECT_EQ(Le32At(file, 40), 1000u);

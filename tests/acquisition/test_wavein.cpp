@@ -294,7 +294,7 @@ TEST(WaveInBackends, DemoSignalArrivesInOrderWithoutLossAndPaced)
 TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
 {
     // A WAVE file with a LIST chunk before its data: 2.5 blocks of a ramp.
-    const std::string path = testing::TempDir() + "velquor_filebackend.wav";
+    const std::string path = TempPath("filebackend.wav");
     std::vector<int16_t> ramp(10240);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 3);
     {

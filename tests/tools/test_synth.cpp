@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "LittleEndian.h"
+#include "ToolRun.h"
 #include "dsp/SignalGenerator.h"
 
 namespace {
@@ -345,27 +347,14 @@ TEST(SignalGenerator, SettingsOutsideTheLimitsAreRefusedOrClamped) {
 
 namespace {
 
-const std::string SynthPath = VELQUOR_BINARY_DIR "/tools/velquor-synth/velquor-synth";
+using velquor_test::Le16At;
+using velquor_test::Le32At;
+using velquor_test::ReadBytes;
+using velquor_test::TagAt;
+using velquor_test::TempPath;
 
 int RunSynth(const std::string& args) {
-    const std::string cmd = "\"" + SynthPath + "\" " + args + " >/dev/null 2>&1";
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-std::string Tag(const std::vector<uint8_t>& b, size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
-
-std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "velquor_synth_" + std::to_string(::getpid()) + "_" + name;
+    return velquor_test::RunTool(velquor_test::SynthTool, args).Status;
 }
 
 }  // namespace
@@ -390,32 +379,32 @@ TEST(VelquorSynth, WritesTheHeaderAndTheGeneratorsSamples) {
         const std::string path = TempPath("out.wav");
         std::remove(path.c_str());
         ASSERT_EQ(RunSynth(std::string(c.args) + " --out \"" + path + "\""), 0) << c.args;
-        const auto b = ReadAll(path);
+        const auto b = ReadBytes(path);
         const uint32_t dataBytes = static_cast<uint32_t>(c.frames * c.channels * 2);
         ASSERT_EQ(b.size(), 44u + dataBytes) << c.args;
-        EXPECT_EQ(Tag(b, 0), "RIFF");
-        EXPECT_EQ(U32(b, 4), dataBytes + 36);
-        EXPECT_EQ(Tag(b, 8), "WAVE");
-        EXPECT_EQ(Tag(b, 12), "fmt ");
-        EXPECT_EQ(U32(b, 16), 16u);
-        EXPECT_EQ(U16(b, 20), 1);
-        EXPECT_EQ(U16(b, 22), c.channels);
-        EXPECT_EQ(U32(b, 24), 44100u);
-        EXPECT_EQ(U32(b, 28), 44100u * 2 * c.channels);
-        EXPECT_EQ(U16(b, 32), 2 * c.channels);
-        EXPECT_EQ(U16(b, 34), 16);
-        EXPECT_EQ(Tag(b, 36), "data");
-        EXPECT_EQ(U32(b, 40), dataBytes);
+        EXPECT_EQ(TagAt(b, 0), "RIFF");
+        EXPECT_EQ(Le32At(b, 4), dataBytes + 36);
+        EXPECT_EQ(TagAt(b, 8), "WAVE");
+        EXPECT_EQ(TagAt(b, 12), "fmt ");
+        EXPECT_EQ(Le32At(b, 16), 16u);
+        EXPECT_EQ(Le16At(b, 20), 1);
+        EXPECT_EQ(Le16At(b, 22), c.channels);
+        EXPECT_EQ(Le32At(b, 24), 44100u);
+        EXPECT_EQ(Le32At(b, 28), 44100u * 2 * c.channels);
+        EXPECT_EQ(Le16At(b, 32), 2 * c.channels);
+        EXPECT_EQ(Le16At(b, 34), 16);
+        EXPECT_EQ(TagAt(b, 36), "data");
+        EXPECT_EQ(Le32At(b, 40), dataBytes);
         // The data are the generator's samples, little-endian.
         const auto expected = Synthesize(c.settings, c.frames);
         for (size_t i = 0; i < expected.size(); ++i)
-            ASSERT_EQ(static_cast<int16_t>(U16(b, 44 + 2 * i)), expected[i]) << c.args << " sample " << i;
+            ASSERT_EQ(static_cast<int16_t>(Le16At(b, 44 + 2 * i)), expected[i]) << c.args << " sample " << i;
         std::remove(path.c_str());
     }
     // Positional file name; default ten seconds, mono.
     const std::string path = TempPath("positional.wav");
     ASSERT_EQ(RunSynth("\"" + path + "\""), 0);
-    EXPECT_EQ(ReadAll(path).size(), 44u + 441000u * 2);
+    EXPECT_EQ(ReadBytes(path).size(), 44u + 441000u * 2);
     std::remove(path.c_str());
     EXPECT_EQ(RunSynth("--help"), 0);
 }
@@ -433,7 +422,7 @@ TEST(VelquorSynth, BadOptionsFailAndLeaveExistingFilesAlone) {
                              "--seed -3", "--seed 1.5", "--fm --carrier1 20000 --deviation 2500",
                              "--deviation", "--mono=1", "extra.wav"}) {
         EXPECT_NE(RunSynth(std::string(args) + out), 0) << args;
-        const auto b = ReadAll(path);
+        const auto b = ReadBytes(path);
         EXPECT_TRUE(std::string(b.begin(), b.end()) == "keep me") << args;
     }
     EXPECT_NE(RunSynth("--seconds 1"), 0);  // no output file

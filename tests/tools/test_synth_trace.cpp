@@ -8,13 +8,13 @@
 #include <regex>
 #include <string>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "ToolRun.h"
 
 namespace {
 
-const std::string ToolDir = VELQUOR_BINARY_DIR "/tools/";
 constexpr double BinHz = 0.672912598;
+
+using velquor_test::TempPath;
 
 struct Result {
     int status = -1;
@@ -22,19 +22,8 @@ struct Result {
 };
 
 Result RunTool(const std::string& tool, const std::string& args) {
-    Result r;
-    const std::string cmd = "\"" + ToolDir + tool + "/" + tool + "\" " + args + " 2>&1";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) r.output += buffer;
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "velquor_tones_" + std::to_string(::getpid()) + "_" + name;
+    const velquor_test::ToolRun run = velquor_test::RunTool(tool, args);
+    return {run.Status, run.Out + run.Err};
 }
 
 // Dominant frequency velquor-trace reports for a channel, or NaN.
@@ -57,8 +46,8 @@ TEST(SynthThroughTrace, EachChannelShowsItsOwnTone) {
     const std::string wave = TempPath("tones.wav");
     const std::string csv = TempPath("tones.csv");
     for (const auto& c : cases) {
-        ASSERT_EQ(RunTool("velquor-synth", std::string(c.synth) + " --out \"" + wave + "\"").status, 0) << c.synth;
-        const Result r = RunTool("velquor-trace", "\"" + wave + "\" " + c.trace + " --summary --csv \"" + csv + "\"");
+        ASSERT_EQ(RunTool(velquor_test::SynthTool, std::string(c.synth) + " --out \"" + wave + "\"").status, 0) << c.synth;
+        const Result r = RunTool(velquor_test::TraceTool, "\"" + wave + "\" " + c.trace + " --summary --csv \"" + csv + "\"");
         ASSERT_EQ(r.status, 0) << r.output;
         EXPECT_NEAR(Dominant(r.output, 1), c.tone1, BinHz) << c.synth << "\n" << r.output;
         EXPECT_NEAR(Dominant(r.output, 2), c.tone2, BinHz) << c.synth << "\n" << r.output;
@@ -75,8 +64,8 @@ TEST(SynthThroughTrace, SummaryIgnoresTheFinalPartialBlock) {
     double levels[2] = {};
     const char* lengths[2] = {"--seconds 1.857596", "--seconds 2"};  // 20 blocks; 21 blocks + 272 frames
     for (int k = 0; k < 2; ++k) {
-        ASSERT_EQ(RunTool("velquor-synth", std::string(lengths[k]) + " --out \"" + wave + "\"").status, 0);
-        const Result r = RunTool("velquor-trace", "\"" + wave + "\" --summary");
+        ASSERT_EQ(RunTool(velquor_test::SynthTool, std::string(lengths[k]) + " --out \"" + wave + "\"").status, 0);
+        const Result r = RunTool(velquor_test::TraceTool, "\"" + wave + "\" --summary");
         ASSERT_EQ(r.status, 0) << r.output;
         std::smatch m;
         const std::regex level("Channel 1 .*level ([0-9.]+)");
