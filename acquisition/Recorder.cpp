@@ -57,10 +57,10 @@ void Recorder::OpenWave1Click()
     std::string name;
     if (!dialogs_.OpenWave(name)) return;
     state_.InputFileName = name;
-    WaveMessage refusal;
-    if (!reader_.Open(name, CaptureFormat(), refusal)) {
+    lastRefusal_ = {};
+    if (!reader_.Open(name, CaptureFormat(), lastRefusal_)) {
         state_.InputFileSet = false;
-        host_.ShowMessage(refusal.Text, refusal.Caption);
+        host_.ShowMessage(lastRefusal_.Text, lastRefusal_.Caption);
         return;
     }
     state_.InputFileSet = true;

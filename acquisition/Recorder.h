@@ -61,6 +61,8 @@ public:
     // Sample bytes the last PlayStep took from the file (0 when it read nothing).
     size_t LastPlayBytes() const { return lastPlayBytes_; }
     const WaveReader& Input() const { return reader_; }
+    // The last Open Wave refusal, with its context (empty after a file was opened).
+    const WaveMessage& LastRefusal() const { return lastRefusal_; }
     const WaveWriter& Output() const { return writer_; }
     // How often the output file's sizes are patched while recording.
     void SetPatchInterval(std::chrono::milliseconds interval) { writer_.PatchInterval = interval; }
@@ -81,4 +83,5 @@ private:
     WaveWriter writer_;
     uint32_t captionColors_[4] = {CaptionNavy, CaptionNavy, CaptionRed, CaptionNavy};
     size_t lastPlayBytes_ = 0;
+    WaveMessage lastRefusal_;
 };

@@ -1,8 +1,12 @@
 #include "acquisition/WaveFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -45,6 +49,43 @@ bool SkipChunk(std::FILE* file, uint32_t size)
 constexpr uint16_t FormatPcm = 1;
 constexpr uint16_t FormatExtensible = 0xFFFE;
 
+// The standard sub-format GUIDs are the format code followed by these 14 bytes.
+constexpr uint8_t SubFormatGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                           0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// Opens a regular file for reading without ever blocking: O_NONBLOCK keeps a FIFO from
+// waiting for a writer, and anything but a regular file is refused with a reason.
+std::FILE* OpenRegularFile(const std::string& path, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) {
+        reason = std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode)    ? "is a directory"
+                 : S_ISFIFO(st.st_mode) ? "not a regular file (a FIFO or pipe)"
+                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "not a regular file (a device)"
+                                                               : "not a regular file";
+        ::close(fd);
+        return nullptr;
+    }
+    // Reads of a regular file never block; the flag is cleared all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        reason = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
+}
+
 }  // namespace
 
 void BuildWaveHeader(uint8_t header[44], const WaveFileFormat& format, uint32_t dataBytes)
@@ -79,17 +120,31 @@ void WaveReader::Close()
     left_ = 0;
 }
 
-bool WaveReader::Refuse(WaveMessage& refusal, const char* text, const char* caption)
+bool WaveReader::Refuse(WaveMessage& refusal, const char* text, const char* caption, std::string detail)
 {
     Close();
     refusal.Text = text;
     refusal.Caption = caption;
+    refusal.Detail = std::move(detail);
     return false;
 }
 
 bool IsPcm16(const WaveFileFormat& format)
 {
-    return (format.FormatTag == FormatPcm || format.FormatTag == FormatExtensible) && format.BitsPerSample == 16;
+    return (format.FormatTag == FormatPcm || format.FormatTag == FormatExtensible) &&
+           format.SubFormat == FormatPcm && format.BitsPerSample == 16;
+}
+
+std::string DescribeWaveFormat(const WaveFileFormat& format)
+{
+    std::string coding;
+    switch (format.SubFormat) {
+    case FormatPcm: coding = "PCM"; break;
+    case 3: coding = "float"; break;
+    default: coding = "format " + std::to_string(format.SubFormat); break;
+    }
+    return std::to_string(format.SampleRate) + " Hz, " + std::to_string(format.BitsPerSample) + "-bit " + coding +
+           ", " + std::to_string(format.Channels) + (format.Channels == 1 ? " channel" : " channels");
 }
 
 bool WaveReader::Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal)
@@ -97,8 +152,12 @@ bool WaveReader::Open(const std::string& path, const WaveFileFormat& expected, W
     if (!OpenAnyFormat(path, refusal)) return false;
     // Only 16-bit PCM in the capture format can stand in for the live input.
     if (!IsPcm16(format_) || format_.Channels != expected.Channels || format_.BlockAlign != expected.BlockAlign ||
-        format_.BitsPerSample != expected.BitsPerSample || format_.SampleRate != expected.SampleRate)
-        return Refuse(refusal, "Wave parameters not compatible", FileOpenErrorCaption);
+        format_.BitsPerSample != expected.BitsPerSample || format_.SampleRate != expected.SampleRate) {
+        WaveFileFormat needed = expected;
+        needed.SubFormat = FormatPcm;
+        return Refuse(refusal, "Wave parameters not compatible", FileOpenErrorCaption,
+                      "found " + DescribeWaveFormat(format_) + "; needed " + DescribeWaveFormat(needed));
+    }
     return true;
 }
 
@@ -106,8 +165,9 @@ bool WaveReader::OpenAnyFormat(const std::string& path, WaveMessage& refusal)
 {
     Close();
     refusal = {};
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption);
+    std::string reason;
+    file_ = OpenRegularFile(path, reason);
+    if (!file_) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption, reason);
 
     uint8_t id[8];
     if (!ReadExact(file_, id, 4) || std::memcmp(id, "RIFF", 4) != 0)
@@ -134,7 +194,21 @@ bool WaveReader::OpenAnyFormat(const std::string& path, WaveMessage& refusal)
     format_.ByteRate = Le32(fmt + 8);
     format_.BlockAlign = Le16(fmt + 12);
     format_.BitsPerSample = Le16(fmt + 14);
-    if (!SkipChunk(file_, size - 16)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+    format_.SubFormat = format_.FormatTag;
+    uint32_t read = 16;
+    if (format_.FormatTag == FormatExtensible) {
+        // cbSize, valid bits, channel mask, then the sub-format GUID: without all of it the
+        // coding is unknown.
+        format_.SubFormat = 0;
+        uint8_t extension[24];
+        if (size >= 40) {
+            if (!ReadExact(file_, extension, sizeof extension)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
+            read += sizeof extension;
+            if (Le16(extension) >= 22 && std::memcmp(extension + 10, SubFormatGuidTail, sizeof SubFormatGuidTail) == 0)
+                format_.SubFormat = Le16(extension + 8);
+        }
+    }
+    if (!SkipChunk(file_, size - read)) return Refuse(refusal, "fmt incorrect", FileErrorCaption);
 
     // Walk on to the data chunk: fact, LIST and any other chunk are skipped.
     for (;;) {

@@ -13,19 +13,27 @@ constexpr const char* FileOpenErrorCaption = "File Open Error Message";
 
 // The format chunk's fields as they are read and written.
 struct WaveFileFormat {
-    uint16_t FormatTag = 1;        // 1 PCM; 0xFFFE extensible (16-bit PCM inside)
+    uint16_t FormatTag = 1;        // 1 PCM; 0xFFFE extensible (its SubFormat says what is inside)
     uint16_t Channels = 1;
     uint32_t SampleRate = 44100;
     uint32_t ByteRate = 88200;
     uint16_t BlockAlign = 2;
     uint16_t BitsPerSample = 16;
+    // The sample coding: the tag itself, or for an extensible format the code of its
+    // sub-format GUID (1 PCM, 3 float); 0 when the extension is missing or not a standard GUID.
+    uint16_t SubFormat = 1;
 };
 
-// A refusal: the text and caption of its message box.
+// A refusal: the text and caption of its message box, and for the command-line tools the
+// context the box leaves out (the system's reason, or what was found against what is needed).
 struct WaveMessage {
     std::string Text;
     std::string Caption;
+    std::string Detail;
 };
+
+// "22050 Hz, 16-bit PCM, 2 channels": a format as the messages name it.
+std::string DescribeWaveFormat(const WaveFileFormat& format);
 
 class WaveReader {
 public:
@@ -36,7 +44,8 @@ public:
 
     // Opens the file and checks it against the capture format `expected`. On success the
     // file stays open at its first sample; on a refusal it is closed and `refusal` holds
-    // the message to show.
+    // the message to show. Only a regular file is read: a FIFO, a device or a directory is
+    // refused at once ("Could not open the file"), never waited on.
     bool Open(const std::string& path, const WaveFileFormat& expected, WaveMessage& refusal);
     // The same checks and chunk walk without the comparison with a capture format: any
     // format chunk is taken as it is (the caller decides what it can play).
@@ -58,7 +67,7 @@ public:
     size_t Read(uint8_t* out, size_t bytes);
 
 private:
-    bool Refuse(WaveMessage& refusal, const char* text, const char* caption);
+    bool Refuse(WaveMessage& refusal, const char* text, const char* caption, std::string detail = {});
 
     std::FILE* file_ = nullptr;
     WaveFileFormat format_;
@@ -109,7 +118,8 @@ private:
     std::chrono::steady_clock::time_point lastPatch_{};
 };
 
-// 16-bit PCM (plain, or inside WAVE_FORMAT_EXTENSIBLE): what the capture buffers hold.
+// 16-bit PCM (plain, or as the sub-format of WAVE_FORMAT_EXTENSIBLE): what the capture
+// buffers hold.
 bool IsPcm16(const WaveFileFormat& format);
 
 // The 44-byte header for `dataBytes` bytes of samples (sizes dataBytes + 36 and dataBytes).

@@ -34,8 +34,10 @@ inline void AppendChunk(Bytes& b, const char* id, const Bytes& body)
     if (body.size() & 1) b.push_back(0);   // pad byte
 }
 
-// A fmt chunk body of `size` (16 or more) bytes.
-inline Bytes FmtBody(uint16_t channels, uint32_t rate = 44100, uint16_t bits = 16, uint32_t size = 16, uint16_t tag = 1)
+// A fmt chunk body of `size` (16 or more) bytes. An extensible one (tag 0xFFFE, size 40 or
+// more) carries its sub-format code (1 PCM, 3 float) in the standard GUID.
+inline Bytes FmtBody(uint16_t channels, uint32_t rate = 44100, uint16_t bits = 16, uint32_t size = 16, uint16_t tag = 1,
+                     uint16_t subFormat = 1)
 {
     Bytes f;
     Append16(f, tag);
@@ -44,6 +46,13 @@ inline Bytes FmtBody(uint16_t channels, uint32_t rate = 44100, uint16_t bits = 1
     Append32(f, rate * channels * bits / 8);
     Append16(f, static_cast<uint16_t>(channels * bits / 8));
     Append16(f, bits);
+    if (tag == 0xFFFE && size >= 40) {
+        Append16(f, 22);
+        Append16(f, bits);
+        Append32(f, channels == 1 ? 0x4 : 0x3);
+        Append16(f, subFormat);
+        for (uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) f.push_back(b);
+    }
     while (f.size() < size) f.push_back(0);
     return f;
 }

@@ -4,14 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RecorderHelpers.h"
@@ -57,6 +63,18 @@ std::vector<Row> ParseCsv(const std::string& text)
         rows.push_back(r);
     }
     return rows;
+}
+
+// A tone-like signal: a 19145 Hz carrier with a 10 Hz envelope, `frames` mono frames.
+Bytes ToneSamples(int frames)
+{
+    Bytes samples;
+    for (int i = 0; i < frames; ++i) {
+        const double env = 1.0 + 0.5 * std::sin(2 * 3.14159265358979 * 10.0 * i / 44100.0);
+        const auto v = static_cast<int16_t>(8000.0 * env * std::sin(2 * 3.14159265358979 * 19145.0 * i / 44100.0));
+        Append16(samples, static_cast<uint16_t>(v));
+    }
+    return samples;
 }
 
 }  // namespace
@@ -109,13 +127,7 @@ TEST(TraceTool, RecordingOfTheDemoSignalPlaysBackToTheSameTraces)
 
 TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
 {
-    // A tone-like signal: a 19145 Hz carrier with a slow envelope, 5 blocks.
-    Bytes samples;
-    for (int i = 0; i < 5 * 4096; ++i) {
-        const double env = 1.0 + 0.5 * std::sin(2 * 3.14159265358979 * 10.0 * i / 44100.0);
-        const auto v = static_cast<int16_t>(8000.0 * env * std::sin(2 * 3.14159265358979 * 19145.0 * i / 44100.0));
-        Append16(samples, static_cast<uint16_t>(v));
-    }
+    const Bytes samples = ToneSamples(5 * 4096);
     const std::string plain = TempPath("plain.wav");
     WriteBytes(plain, SimpleWave(samples));
     Bytes chunks;
@@ -144,7 +156,8 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
     for (const std::string& refused : {slow, stereo}) {
         const ToolRun r = Trace(Quote(refused) + " --csv -");
         EXPECT_NE(r.Status, 0);
-        EXPECT_NE(r.Err.find("File Open Error Message: Wave parameters not compatible"), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find(refused + ": File Open Error Message: Wave parameters not compatible"), std::string::npos)
+            << r.Err;
         EXPECT_EQ(r.Out, "") << "nothing is written for a refused file";
     }
     // The stereo file plays in Line mode (right sample).
@@ -165,4 +178,153 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     EXPECT_EQ(Trace(Quote(plain) + " --gain1 7 --csv -").Status, 2);
     EXPECT_EQ(Trace(Quote(plain) + " --filter 12:8 --csv -").Status, 2);
+}
+
+namespace {
+
+// Runs velquor-trace on a FIFO. A writer opens the FIFO after two seconds, so a tool that
+// waits for one cannot hang the test; the run's duration shows whether it waited.
+ToolRun TraceOfFifo(const std::string& fifo, double& seconds)
+{
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const auto start = std::chrono::steady_clock::now();
+        while (!done && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(2)) {
+                const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ToolRun run = Trace(Quote(fifo) + " --csv -");
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    done = true;
+    writer.join();
+    return run;
+}
+
+}  // namespace
+
+// Only regular files are read: a FIFO is refused at once instead of waiting for a writer, a
+// directory says it is one, and every refusal names the file and the system's reason.
+TEST(TraceTool, RefusalsNameTheFileAndTheReason)
+{
+    const std::string fifo = TempPath("input.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    double seconds = 0.0;
+    const ToolRun f = TraceOfFifo(fifo, seconds);
+    EXPECT_EQ(f.Status, 1);
+    EXPECT_LT(seconds, 1.5) << "velquor-trace waited for a writer";
+    EXPECT_NE(f.Err.find(fifo + ": File Open Error Message: Could not open the file (not a regular file"),
+              std::string::npos) << f.Err;
+    std::remove(fifo.c_str());
+
+    const std::string dir = ::testing::TempDir();
+    const ToolRun d = Trace(Quote(dir) + " --csv -");
+    EXPECT_EQ(d.Status, 1);
+    EXPECT_NE(d.Err.find("Could not open the file (is a directory)"), std::string::npos) << d.Err;
+
+    const std::string missing = TempPath("missing.wav");
+    const ToolRun m = Trace(Quote(missing) + " --csv -");
+    EXPECT_EQ(m.Status, 1);
+    EXPECT_NE(m.Err.find(missing + ": File Open Error Message: Could not open the file (No such file or directory)"),
+              std::string::npos) << m.Err;
+
+    // What was found against what is needed, and the option that would help.
+    const std::string stereo = TempPath("stereo.wav");
+    WriteBytes(stereo, SimpleWave(ToneSamples(4096), 2));
+    const ToolRun s = Trace(Quote(stereo) + " --csv -");
+    EXPECT_EQ(s.Status, 1);
+    EXPECT_NE(s.Err.find("Wave parameters not compatible (found 44100 Hz, 16-bit PCM, 2 channels; needed 44100 Hz, "
+                         "16-bit PCM, 1 channel; stereo file: use --line)"),
+              std::string::npos) << s.Err;
+    // A float sub-format inside the extensible format is as incompatible as any other.
+    Bytes chunks;
+    AppendChunk(chunks, "fmt ", FmtBody(1, 44100, 16, 40, 0xFFFE, 3));
+    AppendChunk(chunks, "data", ToneSamples(4096));
+    const std::string floats = TempPath("float.wav");
+    WriteBytes(floats, Riff(chunks));
+    const ToolRun fl = Trace(Quote(floats) + " --csv -");
+    EXPECT_EQ(fl.Status, 1);
+    EXPECT_NE(fl.Err.find("Wave parameters not compatible (found 44100 Hz, 16-bit float, 1 channel;"), std::string::npos)
+        << fl.Err;
+}
+
+// A data chunk shorter than its header says plays as far as it goes, with a warning that
+// gives both sizes; a file without sample data fails.
+TEST(TraceTool, TruncatedDataWarnsAndMissingDataFails)
+{
+    Bytes chunks;
+    AppendChunk(chunks, "fmt ", FmtBody(1));
+    AppendText(chunks, "data");
+    Append32(chunks, 5 * 8192);
+    const Bytes two = ToneSamples(2 * 4096);
+    chunks.insert(chunks.end(), two.begin(), two.end());
+    const std::string cut = TempPath("cut.wav");
+    WriteBytes(cut, Riff(chunks));
+    const ToolRun r = Trace(Quote(cut) + " --csv -");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ParseCsv(r.Out).size(), 2u * 32);
+    EXPECT_NE(r.Err.find("warning: " + cut + ": the data chunk declares 40960 bytes but the file holds 16384"),
+              std::string::npos) << r.Err;
+
+    const std::string empty = TempPath("empty.wav");
+    WriteBytes(empty, SimpleWave(Bytes{}));
+    const ToolRun e = Trace(Quote(empty) + " --csv -");
+    EXPECT_EQ(e.Status, 1);
+    EXPECT_NE(e.Err.find(empty + ": no sample data"), std::string::npos) << e.Err;
+}
+
+// The post-filter designs hold cutoffs inside 1.72..170.5 Hz: edges outside would silently
+// move, so they are refused with the range named.
+TEST(TraceTool, FilterEdgesOutsideTheDesignableRangeAreRefused)
+{
+    const std::string path = TempPath("tone.wav");
+    WriteBytes(path, SimpleWave(ToneSamples(2 * 4096)));
+    for (const char* edges : {"0.1:0.3", "0.5:1", "1:12", "8:171", "12:8", "x:3"}) {
+        const ToolRun r = Trace(Quote(path) + " --filter " + edges + " --csv -");
+        EXPECT_EQ(r.Status, 2) << edges;
+        EXPECT_EQ(r.Out, "") << edges;
+        if (std::string(edges) != "12:8" && std::string(edges) != "x:3") {
+            EXPECT_NE(r.Err.find("1.72 to 170.5 Hz"), std::string::npos) << r.Err;
+        }
+    }
+    EXPECT_EQ(Trace(Quote(path) + " --filter 1.72:170.5 --csv -").Status, 0);
+    EXPECT_EQ(Trace(Quote(path) + " --filter 8:12 --csv -").Status, 0);
+}
+
+// --summary reports the amplitude of the traces as drawn (after the post filter) beside the
+// indicator level, labelled; output that cannot be written fails the run.
+TEST(TraceTool, SummaryReportsTheTraceAmplitudeAndChecksItsWrites)
+{
+    const std::string path = TempPath("tone.wav");
+    WriteBytes(path, SimpleWave(ToneSamples(24 * 4096)));
+    const ToolRun r = Trace(Quote(path) + " --summary --csv -");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::vector<Row> rows = ParseCsv(r.Out);
+    ASSERT_EQ(rows.size(), 24u * 32);
+    double squares = 0.0;
+    int peak = 0;
+    for (size_t i = rows.size() - 512; i < rows.size(); ++i) {
+        squares += double(rows[i].Channel1) * rows[i].Channel1;
+        peak = std::max(peak, std::abs(rows[i].Channel1));
+    }
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "RMS %.1f, peak %d, indicator level ", std::sqrt(squares / 512), peak);
+    EXPECT_NE(r.Err.find("Channel 1 (carrier 19145 Hz): dominant frequency"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(expected), std::string::npos) << expected << "\n" << r.Err;
+    EXPECT_NE(r.Err.find("indicator level: the smoothed |x| before the post filter"), std::string::npos) << r.Err;
+
+    const ToolRun full = Trace(Quote(path) + " --summary", "> /dev/full");
+    EXPECT_EQ(full.Status, 1);
+    EXPECT_NE(full.Err.find("could not write the summary"), std::string::npos) << full.Err;
+    const ToolRun csvFull = Trace(Quote(path) + " --csv -", "> /dev/full");
+    EXPECT_EQ(csvFull.Status, 1);
+    EXPECT_NE(csvFull.Err.find("could not write"), std::string::npos) << csvFull.Err;
+    EXPECT_EQ(Trace(Quote(path) + " --csv /dev/full").Status, 1);
 }

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -265,4 +270,102 @@ TEST(WaveFile, NamesOfAnyLength)
     EXPECT_FALSE(writer.Create(impossible, Mono()));
     EXPECT_FALSE(reader.Open(impossible, Mono(), m));
     EXPECT_EQ(m.Text, "Could not open the file");
+}
+
+namespace {
+
+// Opens `path` for reading and returns the refusal, timing the attempt. A FIFO gets a writer
+// after two seconds, so a reader that waits for one cannot hang the test.
+struct TimedRefusal {
+    bool Opened = false;
+    WaveMessage Message;
+    double Seconds = 0.0;
+};
+
+TimedRefusal TimedOpen(const std::string& path)
+{
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const auto start = std::chrono::steady_clock::now();
+        while (!done && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(2)) {
+                const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    const char junk[8] = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
+                    (void)!::write(fd, junk, sizeof junk);
+                    ::close(fd);
+                    return;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    TimedRefusal r;
+    const auto start = std::chrono::steady_clock::now();
+    WaveReader reader;
+    r.Opened = reader.Open(path, WaveFileFormat{}, r.Message);
+    r.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    done = true;
+    writer.join();
+    return r;
+}
+
+}  // namespace
+
+// Only a regular file can be a recording: a FIFO, a directory or a device is refused at once
+// with the open's message, and the reason goes along for the tools to print.
+TEST(WaveReader, RefusesSpecialFilesAtOnceAndSaysWhy)
+{
+    const std::string fifo = TempPath("fifo.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const TimedRefusal f = TimedOpen(fifo);
+    EXPECT_FALSE(f.Opened);
+    EXPECT_LT(f.Seconds, 1.0) << "the reader waited for a writer";
+    EXPECT_EQ(f.Message.Text, "Could not open the file");
+    EXPECT_EQ(f.Message.Caption, "File Open Error Message");
+    EXPECT_NE(f.Message.Detail.find("not a regular file"), std::string::npos) << f.Message.Detail;
+    std::remove(fifo.c_str());
+
+    const TimedRefusal dir = TimedOpen(::testing::TempDir());
+    EXPECT_FALSE(dir.Opened);
+    EXPECT_EQ(dir.Message.Text, "Could not open the file");
+    EXPECT_NE(dir.Message.Detail.find("is a directory"), std::string::npos) << dir.Message.Detail;
+
+    const TimedRefusal device = TimedOpen("/dev/zero");
+    EXPECT_FALSE(device.Opened);
+    EXPECT_LT(device.Seconds, 1.0);
+    EXPECT_NE(device.Message.Detail.find("not a regular file"), std::string::npos) << device.Message.Detail;
+
+    const TimedRefusal missing = TimedOpen(TempPath("missing.wav"));
+    EXPECT_EQ(missing.Message.Text, "Could not open the file");
+    EXPECT_EQ(missing.Message.Detail, std::strerror(ENOENT));
+}
+
+// The refusal of an incompatible file says what was found against what is needed.
+TEST(WaveReader, IncompatibleFormatNamesWhatWasFoundAndWhatIsNeeded)
+{
+    const std::string path = TempPath("slow.wav");
+    WriteBytes(path, SimpleWave(Pattern(100), 2, 22050));
+    WaveReader reader;
+    WaveMessage m;
+    ASSERT_FALSE(reader.Open(path, WaveFileFormat{}, m));
+    EXPECT_EQ(m.Text, "Wave parameters not compatible");
+    EXPECT_EQ(m.Detail, "found 22050 Hz, 16-bit PCM, 2 channels; needed 44100 Hz, 16-bit PCM, 1 channel");
+}
+
+// WAVE_FORMAT_EXTENSIBLE is only as good as its sub-format: 16-bit PCM plays, a float
+// sub-format (or a truncated extension) is refused like any other incompatible format.
+TEST(WaveReader, ExtensibleFormatMustCarryPcm)
+{
+    const Bytes samples = Pattern(200);
+    auto file = [&](uint32_t size, uint16_t subFormat) {
+        Bytes chunks;
+        AppendChunk(chunks, "fmt ", FmtBody(1, 44100, 16, size, 0xFFFE, subFormat));
+        AppendChunk(chunks, "data", samples);
+        return Riff(chunks);
+    };
+    EXPECT_EQ(OpenRefusal(file(40, 1)).Text, "opened");
+    EXPECT_EQ(OpenRefusal(file(40, 3)).Text, "Wave parameters not compatible");
+    EXPECT_EQ(OpenRefusal(file(18, 1)).Text, "Wave parameters not compatible");
+    EXPECT_EQ(OpenRefusal(file(40, 0)).Text, "Wave parameters not compatible");
 }

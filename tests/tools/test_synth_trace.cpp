@@ -58,20 +58,23 @@ TEST(SynthThroughTrace, EachChannelShowsItsOwnTone) {
 
 // The summary describes the signal, not the step into silence that a final partial block of
 // the file ends with: a file cut at a whole block and one running 272 frames into the next
-// report the same kind of level.
+// report the same amplitude (RMS of the trace) and the same kind of indicator level.
 TEST(SynthThroughTrace, SummaryIgnoresTheFinalPartialBlock) {
     const std::string wave = TempPath("partial.wav");
-    double levels[2] = {};
+    double rms[2] = {}, levels[2] = {};
     const char* lengths[2] = {"--seconds 1.857596", "--seconds 2"};  // 20 blocks; 21 blocks + 272 frames
     for (int k = 0; k < 2; ++k) {
         ASSERT_EQ(RunTool(velquor_test::SynthTool, std::string(lengths[k]) + " --out \"" + wave + "\"").status, 0);
         const Result r = RunTool(velquor_test::TraceTool, "\"" + wave + "\" --summary");
         ASSERT_EQ(r.status, 0) << r.output;
         std::smatch m;
-        const std::regex level("Channel 1 .*level ([0-9.]+)");
-        ASSERT_TRUE(std::regex_search(r.output, m, level)) << r.output;
-        levels[k] = std::stod(m[1]);
+        const std::regex line("Channel 1 .*RMS ([0-9.]+), peak [0-9]+, indicator level ([0-9.]+)");
+        ASSERT_TRUE(std::regex_search(r.output, m, line)) << r.output;
+        rms[k] = std::stod(m[1]);
+        levels[k] = std::stod(m[2]);
     }
+    EXPECT_GT(rms[0], 1000.0);
+    EXPECT_NEAR(rms[1], rms[0], 0.1 * rms[0]);
     EXPECT_GT(levels[0], 1000.0);
     EXPECT_NEAR(levels[1], levels[0], 0.2 * levels[0]);
     std::remove(wave.c_str());

@@ -23,6 +23,11 @@ constexpr const char* Program = "velquor-trace";
 constexpr double OutputRate = 44100.0 / 128.0;   // 344.53125 trace samples per second
 constexpr double BinHz = 0.672912598;            // one slot of the 512-point trace transform
 constexpr int DefaultGainPosition = 3;           // the gain dials' default value
+// The edges the post-filter designs can honour: cutoffs inside MinCutoff..MaxCutoff of the
+// output rate (1.72..170.54 Hz), named rounded inwards.
+constexpr double FilterMinHz = 1.72;
+constexpr double FilterMaxHz = 170.5;
+static_assert(FilterMinHz >= MinCutoff * OutputRate - 0.01 && FilterMaxHz <= MaxCutoff * OutputRate);
 
 void PrintHelp()
 {
@@ -41,9 +46,12 @@ void PrintHelp()
         "\n"
         "Options (a value may also be given as --option=VALUE):\n"
         "  --csv OUT        write the CSV to OUT; \"-\" writes it to standard output\n"
-        "  --summary        print each channel's dominant frequency (display transform of its\n"
-        "                   last 512 samples, bins of 0.6729 Hz, the two lowest slots skipped)\n"
-        "                   and level at the end of the file (on standard error when --csv -)\n"
+        "  --summary        print for each channel, from its last 512 trace samples (the last\n"
+        "                   whole block of file data, after the post filter): the dominant\n"
+        "                   frequency (display transform, bins of 0.6729 Hz, the two lowest\n"
+        "                   slots skipped), the RMS and the peak; and the indicator level (the\n"
+        "                   smoothed |x| before the post filter that the status LEDs read).\n"
+        "                   On standard error when --csv -\n"
         "  --am             demodulate the carriers' envelopes (default)\n"
         "  --fm             demodulate the carriers' instantaneous frequency\n"
         "  --carrier1 HZ    channel 1 carrier, 1000 to 20000 Hz (default 19145); its band is\n"
@@ -52,16 +60,18 @@ void PrintHelp()
         "  --gain1 P        channel 1 gain dial position 1 to 6: gain 10^(P-4) (default %d)\n"
         "  --gain2 P        channel 2 gain dial position (default %d)\n"
         "  --gain P         both gain dials\n"
-        "  --filter LOW:HIGH  post filter: the marker band-pass from LOW to HIGH Hz\n"
-        "                   (0 < LOW < HIGH < 172); without it the smoothing low-pass runs\n"
+        "  --filter LOW:HIGH  post filter: the marker band-pass from LOW to HIGH Hz, both\n"
+        "                   within 1.72 to 170.5 Hz; without it the smoothing low-pass runs\n"
         "  --mic            Microphone input: mono files (default)\n"
         "  --line           Line input: stereo files\n"
         "  --help, -h       show this help and exit\n"
         "\n"
-        "Messages of the file checks (\"Not a RIFF file\", \"Wave parameters not compatible\", ...)\n"
-        "are printed on standard error as \"Caption: Text\".\n"
-        "Exit status: 0 on success, 1 when the file is refused or output cannot be written,\n"
-        "2 on a bad option.\n",
+        "The input must be a regular file (not a pipe, FIFO or device). Messages of the file\n"
+        "checks (\"Not a RIFF file\", \"Wave parameters not compatible\", ...) are printed on\n"
+        "standard error as \"FILE: Caption: Text (context)\"; a data chunk shorter than its\n"
+        "header says is played as far as it goes, with a warning.\n"
+        "Exit status: 0 on success, 1 when the file is refused, holds no sample data or output\n"
+        "cannot be written, 2 on a bad option.\n",
         Program, DefaultGainPosition, DefaultGainPosition);
 }
 
@@ -161,8 +171,12 @@ int ParseOptions(int argc, char** argv, Options& o)
             const size_t colon = value.find(':');
             double low = 0.0, high = 0.0;
             if (colon == std::string::npos || !ParseNumber(value.substr(0, colon), low) ||
-                !ParseNumber(value.substr(colon + 1), high) || !(low > 0.0) || !(high > low) || !(high < OutputRate / 2))
-                return Usage("option --filter: '" + value + "' is not LOW:HIGH with 0 < LOW < HIGH < 172 Hz");
+                !ParseNumber(value.substr(colon + 1), high) || !(high > low))
+                return Usage("option --filter: '" + value + "' is not LOW:HIGH with LOW below HIGH");
+            // Beyond these the designs would move the edges without a word.
+            if (low < FilterMinHz || high > FilterMaxHz)
+                return Usage("option --filter: '" + value + "' lies outside 1.72 to 170.5 Hz, the band edges the " +
+                             "post filter can honour at 344.53 Hz");
             o.filter = true;
             o.filterLow = low;
             o.filterHigh = high;
@@ -219,18 +233,21 @@ struct SummarySnapshot {
     }
 };
 
-void PrintSummary(std::FILE* out, const ProcessingState& ps, SummarySnapshot& snapshot, long rows)
+// False when the summary could not be written.
+bool PrintSummary(std::FILE* out, const ProcessingState& ps, SummarySnapshot& snapshot, long rows)
 {
     std::fprintf(out, "%s: %ld rows (%.2f s of traces)\n", Program, rows, rows / OutputRate);
+    std::fprintf(out, "%s: RMS and peak of the last %d trace samples (after the post filter); indicator level: "
+                      "the smoothed |x| before the post filter that the status LEDs read\n",
+                 Program, TraceLength);
     if (!snapshot.Taken) snapshot.Take(ps);
-    const int32_t* traces[2] = {snapshot.Traces[0], snapshot.Traces[1]};
-    const float* levels = snapshot.Levels;
     const float carriers[2] = {ps.Chan1CarrierHz, ps.Chan2CarrierHz};
     for (int ch = 0; ch < 2; ++ch) {
+        const int32_t* trace = snapshot.Traces[ch];
         float work[TraceLength + 1];
         float re[TraceLength / 2 + 1];
         float im[TraceLength / 2 + 1];
-        PowerSpectrum(traces[ch], 0, ps.Hamming512, work, re, im, TraceLength);
+        PowerSpectrum(trace, 0, ps.Hamming512, work, re, im, TraceLength);
         int slot = 0;
         double power = 0.0;
         for (int k = 3; k <= TraceLength / 2; ++k) {
@@ -239,13 +256,39 @@ void PrintSummary(std::FILE* out, const ProcessingState& ps, SummarySnapshot& sn
                 slot = k - 1;
             }
         }
+        double squares = 0.0;
+        int64_t peak = 0;
+        for (int i = 0; i < TraceLength; ++i) {
+            squares += static_cast<double>(trace[i]) * trace[i];
+            peak = std::max<int64_t>(peak, std::llabs(static_cast<long long>(trace[i])));
+        }
+        const double rms = std::sqrt(squares / TraceLength);
+        std::fprintf(out, "Channel %d (carrier %.0f Hz): ", ch + 1, carriers[ch]);
         if (power <= 0.0)
-            std::fprintf(out, "Channel %d (carrier %.0f Hz): no signal, level %.1f\n", ch + 1, carriers[ch], levels[ch]);
+            std::fprintf(out, "no signal");
         else
-            std::fprintf(out, "Channel %d (carrier %.0f Hz): dominant frequency %.2f Hz, level %.1f\n", ch + 1,
-                         carriers[ch], slot * BinHz, levels[ch]);
+            std::fprintf(out, "dominant frequency %.2f Hz", slot * BinHz);
+        std::fprintf(out, ", RMS %.1f, peak %lld, indicator level %.1f\n", rms, static_cast<long long>(peak),
+                     snapshot.Levels[ch]);
     }
     if (rows < TraceLength) std::fprintf(out, "%s: note: shorter than one full trace (512 rows)\n", Program);
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+// The refusal of Open Wave with its context: the file, the system's reason or what was
+// found against what is needed, and a hint where an option would help.
+void PrintRefusal(const Options& o, const HeadlessHost& host, const Recorder& recorder)
+{
+    const WaveMessage& refusal = recorder.LastRefusal();
+    for (const HostMessage& m : host.Messages) {
+        std::string context = m.Text == refusal.Text ? refusal.Detail : std::string();
+        if (m.Text == "Wave parameters not compatible" && recorder.Input().Format().Channels == 2 && !o.line)
+            context += "; stereo file: use --line";
+        else if (m.Text == "Wave parameters not compatible" && recorder.Input().Format().Channels == 1 && o.line)
+            context += "; mono file: leave out --line";
+        std::fprintf(stderr, "%s: %s: %s: %s%s%s%s\n", Program, o.path.c_str(), m.Caption.c_str(), m.Text.c_str(),
+                     context.empty() ? "" : " (", context.c_str(), context.empty() ? "" : ")");
+    }
 }
 
 }  // namespace
@@ -265,11 +308,25 @@ int main(int argc, char** argv)
     ApplyOptions(o, *processing);
 
     HeadlessHost host;
-    host.EchoMessages = stderr;
     CommandLineDialogs dialogs(o.path);
     Recorder recorder(*state, host, dialogs);
     recorder.OpenWave1Click();
-    if (!state->InputFileSet) return 1;
+    if (!state->InputFileSet) {
+        PrintRefusal(o, host, recorder);
+        return 1;
+    }
+    host.EchoMessages = stderr;   // anything later (device messages) as it comes
+    const int64_t held = recorder.Input().DataBytes();
+    const int64_t declared = recorder.Input().DeclaredDataBytes();
+    if (held < declared)
+        std::fprintf(stderr, "%s: warning: %s: the data chunk declares %lld bytes but the file holds %lld; "
+                             "playing what is there\n",
+                     Program, o.path.c_str(), static_cast<long long>(declared), static_cast<long long>(held));
+    if (held < state->BlockAlign) {
+        std::fprintf(stderr, "%s: %s: no sample data (the data chunk %s)\n", Program, o.path.c_str(),
+                     declared == 0 ? "is empty" : "holds no whole frame");
+        return 1;
+    }
 
     std::FILE* csv = nullptr;
     const bool toStdout = o.csv == "-";
@@ -303,6 +360,7 @@ int main(int argc, char** argv)
         if (csv) {
             for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i, ++rows)
                 std::fprintf(csv, "%.6f,%d,%d\n", rows / OutputRate, processing->Chan1Trace[i], processing->Chan2Trace[i]);
+            if (std::ferror(csv)) state->AcquisitionIdle = true;   // the output is lost: stop here
         } else {
             rows += OutputPerBlock;
         }
@@ -313,10 +371,18 @@ int main(int argc, char** argv)
     recorder.StopWvBtnClick();
 
     int status = 0;
-    if (csv && !toStdout && std::fclose(csv) != 0) status = 1;
-    if (csv && toStdout && std::fflush(stdout) != 0) status = 1;
-    if (status) std::fprintf(stderr, "%s: could not write %s\n", Program, o.csv.c_str());
+    if (csv) {
+        const bool failed = std::ferror(csv) != 0;
+        const bool closed = toStdout ? std::fflush(stdout) == 0 : std::fclose(csv) == 0;
+        if (failed || !closed) {
+            std::fprintf(stderr, "%s: could not write %s\n", Program, toStdout ? "the CSV to standard output" : o.csv.c_str());
+            status = 1;
+        }
+    }
     if (loop.TerminationRequested()) status = 1;
-    if (o.summary) PrintSummary(toStdout ? stderr : stdout, *processing, *snapshot, rows);
+    if (o.summary && !PrintSummary(toStdout ? stderr : stdout, *processing, *snapshot, rows)) {
+        std::fprintf(stderr, "%s: could not write the summary\n", Program);
+        status = 1;
+    }
     return status;
 }
