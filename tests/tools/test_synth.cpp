@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -12,6 +18,7 @@
 #include <iterator>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LittleEndian.h"
@@ -429,4 +436,93 @@ TEST(VelquorSynth, BadOptionsFailAndLeaveExistingFilesAlone) {
     std::remove(path.c_str());
     // An unwritable destination is an error, not a silent success.
     EXPECT_NE(RunSynth("--seconds 0.1 --out /nonexistent-dir/x.wav"), 0);
+}
+
+namespace {
+
+// Reads a FIFO until its writer has come and gone, at most `limit` long: a writer that never
+// opens the FIFO cannot hang the test.
+std::vector<uint8_t> DrainFifo(const std::string& path, std::chrono::seconds limit) {
+    std::vector<uint8_t> got;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return got;
+    const auto start = std::chrono::steady_clock::now();
+    bool writerSeen = false;
+    uint8_t buffer[65536];
+    while (std::chrono::steady_clock::now() - start < limit) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            got.insert(got.end(), buffer, buffer + n);
+            writerSeen = true;
+        } else if (n == 0 && writerSeen) {
+            break;   // the writer closed its end
+        } else {
+            if (n < 0 && errno == EAGAIN) writerSeen = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ::close(fd);
+    return got;
+}
+
+}  // namespace
+
+// Only a regular file (or a new name) goes through the side file and the rename: a FIFO or a
+// device is written in place and stays what it is, a symbolic link keeps pointing at its
+// target, which receives the file, and "-" writes the WAVE to standard output.
+TEST(VelquorSynth, SpecialFilesAreWrittenInPlaceAndStdoutTakesTheWave) {
+    const std::string args = "--seconds 0.2 --fm --stereo ";
+    const std::string regular = TempPath("regular.wav");
+    ASSERT_EQ(RunSynth(args + "--out " + velquor_test::Quote(regular)), 0);
+    const std::vector<uint8_t> reference = ReadBytes(regular);
+    ASSERT_EQ(reference.size(), 44u + 8820u * 4);
+
+    const velquor_test::ToolRun piped = velquor_test::RunTool(velquor_test::SynthTool, args + "--out -");
+    EXPECT_EQ(piped.Status, 0) << piped.Err;
+    EXPECT_TRUE(std::vector<uint8_t>(piped.Out.begin(), piped.Out.end()) == reference)
+        << "standard output holds " << piped.Out.size() << " bytes";
+    EXPECT_NE(piped.Err.find("wrote standard output"), std::string::npos) << piped.Err;
+
+    const std::string fifo = TempPath("out.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> drained;
+    std::thread reader([&] { drained = DrainFifo(fifo, std::chrono::seconds(20)); });
+    const int fifoStatus = RunSynth(args + "--out " + velquor_test::Quote(fifo));
+    reader.join();
+    EXPECT_EQ(fifoStatus, 0);
+    struct stat st{};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced by a regular file";
+    EXPECT_TRUE(drained == reference) << "the FIFO's reader got " << drained.size() << " bytes";
+    std::remove(fifo.c_str());
+
+    EXPECT_EQ(RunSynth(args + "--out /dev/null"), 0);
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    const std::string target = TempPath("target.wav");
+    const std::string link = TempPath("link.wav");
+    {
+        std::ofstream old(target, std::ios::binary);
+        old << "old contents";
+    }
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_EQ(RunSynth(args + "--out " + velquor_test::Quote(link)), 0);
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a regular file";
+    EXPECT_TRUE(ReadBytes(target) == reference);
+    // A dangling link creates its target.
+    std::remove(target.c_str());
+    EXPECT_EQ(RunSynth(args + "--out " + velquor_test::Quote(link)), 0);
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(ReadBytes(target) == reference);
+    std::remove(link.c_str());
+    std::remove(target.c_str());
+
+    const velquor_test::ToolRun dir = velquor_test::RunTool(velquor_test::SynthTool,
+                                                            args + "--out " + velquor_test::Quote(::testing::TempDir()));
+    EXPECT_EQ(dir.Status, 1);
+    EXPECT_NE(dir.Err.find("is a directory"), std::string::npos) << dir.Err;
+    std::remove(regular.c_str());
 }

@@ -1,9 +1,14 @@
 // velquor-synth: writes a calibration or demo WAVE file carrying two EEG channels on their audio
 // carriers, the way the acquisition hardware delivers them.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +35,10 @@ void PrintHelp() {
         "\n"
         "Options (a value may also be given as --option=VALUE):\n"
         "  --out FILE, -o FILE  output file (or give FILE as the only positional argument);\n"
-        "                       an existing file is replaced only once the new one is complete\n"
+        "                       an existing file is replaced only once the new one is complete;\n"
+        "                       a symbolic link's target is written, not the link; a FIFO or a\n"
+        "                       character device (/dev/null) is written in place; \"-\" writes the\n"
+        "                       WAVE to standard output (the report then goes to standard error)\n"
         "  --mode am|fm         modulation: am = envelope, fm = carrier frequency (default am)\n"
         "  --am, --fm           short for --mode am, --mode fm\n"
         "  --mono               one sample per frame (default)\n"
@@ -183,33 +191,73 @@ int ParseArguments(int argc, char** argv, Options& o) {
     return -1;
 }
 
-}  // namespace
+enum class DestinationKind {
+    Stdout,     // "-"
+    Replace,    // a regular file or a new name: side file, then rename over it
+    InPlace,    // a FIFO or a character device: written directly, never replaced
+    Refused
+};
 
-int main(int argc, char** argv) {
-    Options o;
-    const int parsed = ParseArguments(argc, argv, o);
-    if (parsed >= 0) return parsed;
+struct Destination {
+    DestinationKind Kind = DestinationKind::Refused;
+    std::string Path;   // the file to write: a symbolic link's target, not the link
+};
 
-    const long long totalFrames = std::llround(o.seconds * SignalGeneratorLimits::SampleRate);
-    if (totalFrames < 1) return Usage("option --seconds: too short for a single frame");
+// Where `out` leads. A symbolic link is followed, so the link stays and its target is
+// written; a dangling link names the file to create.
+Destination ChooseDestination(const std::string& out, std::string& error) {
+    Destination to;
+    if (out == "-") {
+        if (::isatty(STDOUT_FILENO)) {
+            error = "standard output is a terminal; redirect it to a file or a pipe";
+            return to;
+        }
+        to.Kind = DestinationKind::Stdout;
+        return to;
+    }
+    to.Path = out;
+    struct stat link{};
+    if (::lstat(out.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(out.c_str(), resolved)) {
+            to.Path = resolved;
+        } else {
+            std::vector<char> target(PATH_MAX + 1, '\0');
+            const ssize_t n = ::readlink(out.c_str(), target.data(), PATH_MAX);
+            if (n <= 0) {
+                error = std::strerror(errno);
+                return to;
+            }
+            to.Path.assign(target.data(), static_cast<size_t>(n));
+            const size_t slash = out.rfind('/');
+            if (to.Path[0] != '/' && slash != std::string::npos) to.Path = out.substr(0, slash + 1) + to.Path;
+        }
+    }
+    struct stat st{};
+    if (::stat(to.Path.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            error = std::strerror(errno);
+            return to;
+        }
+        to.Kind = DestinationKind::Replace;   // a new file
+    } else if (S_ISREG(st.st_mode)) {
+        to.Kind = DestinationKind::Replace;
+    } else if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
+        to.Kind = DestinationKind::InPlace;
+    } else {
+        error = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file, FIFO or character device";
+    }
+    return to;
+}
 
-    SignalGenerator generator(o.settings);
-    // The samples go to a side file that replaces the target only once it is complete, so a
-    // failed run never leaves a truncated file behind or destroys an existing one.
-    const std::string part = o.out + ".part";
-    WaveFileFormat format;
-    format.Channels = static_cast<uint16_t>(generator.Channels());
-    format.SampleRate = static_cast<uint32_t>(SignalGeneratorLimits::SampleRate);
-    format.BlockAlign = static_cast<uint16_t>(2 * format.Channels);
-    format.ByteRate = format.SampleRate * format.BlockAlign;
-    auto fail = [&](const char* what, const std::string& path) {
-        std::fprintf(stderr, "%s: %s '%s': %s\n", Program, what, path.c_str(), std::strerror(errno));
-        std::remove(part.c_str());
-        return 1;
-    };
-    WaveWriter writer;
+// Writes the 44-byte header with its final sizes, then the samples, without seeking, so a
+// pipe or FIFO takes it as well as a file. Returns 0, or the error code of a failed write.
+int WriteWave(std::FILE* out, const WaveFileFormat& format, uint32_t dataBytes, SignalGenerator& generator,
+              long long totalFrames) {
+    uint8_t header[WaveWriter::HeaderBytes];
+    BuildWaveHeader(header, format, dataBytes);
     errno = 0;
-    if (!writer.Create(part, format)) return fail("cannot create", part);
+    if (std::fwrite(header, 1, sizeof header, out) != sizeof header) return errno ? errno : EIO;
     std::vector<int16_t> chunk(static_cast<size_t>(ChunkFrames) * generator.Channels());
     std::vector<uint8_t> bytes(chunk.size() * 2);
     for (long long done = 0; done < totalFrames;) {
@@ -221,28 +269,95 @@ int main(int argc, char** argv) {
             bytes[2 * i] = static_cast<uint8_t>(v);
             bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
         }
-        if (writer.Write(bytes.data(), 2 * count) != 2 * count || writer.Failed()) {
-            writer.Abandon();
-            return fail("cannot write", part);
-        }
+        if (std::fwrite(bytes.data(), 1, 2 * count, out) != 2 * count) return errno ? errno : EIO;
         done += n;
     }
-    if (!writer.Finish()) return fail("cannot write", part);
-    if (std::rename(part.c_str(), o.out.c_str()) != 0) return fail("cannot move the finished file to", o.out);
+    return 0;
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const int parsed = ParseArguments(argc, argv, o);
+    if (parsed >= 0) return parsed;
+
+    const long long totalFrames = std::llround(o.seconds * SignalGeneratorLimits::SampleRate);
+    if (totalFrames < 1) return Usage("option --seconds: too short for a single frame");
+
+    SignalGenerator generator(o.settings);
+    WaveFileFormat format;
+    format.Channels = static_cast<uint16_t>(generator.Channels());
+    format.SampleRate = static_cast<uint32_t>(SignalGeneratorLimits::SampleRate);
+    format.BlockAlign = static_cast<uint16_t>(2 * format.Channels);
+    format.ByteRate = format.SampleRate * format.BlockAlign;
+    const uint64_t dataBytes = static_cast<uint64_t>(totalFrames) * format.BlockAlign;
+    if (dataBytes > static_cast<uint64_t>(WaveWriter::MaxDataBytes)) return Usage("option --seconds: too long for one WAVE file");
+
+    // A reader that goes away (a closed pipe or FIFO) is a write error, not a fatal signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::string error;
+    const Destination to = ChooseDestination(o.out, error);
+    if (to.Kind == DestinationKind::Refused) {
+        std::fprintf(stderr, "%s: cannot write '%s': %s\n", Program, o.out.c_str(), error.c_str());
+        return 1;
+    }
+    auto fail = [&](const char* what, const std::string& path, int code) {
+        std::fprintf(stderr, "%s: %s '%s': %s\n", Program, what, path.c_str(), std::strerror(code));
+        return 1;
+    };
+
+    std::FILE* out = nullptr;
+    std::string part;   // the side file of a replace
+    if (to.Kind == DestinationKind::Stdout) {
+        out = stdout;
+    } else if (to.Kind == DestinationKind::InPlace) {
+        errno = 0;
+        out = std::fopen(to.Path.c_str(), "wb");
+        if (!out) return fail("cannot open", to.Path, errno);
+    } else {
+        // The samples go to a side file that replaces the target only once it is complete,
+        // so a failed run never leaves a truncated file behind or destroys an existing one.
+        part = to.Path + ".part";
+        errno = 0;
+        out = std::fopen(part.c_str(), "wb");
+        if (!out) return fail("cannot create", part, errno);
+    }
+    const int written = WriteWave(out, format, static_cast<uint32_t>(dataBytes), generator, totalFrames);
+    int closed = 0;
+    if (out == stdout) {
+        if (std::fflush(stdout) != 0) closed = errno ? errno : EIO;
+    } else if (std::fclose(out) != 0) {
+        closed = errno ? errno : EIO;
+    }
+    const int problem = written ? written : closed;
+    const std::string& shown = part.empty() ? (to.Kind == DestinationKind::Stdout ? std::string("standard output") : to.Path) : part;
+    if (problem) {
+        if (!part.empty()) std::remove(part.c_str());
+        return fail("cannot write", shown, problem);
+    }
+    if (!part.empty() && std::rename(part.c_str(), to.Path.c_str()) != 0) {
+        const int code = errno;
+        std::remove(part.c_str());
+        return fail("cannot move the finished file to", to.Path, code);
+    }
+
+    // The report goes where the WAVE does not.
+    std::FILE* report = to.Kind == DestinationKind::Stdout ? stderr : stdout;
     const auto& s = generator.Settings();
     const bool am = s.Modulation == SynthModulation::Am;
-    std::printf("%s: wrote %s: %lld frames (%.3f s), %s, %s", Program, o.out.c_str(), totalFrames,
+    std::fprintf(report, "%s: wrote %s: %lld frames (%.3f s), %s, %s", Program,
+                 to.Kind == DestinationKind::Stdout ? "standard output" : o.out.c_str(), totalFrames,
                 static_cast<double>(totalFrames) / SignalGeneratorLimits::SampleRate,
                 s.Stereo ? "stereo (signal on the right sample)" : "mono", am ? "AM" : "FM");
-    if (am) std::printf(" depth %g", s.Depth);
-    else std::printf(" deviation %g Hz", s.DeviationHz);
+    if (am) std::fprintf(report, " depth %g", s.Depth);
+    else std::fprintf(report, " deviation %g Hz", s.DeviationHz);
     if (s.Signal == SynthSignal::Tone) {
-        std::printf(", channel 1: %g Hz tone on %g Hz, channel 2: %g Hz tone on %g Hz\n", s.ToneHz[0],
-                    s.CarrierHz[0], s.ToneHz[1], s.CarrierHz[1]);
+        std::fprintf(report, ", channel 1: %g Hz tone on %g Hz, channel 2: %g Hz tone on %g Hz\n", s.ToneHz[0],
+                     s.CarrierHz[0], s.ToneHz[1], s.CarrierHz[1]);
     } else {
-        std::printf(", EEG-like signal seed %llu, carriers %g Hz and %g Hz\n",
-                    static_cast<unsigned long long>(s.Seed), s.CarrierHz[0], s.CarrierHz[1]);
+        std::fprintf(report, ", EEG-like signal seed %llu, carriers %g Hz and %g Hz\n",
+                     static_cast<unsigned long long>(s.Seed), s.CarrierHz[0], s.CarrierHz[1]);
     }
     return 0;
 }
