@@ -13,6 +13,7 @@ namespace velquor_test {
 
 inline const std::string SynthTool = VELQUOR_SYNTH_TOOL;
 inline const std::string TraceTool = VELQUOR_TRACE_TOOL;
+inline const std::string GainTool = VELQUOR_GAIN_TOOL;
 
 struct ToolRun {
     int Status = -1;       // exit status; -1 when the tool did not exit normally
