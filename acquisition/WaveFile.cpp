@@ -70,8 +70,8 @@ std::FILE* OpenRegularFile(const std::string& path, std::string& reason)
     }
     if (!S_ISREG(st.st_mode)) {
         reason = S_ISDIR(st.st_mode)    ? "is a directory"
-                 : S_ISFIFO(st.st_mode) ? "not a regular file (a FIFO or pipe)"
-                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "not a regular file (a device)"
+                 : S_ISFIFO(st.st_mode) ? "not a regular file but a FIFO or pipe"
+                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "not a regular file but a device"
                                                                : "not a regular file";
         ::close(fd);
         return nullptr;
