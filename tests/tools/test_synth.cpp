@@ -482,6 +482,9 @@ TEST(VelquorSynth, SpecialFilesAreWrittenInPlaceAndStdoutTakesTheWave) {
     EXPECT_TRUE(std::vector<uint8_t>(piped.Out.begin(), piped.Out.end()) == reference)
         << "standard output holds " << piped.Out.size() << " bytes";
     EXPECT_NE(piped.Err.find("wrote standard output"), std::string::npos) << piped.Err;
+    const velquor_test::ToolRun full = velquor_test::RunTool(velquor_test::SynthTool, args + "--out -", "> /dev/full");
+    EXPECT_EQ(full.Status, 1);
+    EXPECT_NE(full.Err.find("cannot write 'standard output'"), std::string::npos) << full.Err;
 
     const std::string fifo = TempPath("out.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -331,9 +331,9 @@ int main(int argc, char** argv) {
         closed = errno ? errno : EIO;
     }
     const int problem = written ? written : closed;
-    const std::string& shown = part.empty() ? (to.Kind == DestinationKind::Stdout ? std::string("standard output") : to.Path) : part;
     if (problem) {
         if (!part.empty()) std::remove(part.c_str());
+        const std::string shown = !part.empty() ? part : to.Kind == DestinationKind::Stdout ? "standard output" : to.Path;
         return fail("cannot write", shown, problem);
     }
     if (!part.empty() && std::rename(part.c_str(), to.Path.c_str()) != 0) {
@@ -348,8 +348,8 @@ int main(int argc, char** argv) {
     const bool am = s.Modulation == SynthModulation::Am;
     std::fprintf(report, "%s: wrote %s: %lld frames (%.3f s), %s, %s", Program,
                  to.Kind == DestinationKind::Stdout ? "standard output" : o.out.c_str(), totalFrames,
-                static_cast<double>(totalFrames) / SignalGeneratorLimits::SampleRate,
-                s.Stereo ? "stereo (signal on the right sample)" : "mono", am ? "AM" : "FM");
+                 static_cast<double>(totalFrames) / SignalGeneratorLimits::SampleRate,
+                 s.Stereo ? "stereo (signal on the right sample)" : "mono", am ? "AM" : "FM");
     if (am) std::fprintf(report, " depth %g", s.Depth);
     else std::fprintf(report, " deviation %g Hz", s.DeviationHz);
     if (s.Signal == SynthSignal::Tone) {
