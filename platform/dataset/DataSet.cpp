@@ -1,5 +1,6 @@
 #include "platform/dataset/DataSet.h"
 
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -45,6 +46,39 @@ TFieldType FieldTypeOf(QMetaType type)
         return ftUnknown;
     }
 }
+
+namespace {
+
+// SQLite keeps the declared column type only as text; Qt's driver maps few
+// names (SMALLINT reads as text). Map them by SQLite's own affinity rules,
+// with the usual names for the finer integer kinds.
+TFieldType SqliteDeclaredType(const QString& declared)
+{
+    const QString t = declared.trimmed().toUpper();
+    if (t.contains(QLatin1String("BOOL")))
+        return ftBoolean;
+    if (t.contains(QLatin1String("INT"))) {
+        if (t.startsWith(QLatin1String("SMALLINT")) || t.startsWith(QLatin1String("TINYINT")))
+            return ftSmallint;
+        if (t.startsWith(QLatin1String("BIGINT")) || t.startsWith(QLatin1String("INT8")))
+            return ftLargeint;
+        return ftInteger;
+    }
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return ftString;
+    if (t.contains(QLatin1String("BLOB")) || t.isEmpty())
+        return ftBlob;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
+        || t.startsWith(QLatin1String("NUMERIC")) || t.startsWith(QLatin1String("DECIMAL")))
+        return ftFloat;
+    if (t.startsWith(QLatin1String("DATETIME")) || t.startsWith(QLatin1String("TIMESTAMP")))
+        return ftDateTime;
+    if (t.startsWith(QLatin1String("DATE")))
+        return ftDate;
+    return ftFloat; // NUMERIC affinity
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- TField
 
@@ -207,12 +241,24 @@ void TDataSet::Open()
     q.setForwardOnly(true);
     if (!q.exec(sql))
         throw EDatabaseError(q.lastError().text());
+    // Declared column types of an SQLite table.
+    QHash<QString, QString> declared;
+    if (!FTableName.isEmpty() && db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery info(db);
+        if (info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QuotedTable())))
+            while (info.next())
+                declared.insert(info.value(1).toString().toLower(), info.value(2).toString());
+    }
     const QSqlRecord rec = q.record();
     FFields.clear();
     for (int i = 0; i < rec.count(); ++i) {
         const QString name = rec.fieldName(i);
-        const QMetaType type = layout.contains(name) ? layout.field(name).metaType() : rec.field(i).metaType();
-        FFields.push_back(std::make_unique<TField>(this, i, name, FieldTypeOf(type)));
+        TFieldType type;
+        if (declared.contains(name.toLower()))
+            type = SqliteDeclaredType(declared.value(name.toLower()));
+        else
+            type = FieldTypeOf(layout.contains(name) ? layout.field(name).metaType() : rec.field(i).metaType());
+        FFields.push_back(std::make_unique<TField>(this, i, name, type));
     }
     FRows.clear();
     while (q.next()) {

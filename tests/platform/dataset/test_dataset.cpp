@@ -43,6 +43,7 @@ TEST_F(DataSetTest, OpensWithTypesKeyAndFirstRecord)
     EXPECT_EQ(ds.FieldByName("gain")->DataType(), ftFloat);
     EXPECT_EQ(ds.FieldByName("armed")->DataType(), ftBoolean);
     EXPECT_EQ(ds.FieldByName("label")->DataType(), ftString);
+    EXPECT_EQ(ds.FieldByName("small")->DataType(), ftSmallint); // SQLite declared type
     EXPECT_EQ(ds.IndexFieldNames(), QStringList { "id" });
     EXPECT_TRUE(ds.FieldByName("id")->IsIndexField());
     EXPECT_FALSE(ds.FieldByName("level")->IsIndexField());
