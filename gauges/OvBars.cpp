@@ -161,10 +161,14 @@ void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
         }
         r.Top += textH + 1;
     }
-    const int scaleT = FShowScale
+    int scaleT = FShowScale
         ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
         : 0;
-    const int labelHalf = FShowScale ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 1 : 0;
+    // Without room for the labels beside a usable strip, the scale goes.
+    FScaleShown = FShowScale && (FVertical ? r.Width() : r.Height()) - scaleT >= 8;
+    if (!FScaleShown)
+        scaleT = 0;
+    const int labelHalf = FScaleShown ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 1 : 0;
     if (FVertical) {
         const int w = std::clamp(r.Width() - scaleT - 2, 6, 26);
         const int left = r.Left + std::max(0, (r.Width() - w - scaleT - 2) / 2);
@@ -228,7 +232,7 @@ void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
         c.Brush.Color = i < lit ? colour : TOvGaugePaint::Shade(colour, 0.28);
         c.FillRect(SegmentRect(i));
     }
-    if (FShowScale) {
+    if (FScaleShown) {
         const int p0 = FVertical ? FStrip.Bottom - 1 : FStrip.Left;
         const int p1 = FVertical ? FStrip.Top : FStrip.Right - 1;
         TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), p0, p1, FScaleBase,

@@ -59,6 +59,7 @@ private:
     bool FVertical;
     int FSegments = 0;
     bool FShowScale = true;
+    bool FScaleShown = true;
     int FCount = 0;
     TRect FStrip {};
     int FScaleBase = 0;
