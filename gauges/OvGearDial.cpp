@@ -150,7 +150,8 @@ void TOvGearDial::PaintFace(TCanvas& c, const TRect& R)
         TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 7, sig.Name1());
 
     TRect wheel = FScaleArea;
-    if (FShowScale && wheel.Width() > 40) {
+    // A small wheel keeps its size; the scale goes.
+    if (FShowScale && wheel.Width() >= 90) {
         PaintScale(c, wheel);
         FCentre = ScaleSettings().ScaleCentre();
         FRadius = std::max(0, std::min(wheel.Width(), wheel.Height()) / 2 - ScaleSettings().MajorTickLength() / 2 - 2);
