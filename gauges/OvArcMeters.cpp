@@ -60,9 +60,16 @@ void TOvArcMeter::LayoutFace(TCanvas& c, const TRect& R)
     } else {
         const int shroudH = std::min(textH + 6, H / 3);
         FShroud = Rect(R.Left, R.Bottom - shroudH, R.Right, R.Bottom);
-        // The arc spans the width; its pivot lies under the shroud or below.
+        // The arc spans the width where the height allows; its ends stay
+        // above the shroud and its pivot lies under the shroud or below.
+        TScaleSettings& scale = ScaleSettings();
+        scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
+        const int lh = scale.LabelHeight();
         const double half = std::sin(FSweep / 2.0 * Pi / 180.0);
-        const int w = std::max(10, int((W - 8) / half));
+        const double drop = 1.0 - std::cos(FSweep / 2.0 * Pi / 180.0); // arc height per radius
+        const int byWidth = int((W - 8) / half);
+        const int byHeight = int(2.0 * (FShroud.Top - R.Top - 2 - lh) / drop);
+        const int w = std::max(10, std::min(byWidth, byHeight));
         FScaleRect = Bounds(R.Left + (W - w) / 2, R.Top + 2, w, w);
     }
 }

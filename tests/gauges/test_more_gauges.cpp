@@ -273,8 +273,10 @@ void CheckNeedleMeter(QSize s, int start, int sweep)
     const TPoint c = m->Centre();
     auto onNeedle = [&](const QImage& im) {
         const TPoint tip = m->NeedleTip();
-        // A point five sixths out along the needle (clear of a shroud).
-        const TPoint q = Point(c.X + (tip.X - c.X) * 5 / 6, c.Y + (tip.Y - c.Y) * 5 / 6);
+        // A point 3 pixels in from the tip (clear of a shroud).
+        const double len = std::hypot(tip.X - c.X, tip.Y - c.Y);
+        const double f = (len - 3.0) / len;
+        const TPoint q = Point(c.X + int(std::lround((tip.X - c.X) * f)), c.Y + int(std::lround((tip.Y - c.Y) * f)));
         if (q.X < 0 || q.Y < 0 || q.X >= im.width() || q.Y >= im.height())
             return false;
         const TColor px = At(im, q);
