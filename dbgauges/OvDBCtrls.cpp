@@ -19,6 +19,9 @@ void TOvDBLinkHolder::SetDataSource(TDataSource* v)
 {
     if (v == FLink->DataSource())
         return;
+    auto* control = dynamic_cast<TControl*>(FLink->Control());
+    if (FLink->DataSourceFixed() && control && control->Loading())
+        return;
     QObject::disconnect(FSourceGone);
     FLink->SetDataSource(v);
     if (v)

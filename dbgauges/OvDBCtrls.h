@@ -45,7 +45,8 @@ public:
     QString DataField() const { return FLink->FieldName(); }
     void SetDataField(const QString& v) { FLink->SetFieldName(v); }
     TDataSource* DataSource() const { return FLink->DataSource(); }
-    // Assigns the source and asks to be told when it goes away.
+    // Assigns the source (unless the link's source is fixed while the form
+    // is loading) and asks to be told when it goes away.
     void SetDataSource(TDataSource* v);
     bool DataReadOnly() const { return FLink->ReadOnly(); }
     void SetDataReadOnly(bool v) { FLink->SetReadOnly(v); }

@@ -228,6 +228,9 @@ public:
 
     TDataSource* DataSource() const { return FDataSource; }
     void SetDataSource(TDataSource* v);
+    // A link whose owner fixes the source itself: form loading leaves it alone.
+    bool DataSourceFixed() const { return FDataSourceFixed; }
+    void SetDataSourceFixed(bool v) { FDataSourceFixed = v; }
     TDataSet* DataSet() const;
     bool Active() const { return FActive; }
     bool Editing() const { return FEditing; }
@@ -247,6 +250,7 @@ protected:
 
 private:
     TDataSource* FDataSource = nullptr;
+    bool FDataSourceFixed = false;
     bool FActive = false;
     bool FEditing = false;
     bool FReadOnly = false;

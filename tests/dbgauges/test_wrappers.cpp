@@ -260,6 +260,19 @@ TEST_F(WrapperTest, RemovedDataSourceLeavesTheWrapperUnbound)
     EXPECT_EQ(table.Stored("level", 1).toInt(), 42);
 }
 
+TEST_F(WrapperTest, FixedDataSourceIsKeptWhileLoading)
+{
+    TDataSource other;
+    auto* dial = new TOvDBDial(&form);
+    dial->SetDataSource(&source);
+    dial->DataLink()->SetDataSourceFixed(true);
+    dial->SetDataSource(&other); // still loading: ignored
+    EXPECT_EQ(dial->DataSource(), &source);
+    dial->Loaded();
+    dial->SetDataSource(&other);
+    EXPECT_EQ(dial->DataSource(), &other);
+}
+
 TEST_F(WrapperTest, PublishedPropertiesInOrder)
 {
     TOvDBDial dial;
