@@ -37,8 +37,14 @@ void TOvDBLinkHolder::Notification(QObject* removed)
 
 void TOvDBLinkHolder::WriteSingle(float v)
 {
-    if (FLink && !FReading)
-        FLink->DbWriteSingle(v);
+    if (!FLink || FReading)
+        return;
+    if (FAgreedValid && v == FAgreed)
+        return;
+    if (FLink->DbWriteSingle(v)) {
+        FAgreed = v;
+        FAgreedValid = true;
+    }
 }
 
 void TOvDBLinkHolder::WriteState(int statusInt, bool checked)
@@ -81,6 +87,7 @@ void TOvDBHSlider::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBHSlider::ValueChange()
@@ -104,6 +111,7 @@ void TOvDBVSlider::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBVSlider::ValueChange()
@@ -127,6 +135,7 @@ void TOvDBDial::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBDial::ValueChange()
@@ -150,6 +159,7 @@ void TOvDBGearDial::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBGearDial::ValueChange()
@@ -174,6 +184,7 @@ void TOvDBValueInd::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBValueInd::ValueChange()
@@ -198,6 +209,7 @@ void TOvDBHMeter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBHMeter::ValueChange()
@@ -222,6 +234,7 @@ void TOvDBVMeter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBVMeter::ValueChange()
@@ -246,6 +259,7 @@ void TOvDBFlexHMeter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBFlexHMeter::ValueChange()
@@ -270,6 +284,7 @@ void TOvDBFlexVMeter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBFlexVMeter::ValueChange()
@@ -294,6 +309,7 @@ void TOvDB270Meter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDB270Meter::ValueChange()
@@ -318,6 +334,7 @@ void TOvDB180Meter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDB180Meter::ValueChange()
@@ -342,6 +359,7 @@ void TOvDB120Meter::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDB120Meter::ValueChange()
@@ -366,6 +384,7 @@ void TOvDBBar::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBBar::ValueChange()
@@ -390,6 +409,7 @@ void TOvDBVBar::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBVBar::ValueChange()
@@ -414,6 +434,7 @@ void TOvDBHBar::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBHBar::ValueChange()
@@ -438,6 +459,7 @@ void TOvDBThermometer::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBThermometer::ValueChange()
@@ -462,6 +484,7 @@ void TOvDBTank::DataRead()
 {
     ReadScope reading(*this);
     SetValue(FLink->AsSingle());
+    reading.Shown(Value());
 }
 
 void TOvDBTank::ValueChange()

@@ -65,13 +65,17 @@ protected:
     public:
         explicit ReadScope(TOvDBLinkHolder& h) : FHolder(h) { FHolder.FReading = true; }
         ~ReadScope() { FHolder.FReading = false; }
+        // The value the control shows after the read (quantized or not).
+        void Shown(float v) { FHolder.FAgreed = v; FHolder.FAgreedValid = true; }
         ReadScope(const ReadScope&) = delete;
         ReadScope& operator=(const ReadScope&) = delete;
 
     private:
         TOvDBLinkHolder& FHolder;
     };
-    // Write-back of the analog wrappers.
+    // Write-back of the analog wrappers: only a value that differs from the
+    // one the control showed when it last agreed with the database (a
+    // repaint or a focus change re-announces the same value).
     void WriteSingle(float v);
     // Write-back of the two-state wrappers.
     void WriteState(int statusInt, bool checked);
@@ -80,6 +84,8 @@ protected:
 private:
     QMetaObject::Connection FSourceGone;
     bool FReading = false;
+    float FAgreed = 0.0f;
+    bool FAgreedValid = false;
 };
 
 // The link of a wrapper (null for other widgets): the data-link query.

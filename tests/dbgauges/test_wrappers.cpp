@@ -144,6 +144,27 @@ TEST_F(WrapperTest, MovingRecordsUpdatesEveryGaugeWithoutWriting)
     EXPECT_EQ(Writes(), 0);
 }
 
+TEST_F(WrapperTest, RepaintOfAQuantizedReadValueWritesNothing)
+{
+    // The dial re-announces its value at every paint and focus change; a
+    // value it rounded on reading (0.25 shown as 0.2) must not reach the table.
+    auto* dial = Make<TOvDBDial>(QStringLiteral("gain"));
+    ds.Open();
+    ds.Last();
+    EXPECT_NEAR(dial->Value(), 0.2f, 1e-6);
+    dial->Snapshot();
+    dial->Repaint();
+    dial->ValueChange();
+    EXPECT_EQ(table.Stored("gain", 3).toDouble(), 0.25);
+    EXPECT_EQ(Writes(), 0);
+    // A real turn still writes, and turning back to the shown value too.
+    dial->SetValue(0.5f);
+    EXPECT_EQ(table.Stored("gain", 3).toDouble(), 0.5);
+    dial->SetValue(0.2f);
+    EXPECT_NEAR(table.Stored("gain", 3).toDouble(), 0.2, 1e-6);
+    EXPECT_EQ(Writes(), 2);
+}
+
 TEST_F(WrapperTest, WriteOfOneGaugeReachesTheOthersOnTheField)
 {
     auto* vs = Make<TOvDBVSlider>(QStringLiteral("level"));
