@@ -72,14 +72,17 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
         if (!FVertical) {
             FP0 = FInner.Left + labelHalf;
             FP1 = FInner.Right - 1 - labelHalf;
-            FStrip0 = FInner.Top + 2;
-            FStrip1 = FStrip0 + std::max(3, FInner.Height() / 8);
+            // Strip and scale centred in the plate, room for the pointer's foot below.
+            const int strip = std::clamp(FInner.Height() / 8, 3, 8);
+            FStrip0 = FInner.Top + std::max(2, (FInner.Height() - strip - scaleT - 10) / 2);
+            FStrip1 = FStrip0 + strip;
             FScaleBase = FStrip1;
         } else {
             FP0 = FInner.Bottom - 1 - labelHalf;
             FP1 = FInner.Top + labelHalf;
-            FStrip0 = FInner.Left + 2;
-            FStrip1 = FStrip0 + std::max(3, FInner.Width() / 8);
+            const int strip = std::clamp(FInner.Width() / 8, 3, 8);
+            FStrip0 = FInner.Left + std::max(2, (FInner.Width() - strip - scaleT - 10) / 2);
+            FStrip1 = FStrip0 + strip;
             FScaleBase = FStrip1;
         }
     } else {
