@@ -131,7 +131,54 @@ bool TField::AsBoolean() const
 
 QString TField::AsString() const { return Value().toString(); }
 
-void TField::SetValue(const QVariant& v) { FDataSet->SetFieldValue(FIndex, v); }
+void TField::SetValue(const QVariant& v)
+{
+    FDataSet->SetFieldValue(FIndex, Converted(v));
+}
+
+QVariant TField::Converted(const QVariant& v) const
+{
+    if (v.isNull())
+        return v;
+    auto integer = [&](double lo, double hi) {
+        bool ok = false;
+        const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+        // The field's own type decides what is stored: a float written to an
+        // integer field is rounded, one outside the type's range refused.
+        const double r = std::round(d);
+        if (!ok || !std::isfinite(d) || r < lo || r > hi)
+            throw EDatabaseError(QStringLiteral("%1 is not a valid value for field \"%2\". The allowed range is %3 to %4")
+                                     .arg(v.toString(), FName)
+                                     .arg(lo, 0, 'f', 0)
+                                     .arg(hi, 0, 'f', 0));
+        return QVariant(qlonglong(r));
+    };
+    switch (FType) {
+    case ftSmallint:
+        return integer(-32768.0, 32767.0);
+    case ftWord:
+        return integer(0.0, 65535.0);
+    case ftInteger:
+        return integer(-2147483648.0, 2147483647.0);
+    case ftLargeint:
+        return integer(-9.2e18, 9.2e18);
+    case ftFloat: {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            throw EDatabaseError(QStringLiteral("\"%1\" is not a valid floating point value for field \"%2\"").arg(v.toString(), FName));
+        return QVariant(d);
+    }
+    case ftBoolean:
+        if (v.typeId() == QMetaType::Bool)
+            return v;
+        return QVariant(v.toDouble() != 0.0);
+    case ftString:
+        return QVariant(v.toString());
+    default:
+        return v;
+    }
+}
 
 // ---------------------------------------------------------------- TDataSet
 

@@ -72,7 +72,9 @@ public:
     bool AsBoolean() const;
     QString AsString() const;
     // Writes need the dataset in edit mode (EDatabaseError otherwise); each
-    // notifies the links of a field change.
+    // notifies the links of a field change. The value is converted to the
+    // field's type: integer fields round floats and refuse values outside
+    // their range (EDatabaseError).
     void SetValue(const QVariant& v);
     void SetAsInteger(int v) { SetValue(QVariant(v)); }
     void SetAsFloat(double v) { SetValue(QVariant(v)); }
@@ -80,6 +82,8 @@ public:
     void SetAsString(const QString& v) { SetValue(QVariant(v)); }
 
 private:
+    QVariant Converted(const QVariant& v) const;
+
     TDataSet* FDataSet;
     int FIndex;
     QString FName;

@@ -184,6 +184,15 @@ TEST_F(LinkTest, ReadOnlyDatabaseFileIsADatabaseError)
     EXPECT_EQ(table.Stored("level", 1).toInt(), 42);
 }
 
+TEST_F(LinkTest, ValueOutsideTheFieldsRangeIsADatabaseError)
+{
+    Bind(QStringLiteral("small")); // SMALLINT
+    EXPECT_FALSE(link.DbWriteSingle(70000.0f));
+    EXPECT_TRUE(link.ReadOnly());
+    EXPECT_EQ(link.AsInteger(), 7);
+    EXPECT_EQ(table.Stored("small", 1).toInt(), 7);
+}
+
 TEST_F(LinkTest, ReadOnlyDatasetRefusesEditAndRestoresTheValue)
 {
     Bind(QStringLiteral("level"));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // Counts what a link hears.
@@ -88,6 +90,23 @@ TEST_F(DataSetTest, EditPostWritesOnlyChangedFieldsAndReadsBack)
     EXPECT_EQ(table.Stored("level", 2).toInt(), 23);
     EXPECT_EQ(table.Stored("gain", 2).toDouble(), 55.5);
     EXPECT_EQ(ds.FieldByName("level")->Value().typeId(), QMetaType::LongLong); // as stored
+}
+
+TEST_F(DataSetTest, WritesAreConvertedToTheFieldsType)
+{
+    ds.Open();
+    ds.Edit();
+    ds.FieldByName("level")->SetAsFloat(23.6);
+    EXPECT_EQ(ds.FieldByName("level")->Value(), QVariant(qlonglong(24)));
+    EXPECT_THROW(ds.FieldByName("small")->SetAsInteger(40000), EDatabaseError);
+    EXPECT_THROW(ds.FieldByName("level")->SetAsFloat(std::nan("")), EDatabaseError);
+    ds.FieldByName("armed")->SetAsInteger(0);
+    EXPECT_EQ(ds.FieldByName("armed")->Value(), QVariant(false));
+    ds.FieldByName("gain")->SetAsInteger(3);
+    EXPECT_EQ(ds.FieldByName("gain")->Value(), QVariant(3.0));
+    ds.Post();
+    EXPECT_EQ(table.Stored("level", 1).toInt(), 24);
+    EXPECT_EQ(table.Stored("small", 1).toInt(), 7); // the refused value never reached the buffer
 }
 
 TEST_F(DataSetTest, CancelAndMovingPostOrDropTheBuffer)
