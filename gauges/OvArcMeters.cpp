@@ -154,14 +154,16 @@ void TOvArcMeter::PaintTexts(TCanvas& c, const TRect& R)
         return;
     }
     if (FSweep >= 270) {
-        const int y = FCentre.Y + std::max(textH, FNeedle / 3);
+        // In the opening below the hub: the caption, then the value.
+        int y = FCentre.Y + std::max(textH / 2 + 4, FNeedle / 4);
+        if (FNeedle > 3 * textH) {
+            TextOutAligned(c, FCentre.X, y, 1, sig.Name1());
+            y += textH + 1;
+        }
         if (ShowValue()) {
             c.Font.SetStyle(fsBold);
-            TextOutAligned(c, FCentre.X, y, 4, value);
-            c.Font.SetStyle(0);
+            TextOutAligned(c, FCentre.X, y, 1, value);
         }
-        if (FNeedle > 3 * textH)
-            TextOutAligned(c, FCentre.X, FCentre.Y - FNeedle / 3, 4, sig.Name1());
     } else {
         TextOutAligned(c, R.Left + 3, R.Bottom - 2, 6, sig.Name1());
         if (ShowValue()) {

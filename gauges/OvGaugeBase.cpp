@@ -343,8 +343,10 @@ void TOvAnalogOperable::PaintValueBox(TCanvas& c, const TRect& R)
     if (!Enabled())
         c.Font.SetColor(clGray);
     c.Brush.Style = bsClear;
-    const QString text = ValueText() + (SignalSettings().ValueUnit().isEmpty() ? QString()
-                                                                               : QStringLiteral(" ") + SignalSettings().ValueUnit());
+    // Formatted here: the value text is built only by value changes.
+    const TSignalSettings& sig = SignalSettings();
+    const QString text = FormatFloat(sig.ValueFormat(), Value())
+        + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
     TextOutAligned(c, r.Right - 2, r.Top + r.Height() / 2, 5, text);
 }
 
