@@ -46,15 +46,15 @@ void PrintUsage(std::FILE* out)
 }
 
 // Opens the connection the argument names; false with a message otherwise.
-bool Connect(const QString& spec, const QString& name, QString& error)
+bool Connect(const QString& target, const QString& name, QString& error)
 {
     QString driver = QStringLiteral("QSQLITE");
-    QString database = spec;
+    QString database = target;
     QUrl url;
-    const int sep = spec.indexOf(QLatin1String("://"));
+    const int sep = target.indexOf(QLatin1String("://"));
     if (sep > 0) {
-        url = QUrl(spec);
-        driver = spec.left(sep).toUpper();
+        url = QUrl(target);
+        driver = target.left(sep).toUpper();
         database = url.path().mid(url.path().startsWith(QLatin1Char('/')) && driver != QLatin1String("QSQLITE") ? 1 : 0);
     }
     if (!QSqlDatabase::isDriverAvailable(driver)) {
@@ -114,14 +114,14 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("dbgauges-demo"));
     QApplication::setStyle(QStringLiteral("Windows"));
 
-    QString spec = QString::fromLocal8Bit(database.c_str());
-    if (spec.isEmpty())
-        spec = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/readings.db");
+    QString target = QString::fromLocal8Bit(database.c_str());
+    if (target.isEmpty())
+        target = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/readings.db");
     const QString connection = QStringLiteral("dbgauges-demo");
     int rc = 0;
     {
         QString error;
-        if (!Connect(spec, connection, error) || !CreateDemoTable(connection, error)) {
+        if (!Connect(target, connection, error) || !CreateDemoTable(connection, error)) {
             std::fprintf(stderr, "dbgauges-demo: %s\n", qPrintable(error));
             rc = 1;
         } else {
