@@ -228,6 +228,24 @@ TEST_F(DataSetTest, FieldLinkEditsOnlyWhenItCanModify)
     EXPECT_EQ(table.Stored("level", 1).toInt(), 64);
 }
 
+TEST_F(DataSetTest, RefreshReadsOtherWritersAndKeepsTheRecord)
+{
+    CountingLink link;
+    link.SetFieldName(QStringLiteral("level"));
+    link.SetDataSource(&source);
+    ds.Open();
+    ds.Next(); // id 2
+    table.Exec(QStringLiteral("UPDATE readings SET level = 5 WHERE id = 2"));
+    table.Exec(QStringLiteral("DELETE FROM readings WHERE id = 1"));
+    const int before = link.DataChanges;
+    ds.Refresh();
+    EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(ds.FieldByName("id")->AsInteger(), 2);
+    EXPECT_EQ(ds.FieldByName("level")->AsInteger(), 5);
+    EXPECT_GT(link.DataChanges, before);
+    EXPECT_EQ(link.Field(), ds.FieldByName("level")); // the fields stay
+}
+
 TEST_F(DataSetTest, DestroyedSourceAndDatasetLeaveLinksInactive)
 {
     auto* src = new TDataSource;
