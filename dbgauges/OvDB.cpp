@@ -186,6 +186,15 @@ bool TOvFieldDataLink::DbWrite()
     return result;
 }
 
+void TOvFieldDataLink::TryEdit()
+{
+    // A refusal here is met again inside DbWrite, which handles it.
+    try {
+        Edit();
+    } catch (const EDatabaseError&) {
+    }
+}
+
 bool TOvFieldDataLink::DbWriteSingle(float v)
 {
     if (!CanModify())
@@ -196,7 +205,7 @@ bool TOvFieldDataLink::DbWriteSingle(float v)
     }
     if (v == FSingle)
         return false;
-    Edit();
+    TryEdit();
     StoreSingle(v);
     return DbWrite();
 }
@@ -209,7 +218,7 @@ bool TOvFieldDataLink::DbWriteInteger(int i)
     }
     if (i == FInteger)
         return false;
-    Edit();
+    TryEdit();
     StoreInteger(i);
     return DbWrite();
 }
@@ -222,7 +231,7 @@ bool TOvFieldDataLink::DbWriteBoolean(bool b)
     }
     if (b == FBoolean)
         return false;
-    Edit();
+    TryEdit();
     StoreBoolean(b);
     return DbWrite();
 }

@@ -53,6 +53,8 @@ public:
     bool LastWriteRefused() const { return FLastWriteRefused; }
 
 private:
+    // Edit mode requested ahead of a write; never throws.
+    void TryEdit();
     // After a refused write: the stored value becomes the field's value again
     // and the control is told, so it shows what the database holds.
     void Resync();

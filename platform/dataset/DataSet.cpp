@@ -646,7 +646,8 @@ TDataSetState TDataSource::State() const
 
 bool TDataSource::Edit()
 {
-    if (State() == dsBrowse && FDataSet->CanModify())
+    // No record to edit is a refusal, not an error.
+    if (State() == dsBrowse && FDataSet->CanModify() && FDataSet->RecNo() >= 0)
         FDataSet->Edit();
     return State() == dsEdit;
 }

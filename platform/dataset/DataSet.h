@@ -205,7 +205,8 @@ public:
     void SetEnabled(bool v);
     // Inactive without a dataset, when disabled, or when the dataset is closed.
     TDataSetState State() const;
-    // Puts the dataset into edit mode when it can be modified; true when editing.
+    // Puts the dataset into edit mode when it can be modified and has a
+    // current record; true when editing.
     bool Edit();
 
     const QList<TDataLink*>& Links() const { return FLinks; }

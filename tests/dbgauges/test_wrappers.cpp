@@ -265,6 +265,19 @@ TEST_F(WrapperTest, EveryWrapperReadsItsField)
     EXPECT_EQ(Writes(), 0);
 }
 
+TEST_F(WrapperTest, EmptyTableTakesNoWritesAndThrowsNothing)
+{
+    table.Exec(QStringLiteral("DELETE FROM readings"));
+    auto* dial = Make<TOvDBDial>(QStringLiteral("level"));
+    auto* sw = Make<TOvDBToggleSwitch>(QStringLiteral("armed"));
+    ds.Open();
+    EXPECT_NO_THROW(dial->SetValue(30.0f));
+    EXPECT_NO_THROW(sw->SetChecked(!sw->Checked()));
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.RecordCount(), 0);
+    EXPECT_FALSE(dial->DataReadOnly()); // a refusal, not a database error
+}
+
 TEST_F(WrapperTest, RemovedDataSourceLeavesTheWrapperUnbound)
 {
     auto* src = new TDataSource;
