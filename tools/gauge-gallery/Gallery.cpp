@@ -1,4 +1,5 @@
 #include "tools/gauge-gallery/Gallery.h"
+#include "tools/gauge-gallery/MoreGauges.h"
 
 #include "gauges/OvClock.h"
 #include "gauges/OvDial.h"
@@ -211,6 +212,8 @@ TGalleryWindow::TGalleryWindow(QWidget* parent) : QWidget(parent)
     BuildRecordBox(record);
     BuildStatusBox(status);
     BuildOtherOptions(other);
+    QWidget* more = BuildMoreGaugesPanel(this, 1, PanelHeight + EventLineHeight, PanelWidth - 2);
+    setFixedSize(PanelWidth, PanelHeight + EventLineHeight + more->height() + 2);
 
     Chan1GainDial->setFocus();
 }

@@ -1,0 +1,206 @@
+#include "gauges/OvArcMeters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+TPoint Polar(TPoint c, double r, double a)
+{
+    const double rad = a * Pi / 180.0;
+    return Point(c.X + int(std::lround(r * std::sin(rad))), c.Y - int(std::lround(r * std::cos(rad))));
+}
+
+int Distance(TPoint a, TPoint b) { return int(std::lround(std::hypot(a.X - b.X, a.Y - b.Y))); }
+
+} // namespace
+
+TOvArcMeter::TOvArcMeter(int sweep, int start, QWidget* Owner)
+    : TOvAnalogDisplay(Owner)
+    , FSweep(sweep)
+    , FStart(start)
+{
+    SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
+    FBevelPlate.SetStyle(bsLowered);
+    FBevelPlate.SetSpacing(0);
+    FBevelPlate.SetWidth(1);
+    ScaleSettings().SetPointerColor(clBlack);
+    ScaleSettings().SetSubSteps(4);
+    SignalSettings().SetName1(QStringLiteral("Meter"));
+    SetFaceColor(clCream);
+}
+
+void TOvArcMeter::Loaded()
+{
+    TOvAnalogDisplay::Loaded();
+    FBevelPlate.SetOnChange([this](QObject* s) { SettingsChanged(s); });
+}
+
+TPoint TOvArcMeter::NeedleTip() const { return Polar(FCentre, FNeedle, NeedleAngle()); }
+
+void TOvArcMeter::LayoutFace(TCanvas& c, const TRect& R)
+{
+    c.Font = Font();
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    const int W = R.Width();
+    const int H = R.Height();
+    FShroud = TRect {};
+    if (FSweep >= 270) {
+        const int side = std::min(W, H) - 2;
+        FScaleRect = Bounds(R.Left + (W - side) / 2, R.Top + 2, side, side);
+    } else if (FSweep >= 180) {
+        // Centre just above the text row at the bottom.
+        TScaleSettings& scale = ScaleSettings();
+        scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
+        const int lh = scale.LabelHeight();
+        const int w = std::max(10, std::min(W - 4, 2 * (H - textH - lh / 2 - lh - 6)));
+        FScaleRect = Bounds(R.Left + (W - w) / 2, R.Top + 2, w, w);
+    } else {
+        const int shroudH = std::min(textH + 6, H / 3);
+        FShroud = Rect(R.Left, R.Bottom - shroudH, R.Right, R.Bottom);
+        // The arc spans the width where the height allows; its ends stay
+        // above the shroud and its pivot lies under the shroud or below.
+        TScaleSettings& scale = ScaleSettings();
+        scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
+        const int lh = scale.LabelHeight();
+        const double half = std::sin(FSweep / 2.0 * Pi / 180.0);
+        const double drop = 1.0 - std::cos(FSweep / 2.0 * Pi / 180.0); // arc height per radius
+        const int byWidth = int((W - 8) / half);
+        const int byHeight = int(2.0 * (FShroud.Top - R.Top - 2 - lh) / drop);
+        const int w = std::max(10, std::min(byWidth, byHeight));
+        FScaleRect = Bounds(R.Left + (W - w) / 2, R.Top + 2, w, w);
+    }
+}
+
+void TOvArcMeter::PaintPlate(TCanvas& c, const TRect& R)
+{
+    TRect p = R;
+    FBevelPlate.SetColor(FaceColor());
+    FBevelPlate.PaintBevel(c, p);
+}
+
+void TOvArcMeter::PaintScale(TCanvas& c)
+{
+    TScaleSettings& scale = ScaleSettings();
+    const TSignalSettings& sig = SignalSettings();
+    TRect r = FScaleRect;
+    scale.MeasureScale(c, sig.ValueFrom(), sig.ValueTo());
+    scale.SetMajorTickPenWidth(1);
+    // Measure once on a scratch image to place the sector band under the ticks.
+    TBitmap scratch(1, 1);
+    TRect probe = r;
+    scratch.Canvas.Font = scale.Font();
+    scale.MeasureScale(scratch.Canvas, sig.ValueFrom(), sig.ValueTo());
+    scale.SetMajorTickPenWidth(1);
+    scale.DrawCircularScale(scratch.Canvas, probe, FSweep, FStart);
+    FCentre = scale.ScaleCentre();
+    const int rTick = Distance(FCentre, scale.ArcStart());
+    const int t = scale.MajorTickLength();
+    FBandOuter = rTick - 1;
+    FBandInner = std::max(2, FBandOuter - std::max(3, t / 2));
+    FNeedle = std::max(4, rTick - 2);
+    if (FShowSectors)
+        TOvGaugePaint::DrawSectorArcs(c, SectorSettings(), FCentre, FBandOuter, FBandInner, FStart, FSweep);
+    if (ShowLimits()) {
+        const struct {
+            float v;
+            TColor colour;
+        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
+        for (const auto& l : limits) {
+            const int pm = PerMilleOf(l.v);
+            if (pm < 0 || pm > 1000)
+                continue;
+            const double a = FStart + FSweep * pm / 1000.0;
+            TOvGaugePaint::DrawArcBand(c, FCentre, FBandInner, std::max(1, FBandInner - 5), a - 1.5, 3.0, l.colour);
+        }
+    }
+    scale.MeasureScale(c, sig.ValueFrom(), sig.ValueTo());
+    scale.SetMajorTickPenWidth(1);
+    scale.DrawCircularScale(c, r, FSweep, FStart);
+    FCentre = scale.ScaleCentre();
+}
+
+void TOvArcMeter::PaintNeedle(TCanvas& c)
+{
+    TOvGaugePaint::DrawNeedle(c, FCentre, FNeedle, NeedleAngle(), ScaleSettings().PointerColor(),
+                              std::max(2, FNeedle / 30));
+    if (FShroud.Width() == 0)
+        DrawDot(c, FCentre, std::clamp(FNeedle / 12, 3, 8), clGray);
+}
+
+void TOvArcMeter::PaintTexts(TCanvas& c, const TRect& R)
+{
+    const TSignalSettings& sig = SignalSettings();
+    const QString value = ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
+    c.Font = Font();
+    c.Brush.Style = bsClear;
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    if (FShroud.Width() > 0) {
+        TRect s = FShroud;
+        TOvSBevel shroud;
+        shroud.SetSpacing(0);
+        shroud.SetWidth(1);
+        shroud.PaintBevel(c, s);
+        c.Brush.Style = bsClear;
+        const int cy = FShroud.Top + FShroud.Height() / 2;
+        TextOutAligned(c, FShroud.Left + 4, cy, 3, sig.Name1());
+        if (ShowValue()) {
+            c.Font.SetStyle(fsBold);
+            TextOutAligned(c, FShroud.Right - 4, cy, 5, value);
+        }
+        DrawDot(c, Point(FCentre.X, std::min(FCentre.Y, FShroud.Top)), 3, clGray);
+        return;
+    }
+    if (FSweep >= 270) {
+        // In the opening below the hub: the caption, then the value.
+        int y = FCentre.Y + std::max(textH / 2 + 4, FNeedle / 4);
+        if (FNeedle > 3 * textH) {
+            TextOutAligned(c, FCentre.X, y, 1, sig.Name1());
+            y += textH + 1;
+        }
+        if (ShowValue()) {
+            c.Font.SetStyle(fsBold);
+            TextOutAligned(c, FCentre.X, y, 1, value);
+        }
+    } else {
+        TextOutAligned(c, R.Left + 3, R.Bottom - 2, 6, sig.Name1());
+        if (ShowValue()) {
+            c.Font.SetStyle(fsBold);
+            TextOutAligned(c, R.Right - 3, R.Bottom - 2, 8, value);
+        }
+    }
+}
+
+void TOvArcMeter::PaintFace(TCanvas& c, const TRect& R)
+{
+    PaintPlate(c, R);
+    TRect inner = R;
+    ShrinkRect(inner, FBevelPlate.Width());
+    c.SetClipRect(inner);
+    PaintScale(c);
+    PaintNeedle(c);
+    PaintTexts(c, inner);
+}
+
+TOv270Meter::TOv270Meter(QWidget* Owner)
+    : TOvArcMeter(270, 225, Owner)
+{
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+TOv180Meter::TOv180Meter(QWidget* Owner)
+    : TOvArcMeter(180, 270, Owner)
+{
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+TOv120Meter::TOv120Meter(QWidget* Owner)
+    : TOvArcMeter(120, 300, Owner)
+{
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}

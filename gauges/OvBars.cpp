@@ -1,0 +1,264 @@
+#include "gauges/OvBars.h"
+
+#include <algorithm>
+
+namespace {
+
+QString ValueWithUnit(const TOvAnalogDisplay& g)
+{
+    const QString unit = g.ValueUnit();
+    return g.ValueText() + (unit.isEmpty() ? QString() : QStringLiteral(" ") + unit);
+}
+
+} // namespace
+
+// ================================================================ TOvBar
+
+TOvBar::TOvBar(QWidget* Owner)
+    : TOvAnalogDisplay(Owner)
+{
+    SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
+    SetFaceColor(0x202020);
+    SignalSettings().SetName1(QStringLiteral("Bar"));
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+void TOvBar::LayoutFace(TCanvas& c, const TRect& R)
+{
+    c.Font = Font();
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    TRect r = R;
+    FValueAt = FCaptionAt = Point(-1000, -1000);
+    if (Vertical()) {
+        if (ShowValue() && r.Height() > 3 * textH + 10) {
+            FValueAt = Point(R.Left + R.Width() / 2, r.Top);
+            r.Top += textH + 1;
+        }
+        if (!SignalSettings().Name1().isEmpty() && r.Height() > 2 * textH + 10) {
+            FCaptionAt = Point(R.Left + R.Width() / 2, r.Bottom);
+            r.Bottom -= textH + 1;
+        }
+    } else if (r.Height() > textH + 10) {
+        if (!SignalSettings().Name1().isEmpty())
+            FCaptionAt = Point(r.Left, r.Top);
+        if (ShowValue())
+            FValueAt = Point(r.Right, r.Top);
+        r.Top += textH + 1;
+    }
+    FTrough = r;
+    FInner = r;
+    ShrinkRect(FInner, 2);
+}
+
+TRect TOvBar::FillRect() const
+{
+    TRect f = FInner;
+    const int pm = DrawPerMille();
+    if (Vertical())
+        f.Top = f.Bottom - int((long long)f.Height() * pm / 1000);
+    else
+        f.Right = f.Left + int((long long)f.Width() * pm / 1000);
+    return f;
+}
+
+void TOvBar::PaintFace(TCanvas& c, const TRect& R)
+{
+    (void)R;
+    c.Font = Font();
+    c.Brush.Style = bsClear;
+    if (FValueAt.X > -1000) {
+        c.Font.SetStyle(fsBold);
+        TextOutAligned(c, FValueAt.X, FValueAt.Y, Vertical() ? 1 : 2, ValueText());
+        c.Font.SetStyle(0);
+    }
+    if (FCaptionAt.X > -1000)
+        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, Vertical() ? 7 : 0, SignalSettings().Name1());
+    TOvSBevel trough;
+    trough.SetStyle(bsLowered);
+    trough.SetSpacing(0);
+    trough.SetWidth(2);
+    trough.SetColor(FaceColor());
+    TRect t = FTrough;
+    trough.PaintBevel(c, t);
+    const TRect f = FillRect();
+    if (f.Width() > 0 && f.Height() > 0) {
+        const TColor colour = ValueColour();
+        DrawGradient(c, f, TOvGaugePaint::Shade(colour, 1.4), Vertical() ? gsVertical2 : gsHorizontal2,
+                     TOvGaugePaint::Shade(colour, 0.55));
+    }
+    if (ShowLimits()) {
+        const struct {
+            float v;
+            TColor colour;
+        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
+        c.Pen.Width = 1;
+        c.Pen.Style = psSolid;
+        for (const auto& l : limits) {
+            const int pm = PerMilleOf(l.v);
+            if (pm < 0 || pm > 1000)
+                continue;
+            c.Pen.Color = l.colour;
+            if (Vertical()) {
+                const int y = FInner.Bottom - int((long long)FInner.Height() * pm / 1000);
+                c.MoveTo(FInner.Left, y);
+                c.LineTo(FInner.Right, y);
+            } else {
+                const int x = FInner.Left + int((long long)FInner.Width() * pm / 1000);
+                c.MoveTo(x, FInner.Top);
+                c.LineTo(x, FInner.Bottom);
+            }
+        }
+    }
+}
+
+// ================================================================ TOvSegmentBar
+
+TOvSegmentBar::TOvSegmentBar(bool vertical, QWidget* Owner)
+    : TOvAnalogDisplay(Owner)
+    , FVertical(vertical)
+{
+    SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
+    SetFaceColor(clBlack);
+    SignalSettings().SetName1(QStringLiteral("Level"));
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+void TOvSegmentBar::SetSegments(int v)
+{
+    if (v != 0 && (v < 2 || v > 200))
+        return;
+    StoreSetting(FSegments, v);
+}
+
+void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
+{
+    const TSignalSettings& sig = SignalSettings();
+    c.Font = Font();
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    TRect r = R;
+    FValueAt = FCaptionAt = Point(-1000, -1000);
+    if (FVertical) {
+        if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 30) {
+            FCaptionAt = Point(R.Left + R.Width() / 2, r.Top);
+            FCaptionAlign = 1;
+            r.Top += textH + 1;
+        }
+        if (ShowValue() && r.Height() > 2 * textH + 30) {
+            FValueAt = Point(R.Left + R.Width() / 2, r.Bottom);
+            FValueAlign = 7;
+            r.Bottom -= textH + 1;
+        }
+    } else if (r.Height() > textH + 14) {
+        if (!sig.Name1().isEmpty()) {
+            FCaptionAt = Point(r.Left, r.Top);
+            FCaptionAlign = 0;
+        }
+        if (ShowValue()) {
+            FValueAt = Point(r.Right, r.Top);
+            FValueAlign = 2;
+        }
+        r.Top += textH + 1;
+    }
+    int scaleT = FShowScale
+        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
+        : 0;
+    // Without room for the labels beside a usable strip, the scale goes.
+    FScaleShown = FShowScale && (FVertical ? r.Width() : r.Height()) - scaleT >= 8;
+    if (!FScaleShown)
+        scaleT = 0;
+    const int labelHalf = FScaleShown ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 1 : 0;
+    if (FVertical) {
+        const int w = std::clamp(r.Width() - scaleT - 2, 6, 26);
+        const int left = r.Left + std::max(0, (r.Width() - w - scaleT - 2) / 2);
+        FStrip = Rect(left, r.Top + labelHalf, left + w, r.Bottom - labelHalf);
+        FScaleBase = FStrip.Right + 2;
+    } else {
+        const int h = std::clamp(r.Height() - scaleT - 2, 6, 22);
+        FStrip = Rect(r.Left + labelHalf, r.Top, r.Right - labelHalf, r.Top + h);
+        FScaleBase = FStrip.Bottom + 2;
+    }
+    const int length = FVertical ? FStrip.Height() : FStrip.Width();
+    FCount = FSegments > 0 ? FSegments : std::max(2, length / 6);
+    FCount = std::min(FCount, std::max(2, length / 2));
+}
+
+int TOvSegmentBar::LitSegments() const
+{
+    // A segment lights once the value reaches its middle.
+    return std::clamp(int((long long)DrawPerMille() * FCount / 1000 + (DrawPerMille() * FCount % 1000 >= 500 ? 1 : 0)),
+                      0, FCount);
+}
+
+TRect TOvSegmentBar::SegmentRect(int i) const
+{
+    if (FCount <= 0)
+        return TRect {};
+    const int length = FVertical ? FStrip.Height() : FStrip.Width();
+    const int a = int((long long)length * i / FCount);
+    const int b = int((long long)length * (i + 1) / FCount) - 1; // one-pixel gap
+    if (FVertical)
+        return Rect(FStrip.Left, FStrip.Bottom - b, FStrip.Right, FStrip.Bottom - a);
+    return Rect(FStrip.Left + a, FStrip.Top, FStrip.Left + b, FStrip.Bottom);
+}
+
+void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
+{
+    (void)R;
+    const TSignalSettings& sig = SignalSettings();
+    c.Font = Font();
+    c.Brush.Style = bsClear;
+    if (FCaptionAt.X > -1000)
+        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FCaptionAlign, sig.Name1());
+    if (FValueAt.X > -1000) {
+        c.Font.SetStyle(fsBold);
+        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign, ValueWithUnit(*this));
+    }
+    // Black strip behind the segments.
+    c.Brush.Style = bsSolid;
+    c.Brush.Color = FaceColor();
+    TRect back = FStrip;
+    InflateRect(back, 1, 1);
+    c.FillRect(back);
+    const int lit = LitSegments();
+    const TSectorSettings& s = SectorSettings();
+    for (int i = 0; i < FCount; ++i) {
+        const int pm = int((i + 0.5) * 1000 / FCount);
+        TColor colour = clGray;
+        for (int k = 1; k <= 3; ++k)
+            if (s.SectorFrom(k) <= pm && pm <= s.SectorTo(k))
+                colour = s.SectorColor(k);
+        c.Brush.Color = i < lit ? colour : TOvGaugePaint::Shade(colour, 0.28);
+        c.FillRect(SegmentRect(i));
+    }
+    if (FScaleShown) {
+        const int p0 = FVertical ? FStrip.Bottom - 1 : FStrip.Left;
+        const int p1 = FVertical ? FStrip.Top : FStrip.Right - 1;
+        TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), p0, p1, FScaleBase,
+                                       FVertical, 1);
+        if (ShowLimits()) {
+            const struct {
+                float v;
+                TColor colour;
+            } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
+            for (const auto& l : limits) {
+                const int pm = PerMilleOf(l.v);
+                if (pm < 0 || pm > 1000)
+                    continue;
+                const int p = TOvGaugePaint::PosOf(p0, p1, pm);
+                c.Pen.Color = clBlack;
+                c.Pen.Width = 1;
+                c.Brush.Color = l.colour;
+                c.Brush.Style = bsSolid;
+                if (FVertical)
+                    c.Polygon({ Point(FScaleBase, p), Point(FScaleBase + 4, p - 3), Point(FScaleBase + 4, p + 3) });
+                else
+                    c.Polygon({ Point(p, FScaleBase), Point(p - 3, FScaleBase + 4), Point(p + 3, FScaleBase + 4) });
+            }
+        }
+    }
+}
+
+TOvVBar::TOvVBar(QWidget* Owner) : TOvSegmentBar(true, Owner) { }
+TOvHBar::TOvHBar(QWidget* Owner) : TOvSegmentBar(false, Owner) { }

@@ -1,0 +1,51 @@
+// TOvColBitBtn: a two-state push button whose face lights in ColorOn while
+// Checked (pressed in) and shows ColorOff, raised, otherwise; the caption is
+// the control's Text. The two-state model is that of every switch: Mode
+// (mSwitch by default: each click toggles), StatusBit, StatusInt, groups.
+#pragma once
+
+#include "gauges/OvGaugeBase.h"
+
+class VELQUOR_GAUGES_EXPORT TOvColBitBtn : public TOvBinGControl {
+    Q_OBJECT
+    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked NOTIFY checkedChanged)
+    Q_PROPERTY(int StatusInt READ StatusInt WRITE SetStatusInt NOTIFY statusIntChanged)
+    Q_PROPERTY(int StatusBit READ StatusBit WRITE SetStatusBit)
+    Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex)
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+
+public:
+    explicit TOvColBitBtn(QWidget* Owner = nullptr);
+    ~TOvColBitBtn() override;
+
+    TColor ColorOn() const { return FColorOn; }
+    void SetColorOn(TColor v);
+    TColor ColorOff() const { return FColorOff; }
+    void SetColorOff(TColor v);
+    TOvSBevel& BevelOuter() { return FBevelOuter; }
+    // Colour of the face now (flash phase included).
+    TColor FaceColour() const;
+    TRect FaceRect() const { return FFace; }
+    void Loaded() override;
+
+    QSize sizeHint() const override { return QSize(75, 30); }
+    QSize minimumSizeHint() const override { return QSize(16, 12); }
+
+signals:
+    void checkedChanged(bool checked);
+    void statusIntChanged(int status);
+
+protected:
+    void Paint() override;
+    void StatusChanged() override;
+    void StatusIntChanged() override;
+    void Flash(bool On) override;
+
+private:
+    TColor FColorOn = clLime;
+    TColor FColorOff = clBtnFace;
+    TOvSBevel FBevelOuter;
+    bool FFlashOn = true;
+    bool FLastChecked = false;
+    TRect FFace {};
+};

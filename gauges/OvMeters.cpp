@@ -1,0 +1,253 @@
+#include "gauges/OvMeters.h"
+
+#include <algorithm>
+
+TOvLinearMeter::TOvLinearMeter(bool vertical, bool bar, QWidget* Owner)
+    : TOvAnalogDisplay(Owner)
+    , FVertical(vertical)
+    , FBar(bar)
+{
+    SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
+    FBevelPlate.SetStyle(bsLowered);
+    FBevelPlate.SetSpacing(0);
+    FBevelPlate.SetWidth(bar ? 2 : 1);
+    SignalSettings().SetName1(bar ? QStringLiteral("Level") : QStringLiteral("Meter"));
+    ScaleSettings().SetSubSteps(bar ? 2 : 4);
+    ScaleSettings().SetPointerColor(clRed);
+    SetFaceColor(bar ? TColor(0x202020) : TColor(clWhite));
+    const QSize s = DefaultSize();
+    SetBounds(Left(), Top(), s.width(), s.height());
+}
+
+void TOvLinearMeter::Loaded()
+{
+    TOvAnalogDisplay::Loaded();
+    FBevelPlate.SetOnChange([this](QObject* s) { SettingsChanged(s); });
+}
+
+void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
+{
+    const TSignalSettings& sig = SignalSettings();
+    TRect r = R;
+    c.Font = Font();
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    const bool room = FVertical ? R.Height() > 3 * textH + 40 : R.Height() > textH + 24;
+    const bool caption = !sig.Name1().isEmpty() && room;
+    const bool value = ShowValue() && room;
+    FCaptionAt = Point(-1000, -1000);
+    FValueAt = Point(-1000, -1000);
+    if (!FVertical) {
+        if (caption || value) {
+            if (caption)
+                FCaptionAt = Point(R.Left + 1, R.Top);
+            if (value) {
+                FValueAt = Point(R.Right - 1, R.Top);
+                FValueAlign = 2;
+            }
+            r.Top += textH + 1;
+        }
+    } else {
+        if (caption) {
+            FCaptionAt = Point(R.Left + R.Width() / 2, R.Top);
+            r.Top += textH + 1;
+        }
+        if (value) {
+            FValueAt = Point(R.Left + R.Width() / 2, R.Bottom);
+            FValueAlign = 7;
+            r.Bottom -= textH + 1;
+        }
+    }
+
+    const int scaleT = FShowScale
+        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
+        : 0;
+    const int labelHalf = FShowScale ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 2 : 2;
+    const int bevel = FBevelPlate.Width() + FBevelPlate.Spacing();
+
+    if (!FBar) {
+        // Plate over the whole rest: strip, ticks and labels inside it.
+        FPlate = r;
+        FInner = r;
+        ShrinkRect(FInner, bevel);
+        if (!FVertical) {
+            FP0 = FInner.Left + labelHalf;
+            FP1 = FInner.Right - 1 - labelHalf;
+            // Strip and scale centred in the plate, room for the pointer's foot below.
+            const int strip = std::clamp(FInner.Height() / 8, 3, 8);
+            FStrip0 = FInner.Top + std::max(2, (FInner.Height() - strip - scaleT - 10) / 2);
+            FStrip1 = FStrip0 + strip;
+            FScaleBase = FStrip1;
+        } else {
+            FP0 = FInner.Bottom - 1 - labelHalf;
+            FP1 = FInner.Top + labelHalf;
+            const int strip = std::clamp(FInner.Width() / 8, 3, 8);
+            FStrip0 = FInner.Left + std::max(2, (FInner.Width() - strip - scaleT - 10) / 2);
+            FStrip1 = FStrip0 + strip;
+            FScaleBase = FStrip1;
+        }
+    } else {
+        // Trough beside the scale.
+        if (!FVertical) {
+            const int th = std::clamp(r.Height() - scaleT - 2, 8, 30);
+            FPlate = Rect(r.Left + labelHalf - bevel, r.Top, r.Right - labelHalf + bevel, r.Top + th);
+            FInner = FPlate;
+            ShrinkRect(FInner, bevel);
+            FP0 = FInner.Left;
+            FP1 = FInner.Right - 1;
+            FScaleBase = FPlate.Bottom + 1;
+        } else {
+            const int tw = std::clamp(r.Width() - scaleT - 2, 8, 30);
+            const int left = r.Left + std::max(0, (r.Width() - tw - scaleT - 2) / 2);
+            FPlate = Rect(left, r.Top + labelHalf - bevel, left + tw, r.Bottom - labelHalf + bevel);
+            FInner = FPlate;
+            ShrinkRect(FInner, bevel);
+            FP0 = FInner.Bottom - 1;
+            FP1 = FInner.Top;
+            FScaleBase = FPlate.Right + 1;
+        }
+    }
+}
+
+void TOvLinearMeter::PaintPlate(TCanvas& c)
+{
+    TRect p = FPlate;
+    FBevelPlate.SetColor(FaceColor());
+    FBevelPlate.PaintBevel(c, p);
+}
+
+void TOvLinearMeter::PaintPointer(TCanvas& c)
+{
+    const int pos = ValuePos();
+    const TColor colour = ScaleSettings().PointerColor();
+    c.Pen.Color = colour;
+    c.Pen.Width = 2;
+    c.Pen.Style = psSolid;
+    c.Brush.Color = colour;
+    c.Brush.Style = bsSolid;
+    const int s = 5;
+    if (!FVertical) {
+        c.MoveTo(pos, FInner.Top + 1);
+        c.LineTo(pos, FInner.Bottom - s);
+        c.Pen.Width = 1;
+        c.Pen.Color = TOvGaugePaint::Shade(colour, 0.6);
+        c.Polygon({ Point(pos, FInner.Bottom - 2 * s), Point(pos - s, FInner.Bottom - 1), Point(pos + s, FInner.Bottom - 1) });
+    } else {
+        c.MoveTo(FInner.Left + 1, pos);
+        c.LineTo(FInner.Right - s, pos);
+        c.Pen.Width = 1;
+        c.Pen.Color = TOvGaugePaint::Shade(colour, 0.6);
+        c.Polygon({ Point(FInner.Right - 2 * s, pos), Point(FInner.Right - 1, pos - s), Point(FInner.Right - 1, pos + s) });
+    }
+}
+
+void TOvLinearMeter::PaintBar(TCanvas& c)
+{
+    const int pos = ValuePos();
+    TRect fill = FInner;
+    if (!FVertical)
+        fill.Right = std::min(FInner.Right, pos + 1);
+    else
+        fill.Top = std::max(FInner.Top, pos);
+    if (fill.Width() <= 0 || fill.Height() <= 0)
+        return;
+    const TColor colour = ValueColour();
+    // Lit in the middle, darker at the edges: a rounded bar.
+    DrawGradient(c, fill, TOvGaugePaint::Shade(colour, 1.35), FVertical ? gsVertical2 : gsHorizontal2,
+                 TOvGaugePaint::Shade(colour, 0.6));
+}
+
+void TOvLinearMeter::PaintLimits(TCanvas& c)
+{
+    if (!ShowLimits())
+        return;
+    const struct {
+        float v;
+        TColor colour;
+    } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
+    for (const auto& l : limits) {
+        const int pm = PerMilleOf(l.v);
+        if (pm < 0 || pm > 1000)
+            continue;
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, pm);
+        c.Pen.Color = l.colour;
+        c.Pen.Width = 1;
+        c.Pen.Style = psSolid;
+        c.Brush.Color = l.colour;
+        c.Brush.Style = bsSolid;
+        if (FBar) {
+            if (!FVertical) {
+                c.MoveTo(p, FInner.Top);
+                c.LineTo(p, FInner.Bottom);
+            } else {
+                c.MoveTo(FInner.Left, p);
+                c.LineTo(FInner.Right, p);
+            }
+        } else if (!FVertical) {
+            c.Polygon({ Point(p, FStrip1 + 4), Point(p - 3, FStrip1 + 8), Point(p + 3, FStrip1 + 8) });
+        } else {
+            c.Polygon({ Point(FStrip1 + 4, p), Point(FStrip1 + 8, p - 3), Point(FStrip1 + 8, p + 3) });
+        }
+    }
+}
+
+void TOvLinearMeter::PaintMinMax(TCanvas& c)
+{
+    TMinMax& mm = MinMax();
+    const struct {
+        bool visible;
+        bool recorded;
+        int pos;
+        TColor colour;
+    } marks[2] = { { mm.MinVisible(), mm.Min() != TMinMax::InitialMin, MinPos(), mm.MinColor() },
+                   { mm.MaxVisible(), mm.Max() != TMinMax::InitialMax, MaxPos(), mm.MaxColor() } };
+    for (const auto& m : marks) {
+        if (!m.visible || !m.recorded)
+            continue;
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, std::clamp(m.pos, 0, 1000));
+        c.Pen.Color = clBlack;
+        c.Pen.Width = 1;
+        c.Pen.Style = psSolid;
+        c.Brush.Color = m.colour;
+        c.Brush.Style = bsSolid;
+        if (!FVertical)
+            c.Polygon({ Point(p, FPlate.Top + 4), Point(p - 3, FPlate.Top - 0), Point(p + 3, FPlate.Top - 0) });
+        else
+            c.Polygon({ Point(FPlate.Left + 4, p), Point(FPlate.Left, p - 3), Point(FPlate.Left, p + 3) });
+    }
+}
+
+void TOvLinearMeter::PaintFace(TCanvas& c, const TRect& R)
+{
+    (void)R;
+    const TSignalSettings& sig = SignalSettings();
+    c.Font = Font();
+    c.Brush.Style = bsClear;
+    if (FCaptionAt.X > -1000)
+        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FVertical ? 1 : 0, sig.Name1());
+    if (FValueAt.X > -1000) {
+        c.Font.SetStyle(fsBold);
+        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign,
+                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
+    }
+    PaintPlate(c);
+    if (!FBar) {
+        TOvGaugePaint::DrawSectorStrips(c, SectorSettings(), FP0, FP1, FStrip0, FStrip1, FVertical);
+        if (FShowScale)
+            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
+                                           FVertical, 1);
+        PaintLimits(c);
+        PaintPointer(c);
+    } else {
+        PaintBar(c);
+        PaintLimits(c);
+        if (FShowScale)
+            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
+                                           FVertical, 1);
+        PaintMinMax(c);
+    }
+}
+
+TOvHMeter::TOvHMeter(QWidget* Owner) : TOvLinearMeter(false, false, Owner) { }
+TOvVMeter::TOvVMeter(QWidget* Owner) : TOvLinearMeter(true, false, Owner) { }
+TOvFlexHMeter::TOvFlexHMeter(QWidget* Owner) : TOvLinearMeter(false, true, Owner) { }
+TOvFlexVMeter::TOvFlexVMeter(QWidget* Owner) : TOvLinearMeter(true, true, Owner) { }

@@ -1,0 +1,784 @@
+#include "platform/dataset/DataSet.h"
+
+#include <QHash>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <cmath>
+
+TFieldType FieldTypeOf(QMetaType type)
+{
+    switch (type.id()) {
+    case QMetaType::Short:
+    case QMetaType::SChar:
+    case QMetaType::Char:
+        return ftSmallint;
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+        return ftWord;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return ftInteger;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return ftLargeint;
+    case QMetaType::Bool:
+        return ftBoolean;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ftFloat;
+    case QMetaType::QString:
+        return ftString;
+    case QMetaType::QDate:
+        return ftDate;
+    case QMetaType::QTime:
+        return ftTime;
+    case QMetaType::QDateTime:
+        return ftDateTime;
+    case QMetaType::QByteArray:
+        return ftBlob;
+    default:
+        return ftUnknown;
+    }
+}
+
+namespace {
+
+// SQLite keeps the declared column type only as text; Qt's driver maps few
+// names (SMALLINT reads as text). Map them by SQLite's own affinity rules,
+// with the usual names for the finer integer kinds.
+TFieldType SqliteDeclaredType(const QString& declared)
+{
+    const QString t = declared.trimmed().toUpper();
+    if (t.contains(QLatin1String("BOOL")))
+        return ftBoolean;
+    if (t.contains(QLatin1String("INT"))) {
+        if (t.startsWith(QLatin1String("SMALLINT")) || t.startsWith(QLatin1String("TINYINT")))
+            return ftSmallint;
+        if (t.startsWith(QLatin1String("BIGINT")) || t.startsWith(QLatin1String("INT8")))
+            return ftLargeint;
+        return ftInteger;
+    }
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return ftString;
+    if (t.contains(QLatin1String("BLOB")) || t.isEmpty())
+        return ftBlob;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
+        || t.startsWith(QLatin1String("NUMERIC")) || t.startsWith(QLatin1String("DECIMAL")))
+        return ftFloat;
+    if (t.startsWith(QLatin1String("DATETIME")) || t.startsWith(QLatin1String("TIMESTAMP")))
+        return ftDateTime;
+    if (t.startsWith(QLatin1String("DATE")))
+        return ftDate;
+    return ftFloat; // NUMERIC affinity
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TField
+
+TField::TField(TDataSet* dataSet, int index, const QString& name, TFieldType type)
+    : FDataSet(dataSet), FIndex(index), FName(name), FType(type)
+{
+}
+
+bool TField::IsIndexField() const { return FDataSet->IsIndexField(this); }
+bool TField::IsNull() const { return Value().isNull(); }
+bool TField::CanModify() const { return !FReadOnly && FDataSet->CanModify(); }
+QVariant TField::Value() const { return FDataSet->FieldValue(FIndex); }
+
+int TField::AsInteger() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return 0;
+    // Stored reals read as integers truncate, as a typed field would.
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+        const double d = v.toDouble();
+        return std::isfinite(d) ? int(std::trunc(d)) : 0;
+    }
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = v.toString().trimmed().toDouble(&ok);
+        return ok && std::isfinite(d) ? int(std::trunc(d)) : 0;
+    }
+    return v.toInt();
+}
+
+double TField::AsFloat() const
+{
+    const QVariant v = Value();
+    return v.isNull() ? 0.0 : v.toDouble();
+}
+
+bool TField::AsBoolean() const
+{
+    const QVariant v = Value();
+    if (v.isNull())
+        return false;
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed().toLower();
+        return s == QLatin1String("true") || s == QLatin1String("t") || s == QLatin1String("1")
+            || s == QLatin1String("yes");
+    }
+    return v.toDouble() != 0.0;
+}
+
+QString TField::AsString() const { return Value().toString(); }
+
+void TField::SetValue(const QVariant& v)
+{
+    FDataSet->SetFieldValue(FIndex, Converted(v));
+}
+
+QVariant TField::Converted(const QVariant& v) const
+{
+    if (v.isNull())
+        return v;
+    auto integer = [&](double lo, double hi) {
+        bool ok = false;
+        const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+        // The field's own type decides what is stored: a float written to an
+        // integer field is rounded, one outside the type's range refused.
+        const double r = std::round(d);
+        if (!ok || !std::isfinite(d) || r < lo || r > hi)
+            throw EDatabaseError(QStringLiteral("%1 is not a valid value for field \"%2\". The allowed range is %3 to %4")
+                                     .arg(v.toString(), FName)
+                                     .arg(lo, 0, 'f', 0)
+                                     .arg(hi, 0, 'f', 0));
+        return QVariant(qlonglong(r));
+    };
+    switch (FType) {
+    case ftSmallint:
+        return integer(-32768.0, 32767.0);
+    case ftWord:
+        return integer(0.0, 65535.0);
+    case ftInteger:
+        return integer(-2147483648.0, 2147483647.0);
+    case ftLargeint:
+        return integer(-9.2e18, 9.2e18);
+    case ftFloat: {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            throw EDatabaseError(QStringLiteral("\"%1\" is not a valid floating point value for field \"%2\"").arg(v.toString(), FName));
+        return QVariant(d);
+    }
+    case ftBoolean:
+        if (v.typeId() == QMetaType::Bool)
+            return v;
+        return QVariant(v.toDouble() != 0.0);
+    case ftString:
+        return QVariant(v.toString());
+    default:
+        return v;
+    }
+}
+
+// ---------------------------------------------------------------- TDataSet
+
+TDataSet::TDataSet(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TDataSet::~TDataSet()
+{
+    // Links hold field pointers: let them drop those first.
+    if (Active()) {
+        FState = dsInactive;
+        emit StateChanged();
+    }
+}
+
+void TDataSet::SetConnectionName(const QString& v)
+{
+    if (Active())
+        Close();
+    FConnection = v;
+}
+
+QSqlDatabase TDataSet::Database() const { return QSqlDatabase::database(FConnection, false); }
+
+void TDataSet::SetTableName(const QString& v)
+{
+    if (Active())
+        Close();
+    FTableName = v;
+}
+
+void TDataSet::SetSelectSql(const QString& v)
+{
+    if (Active())
+        Close();
+    FSelectSql = v;
+}
+
+void TDataSet::SetReadOnly(bool v)
+{
+    if (FReadOnly == v)
+        return;
+    if (v && FState == dsEdit)
+        Cancel();
+    FReadOnly = v;
+    emit StateChanged();
+}
+
+bool TDataSet::CanModify() const
+{
+    return Active() && !FReadOnly && !FTableName.isEmpty() && !FIndexFields.isEmpty();
+}
+
+QString TDataSet::Quoted(const QString& name) const
+{
+    return Database().driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+QString TDataSet::QuotedTable() const
+{
+    return Database().driver()->escapeIdentifier(FTableName, QSqlDriver::TableName);
+}
+
+void TDataSet::CheckActive() const
+{
+    if (!Active())
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TDataSet::Open()
+{
+    if (Active())
+        return;
+    QSqlDatabase db = Database();
+    if (!db.isValid())
+        throw EDatabaseError(QStringLiteral("No database connection \"%1\"").arg(FConnection));
+    if (!db.isOpen() && !db.open())
+        throw EDatabaseError(db.lastError().text());
+    if (FTableName.isEmpty() && FSelectSql.isEmpty())
+        throw EDatabaseError(QStringLiteral("No table name or query"));
+
+    // Field types: declared column types of the table where there is one,
+    // else the types of the first row of the query.
+    QSqlRecord layout;
+    FIndexFields.clear();
+    if (!FTableName.isEmpty()) {
+        layout = db.record(FTableName);
+        if (layout.isEmpty())
+            throw EDatabaseError(QStringLiteral("Table \"%1\" not found").arg(FTableName));
+        const QSqlIndex pk = db.primaryIndex(FTableName);
+        for (int i = 0; i < pk.count(); ++i)
+            FIndexFields << pk.fieldName(i);
+    }
+    QString sql = FSelectSql;
+    if (sql.isEmpty()) {
+        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
+        if (!FIndexFields.isEmpty()) {
+            QStringList keys;
+            for (const QString& k : FIndexFields)
+                keys << Quoted(k);
+            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
+        }
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw EDatabaseError(q.lastError().text());
+    // Declared column types of an SQLite table.
+    QHash<QString, QString> declared;
+    if (!FTableName.isEmpty() && db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery info(db);
+        if (info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QuotedTable())))
+            while (info.next())
+                declared.insert(info.value(1).toString().toLower(), info.value(2).toString());
+    }
+    const QSqlRecord rec = q.record();
+    FFields.clear();
+    for (int i = 0; i < rec.count(); ++i) {
+        const QString name = rec.fieldName(i);
+        TFieldType type;
+        if (declared.contains(name.toLower()))
+            type = SqliteDeclaredType(declared.value(name.toLower()));
+        else
+            type = FieldTypeOf(layout.contains(name) ? layout.field(name).metaType() : rec.field(i).metaType());
+        FFields.push_back(std::make_unique<TField>(this, i, name, type));
+    }
+    FRows.clear();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row << q.value(i);
+        FRows.push_back(std::move(row));
+    }
+    // A key column missing from the query cannot identify rows to write.
+    for (const QString& k : FIndexFields) {
+        if (!FindField(k)) {
+            FIndexFields.clear();
+            break;
+        }
+    }
+    FRecNo = FRows.empty() ? -1 : 0;
+    FBof = true;
+    FEof = FRows.empty();
+    FModified = false;
+    SetState(dsBrowse);
+    emit DataSetChanged();
+}
+
+void TDataSet::Close()
+{
+    if (!Active())
+        return;
+    FState = dsInactive;
+    emit StateChanged();
+    FFields.clear();
+    FRows.clear();
+    FBuffer.clear();
+    FRecNo = -1;
+    FBof = FEof = true;
+    FModified = false;
+}
+
+void TDataSet::SetState(TDataSetState s)
+{
+    if (FState == s)
+        return;
+    FState = s;
+    emit StateChanged();
+}
+
+void TDataSet::CheckBrowseMove()
+{
+    CheckActive();
+    if (FState == dsEdit)
+        Post();
+}
+
+void TDataSet::MoveTo(int recNo)
+{
+    CheckBrowseMove();
+    if (FRows.empty())
+        return;
+    const int n = int(FRows.size());
+    FBof = recNo <= 0;
+    FEof = recNo >= n - 1;
+    recNo = std::clamp(recNo, 0, n - 1);
+    if (recNo == FRecNo)
+        return;
+    FRecNo = recNo;
+    emit DataSetChanged();
+}
+
+void TDataSet::First() { MoveTo(0); }
+void TDataSet::Last() { MoveTo(RecordCount() - 1); }
+void TDataSet::Next() { MoveTo(FRecNo + 1); }
+void TDataSet::Prior() { MoveTo(FRecNo - 1); }
+
+void TDataSet::Refresh()
+{
+    CheckBrowseMove();
+    QVariantList key;
+    if (FRecNo >= 0)
+        for (const QString& k : FIndexFields)
+            key << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    const int oldRecNo = FRecNo;
+    // Reopen without dropping the fields the links point at when the layout stays.
+    QSqlQuery q(Database());
+    QString sql = FSelectSql;
+    if (sql.isEmpty()) {
+        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
+        if (!FIndexFields.isEmpty()) {
+            QStringList keys;
+            for (const QString& k : FIndexFields)
+                keys << Quoted(k);
+            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
+        }
+    }
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw EDatabaseError(q.lastError().text());
+    if (q.record().count() != int(FFields.size()))
+        throw EDatabaseError(QStringLiteral("The layout of \"%1\" changed").arg(FTableName));
+    FRows.clear();
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < int(FFields.size()); ++i)
+            row << q.value(i);
+        FRows.push_back(std::move(row));
+    }
+    FRecNo = FRows.empty() ? -1 : std::clamp(oldRecNo, 0, int(FRows.size()) - 1);
+    if (!key.isEmpty()) {
+        for (size_t r = 0; r < FRows.size(); ++r) {
+            bool same = true;
+            for (int i = 0; i < FIndexFields.size(); ++i)
+                same = same && FRows[r][FindField(FIndexFields[i])->Index()] == key[i];
+            if (same) {
+                FRecNo = int(r);
+                break;
+            }
+        }
+    }
+    FBof = FRecNo <= 0;
+    FEof = FRecNo < 0 || FRecNo >= int(FRows.size()) - 1;
+    emit DataSetChanged();
+}
+
+void TDataSet::Edit()
+{
+    CheckActive();
+    if (FState == dsEdit)
+        return;
+    if (!CanModify())
+        throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    if (FRecNo < 0)
+        throw EDatabaseError(QStringLiteral("Cannot edit an empty dataset"));
+    FBuffer = FRows[size_t(FRecNo)];
+    FBufferModified.assign(FFields.size(), false);
+    FModified = false;
+    SetState(dsEdit);
+}
+
+void TDataSet::Cancel()
+{
+    if (FState != dsEdit)
+        return;
+    FBuffer.clear();
+    FModified = false;
+    SetState(dsBrowse);
+    emit RecordChanged();
+}
+
+void TDataSet::UpdateRecord()
+{
+    if (FState != dsEdit)
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    emit UpdateDataRequested();
+    Post();
+}
+
+void TDataSet::Post()
+{
+    if (FState != dsEdit)
+        return;
+    if (!FModified) {
+        FBuffer.clear();
+        SetState(dsBrowse);
+        return;
+    }
+    QStringList sets;
+    QVariantList values;
+    for (size_t i = 0; i < FFields.size(); ++i) {
+        if (!FBufferModified[i])
+            continue;
+        sets << Quoted(FFields[i]->FieldName()) + QStringLiteral(" = ?");
+        values << FBuffer[int(i)];
+    }
+    QStringList where;
+    for (const QString& k : FIndexFields) {
+        where << Quoted(k) + QStringLiteral(" = ?");
+        values << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    }
+    QSqlQuery q(Database());
+    q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                  .arg(QuotedTable(), sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND "))));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw EDatabaseError(q.lastError().text());
+    if (q.numRowsAffected() == 0)
+        throw EDatabaseError(QStringLiteral("Record not found or changed by another user"));
+    FBuffer.clear();
+    FModified = false;
+    RereadCurrent();
+    SetState(dsBrowse);
+    emit RecordChanged();
+}
+
+void TDataSet::RereadCurrent()
+{
+    // What the database stored (its own type conversion included).
+    QStringList where;
+    QVariantList key;
+    for (const QString& k : FIndexFields) {
+        where << Quoted(k) + QStringLiteral(" = ?");
+        key << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    }
+    QStringList cols;
+    for (const auto& f : FFields)
+        cols << Quoted(f->FieldName());
+    QSqlQuery q(Database());
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                  .arg(cols.join(QLatin1Char(',')), QuotedTable(), where.join(QStringLiteral(" AND "))));
+    for (const QVariant& v : key)
+        q.addBindValue(v);
+    if (q.exec() && q.next()) {
+        QVariantList& row = FRows[size_t(FRecNo)];
+        for (int i = 0; i < int(FFields.size()); ++i)
+            row[i] = q.value(i);
+    }
+}
+
+TField* TDataSet::FindField(const QString& name) const
+{
+    for (const auto& f : FFields)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+TField* TDataSet::FieldByName(const QString& name) const
+{
+    TField* f = FindField(name);
+    if (!f)
+        throw EDatabaseError(QStringLiteral("Field \"%1\" not found").arg(name));
+    return f;
+}
+
+bool TDataSet::IsIndexField(const TField* field) const
+{
+    if (!field)
+        return false;
+    for (const QString& k : FIndexFields)
+        if (k.compare(field->FieldName(), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QVariant TDataSet::FieldValue(int index) const
+{
+    if (FState == dsEdit && index < FBuffer.size())
+        return FBuffer[index];
+    if (FRecNo < 0 || index < 0 || index >= int(FFields.size()))
+        return QVariant();
+    return FRows[size_t(FRecNo)][index];
+}
+
+void TDataSet::SetFieldValue(int index, const QVariant& v)
+{
+    if (FState != dsEdit)
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    if (index < 0 || index >= int(FFields.size()))
+        throw EDatabaseError(QStringLiteral("Field index out of range"));
+    if (FFields[size_t(index)]->ReadOnly())
+        throw EDatabaseError(QStringLiteral("Field \"%1\" cannot be modified").arg(FFields[size_t(index)]->FieldName()));
+    FBuffer[index] = v;
+    FBufferModified[size_t(index)] = true;
+    FModified = true;
+    emit FieldChanged(FFields[size_t(index)].get());
+}
+
+// ---------------------------------------------------------------- TDataSource
+
+TDataSource::TDataSource(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TDataSource::~TDataSource()
+{
+    const QList<TDataLink*> links = FLinks;
+    for (TDataLink* l : links)
+        l->SourceDestroyed();
+    FLinks.clear();
+}
+
+void TDataSource::SetDataSet(TDataSet* v)
+{
+    if (FDataSet == v)
+        return;
+    for (const auto& c : FConnections)
+        disconnect(c);
+    FConnections.clear();
+    FDataSet = v;
+    Connect();
+    Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
+}
+
+void TDataSource::Connect()
+{
+    TDataSet* ds = FDataSet.data();
+    if (!ds)
+        return;
+    FConnections << connect(ds, &TDataSet::StateChanged, this, [this] { Notify([](TDataLink& l) { l.SyncState(); }); });
+    FConnections << connect(ds, &TDataSet::DataSetChanged, this, [this] {
+        Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
+    });
+    FConnections << connect(ds, &TDataSet::RecordChanged, this,
+                            [this] { Notify([](TDataLink& l) { l.RecordChanged(nullptr); }); });
+    FConnections << connect(ds, &TDataSet::FieldChanged, this,
+                            [this](TField* f) { Notify([f](TDataLink& l) { l.RecordChanged(f); }); });
+    FConnections << connect(ds, &TDataSet::UpdateDataRequested, this,
+                            [this] { Notify([](TDataLink& l) { l.UpdateData(); }); });
+    FConnections << connect(ds, &QObject::destroyed, this, [this] {
+        FDataSet = nullptr;
+        Notify([](TDataLink& l) { l.SyncState(); });
+    });
+}
+
+void TDataSource::Notify(const std::function<void(TDataLink&)>& f)
+{
+    // A handler may add or remove links: walk a copy, skip removed ones.
+    const QList<TDataLink*> links = FLinks;
+    for (TDataLink* l : links)
+        if (FLinks.contains(l))
+            f(*l);
+}
+
+void TDataSource::SetEnabled(bool v)
+{
+    if (FEnabled == v)
+        return;
+    FEnabled = v;
+    Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
+}
+
+TDataSetState TDataSource::State() const
+{
+    if (!FDataSet || !FEnabled)
+        return dsInactive;
+    return FDataSet->State();
+}
+
+bool TDataSource::Edit()
+{
+    // No record to edit is a refusal, not an error.
+    if (State() == dsBrowse && FDataSet->CanModify() && FDataSet->RecNo() >= 0)
+        FDataSet->Edit();
+    return State() == dsEdit;
+}
+
+void TDataSource::AddLink(TDataLink* l)
+{
+    if (!FLinks.contains(l))
+        FLinks << l;
+}
+
+void TDataSource::RemoveLink(TDataLink* l) { FLinks.removeAll(l); }
+
+// ---------------------------------------------------------------- TDataLink
+
+TDataLink::TDataLink() = default;
+
+TDataLink::~TDataLink()
+{
+    if (FDataSource)
+        FDataSource->RemoveLink(this);
+}
+
+void TDataLink::SetDataSource(TDataSource* v)
+{
+    if (FDataSource == v)
+        return;
+    if (FDataSource)
+        FDataSource->RemoveLink(this);
+    FDataSource = v;
+    if (FDataSource)
+        FDataSource->AddLink(this);
+    SyncState();
+    RecordChanged(nullptr);
+}
+
+TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+
+void TDataLink::SetReadOnly(bool v) { FReadOnly = v; }
+
+void TDataLink::SyncState()
+{
+    const TDataSetState s = FDataSource ? FDataSource->State() : dsInactive;
+    const bool active = s != dsInactive;
+    if (active != FActive) {
+        FActive = active;
+        ActiveChanged();
+    }
+    const bool editing = s == dsEdit && !FReadOnly;
+    if (editing != FEditing) {
+        FEditing = editing;
+        EditingChanged();
+    }
+}
+
+void TDataLink::UpdateRecord()
+{
+    // Outside edit mode there is nothing to put back.
+    TDataSet* ds = DataSet();
+    if (ds && ds->State() == dsEdit)
+        ds->UpdateRecord();
+}
+
+// ---------------------------------------------------------------- TFieldDataLink
+
+void TFieldDataLink::SetFieldName(const QString& v)
+{
+    if (FFieldName == v)
+        return;
+    FFieldName = v;
+    UpdateField();
+    if (OnDataChange)
+        OnDataChange();
+}
+
+void TFieldDataLink::UpdateField()
+{
+    TDataSet* ds = DataSet();
+    FField = Active() && ds && !FFieldName.isEmpty() ? ds->FindField(FFieldName) : nullptr;
+}
+
+bool TFieldDataLink::CanModify() const { return !ReadOnly() && FField && FField->CanModify(); }
+
+bool TFieldDataLink::Edit()
+{
+    if (CanModify() && DataSource())
+        DataSource()->Edit();
+    SyncState();
+    return Editing();
+}
+
+void TFieldDataLink::SetReadOnly(bool v)
+{
+    TDataLink::SetReadOnly(v);
+    SyncState();
+}
+
+void TFieldDataLink::UpdateRecord()
+{
+    TDataLink::UpdateRecord();
+    FModified = false;
+}
+
+void TFieldDataLink::ActiveChanged()
+{
+    UpdateField();
+    if (OnActiveChange)
+        OnActiveChange();
+}
+
+void TFieldDataLink::EditingChanged()
+{
+    if (!Editing())
+        FModified = false;
+    if (OnEditingChange)
+        OnEditingChange();
+}
+
+void TFieldDataLink::RecordChanged(TField* field)
+{
+    UpdateField();
+    if (field == nullptr || field == FField) {
+        if (OnDataChange)
+            OnDataChange();
+    }
+}
+
+void TFieldDataLink::UpdateData()
+{
+    if (FModified) {
+        if (FField && OnUpdateData)
+            OnUpdateData();
+        FModified = false;
+    }
+}
