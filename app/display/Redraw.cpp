@@ -126,8 +126,13 @@ void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& co
     p.Chan1Enabled = p.Chan2Enabled = true;
     Chan1GainDialClick(d, p, controls.SetDial(PanelDial::Chan1Gain, 3.0f));
     Chan2GainDialClick(d, p, controls.SetDial(PanelDial::Chan2Gain, 3.0f));
-    Chan1OffsetDialClick(d, controls.SetDial(PanelDial::Chan1Offset, 75.0f));
-    Chan2OffsetDialClick(d, controls.SetDial(PanelDial::Chan2Offset, 25.0f));
+    // The offset dials show 75 and 25 over the default rows 42 and 126; their
+    // handlers are not run, as channel 2's dial starts just above 0 and its
+    // 25 would land on row 125.
+    d.Chan1OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan1Offset, 75.0f));
+    d.Chan2OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan2Offset, 25.0f));
+    d.Chan1TimeOffset = 42;
+    d.Chan2TimeOffset = 126;
     TimeBaseDialClick(d, controls.SetDial(PanelDial::TimeBase, 4.0f));
     Chan1GainFTrackBarChange(d, 1);
     Chan2GainFTrackBarChange(d, 1);
