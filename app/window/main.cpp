@@ -1,0 +1,124 @@
+// velquor: the program's main routine. Creates the application and the main window,
+// which starts acquiring 250 ms after the event loop runs. See --help.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/window/CommandLine.h"
+#include "app/window/ConsoleDialogs.h"
+#include "app/settings/SettingsFile.h"
+#include "app/window/EEGForm.h"
+#include "platform/canvas/ClassicPalette.h"
+#include "platform/dialogs/QtDialogs.h"
+
+namespace {
+
+// A screenshot run that never reaches its block count (an input that stalls) gives up.
+int ScreenshotDeadlineMs(int blocks)
+{
+    return 30000 + blocks * 200;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const ProgramOptions options = ParseCommandLine(args);
+    if (!options.Error.empty()) {
+        std::fprintf(stderr, "velquor: %s\n\n%s", options.Error.c_str(), UsageText().c_str());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("velquor%s\n", VelquorVersionLine);
+        return 0;
+    }
+
+    const bool screenshot = !options.Screenshot.empty();
+    // A screenshot needs neither a display nor a person to answer message boxes.
+    if (screenshot) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velquor"));
+    QCoreApplication::setOrganizationName(QString());
+    // One look on every desktop: the classic style and palette the panel was designed with.
+    if (QStyleFactory::keys().contains(QStringLiteral("Windows"), Qt::CaseInsensitive))
+        QApplication::setStyle(QStringLiteral("Windows"));
+    QApplication::setPalette(ClassicWidgetPalette());
+
+    std::string chosen;
+    std::string error;
+    std::unique_ptr<WaveInBackend> input = MakeInput(options.Input, chosen, error);
+    if (!input) {
+        std::fprintf(stderr, "velquor: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.Input == "auto") std::printf("velquor: input %s\n", chosen.c_str());
+    std::fflush(stdout);
+
+    const QString settingsPath = SettingsFilePath(true);
+
+    QtDialogs qtDialogs;
+    ConsoleDialogs consoleDialogs;
+    EEGFormOptions formOptions;
+    formOptions.UserDialogs = screenshot ? static_cast<Dialogs*>(&consoleDialogs) : &qtDialogs;
+    formOptions.Input = std::move(input);
+    formOptions.SettingsPath = settingsPath;
+
+    int status = 0;
+    {
+        TEEGForm window(std::move(formOptions));
+        if (!screenshot) {
+            // Placed at the centre of the desktop.
+            if (QScreen* s = QGuiApplication::primaryScreen()) {
+                const QRect area = s->availableGeometry();
+                window.adjustSize();
+                window.move(area.center() - window.rect().center());
+            }
+        }
+        window.show();
+
+        if (screenshot) {
+            const QString file = QString::fromLocal8Bit(options.Screenshot.c_str());
+            int shotStatus = 1;
+            window.OnBlock = [&](long long blocks) {
+                if (blocks != options.Blocks) return;
+                const QImage image = window.ClientImage();
+                if (!image.isNull() && image.save(file, "PNG")) {
+                    std::printf("%s\n", options.Screenshot.c_str());
+                    shotStatus = 0;
+                } else {
+                    std::fprintf(stderr, "velquor: cannot write the screenshot to \"%s\"\n",
+                                 options.Screenshot.c_str());
+                }
+                std::fflush(stdout);
+                window.close();
+            };
+            QTimer::singleShot(ScreenshotDeadlineMs(options.Blocks), &window, [&] {
+                std::fprintf(stderr, "velquor: no screenshot: only %lld of %d blocks arrived\n", window.BlocksShown(),
+                             options.Blocks);
+                window.close();
+            });
+            app.exec();
+            status = window.ExitCode() != 0 ? window.ExitCode() : shotStatus;
+        } else {
+            status = app.exec();
+            if (window.ExitCode() != 0) status = window.ExitCode();
+        }
+    }
+    return status;
+}
