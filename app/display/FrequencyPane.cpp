@@ -382,6 +382,14 @@ void UpdateScaleLabels(DisplayState& d, const ProcessingState& p)
                 d.Labels.LoFreq = QStringLiteral("0 Hz");
         }
         break;
+    case DisplayRawSpectrum: {
+        // The raw spectrum's columns, read as the cursor reads them: the right
+        // edge (column 729) at ((S x SampleRate) div 729 x 729) >> 10 hertz.
+        const uint32_t perColumn = (uint32_t(p.FreqSpan) * p.SampleRate) / 729u;
+        d.Labels.HiFreq = HzText((perColumn * 729u) >> 10);
+        d.Labels.LoFreq = QStringLiteral("0 Hz");
+        break;
+    }
     case DisplayRawTime:
         if (d.ExpandOn) {
             d.Labels.HiFreq = MsText(RawTimeMs(p, m2));

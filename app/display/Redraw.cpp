@@ -77,12 +77,11 @@ void DrawMarkerLines(DisplayState& d, const ProcessingState& p)
 
 void UpdateSpectrumHint(DisplayState& d)
 {
-    // In the frequency and raw modes the filter markers decide last; the
-    // waterfall keeps whatever the hint was.
-    if (d.DisplayType != DisplayWaterfall) {
-        d.SpectrumHintOn = d.Marker1On || d.Marker2On;
+    // Outside the waterfall the frequency markers would switch the hint, but the
+    // filter markers decide right after them in every such mode, so the hint
+    // follows the filter markers. The waterfall keeps whatever the hint was.
+    if (d.DisplayType != DisplayWaterfall)
         d.SpectrumHintOn = d.FilterMarker1On || d.FilterMarker2On;
-    }
 }
 
 void RedrawPanes(DisplayState& d, const ProcessingState& p)

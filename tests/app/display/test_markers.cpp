@@ -238,4 +238,28 @@ TEST_F(MarkerTest, WaterfallDragsColumnsAndKeepsMarkersInTheLeftHalf)
     EXPECT_EQ(f.d.Marker1Pos, 366);
 }
 
+TEST_F(MarkerTest, RawModesReadColumnsInHertzAndMilliseconds)
+{
+    f.d.DisplayType = DisplayRawSpectrum;
+    FreqBaseDialClick(f.d, f.p, 100.0f);       // S = 206
+    SpectrumBoxMouseMove(f.d, f.p, 729, 10, false);
+    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.Labels.HiFreq);
+    EXPECT_EQ(f.d.Labels.HiFreq, QStringLiteral("8871 Hz"));
+    f.d.Marker1Pos = 300;
+    f.d.Marker2Pos = 200;
+    UpdateMarkerLabel(f.d, f.p);
+    // ((4 x 206 x 44100) div 729 x 100) >> 10 = 4867
+    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 4867 Hz"));
+
+    f.d.DisplayType = DisplayRawTime;
+    FreqBaseDialClick(f.d, f.p, 60.0f);        // S = 123
+    EXPECT_EQ(f.d.Labels.HiFreq, QStringLiteral("0.69 ms"));   // ((1160 x 123) >> 11) x 0.01
+    EXPECT_EQ(f.d.Labels.LoFreq, QStringLiteral("0 ms"));
+    // ((100 x 100000 div 44100) x 123 >> 11) x 0.01 = 0.13 ms
+    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 0.13 ms"));
+    const QString cursor = f.d.Labels.Cursor;
+    SpectrumBoxMouseMove(f.d, f.p, 10, 10, false);
+    EXPECT_EQ(f.d.Labels.Cursor, cursor) << "mode 2 leaves the cursor readout";
+}
+
 }  // namespace
