@@ -7,6 +7,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
+#include <cstdint>
+
+// A dial value (or a product of one) truncated toward zero, as the handlers
+// take positions; NaN gives 0 and values beyond int32 saturate, so a bad
+// stored setting cannot make the conversion undefined.
+inline int32_t DialPosition(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(std::trunc(v));
+}
+
 enum class PanelDial {
     Chan1Gain,
     Chan2Gain,

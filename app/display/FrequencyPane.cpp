@@ -409,7 +409,7 @@ void FreqBaseDialClick(DisplayState& d, ProcessingState& p, float value)
     if (!std::isfinite(value))
         return;
     if (d.DisplayType != DisplayRawSpectrum)
-        p.FreqScaleSetting = static_cast<int32_t>(std::trunc(0.4 * value));
+        p.FreqScaleSetting = DialPosition(0.4 * value);
     const float span = static_cast<float>(0.4L * value * 5.15L);
     const int32_t s = TruncateToInt(span);
     p.FreqSpan = s;
@@ -453,7 +453,7 @@ void RawSpectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& con
     d.InterpBase = 512;
     ReapplyChannelDials(d, p, controls, d.Chan1RawGainStep, d.Chan2RawGainStep,
                         d.Chan1SpecOffsetPos, d.Chan2SpecOffsetPos);
-    p.FreqScaleSetting = static_cast<int32_t>(std::trunc(0.4 * controls.DialValue(PanelDial::FreqBase)));
+    p.FreqScaleSetting = DialPosition(0.4 * controls.DialValue(PanelDial::FreqBase));
     controls.SetFreqDialRange(100.0f, 102);
     FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 101.0f));
     FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 100.0f));

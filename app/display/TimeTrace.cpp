@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/display/DisplayControls.h"
 #include "app/display/PanePixels.h"
 
 namespace {
@@ -36,14 +37,14 @@ void DrawChannel(pane::Pixels& px, int step, const int32_t* samples, int32_t gai
 
 void SetDemodGain(float& gain, float value)
 {
-    const int position = static_cast<int>(std::trunc(value));
+    const int position = DialPosition(value);
     if (position >= 1 && position <= 10)
         gain = static_cast<float>(std::pow(10.0, position - 4));
 }
 
 int32_t OffsetRow(int rows, float value)
 {
-    return static_cast<int32_t>(std::trunc(rows - static_cast<long double>(rows) * value * 0.01L));
+    return DialPosition(static_cast<double>(std::trunc(rows - static_cast<long double>(rows) * value * 0.01L)));
 }
 
 }  // namespace
@@ -88,7 +89,7 @@ void DrawTimeTrace(DisplayState& d, const ProcessingState& p, const int32_t* new
 
 void TimeBaseDialClick(DisplayState& d, float value)
 {
-    const int position = static_cast<int>(std::trunc(value));
+    const int position = DialPosition(value);
     d.TimeBaseSetting = position;
     switch (position) {
     case 2:
@@ -112,23 +113,23 @@ void TimeBaseDialClick(DisplayState& d, float value)
 
 void Chan1GainDialClick(DisplayState& d, ProcessingState& p, float value)
 {
-    d.Chan1GainStep = static_cast<int>(std::trunc(value));
+    d.Chan1GainStep = DialPosition(value);
     SetDemodGain(p.Chan1DemodGain, value);
 }
 
 void Chan2GainDialClick(DisplayState& d, ProcessingState& p, float value)
 {
-    d.Chan2GainStep = static_cast<int>(std::trunc(value));
+    d.Chan2GainStep = DialPosition(value);
     SetDemodGain(p.Chan2DemodGain, value);
 }
 
 void Chan1OffsetDialClick(DisplayState& d, float value)
 {
     if (d.DisplayType == DisplayRawSpectrum) {
-        d.Chan1SpecOffsetPos = static_cast<int>(std::trunc(value));
+        d.Chan1SpecOffsetPos = DialPosition(value);
         d.Chan1SpecOffset = OffsetRow(SpectrumPaneHeight, value);
     } else {
-        d.Chan1OffsetPos = static_cast<int>(std::trunc(value));
+        d.Chan1OffsetPos = DialPosition(value);
         d.Chan1TimeOffset = OffsetRow(TimePaneHeight, value);
     }
 }
@@ -136,10 +137,10 @@ void Chan1OffsetDialClick(DisplayState& d, float value)
 void Chan2OffsetDialClick(DisplayState& d, float value)
 {
     if (d.DisplayType == DisplayRawSpectrum) {
-        d.Chan2SpecOffsetPos = static_cast<int>(std::trunc(value));
+        d.Chan2SpecOffsetPos = DialPosition(value);
         d.Chan2SpecOffset = OffsetRow(SpectrumPaneHeight, value);
     } else {
-        d.Chan2OffsetPos = static_cast<int>(std::trunc(value));
+        d.Chan2OffsetPos = DialPosition(value);
         d.Chan2TimeOffset = OffsetRow(TimePaneHeight, value);
     }
 }

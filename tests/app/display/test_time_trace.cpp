@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "DisplayTestSupport.h"
 #include "app/display/TimeTrace.h"
@@ -189,6 +190,14 @@ TEST(TimeControls, TimeBaseGainOffsetAndTrackBars)
     Chan2GainFTrackBarChange(f.d, 1);
     EXPECT_EQ(f.d.Chan2SpecGain, 1);
     EXPECT_EQ(f.d.Chan2SpecGainSetting, 1);
+
+    // Values no dial can hold (a damaged settings value) change nothing or stay finite.
+    TimeBaseDialClick(f.d, std::nanf(""));
+    EXPECT_EQ(f.d.TimeStep, 32);
+    Chan1OffsetDialClick(f.d, 1e30f);
+    EXPECT_EQ(f.d.Chan1TimeOffset, INT32_MIN);
+    Chan1GainDialClick(f.d, f.p, -1e30f);
+    EXPECT_FLOAT_EQ(f.p.Chan1DemodGain, 0.001f);
 
     Chan1EnableSwitchClick(f.p, true);
     DisplayHoldSwClick(f.p, true);
