@@ -195,7 +195,7 @@ TEST(TimeControls, TimeBaseGainOffsetAndTrackBars)
     TimeBaseDialClick(f.d, std::nanf(""));
     EXPECT_EQ(f.d.TimeStep, 32);
     Chan1OffsetDialClick(f.d, 1e30f);
-    EXPECT_EQ(f.d.Chan1TimeOffset, INT32_MIN);
+    EXPECT_EQ(f.d.Chan1SpecOffset, INT32_MIN);   // still in mode 1 here
     Chan1GainDialClick(f.d, f.p, -1e30f);
     EXPECT_FLOAT_EQ(f.p.Chan1DemodGain, 0.001f);
 
