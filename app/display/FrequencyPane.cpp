@@ -48,19 +48,18 @@ void Amplitudes(DisplayState& d, const ProcessingState& p, const int32_t* trace,
 
 // Points of the normal view: RowLevels (n = 2 x B) spread over 512 display
 // points (A = span) into RowInterp.
-void InterpolateRows(DisplayState& d, const ProcessingState& p, double span)
+void InterpolateRows(DisplayState& d, double span)
 {
     const int n = std::clamp(2 * d.InterpBase, 2, RowArraySize);
     InterpolateTrace(d.RowLevels, n, float(DisplayPoints), float(std::max(span, 1.0)), d.RowInterp,
                      d.Spline);
-    (void)p;
 }
 
-// The expanded view: the band between the frequency markers, from `source`
-// (per-row levels, starting at the row of marker 1), spread over the pane's
+// The expanded view: the band between the frequency markers, from RowLevels
+// (S = 512) or RowInterp, starting at the row of marker 1, spread over the pane's
 // rows into RowExpand. The whole pane shows the marker band, so the scale
 // labels and the cursor readout of the expanded view hold for the drawing.
-bool InterpolateExpanded(DisplayState& d, const ProcessingState& p, bool fromRowLevels)
+bool InterpolateExpanded(DisplayState& d, bool fromRowLevels)
 {
     if (!(d.Marker1On && d.ExpandOn))
         return false;
@@ -71,7 +70,6 @@ bool InterpolateExpanded(DisplayState& d, const ProcessingState& p, bool fromRow
     n = std::clamp(n, 2, RowArraySize - start);
     const int32_t* source = (fromRowLevels ? d.RowLevels : d.RowInterp) + start;
     InterpolateTrace(source, n, float(H), float(d.ExpandSpan), d.RowExpand, d.Spline);
-    (void)p;
     return true;
 }
 
@@ -252,11 +250,11 @@ void DrawSpectrumChannel(DisplayState& d, const ProcessingState& p, int channel,
         if (!d.ExpandOn)
             DrawBars(px, channel, d.RowLevels, 0, bar);
     } else {
-        InterpolateRows(d, p, p.FreqSpan);
+        InterpolateRows(d, p.FreqSpan);
         if (!d.ExpandOn)
             DrawBars(px, channel, d.RowInterp, 1, bar);
     }
-    if (InterpolateExpanded(d, p, full))
+    if (InterpolateExpanded(d, full))
         DrawBars(px, channel, d.RowExpand, 1, pane::ToRgb(clYellow));
 }
 
@@ -309,12 +307,12 @@ void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
                     px.HLine(H - i, x0, int64_t(x0) + d.RowLevels[i], pane::ToRgb(band.Color));
         }
     } else {
-        InterpolateRows(d, p, p.FreqSpan);
+        InterpolateRows(d, p.FreqSpan);
         if (!d.ExpandOn)
             for (int i = 1; i < H; ++i)
                 px.HLine(H - i, x0, int64_t(x0) + d.RowInterp[i], pane::ToRgb(penColor));
     }
-    if (InterpolateExpanded(d, p, full))
+    if (InterpolateExpanded(d, full))
         for (int i = 1; i < H; ++i)
             px.HLine(H - i, x0, int64_t(x0) + d.RowExpand[i], pane::ToRgb(penColor));
     DrawCentreStrip(d.SpectrumImage);
@@ -332,7 +330,7 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
             level = std::min<int64_t>(level, BarLimit);
         d.RowLevels[i] = Saturate(level);
     }
-    InterpolateRows(d, p, p.FreqSpan - 3);
+    InterpolateRows(d, p.FreqSpan - 3);
 
     pane::Pixels fall(d.WaterfallImage);
     const int w = fall.Width();

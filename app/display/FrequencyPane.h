@@ -25,10 +25,14 @@ TColor PseudoColor(int32_t v);
 void DrawCentreStrip(TBitmap& image);
 
 // One channel (1 or 2) of the three modes, drawn from its 512-sample trace
-// with the power spectrum of the display transform. Spectrum and Waterfall
-// take the channel's spectrum gain; the phase routine draws, on the channel 2
-// call, the phase of the product of both channels' spectra in the pen colour
-// `penColor` (the channel 2 colour) where it interpolates.
+// with the power spectrum of the display transform. Point k of the frequency
+// axis is transform slot k (k x 0.6729 Hz), so a tone's bar lies on the row
+// that RowToHz names for its frequency. Spectrum and Waterfall take the
+// channel's spectrum gain; the phase routine draws, on the channel 2 call, the
+// phase of the product of both channels' spectra, in fixed colour bands at
+// S = 512 and in `penColor` (the channel 2 colour) otherwise. With ExpandOn
+// (and the frequency markers on) the pane's rows show the band between the
+// markers, as the scale labels and the cursor readout say.
 void DrawSpectrumChannel(DisplayState& d, const ProcessingState& p, int channel,
                          const int32_t* trace, int32_t gain);
 void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
@@ -53,7 +57,8 @@ inline void FreqBaseDialValueChange(DisplayState& d, ProcessingState& p, float v
 void Spectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls);
 void Phase1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls);
 void Waterfall1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls);
-// Mode 1, reached only from a settings file that stores it.
+// Mode 1, reached only from a settings file that stores it. The window also
+// copies TimeImage onto its time pane at once.
 void RawSpectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls);
 
 // Display > BackGround Color.

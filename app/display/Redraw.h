@@ -8,7 +8,9 @@
 #include "app/display/DisplayState.h"
 #include "dsp/ProcessingState.h"
 
-// Uses the traces' newest 32 samples for the time trace.
+// Uses the traces' newest 32 samples for the time trace. The loop calls it
+// after each processed block; while DisplayHold is set it calls neither the
+// chain nor this, so both panes keep their last picture.
 void RedrawPanes(DisplayState& d, const ProcessingState& p);
 
 // Parts of RedrawPanes, for tests and the raw modes.
