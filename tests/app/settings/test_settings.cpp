@@ -563,7 +563,12 @@ TEST(SettingsSave, SaveIntoAFolderThatCannotTakeFilesFailsSilently)
     FakeSettingsTarget t;
     EXPECT_FALSE(SaveSettings(dir.filePath("notafolder/Velquor.cfg"), t));
     EXPECT_EQ(ReadAll(dir.filePath("notafolder")), std::vector<uint8_t>({9}));
+}
 
+TEST(SettingsSave, ReadOnlyFolderKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    FakeSettingsTarget t;
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";
     const QString path = dir.filePath("ro/Velquor.cfg");
