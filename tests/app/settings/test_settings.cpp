@@ -7,6 +7,7 @@
 #include <random>
 #include <sys/resource.h>
 #include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "FakeSettingsTarget.h"
@@ -568,17 +569,39 @@ TEST(SettingsSave, SaveIntoAFolderThatCannotTakeFilesFailsSilently)
 TEST(SettingsSave, ReadOnlyFolderKeepsTheOldFile)
 {
     QTemporaryDir dir;
-    FakeSettingsTarget t;
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
-    const QString path = dir.filePath("ro/Velquor.cfg");
+    const QString folder = dir.filePath("ro");
+    const QString path = folder + "/Velquor.cfg";
     ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
     ASSERT_TRUE(WriteSettingsFile(path, NonDefaultRecord()));
     const std::vector<uint8_t> before = ReadAll(path);
-    QFile::setPermissions(dir.filePath("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(SaveSettings(path, t));
-    QFile::setPermissions(dir.filePath("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                          QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir.path(), readOnly);
+    QFile::setPermissions(folder, readOnly);
+
+    bool saved = true;
+    if (geteuid() == 0) {
+        // Permissions do not stop root: save as an ordinary user in a child process.
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(2);
+            _exit(WriteSettingsFile(path, SettingsRecord{}) ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 2) << "could not become an ordinary user";
+        saved = WEXITSTATUS(status) == 1;
+    } else {
+        saved = WriteSettingsFile(path, SettingsRecord{});
+    }
+    QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner);
+    QFile::setPermissions(dir.path(), readOnly | QFileDevice::WriteOwner);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"Velquor.cfg"}));
 }
 
 TEST(SettingsPath, LivesUnderXdgConfigHomeAndTheFolderIsCreated)
