@@ -7,6 +7,9 @@ std::optional<QString> Dialogs::OpenFile(const FileDialogRequest& request)
     std::optional<QString> path = AskOpenFile(request);
     if (!path || path->isEmpty())
         return std::nullopt;
+    // An existing file without an extension is the file the user picked.
+    if (QFileInfo(*path).isFile())
+        return path;
     return WithDefaultExtension(*path, request.DefaultExtension);
 }
 

@@ -34,8 +34,8 @@ public:
     // Modal message box with an OK button only.
     virtual void ShowMessage(const QString& text, const QString& caption) = 0;
 
-    // The chosen path (with the default extension added where the name has none), or
-    // nothing when the user cancels.
+    // The chosen path (with the default extension added where the name has none; when
+    // opening, not to the name of an existing file), or nothing when the user cancels.
     std::optional<QString> OpenFile(const FileDialogRequest& request);
     std::optional<QString> SaveFile(const FileDialogRequest& request);
 

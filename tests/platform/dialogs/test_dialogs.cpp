@@ -54,6 +54,22 @@ TEST(ScriptedDialogs, AnswersInOrderRecordsQuestionsAndCancelsWhenEmpty)
     EXPECT_EQ(dialogs.Messages()[0].Caption, "File Error Message");
 }
 
+TEST(ScriptedDialogs, OpeningAnExistingFileWithoutExtensionKeepsItsName)
+{
+    QTemporaryDir dir;
+    QFile bare(dir.filePath("recording"));
+    ASSERT_TRUE(bare.open(QIODevice::WriteOnly));
+    bare.close();
+    ScriptedDialogs dialogs;
+    dialogs.AnswerFile(dir.filePath("recording"));
+    dialogs.AnswerFile(dir.filePath("other"));
+    dialogs.AnswerFile(dir.filePath("recording"));
+    const FileDialogRequest request{"Open Wave", "Wave Files|*.wav|All Files|*.*", "wav", ""};
+    EXPECT_EQ(dialogs.OpenFile(request), std::optional<QString>(dir.filePath("recording")));
+    EXPECT_EQ(dialogs.OpenFile(request), std::optional<QString>(dir.filePath("other.wav")));
+    EXPECT_EQ(dialogs.SaveFile(request), std::optional<QString>(dir.filePath("recording.wav")));
+}
+
 TEST(ScriptedDialogs, PrinterAnswerIsAPdfPrinterThatWritesOnePage)
 {
     QTemporaryDir dir;
