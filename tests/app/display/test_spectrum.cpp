@@ -217,4 +217,26 @@ TEST_F(PhaseTest, ChannelTwoAloneUsesTheStoredChannelOneSpectrum)
     EXPECT_NE(std::count(first + 1, first + H, 0), H - 1);
 }
 
+TEST_F(PhaseTest, ExpandedViewFillsEveryRowFromTheMarkerBand)
+{
+    FreqBaseDialClick(f.d, f.p, 60.0f);
+    f.d.Marker1On = f.d.Marker2On = true;
+    f.d.Marker1Pos = 330;
+    f.d.Marker2Pos = 250;
+    f.d.ExpandOn = true;
+    std::fill(f.d.RowExpand, f.d.RowExpand + RowArraySize, 9999);
+    DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
+    DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
+    for (int i = 1; i < H; ++i) {
+        // The spline may overshoot the curve's -148 .. 147 a little; 9999 would be a stale row.
+        ASSERT_GE(f.d.RowExpand[i], -300) << i;
+        ASSERT_LE(f.d.RowExpand[i], 300) << "row " << i << " left over from an earlier call";
+    }
+    // Only the expanded curve is drawn, in the pen colour.
+    int aqua = 0;
+    for (int i = 1; i < H; ++i)
+        aqua += Pixel(f.d.SpectrumImage, RightEdge, H - i) == clAqua;
+    EXPECT_EQ(aqua, int(std::count_if(f.d.RowExpand + 1, f.d.RowExpand + H, [](int v) { return v != 0; })));
+}
+
 }  // namespace
