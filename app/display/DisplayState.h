@@ -6,7 +6,7 @@
 // filter marker rows and the post-filter flags) lives in ProcessingState and
 // is passed alongside; it is never copied here.
 //
-// The object holds four images and about 100 KiB of scratch arrays; its owner
+// The object holds four images and about 200 KiB of scratch arrays; its owner
 // allocates it on the heap. The images need a QGuiApplication to draw on.
 
 #include <QString>
