@@ -34,6 +34,7 @@ void TWindowHost::ShowMessage(const std::string& text, const std::string& captio
 
 void TWindowHost::ProcessMessages()
 {
+    lastMessages_ = std::chrono::steady_clock::now();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
@@ -58,6 +59,12 @@ void TWindowHost::SleepMs(int milliseconds)
 void TWindowHost::SetTimeOutTimer(bool enabled)
 {
     form_.HostSetTimeOutTimer(enabled);
+    // Every pass arms this timer just before it waits for its buffer, and the wait serves
+    // the window's messages. An input that never makes the loop wait (a file read as fast
+    // as the loop takes it) would starve the window: then the messages are served here,
+    // at the same point of the pass, whenever none were served for MessageStarveMs.
+    if (enabled && std::chrono::steady_clock::now() - lastMessages_ > std::chrono::milliseconds(MessageStarveMs))
+        ProcessMessages();
 }
 
 void TWindowHost::SetStartTimer(bool enabled)

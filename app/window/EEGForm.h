@@ -35,6 +35,8 @@ public:
     // Polling while a pass is young: EarlySleepMs per sleep during its first EarlyWaitMs.
     static constexpr int EarlyWaitMs = 70;
     static constexpr int EarlySleepMs = 4;
+    // Longest time a pass may go without serving the window's messages.
+    static constexpr int MessageStarveMs = 20;
 
     explicit TWindowHost(TEEGForm& form) : form_(form) {}
     void ShowMessage(const std::string& text, const std::string& caption) override;
@@ -47,6 +49,7 @@ public:
 
 private:
     TEEGForm& form_;
+    std::chrono::steady_clock::time_point lastMessages_{};
     uint64_t passesSeen_ = 0;
     std::chrono::steady_clock::time_point passStart_{};
 };

@@ -392,7 +392,7 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.ExpandSw = b.Rocker(p.GroupBox5, QStringLiteral("ExpandSw"), 72, 46, 26, 46);
 
     p.GroupBox6 = b.Box(client, QStringLiteral("Filter"), 703, 442, 104, 99);
-    b.Label(p, p.GroupBox6, QStringLiteral("Mkrs"), 8, 27, 43, 18, Qt::AlignCenter, font);
+    b.Label(p, p.GroupBox6, QStringLiteral("Mkrs"), 6, 27, 43, 18, Qt::AlignCenter, font);
     b.Label(p, p.GroupBox6, QStringLiteral("Enable"), 50, 27, 51, 18, Qt::AlignCenter, font);
     p.FltrMkrsSw = b.Rocker(p.GroupBox6, QStringLiteral("FltrMkrsSw"), 16, 46, 27, 46);
     p.FltrEnbSw = b.Rocker(p.GroupBox6, QStringLiteral("FltrEnbSw"), 62, 46, 27, 46);
