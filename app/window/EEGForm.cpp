@@ -14,6 +14,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "app/dialogs/ChannelSetupForm.h"
+#include "app/dialogs/DesktopCommands.h"
+#include "app/dialogs/RecorderDialogs.h"
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
@@ -29,7 +32,7 @@
 
 void TWindowHost::ShowMessage(const std::string& text, const std::string& caption)
 {
-    form_.ShowMessage(QString::fromStdString(text), QString::fromStdString(caption));
+    form_.ShowMessage(QString::fromLocal8Bit(text.c_str()), QString::fromLocal8Bit(caption.c_str()));
 }
 
 void TWindowHost::ProcessMessages()
@@ -83,33 +86,6 @@ void TWindowHost::BlockProcessed(const BlockReport& report)
 }
 
 // ---------------------------------------------------------------- recorder glue
-
-// OpenWaveDialog and SaveWaveDialog over the window's dialogs.
-class TEEGForm::WaveDialogs : public FileDialogs {
-public:
-    explicit WaveDialogs(Dialogs& dialogs) : dialogs_(dialogs) {}
-    bool OpenWave(std::string& name) override
-    {
-        return Ask(dialogs_.OpenFile({QStringLiteral("Open Wave"), QStringLiteral("Wave Files|*.wav|All Files|*.*"),
-                                      QStringLiteral("wav"), QString()}),
-                   name);
-    }
-    bool SaveWave(std::string& name) override
-    {
-        return Ask(dialogs_.SaveFile({QStringLiteral("Save Wave"), QStringLiteral("Wave File|*.wav|All Files|*.*"),
-                                      QStringLiteral("wav"), QString()}),
-                   name);
-    }
-
-private:
-    static bool Ask(const std::optional<QString>& answer, std::string& name)
-    {
-        if (!answer) return false;
-        name = QFile::encodeName(*answer).toStdString();
-        return true;
-    }
-    Dialogs& dialogs_;
-};
 
 // The recorder drives OvOpHourCounter1.
 class TEEGForm::HourCounter : public HourCounterHooks {
@@ -228,10 +204,23 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     panel_ = BuildFrontPanel(client_, scale);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    waveDialogs_ = std::make_unique<WaveDialogs>(dialogs_);
+    waveDialogs_ = std::make_unique<RecorderDialogs>(dialogs_);
     hourCounter_ = std::make_unique<HourCounter>(panel_.OvOpHourCounter1);
     recorder_ = std::make_unique<Recorder>(Acq, host_, *waveDialogs_, hourCounter_.get());
     loop_ = std::make_unique<AcquisitionLoop>(Acq, *Proc, host_, *input_, recorder_.get());
+
+    // Save, copy and print pause a running loop and resume it afterwards.
+    graphics_ = std::make_unique<GraphicsCommands>(
+        dialogs_, GraphicsHooks{[this] { return ClientImage(); }, [this] { return Display->SpectrumImage.Image(); },
+                                [this] {
+                                    pausedForGraphics_ = !Acq.AcquisitionIdle;
+                                    if (pausedForGraphics_) StopBtnClick();
+                                },
+                                [this] {
+                                    if (pausedForGraphics_ && !closing_) StartBtnClick();
+                                    pausedForGraphics_ = false;
+                                }});
+    channelSetup_ = new TChannelSetupForm(*Proc, this);
 
     startTimer_.setInterval(250);
     timeOutTimer_.setInterval(350);
@@ -245,16 +234,12 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
 
     // 6. Paths.
     settingsPath_ = options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath;
-    helpPath_ = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
 
     // 7. Hamming512 and 11. the arctangent table are built with the processing state.
     // 8. Settings. Without a file the window comes up in the state its controls show.
     settings_ = std::make_unique<SettingsAdapter>(*this);
     if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied) ApplyFirstRunState();
     Acq.ApplyingSettings = false;
-    panel_.Chan1EnableSwitch->SetChecked(Proc->Chan1Enabled);
-    panel_.Chan2EnableSwitch->SetChecked(Proc->Chan2Enabled);
-    SyncTrackBars();
 
     // 9, 10. Band filters from the carriers and the post filters.
     StartupDesigns(*Proc);
@@ -405,6 +390,10 @@ void TEEGForm::ApplyFirstRunState()
     panel_.Chan2EnableSwitch->SetChecked(Proc->Chan2Enabled);
     panel_.DisplayHoldSw->SetChecked(Proc->DisplayHold);
     SyncTrackBars();
+    // The time gains keep 25; their stored positions are those the track bars now show,
+    // so the next run puts the bars where they are (the loader restores the gains after).
+    Display->Chan1TimeGainSetting = panel_.Chan1GainTrackBar->value() * 10 - 9;
+    Display->Chan2TimeGainSetting = panel_.Chan2GainTrackBar->value() * 10 - 9;
     SyncDisplay();
 }
 
@@ -709,12 +698,35 @@ void TEEGForm::SaveWave1Click()
     recorder_->SaveWave1Click();
 }
 
-void TEEGForm::SaveForm1Click() {}
-void TEEGForm::SaveBitmap1Click() {}
-void TEEGForm::CopyForm1Click() {}
-void TEEGForm::CopyBitmap1Click() {}
-void TEEGForm::Vomume1Click() {}
-void TEEGForm::PrintForm1Click() {}
+void TEEGForm::SaveForm1Click()
+{
+    graphics_->SaveForm1Click();
+}
+
+void TEEGForm::SaveBitmap1Click()
+{
+    graphics_->SaveBitmap1Click();
+}
+
+void TEEGForm::CopyForm1Click()
+{
+    graphics_->CopyForm1Click();
+}
+
+void TEEGForm::CopyBitmap1Click()
+{
+    graphics_->CopyBitmap1Click();
+}
+
+void TEEGForm::Vomume1Click()
+{
+    StartVolumeControl(dialogs_);
+}
+
+void TEEGForm::PrintForm1Click()
+{
+    graphics_->PrintForm1Click();
+}
 
 // ---------------------------------------------------------------- Options menu
 
@@ -763,7 +775,13 @@ void TEEGForm::FM1Click()
     SetModulationChecks();
 }
 
-void TEEGForm::ChannelSetup1Click() {}
+void TEEGForm::ChannelSetup1Click()
+{
+    // Modeless: the carriers change at the next block while acquisition goes on.
+    channelSetup_->show();
+    channelSetup_->raise();
+    channelSetup_->activateWindow();
+}
 
 // ---------------------------------------------------------------- Display menu
 
@@ -845,7 +863,10 @@ void TEEGForm::GridOff1Click()
 
 // ---------------------------------------------------------------- Help menu
 
-void TEEGForm::HelpMenu1Click() {}
+void TEEGForm::HelpMenu1Click()
+{
+    OpenHelp(dialogs_, FindHelpFile(QCoreApplication::applicationDirPath()));
+}
 
 QString TEEGForm::AboutText()
 {

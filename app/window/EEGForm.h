@@ -19,6 +19,7 @@
 #include "acquisition/WaveIn.h"
 #include "app/display/DisplayControls.h"
 #include "app/display/DisplayState.h"
+#include "app/dialogs/GraphicsCommands.h"
 #include "app/settings/SettingsTarget.h"
 #include "app/window/FrontPanel.h"
 #include "dsp/ProcessingState.h"
@@ -26,6 +27,7 @@
 
 class QAction;
 class QMenu;
+class TChannelSetupForm;
 class TEEGForm;
 
 // The loop's view of the window: nested message processing serves the Qt event loop,
@@ -168,6 +170,8 @@ public:
     Recorder& Rec() { return *recorder_; }
     QTimer& StartTimer() { return startTimer_; }
     QTimer& TimeOutTimer() { return timeOutTimer_; }
+    TChannelSetupForm* ChannelSetupWindow() const { return channelSetup_; }
+    GraphicsCommands& Graphics() { return *graphics_; }
     const QString& SettingsPath() const { return settingsPath_; }
     bool Closing() const { return closing_; }
     // Status the program should end with: 0, or 1 after a device failure ended it.
@@ -189,7 +193,6 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    class WaveDialogs;
     class HourCounter;
     class SettingsAdapter;
 
@@ -211,9 +214,12 @@ private:
     Dialogs& dialogs_;
     std::unique_ptr<WaveInBackend> input_;
     TWindowHost host_;
-    std::unique_ptr<WaveDialogs> waveDialogs_;
+    std::unique_ptr<FileDialogs> waveDialogs_;
     std::unique_ptr<HourCounter> hourCounter_;
     std::unique_ptr<SettingsAdapter> settings_;
+    std::unique_ptr<GraphicsCommands> graphics_;
+    TChannelSetupForm* channelSetup_ = nullptr;
+    bool pausedForGraphics_ = false;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<AcquisitionLoop> loop_;
     QTimer startTimer_;
@@ -223,7 +229,6 @@ private:
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;
     QString settingsPath_;
-    QString helpPath_;
     bool settingDial_ = false;
     bool closing_ = false;
     bool destroyed_ = false;

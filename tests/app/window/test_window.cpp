@@ -234,6 +234,7 @@ TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
     rig.Form->Action("Waterfall1")->trigger();
     rig.Form->Action("Teal1")->trigger();
     rig.Form->Panel().Chan2GainFTrackBar->setValue(7);
+    rig.Form->Panel().Chan1GainTrackBar->setValue(5);
     rig.Form.reset();   // FormDestroy saves
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
     EXPECT_EQ(rig.Form->Display->DisplayType, DisplayWaterfall);
@@ -241,6 +242,11 @@ TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
     EXPECT_EQ(rig.Form->Display->BackgroundStyle, 3);
     EXPECT_EQ(rig.Form->Display->Chan2SpecGain, 61);
     EXPECT_EQ(rig.Form->Panel().Chan2GainFTrackBar->value(), 7);
+    EXPECT_EQ(rig.Form->Panel().Chan1GainTrackBar->value(), 5);
+    EXPECT_EQ(rig.Form->Display->Chan1TimeGain, 41);
+    // Channel 2's time gain was never touched: still 25, its bar still at 3.
+    EXPECT_EQ(rig.Form->Display->Chan2TimeGain, 25);
+    EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 3);
     EXPECT_TRUE(rig.Form->Proc->Chan1Enabled);
     EXPECT_FLOAT_EQ(rig.Form->Proc->Chan1DemodGain, 0.1f);
     EXPECT_EQ(rig.Form->Proc->FreqSpan, 123);
