@@ -29,6 +29,15 @@ int ScreenshotDeadlineMs(int blocks)
     return 30000 + blocks * 200;
 }
 
+// Offscreen runs: the platform's notes about the missing desktop say nothing to the user.
+void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtDebugMsg || message.contains(QLatin1String("propagateSizeHints"))
+        || message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -50,7 +59,10 @@ int main(int argc, char** argv)
 
     const bool screenshot = !options.Screenshot.empty();
     // A screenshot needs neither a display nor a person to answer message boxes.
-    if (screenshot) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (screenshot) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietOffscreenMessages);
+    }
 
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velquor"));

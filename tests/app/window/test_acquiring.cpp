@@ -263,3 +263,35 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 2);
 }
+
+// The demo signal at the first-run settings: both traces plainly visible over a pane's
+// width, and channel 1's spectrum peaking in the alpha band (8 to 12 Hz: rows 297 to 321).
+TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
+{
+    WindowRig w;
+    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(w.Path("demo.wav"), DemoBackend::DefaultSettings(), 25));
+    ASSERT_NO_FATAL_FAILURE(w.Open("file:" + w.Path("demo.wav")));
+    TEEGForm& f = *w.Form;
+    int lo[2] = {1 << 30, 1 << 30}, hi[2] = {-(1 << 30), -(1 << 30)};
+    int alphaPeaks = 0, peaks = 0;
+    w.Run(50 + 182, [&](long long n) {
+        if (n <= 50) return;   // the DC estimate settles first
+        const int32_t* traces[2] = {f.Proc->Chan1Trace, f.Proc->Chan2Trace};
+        for (int c = 0; c < 2; ++c) {
+            for (int i = 480; i < 512; i += 8) {   // the samples a time step of 4 draws
+                const int y = (traces[c][i] * 25) >> 14;
+                lo[c] = std::min(lo[c], y);
+                hi[c] = std::max(hi[c], y);
+            }
+        }
+        const Bar bar = LongestBar(f.Display->SpectrumImage.Image(), 1, Lime);
+        if (bar.Length > 0) {
+            ++peaks;
+            if (bar.Row >= 297 && bar.Row <= 321) ++alphaPeaks;
+        }
+    });
+    EXPECT_GE(hi[0] - lo[0], 20);
+    EXPECT_GE(hi[1] - lo[1], 20);
+    EXPECT_GE(peaks, 20);
+    EXPECT_GE(alphaPeaks * 10, peaks * 7) << alphaPeaks << " of " << peaks;
+}
