@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QTest>
 
 #include "app/window/CommandLine.h"
 #include "tests/app/window/WindowTestSupport.h"
@@ -279,4 +280,74 @@ TEST(CommandLine, OptionsValuesAndRefusals)
     EXPECT_FALSE(MakeInput("file:/nonexistent/none.wav", chosen, error));
     EXPECT_TRUE(MakeInput("demo-fm", chosen, error));
     EXPECT_EQ(chosen, "demo-fm");
+    // auto: the capture device when there is one, else the demo signal, saying which.
+    EXPECT_TRUE(MakeInput("auto", chosen, error)) << error;
+    EXPECT_TRUE(chosen.rfind("portaudio (", 0) == 0 || chosen == "demo (no capture device found)") << chosen;
+}
+
+TEST(WindowControls, EachControlRunsItsHandler)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    TEEGForm& f = *rig.Form;
+    TFrontPanel& p = f.Panel();
+    // Dials: any value change runs the handler.
+    p.TimeBaseDial->SetValue(7.0f);
+    EXPECT_EQ(f.Display->TimeStep, 32);
+    p.Chan2GainDial->SetValue(6.0f);
+    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 100.0f);
+    p.Chan1OffsetDial->SetValue(55.0f);
+    EXPECT_EQ(f.Display->Chan1TimeOffset, 75);
+    p.FreqBaseDial->SetValue(150.0f);
+    EXPECT_EQ(f.Proc->FreqSpan, 309);
+    EXPECT_EQ(p.HiFreqLabel->text(), QStringLiteral("150 Hz"));
+    // Track bars.
+    p.Chan2GainTrackBar->setValue(40);
+    EXPECT_EQ(f.Display->Chan2TimeGain, 391);
+    p.Chan1GainFTrackBar->setValue(2);
+    EXPECT_EQ(f.Display->Chan1SpecGain, 11);
+    // Switches, clicked as a user does: press and release on the half the knob moves to.
+    QTest::mouseClick(p.Chan2EnableSwitch, Qt::LeftButton, {}, QPoint(p.Chan2EnableSwitch->width() * 3 / 4,
+                                                                         p.Chan2EnableSwitch->height() / 2));
+    EXPECT_FALSE(p.Chan2EnableSwitch->Checked());
+    EXPECT_FALSE(f.Proc->Chan2Enabled);
+    QTest::mouseClick(p.MkrSwitch, Qt::LeftButton, {}, QPoint(p.MkrSwitch->width() / 2, p.MkrSwitch->height() / 4));
+    EXPECT_TRUE(f.Display->Marker1On);
+    // Filter markers replace the frequency markers and switch MkrSwitch off.
+    QTest::mouseClick(p.FltrMkrsSw, Qt::LeftButton, {}, QPoint(p.FltrMkrsSw->width() / 2, p.FltrMkrsSw->height() / 4));
+    EXPECT_TRUE(f.Display->FilterMarker1On);
+    EXPECT_FALSE(p.MkrSwitch->Checked());
+    // Expand without frequency markers is refused with a message, and the switch goes back off.
+    QTest::mouseClick(p.ExpandSw, Qt::LeftButton, {}, QPoint(p.ExpandSw->width() / 2, p.ExpandSw->height() / 4));
+    EXPECT_FALSE(p.ExpandSw->Checked());
+    ASSERT_EQ(rig.Dialogs.Messages().size(), 1u);
+    EXPECT_EQ(rig.Dialogs.Messages()[0].Text, QStringLiteral("Markers must be enabled!"));
+    EXPECT_EQ(rig.Dialogs.Messages()[0].Caption, QStringLiteral("Error Message"));
+    QTest::mouseClick(p.FltrEnbSw, Qt::LeftButton, {}, QPoint(p.FltrEnbSw->width() / 2, p.FltrEnbSw->height() / 4));
+    EXPECT_TRUE(f.Proc->FilterEnabled);
+    EXPECT_FALSE(f.Proc->FilterBypass);
+    QTest::mouseClick(p.DisplayHoldSw, Qt::LeftButton, {},
+                      QPoint(p.DisplayHoldSw->width() / 2, p.DisplayHoldSw->height() / 4));
+    EXPECT_TRUE(f.Proc->DisplayHold);
+    // The pointer over the pane reads its frequency: the top row is HiFreqLabel's.
+    QTest::mouseMove(p.SpectrumBox, QPoint(100, 0));
+    EXPECT_EQ(p.CursorLabel->text(), QStringLiteral("Cursor Position = 150 Hz"));
+    // Recorder: PLAY without an input file refuses; STOP stays red.
+    QTest::mouseClick(p.PlayBtn, Qt::LeftButton);
+    EXPECT_EQ(rig.Dialogs.Messages().back().Caption, QStringLiteral("Play Error"));
+    EXPECT_EQ(p.StopWvBtn->palette().color(QPalette::ButtonText), QColor(Qt::red));
+}
+
+TEST(WindowControls, ExitClosesAndTheDestroyHandlerSaves)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    QFile::remove(rig.SettingsPath());
+    rig.Form->Action("Exit1")->trigger();
+    EXPECT_TRUE(rig.Form->Closing());
+    EXPECT_FALSE(rig.Form->isVisible());
+    EXPECT_TRUE(rig.Form->Acq.AcquisitionIdle);
+    EXPECT_FALSE(rig.Form->StartTimer().isActive());
+    rig.Form.reset();
+    EXPECT_EQ(QFile(rig.SettingsPath()).size(), 158);
 }
