@@ -6,13 +6,18 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "app/window/CommandLine.h"
 #include "app/window/ConsoleDialogs.h"
@@ -36,6 +41,35 @@ void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext&, const QSt
         || message.contains(QLatin1String("XDG_RUNTIME_DIR")))
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// Ctrl+C in the terminal or a polite kill closes the window as the user would, so the
+// settings are saved and an open recording is finished. The handler only writes a byte;
+// the window closes from the event loop (which the acquisition loop keeps serving).
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void CloseOnTerminationSignals(QWidget& window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 }  // namespace
@@ -103,6 +137,7 @@ int main(int argc, char** argv)
             }
         }
         window.show();
+        CloseOnTerminationSignals(window);
 
         if (screenshot) {
             const QString file = QString::fromLocal8Bit(options.Screenshot.c_str());
