@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <QProcess>
+#include <QThread>
 
 #include "acquisition/ScriptedBackend.h"
 #include "tests/app/window/WindowTestSupport.h"
@@ -251,6 +252,23 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     const QImage image(shot);
     EXPECT_EQ(image.size(), QSize(996, 667));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("config/velquor/Velquor.cfg"))));
+
+    // A polite kill while acquiring closes the window as the user would: settings saved.
+    QProcess live;
+    QProcessEnvironment liveEnv = env;
+    liveEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    liveEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("live")));
+    live.setProcessEnvironment(liveEnv);
+    live.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--input"), QStringLiteral("demo")});
+    ASSERT_TRUE(live.waitForStarted(20000));
+    QThread::msleep(1500);
+    live.terminate();
+    ASSERT_TRUE(live.waitForFinished(20000));
+    EXPECT_EQ(live.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(live.exitCode(), 0);
+    QFile saved(dir.filePath(QStringLiteral("live/velquor/Velquor.cfg")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.read(1)[0], 1);   // saved at closing: channel 1 enabled
 
     run.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--help")});
     ASSERT_TRUE(run.waitForFinished(20000));
