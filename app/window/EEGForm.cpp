@@ -5,13 +5,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QThread>
 
 #include "app/dialogs/ChannelSetupForm.h"
@@ -648,6 +645,7 @@ void TEEGForm::closeEvent(QCloseEvent* e)
 void TEEGForm::FormClose()
 {
     if (closing_ && Acq.AcquisitionIdle && !startTimer_.isActive()) {
+        // Already closing (Exit closes, then ends the application): no second wait.
         QCoreApplication::exit(exitCode_);
         return;
     }

@@ -1,8 +1,6 @@
 // velquor: the program's main routine. Creates the application and the main window,
 // which starts acquiring 250 ms after the event loop runs. See --help.
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
