@@ -18,7 +18,8 @@ configure: bootstrap
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velquor
 	@bash scripts/run.sh $(BUILD_DIR)
 
 test: build

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# `make run`: writes a short demo signal with velquor-synth (channel 1: 10 Hz on the 19145 Hz
-# carrier, channel 2: 6 Hz on 16065 Hz, AM), plays it through the acquisition loop with
-# velquor-trace (traces saved as CSV) and prints each channel's dominant frequency and level.
+# `make run`: starts velquor on the sound card when there is one (else on its demo
+# signal). Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) it renders the
+# window offscreen instead: about 100 blocks (9 s) of the demo signal, saved as
+# BUILD_DIR/velquor-window.png, whose path it prints.
 set -euo pipefail
 
 BUILD_DIR="${1:-build}"
-SYNTH="$BUILD_DIR/tools/velquor-synth/velquor-synth"
-TRACE="$BUILD_DIR/tools/velquor-trace/velquor-trace"
-for tool in "$SYNTH" "$TRACE"; do
-  if [ ! -x "$tool" ]; then
-    echo "run.sh: $tool is missing; build first (make build)" >&2
-    exit 1
-  fi
-done
+VELQUOR="$BUILD_DIR/app/velquor"
+if [ ! -x "$VELQUOR" ]; then
+  echo "run.sh: $VELQUOR is missing; build first (make build)" >&2
+  exit 1
+fi
 
-WAVE="$BUILD_DIR/velquor-demo.wav"
-CSV="$BUILD_DIR/velquor-demo-traces.csv"
-"$SYNTH" --mode am --carrier1 19145 --carrier2 16065 --tone1 10 --tone2 6 --seconds 10 --out "$WAVE"
-"$TRACE" "$WAVE" --am --csv "$CSV" --summary
-echo "traces written to $CSV"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no display; rendering 100 blocks of the demo signal offscreen (about 10 s)" >&2
+  # A settings folder of its own, so the picture shows the first-run panel.
+  CONFIG="$BUILD_DIR/run-config"
+  rm -rf "$CONFIG"
+  XDG_CONFIG_HOME="$CONFIG" "$VELQUOR" --input demo --screenshot "$BUILD_DIR/velquor-window.png" --blocks 100
+else
+  exec "$VELQUOR" --input auto
+fi

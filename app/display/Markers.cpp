@@ -1,0 +1,237 @@
+#include "app/display/Markers.h"
+
+#include <algorithm>
+
+#include "app/display/FrequencyPane.h"
+#include "app/display/TimeTrace.h"
+#include "dsp/Designs.h"
+
+namespace {
+
+constexpr int H = SpectrumPaneHeight;
+constexpr int DragWindow = 45;
+constexpr int ClickWindow = 5;
+
+QString HzText(uint32_t hz)
+{
+    return QString::number(hz) + QStringLiteral(" Hz");
+}
+
+const QString UnknownMarker = QStringLiteral("Marker Difference = ?");
+
+// One pair of markers following the pointer coordinate q. The comparison uses
+// the positions before the move, so a marker pulled past its partner stays
+// there for one move and is put back one pixel beyond it on the next.
+struct Pair {
+    int32_t& Pos1;
+    int32_t& Pos2;
+    bool On1;
+    bool On2;
+    bool& Free1;
+    bool& Free2;
+    int32_t& Below;
+    int32_t& Above;
+};
+
+void Drag(Pair m, int q)
+{
+    if (m.Pos1 - m.Below < q && q < m.Pos1 + m.Above && m.On1 && m.Free1) {
+        m.Free2 = false;
+        m.Pos1 = m.Pos1 > m.Pos2 ? q : m.Pos2 + 1;
+    } else if (m.Pos2 - m.Below < q && q < m.Pos2 + m.Above && m.On2 && m.Free2) {
+        m.Free1 = false;
+        m.Pos2 = m.Pos2 < m.Pos1 ? q : m.Pos1 - 1;
+    }
+    m.Below = m.Above = DragWindow;
+}
+
+Pair FrequencyPair(DisplayState& d)
+{
+    return {d.Marker1Pos,  d.Marker2Pos,      d.Marker1On,      d.Marker2On,
+            d.Marker1Free, d.Marker2Free,     d.MarkerGrabBelow, d.MarkerGrabAbove};
+}
+
+Pair FilterPair(DisplayState& d, ProcessingState& p)
+{
+    return {p.FilterMarker1Pos,  p.FilterMarker2Pos,  d.FilterMarker1On, d.FilterMarker2On,
+            d.FilterMarker1Free, d.FilterMarker2Free, d.FilterGrabBelow, d.FilterGrabAbove};
+}
+
+void SetWindows(DisplayState& d, int pixels)
+{
+    d.MarkerGrabBelow = d.MarkerGrabAbove = d.FilterGrabBelow = d.FilterGrabAbove = pixels;
+}
+
+// The raw-spectrum cursor: ((S x SampleRate) div 729 x x) >> 10, unsigned.
+uint32_t RawCursorHz(const ProcessingState& p, int32_t x)
+{
+    const uint32_t perColumn = (uint32_t(p.FreqSpan) * p.SampleRate) / 729u;
+    return (perColumn * uint32_t(x)) >> 10;
+}
+
+// A marker difference in hertz, or "?" while marker 1 is not beyond marker 2
+// (the unsigned arithmetic would turn the negative difference into nonsense).
+QString Difference(const ProcessingState& p, int32_t first, int32_t second)
+{
+    if (first <= second)
+        return UnknownMarker;
+    return QStringLiteral("Marker Difference = ") + HzText(RowToHz(p, first - second));
+}
+
+}  // namespace
+
+void SpectrumBoxMouseDown(DisplayState& d)
+{
+    SetWindows(d, ClickWindow);
+}
+
+void SpectrumBoxMouseUp(DisplayState& d)
+{
+    d.Marker1Free = d.Marker2Free = d.FilterMarker1Free = d.FilterMarker2Free = true;
+    SetWindows(d, ClickWindow);
+}
+
+void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, bool leftButton)
+{
+    const int m1 = d.Marker1Pos, m2 = d.Marker2Pos;
+    switch (d.DisplayType) {
+    case DisplayRawSpectrum:
+    case DisplayRawTime: {
+        x = std::clamp(x, 0, PaneWidth);
+        if (d.DisplayType == DisplayRawSpectrum) {
+            const int32_t column = d.ExpandOn ? (m1 - m2) * x / 729 + m2 : x;
+            d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RawCursorHz(p, column));
+        }
+        if (leftButton)
+            Drag(FrequencyPair(d), x);
+        break;
+    }
+    case DisplayWaterfall: {
+        x = std::clamp(x, 0, PaneWidth - 1);
+        if (x > 369)
+            x -= 369;   // the right half shows channel 2 over the same frequencies
+        const int32_t column = d.ExpandOn ? (m2 - m1) * x / 512 + m1 : x;
+        d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, column));
+        if (leftButton)
+            Drag(FrequencyPair(d), x);
+        break;
+    }
+    case DisplaySpectrum:
+    case DisplayPhase: {
+        y = std::clamp(y, 0, H);
+        for (int32_t* pos : {&d.Marker1Pos, &d.Marker2Pos, &p.FilterMarker1Pos, &p.FilterMarker2Pos})
+            if (*pos > H)
+                *pos = H - 2;
+        const int32_t row = d.ExpandOn ? (d.Marker1Pos - d.Marker2Pos) * (H - y) / H + (H - d.Marker1Pos)
+                                       : H - y;
+        d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, row));
+        if (leftButton) {
+            Drag(FrequencyPair(d), y);
+            Drag(FilterPair(d, p), y);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+
+    d.Marker1Pos = std::min(d.Marker1Pos, H - 5);
+    d.Marker2Pos = std::min(d.Marker2Pos, H - 10);
+    p.FilterMarker1Pos = std::min(p.FilterMarker1Pos, H - 5);
+    p.FilterMarker2Pos = std::min(p.FilterMarker2Pos, H - 10);
+    UpdateMarkerLabel(d, p);
+    RecalcMarkerFilter(p);
+}
+
+void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p)
+{
+    const bool both = d.Marker1On && d.Marker2On;
+    switch (d.DisplayType) {
+    case DisplayRawSpectrum:
+        if (both && d.Marker1Pos > d.Marker2Pos) {
+            const uint32_t perColumn = (4u * uint32_t(p.FreqSpan) * p.SampleRate) / 729u;
+            const uint32_t hz = (perColumn * uint32_t(d.Marker1Pos - d.Marker2Pos)) >> 10;
+            d.Labels.Marker = QStringLiteral("Marker Difference = ") + HzText(hz);
+        } else {
+            d.Labels.Marker = UnknownMarker;
+        }
+        break;
+    case DisplaySpectrum:
+        if (both)
+            d.Labels.Marker = Difference(p, d.Marker1Pos, d.Marker2Pos);
+        if (d.Switches.FltrMkrsSw)
+            d.Labels.Marker = Difference(p, p.FilterMarker1Pos, p.FilterMarker2Pos);
+        break;
+    case DisplayPhase:
+        d.Labels.Marker = both ? Difference(p, d.Marker1Pos, d.Marker2Pos) : UnknownMarker;
+        break;
+    default:
+        break;
+    }
+}
+
+void MkrSwitchClick(DisplayState& d, const ProcessingState& p, bool checked)
+{
+    d.Switches.MkrSwitch = checked;
+    if (checked) {
+        d.Marker1On = d.Marker2On = true;
+        d.FilterMarker1On = d.FilterMarker2On = false;
+        d.Switches.FltrMkrsSw = false;
+        UpdateMarkerLabel(d, p);
+    } else {
+        d.Marker1On = d.Marker2On = false;
+        d.ExpandOn = false;
+        d.Switches.ExpandSw = false;
+        d.Labels.Marker = UnknownMarker;
+        d.Labels.LoFreq = QStringLiteral("0 Hz");
+    }
+    TimeBaseDialClick(d, float(d.TimeBaseSetting));
+}
+
+void FltrMkrsSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked)
+{
+    d.Switches.FltrMkrsSw = checked;
+    if (checked && (d.DisplayType == DisplaySpectrum || d.DisplayType == DisplayPhase)) {
+        d.FilterMarker1On = d.FilterMarker2On = true;
+        d.Marker1On = d.Marker2On = false;
+        d.ExpandOn = false;
+        d.Switches.MkrSwitch = false;
+        d.Switches.ExpandSw = false;
+        d.Labels.Marker = UnknownMarker;
+        d.Labels.LoFreq = QStringLiteral("0 Hz");
+        UpdateMarkerLabel(d, p);
+    } else if (checked) {
+        controls.ShowMessage(QString::fromLatin1(FilterModeMessage), QString::fromLatin1(ErrorCaption));
+        d.Switches.FltrMkrsSw = false;
+    } else {
+        d.FilterMarker1On = d.FilterMarker2On = false;
+    }
+    TimeBaseDialClick(d, float(d.TimeBaseSetting));
+    FreqBaseDialClick(d, p, controls.DialValue(PanelDial::FreqBase));
+    UpdateMarkerLabel(d, p);
+}
+
+void FltrEnbSwClick(DisplayState& d, ProcessingState& p, bool checked)
+{
+    d.Switches.FltrEnbSw = checked;
+    p.FilterEnabled = checked;
+    p.FilterBypass = !checked;
+    RecalcMarkerFilter(p);
+}
+
+void ExpandSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked)
+{
+    d.Switches.ExpandSw = checked;
+    if (d.DisplayType == DisplayWaterfall)
+        return;
+    if (d.Marker1On && d.Marker2On) {
+        d.ExpandOn = checked;
+        d.FilterMarker1On = d.FilterMarker2On = false;
+        d.Switches.FltrMkrsSw = false;
+    } else {
+        d.Switches.ExpandSw = false;
+        if (checked)
+            controls.ShowMessage(QString::fromLatin1(MarkersNeededMessage), QString::fromLatin1(ErrorCaption));
+    }
+    FreqBaseDialClick(d, p, controls.DialValue(PanelDial::FreqBase));
+}

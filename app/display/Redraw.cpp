@@ -1,0 +1,140 @@
+#include "app/display/Redraw.h"
+
+#include "app/display/DisplayControls.h"
+#include "app/display/FrequencyPane.h"
+#include "app/display/PanePixels.h"
+#include "app/display/TimeTrace.h"
+
+namespace {
+
+constexpr int NewestSamples = TraceLength - OutputPerBlock;   // first of the block's 32 samples
+
+void DrawRawPane(DisplayState& d)
+{
+    // The raw types have no curve: background, a 13-line grid and the vertical
+    // marker lines.
+    pane::Pixels px(d.SpectrumImage);
+    px.Fill(0, 0, px.Width(), px.Height(), pane::ToRgb(BackgroundColor(d.BackgroundStyle)));
+    const QRgb grid = pane::ToRgb(d.BackgroundStyle == 3 ? clBlack : clTeal);
+    if (d.GridOn) {
+        for (int k = 0; k <= 12; ++k)
+            px.HLine(37 * k, 0, px.Width(), grid);
+        for (int k = 0; k <= 14; ++k)
+            px.VLine(52 * k, 0, px.Height(), grid);
+    }
+}
+
+}  // namespace
+
+void FillBackground(DisplayState& d)
+{
+    const QRgb c = pane::ToRgb(BackgroundColor(d.BackgroundStyle));
+    for (TBitmap* image : {&d.SpectrumImage, &d.TimeImage}) {
+        pane::Pixels px(*image);
+        px.Fill(0, 0, px.Width(), px.Height(), c);
+    }
+}
+
+void DrawGrid(DisplayState& d)
+{
+    if (!d.GridOn)
+        return;
+    const QRgb c = pane::ToRgb(d.BackgroundStyle == 3 ? clBlack : clTeal);
+    pane::Pixels spectrum(d.SpectrumImage);
+    for (int k = 0; k <= 10; ++k)
+        spectrum.HLine(37 * k, 0, spectrum.Width(), c);
+    for (int k = 0; k <= 14; ++k)
+        spectrum.VLine(52 * k, 0, spectrum.Height(), c);
+    pane::Pixels time(d.TimeImage);
+    for (int k = 0; k <= 5; ++k)
+        time.HLine(34 * k, 0, time.Width(), c);
+    for (int k = 0; k <= 14; ++k)
+        time.VLine(52 * k, 0, time.Height(), c);
+}
+
+void DrawMarkerLines(DisplayState& d, const ProcessingState& p)
+{
+    if (d.DisplayType == DisplayWaterfall || d.ExpandOn)
+        return;
+    pane::Pixels px(d.SpectrumImage);
+    const bool vertical = d.DisplayType == DisplayRawSpectrum || d.DisplayType == DisplayRawTime;
+    auto line = [&](int32_t pos, TColor color) {
+        if (vertical)
+            px.VLine(pos, 0, px.Height(), pane::ToRgb(color));
+        else
+            px.HLine(pos, 0, px.Width(), pane::ToRgb(color));
+    };
+    if (d.Marker1On || d.Marker2On) {
+        line(d.Marker1Pos, clFuchsia);
+        line(d.Marker2Pos, clFuchsia);
+    }
+    const bool frequencyMode = d.DisplayType == DisplaySpectrum || d.DisplayType == DisplayPhase;
+    if (frequencyMode && (d.FilterMarker1On || d.FilterMarker2On)) {
+        line(p.FilterMarker1Pos, clYellow);
+        line(p.FilterMarker2Pos, clYellow);
+    }
+}
+
+void UpdateSpectrumHint(DisplayState& d)
+{
+    // Outside the waterfall the frequency markers would switch the hint, but the
+    // filter markers decide right after them in every such mode, so the hint
+    // follows the filter markers. The waterfall keeps whatever the hint was.
+    if (d.DisplayType != DisplayWaterfall)
+        d.SpectrumHintOn = d.FilterMarker1On || d.FilterMarker2On;
+}
+
+void RedrawPanes(DisplayState& d, const ProcessingState& p)
+{
+    FillBackground(d);
+    const int32_t* traces[2] = {p.Chan1Trace, p.Chan2Trace};
+    const bool enabled[2] = {p.Chan1Enabled, p.Chan2Enabled};
+    for (int channel = 1; channel <= 2; ++channel) {
+        if (!enabled[channel - 1])
+            continue;
+        d.CurrentChannel = channel;
+        const TColor color = channel == 1 ? d.Chan1Color : d.Chan2Color;
+        const int32_t gain = channel == 1 ? d.Chan1SpecGain : d.Chan2SpecGain;
+        switch (d.DisplayType) {
+        case DisplaySpectrum:
+            DrawSpectrumChannel(d, p, channel, traces[channel - 1], gain);
+            break;
+        case DisplayPhase:
+            DrawPhaseChannel(d, p, channel, traces[channel - 1], color);
+            break;
+        case DisplayWaterfall:
+            DrawWaterfallChannel(d, p, channel, traces[channel - 1], gain);
+            break;
+        default:
+            break;
+        }
+    }
+    if (d.TimeTraceOn)
+        DrawTimeTrace(d, p, p.Chan1Trace + NewestSamples, p.Chan2Trace + NewestSamples);
+    DrawGrid(d);
+    DrawMarkerLines(d, p);
+    UpdateSpectrumHint(d);
+    if (d.DisplayType == DisplayRawSpectrum || d.DisplayType == DisplayRawTime) {
+        DrawRawPane(d);
+        DrawMarkerLines(d, p);
+    }
+}
+
+void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& controls)
+{
+    p.Chan1Enabled = p.Chan2Enabled = true;
+    Chan1GainDialClick(d, p, controls.SetDial(PanelDial::Chan1Gain, 3.0f));
+    Chan2GainDialClick(d, p, controls.SetDial(PanelDial::Chan2Gain, 3.0f));
+    // The offset dials show 75 and 25 over the default rows 42 and 126; their
+    // handlers are not run, as channel 2's dial starts just above 0 and its
+    // 25 would land on row 125.
+    d.Chan1OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan1Offset, 75.0f));
+    d.Chan2OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan2Offset, 25.0f));
+    d.Chan1TimeOffset = 42;
+    d.Chan2TimeOffset = 126;
+    TimeBaseDialClick(d, controls.SetDial(PanelDial::TimeBase, 4.0f));
+    Chan1GainFTrackBarChange(d, 1);
+    Chan2GainFTrackBarChange(d, 1);
+    controls.SetFreqDialRange(150.0f, 105);
+    FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 60.0f));
+}

@@ -1,0 +1,181 @@
+#include "app/display/TimeTrace.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "app/display/DisplayControls.h"
+#include "app/display/PanePixels.h"
+
+namespace {
+
+// Row offset of a sample: (x x gain) >> 14 in AM, >> 15 in FM, arithmetic
+// shift. Formed in 64 bits so that a large sample cannot wrap.
+int64_t TraceRow(int32_t x, int32_t gain, int shift)
+{
+    return (int64_t(x) * gain) >> shift;
+}
+
+void DrawChannel(pane::Pixels& px, int step, const int32_t* samples, int32_t gain, int32_t offset,
+                 int shift, TColor color, int32_t& last)
+{
+    const QRgb c = pane::ToRgb(color);
+    const int t = step;
+    int64_t previous = last;
+    const int every = OutputPerBlock / t;
+    for (int j = 1; j <= t; ++j) {
+        const int64_t y = TraceRow(samples[(j - 1) * every], gain, shift);
+        px.StepLine(PaneWidth - t + j - 1, int64_t(offset) - previous, int64_t(offset) - y, c);
+        previous = y;
+    }
+    // The joint for the next block; held inside int32 (a row that far off the
+    // pane draws nothing either way).
+    last = int32_t(std::clamp<int64_t>(previous, INT32_MIN, INT32_MAX));
+}
+
+void SetDemodGain(float& gain, float value)
+{
+    const int position = DialPosition(value);
+    if (position >= 1 && position <= 10)
+        gain = static_cast<float>(std::pow(10.0, position - 4));
+}
+
+int32_t OffsetRow(int rows, float value)
+{
+    return DialPosition(static_cast<double>(std::trunc(rows - static_cast<long double>(rows) * value * 0.01L)));
+}
+
+}  // namespace
+
+TColor BackgroundColor(int backgroundStyle)
+{
+    switch (backgroundStyle) {
+    case 1:
+        return clWhite;
+    case 3:
+        return clTeal;
+    default:
+        return clBlack;
+    }
+}
+
+void DrawTimeTrace(DisplayState& d, const ProcessingState& p, const int32_t* new1,
+                   const int32_t* new2)
+{
+    int t = d.TimeStep;
+    if (t != 4 && t != 8 && t != 16 && t != 32)
+        t = 4;   // the time-base handler allows nothing else; never scroll by a stray value
+    pane::Pixels work(d.TimeWorkImage);
+    const int w = work.Width();
+    const int h = work.Height();
+    work.Fill(w - t, 0, w, h, pane::ToRgb(BackgroundColor(d.BackgroundStyle)));
+
+    const int shift = p.ModulationType == 2 ? 15 : 14;
+    if (p.Chan1Enabled)
+        DrawChannel(work, t, new1, d.Chan1TimeGain, d.Chan1TimeOffset, shift, d.Chan1Color, d.TraceLast1);
+    if (p.Chan2Enabled)
+        DrawChannel(work, t, new2, d.Chan2TimeGain, d.Chan2TimeOffset, shift, d.Chan2Color, d.TraceLast2);
+
+    pane::CopyImage(d.TimeImage, d.TimeWorkImage);
+    // Scroll the strip left by t columns for the next block; the right-hand t
+    // columns are cleared then.
+    for (int y = 0; y < h; ++y) {
+        QRgb* row = work.Row(y);
+        std::memmove(row, row + t, size_t(w - t) * sizeof(QRgb));
+    }
+}
+
+void TimeBaseDialClick(DisplayState& d, float value)
+{
+    const int position = DialPosition(value);
+    d.TimeBaseSetting = position;
+    switch (position) {
+    case 2:
+    case 3:
+    case 4:
+        d.TimeStep = 4;
+        break;
+    case 5:
+        d.TimeStep = 8;
+        break;
+    case 6:
+        d.TimeStep = 16;
+        break;
+    case 7:
+        d.TimeStep = 32;
+        break;
+    default:
+        break;
+    }
+}
+
+void Chan1GainDialClick(DisplayState& d, ProcessingState& p, float value)
+{
+    d.Chan1GainStep = DialPosition(value);
+    SetDemodGain(p.Chan1DemodGain, value);
+}
+
+void Chan2GainDialClick(DisplayState& d, ProcessingState& p, float value)
+{
+    d.Chan2GainStep = DialPosition(value);
+    SetDemodGain(p.Chan2DemodGain, value);
+}
+
+void Chan1OffsetDialClick(DisplayState& d, float value)
+{
+    if (d.DisplayType == DisplayRawSpectrum) {
+        d.Chan1SpecOffsetPos = DialPosition(value);
+        d.Chan1SpecOffset = OffsetRow(SpectrumPaneHeight, value);
+    } else {
+        d.Chan1OffsetPos = DialPosition(value);
+        d.Chan1TimeOffset = OffsetRow(TimePaneHeight, value);
+    }
+}
+
+void Chan2OffsetDialClick(DisplayState& d, float value)
+{
+    if (d.DisplayType == DisplayRawSpectrum) {
+        d.Chan2SpecOffsetPos = DialPosition(value);
+        d.Chan2SpecOffset = OffsetRow(SpectrumPaneHeight, value);
+    } else {
+        d.Chan2OffsetPos = DialPosition(value);
+        d.Chan2TimeOffset = OffsetRow(TimePaneHeight, value);
+    }
+}
+
+void Chan1GainTrackBarChange(DisplayState& d, int position)
+{
+    d.Chan1TimeGain = d.Chan1TimeGainSetting = position * 10 - 9;
+}
+
+void Chan2GainTrackBarChange(DisplayState& d, int position)
+{
+    d.Chan2TimeGain = d.Chan2TimeGainSetting = position * 10 - 9;
+}
+
+void Chan1GainFTrackBarChange(DisplayState& d, int position)
+{
+    d.Chan1SpecGain = d.Chan1SpecGainSetting = position * 10 - 9;
+}
+
+void Chan2GainFTrackBarChange(DisplayState& d, int position)
+{
+    d.Chan2SpecGain = d.Chan2SpecGainSetting = position * 10 - 9;
+}
+
+void Chan1EnableSwitchClick(ProcessingState& p, bool checked)
+{
+    p.Chan1Enabled = checked;
+}
+
+void Chan2EnableSwitchClick(ProcessingState& p, bool checked)
+{
+    p.Chan2Enabled = checked;
+}
+
+void DisplayHoldSwClick(ProcessingState& p, bool checked)
+{
+    p.DisplayHold = checked;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The program's command line:
+//   velquor [--input BACKEND] [--screenshot FILE.png [--blocks N]] [--help] [--version]
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/WaveIn.h"
+
+inline constexpr const char* VelquorVersionLine = "         Version 1.17 ";
+inline constexpr int DefaultScreenshotBlocks = 100;
+
+struct ProgramOptions {
+    std::string Input = "portaudio";
+    std::string Screenshot;                  // empty: run interactively
+    int Blocks = DefaultScreenshotBlocks;    // processed blocks before the screenshot
+    bool Help = false;
+    bool Version = false;
+    std::string Error;                       // set when the command line is unusable
+};
+
+ProgramOptions ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+// The wave input a --input name stands for. "auto" becomes the default capture device
+// when PortAudio finds one that takes the capture format, else the demo signal;
+// `chosen` receives the backend name actually used (for "auto", with the reason).
+// Null with `error` set when the name is unknown or the file cannot be used.
+std::unique_ptr<WaveInBackend> MakeInput(const std::string& name, std::string& chosen, std::string& error);

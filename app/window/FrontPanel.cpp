@@ -1,0 +1,438 @@
+#include "app/window/FrontPanel.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/display/DisplayState.h"
+
+int PanelScale::Edge(int v) const
+{
+    return static_cast<int>(std::trunc(v * factor_));
+}
+
+QRect PanelScale::Rect(int left, int top, int width, int height) const
+{
+    const int l = Edge(left);
+    const int t = Edge(top);
+    return QRect(l, t, Edge(left + width) - l, Edge(top + height) - t);
+}
+
+int PanelScale::FontPoints(int designPixelHeight) const
+{
+    return static_cast<int>(std::lround(designPixelHeight * factor_ * 0.75));
+}
+
+PanelScale StartupScale()
+{
+    return PanelScale(double(PaneWidth) / DesignPaneWidth);
+}
+
+// ---------------------------------------------------------------- paint box
+
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TPaintBox::paintEvent(QPaintEvent*)
+{
+    if (!image_) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_->Image());
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseDown) OnMouseDown(p.x(), p.y());
+}
+
+void TPaintBox::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseMove) OnMouseMove(p.x(), p.y(), (e->buttons() & Qt::LeftButton) != 0);
+}
+
+void TPaintBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (OnMouseUp) OnMouseUp(p.x(), p.y());
+}
+
+// ---------------------------------------------------------------- builders
+
+namespace {
+
+// Shrinks a widget's font, a point at a time, until the widest of `texts` fits its width
+// with `margin` pixels to spare: the substitute fonts run wider than the design fonts.
+void FitFont(QWidget* w, const QStringList& texts, int margin)
+{
+    QFont f = w->font();
+    for (;;) {
+        const QFontMetrics fm(f);
+        int widest = 0;
+        for (const QString& t : texts) widest = std::max(widest, fm.horizontalAdvance(t));
+        if (widest + margin <= w->width() || f.pixelSize() <= 8) break;
+        f.setPixelSize(f.pixelSize() - 1);
+    }
+    w->setFont(f);
+}
+
+class Builder {
+public:
+    explicit Builder(const PanelScale& s) : s_(s) {}
+
+    TFont Font(const QString& name, int designPixels, TColor color, TFontStyles style = 0) const
+    {
+        return TFont(name, s_.FontPoints(designPixels), color, style);
+    }
+    // Group-box captions and the labels inside: "MS Sans Serif", 15 px, navy.
+    TFont PanelFont() const { return Font(QStringLiteral("MS Sans Serif"), 15, clNavy); }
+
+    void Place(QWidget* w, int l, int t, int width, int height) const { w->setGeometry(s_.Rect(l, t, width, height)); }
+    void Place(TControl* c, int l, int t, int width, int height) const
+    {
+        const QRect r = s_.Rect(l, t, width, height);
+        c->SetBounds(r.x(), r.y(), r.width(), r.height());
+    }
+
+    static void SetTextColor(QWidget* w, TColor color)
+    {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::WindowText, ColorToQColor(color));
+        pal.setColor(QPalette::ButtonText, ColorToQColor(color));
+        w->setPalette(pal);
+    }
+
+    QGroupBox* Box(QWidget* parent, const QString& caption, int l, int t, int w, int h) const
+    {
+        auto* box = new QGroupBox(caption, parent);
+        box->setFont(PanelFont().ToQFont());
+        SetTextColor(box, clNavy);
+        Place(box, l, t, w, h);
+        return box;
+    }
+
+    QFrame* Panel(QWidget* parent, TColor color, bool bevel, int l, int t, int w, int h) const
+    {
+        auto* panel = new QFrame(parent);
+        panel->setFrameStyle(bevel ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame);
+        panel->setLineWidth(1);
+        panel->setAutoFillBackground(true);
+        QPalette pal = panel->palette();
+        pal.setColor(QPalette::Window, ColorToQColor(color));
+        panel->setPalette(pal);
+        Place(panel, l, t, w, h);
+        return panel;
+    }
+
+    QLabel* Label(TFrontPanel& panel, QWidget* parent, const QString& text, int l, int t, int w, int h,
+                  Qt::Alignment align, const TFont& font) const
+    {
+        auto* label = new QLabel(text, parent);
+        label->setFont(font.ToQFont());
+        SetTextColor(label, font.Color());
+        label->setAlignment(align);
+        Place(label, l, t, w, h);
+        FitFont(label, {text}, 4);
+        panel.Labels.append(label);
+        return label;
+    }
+
+    QSlider* TrackBar(QWidget* parent, int l, int t) const
+    {
+        auto* bar = new QSlider(Qt::Horizontal, parent);
+        Place(bar, l, t, 79, 20);
+        bar->setRange(1, 40);
+        bar->setValue(1);
+        bar->setPageStep(1);
+        bar->setSingleStep(1);
+        bar->setTickPosition(QSlider::NoTicks);
+        bar->setFocusPolicy(Qt::StrongFocus);
+        return bar;
+    }
+
+    // The look all six dials share.
+    void DialLook(TOvDial* d, TColor valueColor) const
+    {
+        d->BevelOuter().SetStyle(bsRaised);
+        d->BevelOuter().SetSpacing(5);
+        d->BevelOuter().SetWidth(2);
+        d->BevelOuter().SetBevelLine(blOuter);
+        d->BevelValue().SetStyle(bsLowered);
+        d->BevelValue().SetColor(clBlack);
+        d->BevelValue().SetWidth(2);
+        d->BevelDial().SetStyle(bsRaised);
+        d->BevelDial().SetColor(clSkyBlue);
+        d->BevelDial().SetSpacing(1);
+        d->BevelDial().SetWidth(2);
+        d->BevelDial().SetColorShadowFrom(clBtnHighlight);
+        d->BevelDial().SetPenColor(clBtnShadow);
+        d->SetFontValue(Font(QStringLiteral("System"), 17, valueColor, fsBold));
+        d->SetFont(Font(QStringLiteral("MS Sans Serif"), 11, clWindowText));
+        d->SetOptions({opUnit, opName2, opScale, opScaleText});
+        TScaleSettings& scale = d->ScaleSettings();
+        scale.SetColor(clBlack);
+        scale.SetPointerColor(clLime);
+        scale.SetFont(Font(QStringLiteral("Arial"), 13, clNavy));
+        scale.SetSteps(5);
+        scale.SetSubSteps(2);
+        scale.SetValueFormat(QStringLiteral("##0"));
+        d->SignalSettings().SetValueFormat(QStringLiteral("##0.0"));
+        d->SignalSettings().SetValueUnit(QStringLiteral("%"));
+        d->SetPointerType(dpLine);
+        d->SetPointerSize(s_.Edge(10));
+        d->SetColorFocus(clRed);
+        d->SetEnableKeyboard(true);
+        d->SetEnabledKeys({_VK_PRIOR, _VK_NEXT, _VK_END, _VK_HOME, _VK_LEFT, _VK_DOWN, _VK_UP, _VK_RIGHT});
+    }
+
+    TOvDial* Dial(QWidget* parent, const QString& name, int l, int t, int w, int h, int digitalFrom, int digitalTo,
+                  float valueFrom, float valueTo, float value, int changeLarge, const QString& name2,
+                  TColor valueColor, int subSteps = 2, const QString& scaleFormat = QStringLiteral("##0")) const
+    {
+        auto* d = new TOvDial(parent);
+        d->SetName(name);
+        Place(d, l, t, w, h);
+        DialLook(d, valueColor);
+        d->ScaleSettings().SetSubSteps(subSteps);
+        d->ScaleSettings().SetValueFormat(scaleFormat);
+        TSignalSettings& sig = d->SignalSettings();
+        sig.SetDigitalFrom(digitalFrom);
+        sig.SetDigitalTo(digitalTo);
+        sig.SetValueFrom(valueFrom);
+        sig.SetValueTo(valueTo);
+        sig.SetName2(name2);
+        d->SetChangeLarge(changeLarge);
+        d->SetValue(value);
+        d->Loaded();
+        return d;
+    }
+
+    TOvRockerSwitch* Rocker(QWidget* parent, const QString& name, int l, int t, int w, int h) const
+    {
+        auto* s = new TOvRockerSwitch(parent);
+        s->SetName(name);
+        s->SetOrientation(boVertical);
+        s->SetMode(mSwitch);
+        s->BevelOuter().SetStyle(bsLowered);
+        s->BevelOuter().SetWidth(1);
+        s->BevelOuter().SetSpacing(1);
+        s->BevelOuter().SetBevelLine(blInner);
+        s->BevelOuter().SetColor(clBtnShadow);
+        s->SetBtnBevelWidth(2);
+        s->SetBtnBevel2Width(3);
+        s->SetBtnColorFaceHi(0xDDDDDD);
+        s->SetLEDHeight(s_.Edge(8));
+        s->SetLEDColorOn(clLime);
+        s->SetLEDColorOff(clGreen);
+        s->SetChecked(false);
+        Place(s, l, t, w, h);
+        s->Loaded();
+        return s;
+    }
+
+    TOvToggleSwitch* Toggle(QWidget* parent, const QString& name) const
+    {
+        auto* s = new TOvToggleSwitch(parent);
+        s->SetName(name);
+        s->SetOrientation(boHorizontal);
+        s->SetMode(mSwitch);
+        s->SetChecked(true);
+        s->SetStatusInt(1);
+        s->SetTextOn(QStringLiteral("-"));
+        s->SetTextOff(QStringLiteral("-"));
+        s->SetColorOn(clSkyBlue);
+        s->SetColorOff(clSkyBlue);
+        Place(s, 34, 280, 33, 20);
+        s->Loaded();
+        return s;
+    }
+
+    TOvLED* Led(QWidget* parent, const QString& name, const QString& caption, int l, int t, int w, int h,
+                bool redWhenOn) const
+    {
+        auto* led = new TOvLED(parent);
+        led->SetName(name);
+        led->SetCaption(caption);
+        led->SetMode(mIndicator);
+        led->SetLED_Position(lpLeft);
+        led->SetSpacing(5);
+        led->LED().SetColorOff(clMedGray);
+        if (redWhenOn) led->LED().SetColorOn(clRed);
+        led->SetFont(PanelFont());
+        Place(led, l, t, w, h);
+        led->Loaded();
+        return led;
+    }
+
+    QPushButton* RecorderButton(QWidget* parent, const QString& caption, int left, int width, TColor color) const
+    {
+        auto* b = new QPushButton(caption, parent);
+        Place(b, left, 11, width, 20);
+        b->setFont(PanelFont().ToQFont());
+        b->setFocusPolicy(Qt::NoFocus);
+        FitFont(b, {caption}, 10);
+        SetButtonCaptionColor(b, color);
+        return b;
+    }
+
+private:
+    const PanelScale& s_;
+};
+
+void BuildChannelColumn(const Builder& b, TFrontPanel& p, QGroupBox* box, int channel)
+{
+    const QString n = QString::number(channel);
+    const TFont font = b.PanelFont();
+    const QRect gainBounds = channel == 1 ? QRect(22, 20, 61, 76) : QRect(20, 20, 62, 76);
+    TOvDial* gain = b.Dial(box, QStringLiteral("Chan%1GainDial").arg(n), gainBounds.x(), gainBounds.y(),
+                           gainBounds.width(), gainBounds.height(), 1, 6, 1.0f, 6.0f, 3.0f, 5,
+                           QStringLiteral("Gain x10"), clNavy);
+    b.Label(p, box, QStringLiteral("Timeline"), 13, 96, 79, 18, Qt::AlignCenter, font);
+    QSlider* timeGain = b.TrackBar(box, 13, 114);
+    b.Label(p, box, QStringLiteral("Spectrum"), 13, 135, 79, 18, Qt::AlignCenter, font);
+    QSlider* specGain = b.TrackBar(box, 13, 153);
+    TOvDial* offset = b.Dial(box, QStringLiteral("Chan%1OffsetDial").arg(n), 11, 174, 85, 85, 0, 1000,
+                             channel == 1 ? 0.0f : 0.000001f, 100.0f, channel == 1 ? 55.0f : 22.0f, 5,
+                             QStringLiteral("Position"), clLime);
+    b.Label(p, box, QStringLiteral("Enable"), 13, 261, 79, 18, Qt::AlignCenter, font);
+    b.Label(p, box, QStringLiteral("On"), 6, 280, 26, 20, Qt::AlignRight | Qt::AlignVCenter, font);
+    b.Label(p, box, QStringLiteral("Off"), 70, 280, 30, 20, Qt::AlignLeft | Qt::AlignVCenter, font);
+    TOvToggleSwitch* enable = b.Toggle(box, QStringLiteral("Chan%1EnableSwitch").arg(n));
+    if (channel == 1) {
+        p.Chan1GainDial = gain;
+        p.Chan1GainTrackBar = timeGain;
+        p.Chan1GainFTrackBar = specGain;
+        p.Chan1OffsetDial = offset;
+        p.Chan1EnableSwitch = enable;
+    } else {
+        p.Chan2GainDial = gain;
+        p.Chan2GainTrackBar = timeGain;
+        p.Chan2GainFTrackBar = specGain;
+        p.Chan2OffsetDial = offset;
+        p.Chan2EnableSwitch = enable;
+    }
+}
+
+}  // namespace
+
+void SetButtonCaptionColor(QPushButton* button, TColor color)
+{
+    if (button->palette().color(QPalette::ButtonText) == ColorToQColor(color)) return;
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::ButtonText, ColorToQColor(color));
+    button->setPalette(pal);
+}
+
+TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
+{
+    Builder b(scale);
+    TFrontPanel p;
+    const TFont font = b.PanelFont();
+
+    // The panes first, so that the column boxes overlapping their sky-blue rims draw on top.
+    p.TimeBasePanel = b.Panel(client, clSkyBlue, true, 98, 33, 605, 143);
+    p.TimePanel = b.Panel(p.TimeBasePanel, clWhite, false, 10, 3, 592, 138);
+    p.TimeBox = new TPaintBox(p.TimePanel);
+    p.TimeBox->setObjectName(QStringLiteral("TimeBox"));
+    b.Place(p.TimeBox, 0, 0, 592, 137);
+
+    p.BaseImagePanel = b.Panel(client, clSkyBlue, true, 104, 176, 599, 335);
+    p.ImagePanel = b.Panel(p.BaseImagePanel, clWhite, false, 3, 2, 593, 302);
+    p.SpectrumBox = new TPaintBox(p.ImagePanel);
+    p.SpectrumBox->setObjectName(QStringLiteral("SpectrumBox"));
+    b.Place(p.SpectrumBox, 0, 1, 592, 301);
+    p.ScopeStatusPanel = b.Panel(p.BaseImagePanel, clBlack, false, 3, 304, 593, 28);
+    const TFont readout = b.Font(QStringLiteral("MS Sans Serif"), 15, clRed);
+    // The readouts are widened about their design centres so that the longest
+    // texts ("Marker Difference = 150 Hz") fit without touching their neighbours.
+    p.LoFreqLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("0 Hz"), 2, 7, 77, 16,
+                            Qt::AlignLeft | Qt::AlignVCenter, readout);
+    p.CursorLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("Cursor Position = ?"), 81, 7, 196, 16,
+                            Qt::AlignCenter, readout);
+    p.MarkerLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("Marker Difference = ?"), 283, 7, 210, 16,
+                            Qt::AlignCenter, readout);
+    p.HiFreqLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("512 Hz"), 515, 7, 77, 16,
+                            Qt::AlignRight | Qt::AlignVCenter, readout);
+    // The readouts' longest texts decide one font for all four.
+    FitFont(p.CursorLabel, {QStringLiteral("Cursor Position = 9999 Hz")}, 6);
+    FitFont(p.MarkerLabel, {QStringLiteral("Marker Difference = 9999 Hz")}, 6);
+    const int readoutPixels = std::min(p.CursorLabel->font().pixelSize(), p.MarkerLabel->font().pixelSize());
+    for (QLabel* l : {p.LoFreqLabel, p.CursorLabel, p.MarkerLabel, p.HiFreqLabel}) {
+        QFont f = l->font();
+        f.setPixelSize(readoutPixels);
+        l->setFont(f);
+    }
+
+    p.GroupBox2 = b.Box(client, QStringLiteral("Channel 1"), 1, 0, 104, 313);
+    p.GroupBox1 = b.Box(client, QStringLiteral("Channel 2"), 703, 0, 104, 313);
+    BuildChannelColumn(b, p, p.GroupBox2, 1);
+    BuildChannelColumn(b, p, p.GroupBox1, 2);
+
+    p.GroupBox4 = b.Box(client, QStringLiteral("Freq. Display"), 1, 319, 104, 117);
+    p.FreqBaseDial = b.Dial(p.GroupBox4, QStringLiteral("FreqBaseDial"), 7, 20, 85, 85, 10, 150, 10.0f, 150.0f,
+                            60.0f, 5, QStringLiteral("Freq Scale"), clLime, 1, QStringLiteral("0"));
+    p.GroupBox3 = b.Box(client, QStringLiteral("Time Display"), 703, 319, 104, 117);
+    p.TimeBaseDial = b.Dial(p.GroupBox3, QStringLiteral("TimeBaseDial"), 20, 20, 59, 85, 2, 7, 2.0f, 7.0f, 4.0f, 1,
+                            QStringLiteral("Time"), clLime);
+
+    p.GroupBox5 = b.Box(client, QStringLiteral("Display"), 1, 442, 104, 99);
+    // One caption centred over each switch, side by side without overlapping.
+    b.Label(p, p.GroupBox5, QStringLiteral("Hold"), 2, 27, 33, 18, Qt::AlignCenter, font);
+    b.Label(p, p.GroupBox5, QStringLiteral("Mkrs"), 35, 27, 33, 18, Qt::AlignCenter, font);
+    b.Label(p, p.GroupBox5, QStringLiteral("Exp"), 68, 27, 33, 18, Qt::AlignCenter, font);
+    p.DisplayHoldSw = b.Rocker(p.GroupBox5, QStringLiteral("DisplayHoldSw"), 5, 46, 27, 47);
+    p.MkrSwitch = b.Rocker(p.GroupBox5, QStringLiteral("MkrSwitch"), 38, 46, 27, 47);
+    p.ExpandSw = b.Rocker(p.GroupBox5, QStringLiteral("ExpandSw"), 72, 46, 26, 46);
+
+    p.GroupBox6 = b.Box(client, QStringLiteral("Filter"), 703, 442, 104, 99);
+    b.Label(p, p.GroupBox6, QStringLiteral("Mkrs"), 6, 27, 43, 18, Qt::AlignCenter, font);
+    b.Label(p, p.GroupBox6, QStringLiteral("Enable"), 50, 27, 51, 18, Qt::AlignCenter, font);
+    p.FltrMkrsSw = b.Rocker(p.GroupBox6, QStringLiteral("FltrMkrsSw"), 16, 46, 27, 46);
+    p.FltrEnbSw = b.Rocker(p.GroupBox6, QStringLiteral("FltrEnbSw"), 62, 46, 27, 46);
+
+    p.RecordBox = b.Box(client, QString(), 104, -4, 599, 37);
+    const TFont display = b.Font(QStringLiteral("System"), 15, clLime);
+    p.OvClock1 = new TOvClock(p.RecordBox);
+    p.OvClock1->SetName(QStringLiteral("OvClock1"));
+    p.OvClock1->SetFont(display);
+    p.OvClock1->BevelInner().SetStyle(bsLowered);
+    p.OvClock1->BevelOuter().SetStyle(bsRaised);
+    b.Place(p.OvClock1, 11, 10, 94, 24);
+    p.OvClock1->Loaded();
+    p.RecordBtn = b.RecorderButton(p.RecordBox, QStringLiteral("RECORD"), 125, 66, clNavy);
+    p.PlayBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PLAY"), 216, 66, clNavy);
+    p.StopWvBtn = b.RecorderButton(p.RecordBox, QStringLiteral("STOP"), 301, 66, clRed);
+    p.PauseBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PAUSE"), 392, 65, clNavy);
+    p.OvOpHourCounter1 = new TOvOpHourCounter(p.RecordBox);
+    p.OvOpHourCounter1->SetName(QStringLiteral("OvOpHourCounter1"));
+    p.OvOpHourCounter1->SetFont(display);
+    p.OvOpHourCounter1->SetSeparatorHour(QStringLiteral("h"));
+    p.OvOpHourCounter1->SetSeparatorMin(QStringLiteral("m"));
+    p.OvOpHourCounter1->SetSeparatorSec(QStringLiteral("s"));
+    p.OvOpHourCounter1->SetSeparatorChar(QStringLiteral(":"));
+    p.OvOpHourCounter1->SetHourDigits(2);
+    p.OvOpHourCounter1->IniSettings().SetFileName(QStringLiteral("OrvellApp.ini"));
+    p.OvOpHourCounter1->IniSettings().SetSection(QStringLiteral("OvOpHourCounter1"));
+    p.OvOpHourCounter1->IniSettings().SetAutoLoadSave(false);
+    b.Place(p.OvOpHourCounter1, 483, 10, 103, 24);
+    p.OvOpHourCounter1->Loaded();
+    p.OvOpHourCounter1->SetTime(0, 0, 0);
+    p.OvOpHourCounter1->SetCount(false);
+
+    p.StatusBox = b.Box(client, QString(), 104, 506, 599, 35);
+    p.ModeLabel = b.Label(p, p.StatusBox, QStringLiteral("Mode =  Active"), 8, 7, 150, 26,
+                          Qt::AlignLeft | Qt::AlignVCenter, font);
+    // Spread so that no caption runs into the next lamp.
+    p.OvldLED = b.Led(p.StatusBox, QStringLiteral("OvldLED"), QStringLiteral("Overload"), 318, 7, 84, 26, true);
+    p.Ov60HzLED = b.Led(p.StatusBox, QStringLiteral("Ov60HzLED"), QStringLiteral("60 Hz"), 410, 7, 66, 26, true);
+    p.OvChan1 = b.Led(p.StatusBox, QStringLiteral("OvChan1"), QStringLiteral("Ch1"), 486, 7, 52, 26, false);
+    p.OvChan2 = b.Led(p.StatusBox, QStringLiteral("OvChan2"), QStringLiteral("Ch2"), 544, 7, 52, 27, false);
+    return p;
+}

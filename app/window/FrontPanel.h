@@ -1,0 +1,133 @@
+#pragma once
+// The main window's front panel: the two panes in the middle, the channel 1 and
+// frequency column on the left, the channel 2, time and filter column on the
+// right, the recorder strip on top and the status strip below. Laid out at the
+// design coordinates of an 808 x 541 client area and scaled once by the factor
+// that makes both panes exactly PaneWidth pixels wide.
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
+#include <QSlider>
+#include <QWidget>
+
+#include <functional>
+
+#include "gauges/OvClock.h"
+#include "gauges/OvDial.h"
+#include "gauges/OvLED.h"
+#include "gauges/OvOpHour.h"
+#include "gauges/OvSwitch.h"
+
+// Design client area and the pane the scale is taken from.
+constexpr int DesignClientWidth = 808;
+constexpr int DesignClientHeight = 541;
+constexpr int DesignPaneWidth = 592;
+
+// The start-up scale: every edge at design coordinate v moves to trunc(v x k),
+// so a control keeps touching its neighbours, and font pixel heights grow by k.
+class PanelScale {
+public:
+    explicit PanelScale(double factor) : factor_(factor) {}
+    double Factor() const { return factor_; }
+    int Edge(int v) const;
+    QRect Rect(int left, int top, int width, int height) const;
+    // Point size (96 dpi) of a design font of the given pixel height.
+    int FontPoints(int designPixelHeight) const;
+
+private:
+    double factor_;
+};
+
+// The factor that turns the design pane width into PaneWidth.
+PanelScale StartupScale();
+
+// A paint box: shows an off-screen image at (0, 0) and reports the mouse.
+class TPaintBox : public QWidget {
+public:
+    explicit TPaintBox(QWidget* parent = nullptr);
+    void SetImage(const TBitmap* image) { image_ = image; }
+    // Pane coordinates; `left` tells whether the left button is held.
+    std::function<void(int x, int y)> OnMouseDown;
+    std::function<void(int x, int y, bool left)> OnMouseMove;
+    std::function<void(int x, int y)> OnMouseUp;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    const TBitmap* image_ = nullptr;
+};
+
+struct TFrontPanel {
+    // Containers.
+    QGroupBox* GroupBox2 = nullptr;    // "Channel 1"
+    QGroupBox* GroupBox1 = nullptr;    // "Channel 2"
+    QGroupBox* GroupBox4 = nullptr;    // "Freq. Display"
+    QGroupBox* GroupBox3 = nullptr;    // "Time Display"
+    QGroupBox* GroupBox5 = nullptr;    // "Display"
+    QGroupBox* GroupBox6 = nullptr;    // "Filter"
+    QGroupBox* RecordBox = nullptr;
+    QGroupBox* StatusBox = nullptr;
+    QFrame* TimeBasePanel = nullptr;
+    QFrame* TimePanel = nullptr;
+    QFrame* BaseImagePanel = nullptr;
+    QFrame* ImagePanel = nullptr;
+    QFrame* ScopeStatusPanel = nullptr;
+    TPaintBox* TimeBox = nullptr;
+    TPaintBox* SpectrumBox = nullptr;
+
+    // Channel columns.
+    TOvDial* Chan1GainDial = nullptr;
+    TOvDial* Chan2GainDial = nullptr;
+    TOvDial* Chan1OffsetDial = nullptr;
+    TOvDial* Chan2OffsetDial = nullptr;
+    QSlider* Chan1GainTrackBar = nullptr;
+    QSlider* Chan2GainTrackBar = nullptr;
+    QSlider* Chan1GainFTrackBar = nullptr;
+    QSlider* Chan2GainFTrackBar = nullptr;
+    TOvToggleSwitch* Chan1EnableSwitch = nullptr;
+    TOvToggleSwitch* Chan2EnableSwitch = nullptr;
+    TOvDial* FreqBaseDial = nullptr;
+    TOvDial* TimeBaseDial = nullptr;
+
+    // Rocker switches.
+    TOvRockerSwitch* DisplayHoldSw = nullptr;
+    TOvRockerSwitch* MkrSwitch = nullptr;
+    TOvRockerSwitch* ExpandSw = nullptr;
+    TOvRockerSwitch* FltrMkrsSw = nullptr;
+    TOvRockerSwitch* FltrEnbSw = nullptr;
+
+    // Recorder strip.
+    TOvClock* OvClock1 = nullptr;
+    TOvOpHourCounter* OvOpHourCounter1 = nullptr;
+    QPushButton* RecordBtn = nullptr;
+    QPushButton* PlayBtn = nullptr;
+    QPushButton* StopWvBtn = nullptr;
+    QPushButton* PauseBtn = nullptr;
+
+    // Status strips.
+    QLabel* LoFreqLabel = nullptr;
+    QLabel* HiFreqLabel = nullptr;
+    QLabel* CursorLabel = nullptr;
+    QLabel* MarkerLabel = nullptr;
+    QLabel* ModeLabel = nullptr;
+    TOvLED* OvldLED = nullptr;
+    TOvLED* Ov60HzLED = nullptr;
+    TOvLED* OvChan1 = nullptr;
+    TOvLED* OvChan2 = nullptr;
+
+    // Every text label of the panel (captions of the switches and track bars included).
+    QList<QLabel*> Labels;
+};
+
+// Builds the panel into `client` (already sized to the scaled client area).
+TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale);
+
+// The caption colour of a recorder button (0x00BBGGRR).
+void SetButtonCaptionColor(QPushButton* button, TColor color);

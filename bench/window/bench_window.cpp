@@ -1,0 +1,83 @@
+// CPU use of the whole program while it acquires the demo input in real time: the main
+// window with its panel, the acquisition loop polling every millisecond, the processing
+// chain, the redraw of both panes and the demo signal's pacing thread.
+//
+// Counters: cpu_pct (the whole process, % of one core), ui_thread_pct (the window's
+// thread alone: loop, processing, drawing), blocks (processed). The run lasts
+// VELQUOR_BENCH_SECONDS (default 20) after a 2 s warm-up; quote a 60 s run.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "acquisition/WaveInFactory.h"
+#include "app/window/ConsoleDialogs.h"
+#include "app/window/EEGForm.h"
+
+namespace {
+
+double CpuSeconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return double(u.ru_utime.tv_sec) + double(u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+int BenchSeconds()
+{
+    const char* s = std::getenv("VELQUOR_BENCH_SECONDS");
+    const int n = s ? std::atoi(s) : 0;
+    return n > 0 ? n : 20;
+}
+
+void BM_ProgramAcquiringDemo(benchmark::State& state)
+{
+    const int seconds = BenchSeconds();
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        ConsoleDialogs dialogs;
+        std::string error;
+        EEGFormOptions options;
+        options.UserDialogs = &dialogs;
+        options.Input = MakeWaveInBackend("demo", error);
+        options.SettingsPath = dir.filePath(QStringLiteral("Velquor.cfg"));
+        TEEGForm form(std::move(options));
+        form.show();
+
+        double process0 = 0, thread0 = 0;
+        long long blocks0 = 0;
+        auto wall0 = std::chrono::steady_clock::now();
+        double cpu = 0, uiCpu = 0, wall = 0;
+        long long blocks = 0;
+        QTimer::singleShot(2000, &form, [&] {
+            process0 = CpuSeconds(RUSAGE_SELF);
+            thread0 = CpuSeconds(RUSAGE_THREAD);
+            blocks0 = form.BlocksShown();
+            wall0 = std::chrono::steady_clock::now();
+        });
+        QTimer::singleShot(2000 + seconds * 1000, &form, [&] {
+            wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+            cpu = CpuSeconds(RUSAGE_SELF) - process0;
+            uiCpu = CpuSeconds(RUSAGE_THREAD) - thread0;
+            blocks = form.BlocksShown() - blocks0;
+            form.close();
+        });
+        QEventLoop loop;
+        loop.exec();
+        state.SetIterationTime(wall);
+        state.counters["cpu_pct"] = 100.0 * cpu / wall;
+        state.counters["ui_thread_pct"] = 100.0 * uiCpu / wall;
+        state.counters["blocks"] = double(blocks);
+        state.counters["dialogs"] = dialogs.Messages();
+    }
+}
+BENCHMARK(BM_ProgramAcquiringDemo)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
