@@ -9,6 +9,8 @@
 // header does not include GClass.h, so GClass.h can include it.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "platform/canvas/Canvas.h"
 
 #include <QString>
@@ -29,12 +31,12 @@ enum TBevelLine { blNone, blOuter, blInner, blBoth };
 // colours (system colours included) return c1 itself, so clBtnFace to
 // clBtnFace stays clBtnFace. Different colours are interpolated on their RGB
 // values.
-TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
+VELQUOR_GAUGES_EXPORT TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
 
 // ---------------------------------------------------------------- gradients
 
 // Fills rect with a two-colour gradient; composed off-screen, drawn in one step.
-void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+VELQUOR_GAUGES_EXPORT void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
                   TColor colorTo);
 
 // ---------------------------------------------------------------- bevels
@@ -60,21 +62,21 @@ struct TBevelParams {
 };
 
 // Spacing + Width, plus 1 for blOuter or blInner, plus 2 for blBoth.
-int BevelTotalThickness(int spacing, int width, TBevelLine line);
+VELQUOR_GAUGES_EXPORT int BevelTotalThickness(int spacing, int width, TBevelLine line);
 
 // Rectangular bevel in r; r becomes the content rectangle.
-void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
+VELQUOR_GAUGES_EXPORT void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
 
 // Fills image (resized to 30 x 30) with the gsTopLeft gradient from
 // shadowFrom to shadowTo: the ring image of an elliptic bevel, built once per
 // bevel by Recalculate.
-void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo);
+VELQUOR_GAUGES_EXPORT void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo);
 
 // Elliptic bevel (knob) in r, offset on the canvas by (dx, dy) for the clip.
 // Draws nothing and leaves r unchanged when r is narrower than 5 pixels or
 // ringImage is null or empty (the bevel is not Elliptic). Otherwise r becomes
 // the content rectangle.
-void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+VELQUOR_GAUGES_EXPORT void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
                     const TBitmap* ringImage);
 
 // ---------------------------------------------------------------- scales
@@ -111,14 +113,14 @@ struct TScaleMetrics {
 };
 
 // Builds and measures the label list for the range from..to (MeasureScale).
-void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+VELQUOR_GAUGES_EXPORT void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
                         TScaleMetrics& metrics);
 
 // Draws ticks and labels on an arc of sweep degrees starting at start degrees
 // (clockwise from straight up); r becomes the inner rectangle and
 // metrics.Centre the scale centre (DrawCircularScale). Uses the labels of the
 // last MeasureScaleLabels.
-void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+VELQUOR_GAUGES_EXPORT void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
                      TScaleMetrics& metrics);
 
 // ---------------------------------------------------------------- text
@@ -126,29 +128,29 @@ void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TSca
 // Text placed relative to (x, y): alignment 0..8 = rows top/middle/bottom by
 // columns left/centre/right (0 top-left, 4 centred, 7 bottom-centre, 8
 // bottom-right).
-void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text);
+VELQUOR_GAUGES_EXPORT void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text);
 // Lines separated by "|", line pitch TextHeight("X") + extraSpacing, the block
 // placed by the alignment's row.
-void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
+VELQUOR_GAUGES_EXPORT void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
                   int extraSpacing);
 
 // ---------------------------------------------------------------- geometry
 
 // p rotated about centre by degrees, clockwise on screen (y down) or counter-clockwise.
-TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees);
+VELQUOR_GAUGES_EXPORT TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees);
 // Degrees 0..360 of p seen from centre: 0 straight down, growing clockwise
 // (90 left, 180 up, 270 right).
-float PointAngle(TPoint centre, TPoint p);
+VELQUOR_GAUGES_EXPORT float PointAngle(TPoint centre, TPoint p);
 // Left <= x < Right and Top <= y <= Bottom.
-bool PointInRect(int x, int y, const TRect& r);
+VELQUOR_GAUGES_EXPORT bool PointInRect(int x, int y, const TRect& r);
 // Inside the circle inscribed in r's width: 2 * distance to r's centre <= width.
-bool PointInCircle(int x, int y, const TRect& r);
+VELQUOR_GAUGES_EXPORT bool PointInCircle(int x, int y, const TRect& r);
 // Moves every edge inwards by d (dx horizontally, dy vertically).
-void ShrinkRect(TRect& r, int d);
-void ShrinkRect(TRect& r, int dx, int dy);
+VELQUOR_GAUGES_EXPORT void ShrinkRect(TRect& r, int d);
+VELQUOR_GAUGES_EXPORT void ShrinkRect(TRect& r, int dx, int dy);
 // (Left + (Right - Left) div 2, Top + (Bottom - Top) div 2).
-TPoint RectCenter(const TRect& r);
+VELQUOR_GAUGES_EXPORT TPoint RectCenter(const TRect& r);
 
 // A 3D dot of radius r at c: filled in color, highlight outline, shadow on
 // the lower right half.
-void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color);
+VELQUOR_GAUGES_EXPORT void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color);

@@ -16,7 +16,7 @@ TOvClock::TOvClock(QWidget* Owner)
 
 TOvClock::~TOvClock()
 {
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
     FBevelInner.SetOnChange(nullptr);
     FBevelOuter.SetOnChange(nullptr);
 }
@@ -27,7 +27,7 @@ void TOvClock::Loaded()
     FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
     FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
     EndUpdate();
-    Register(this, FlashCodeSecond);
+    TOvFlashRegistry::RegisterControl(this, FlashCodeSecond);
 }
 
 void TOvClock::SetClockOption(TClockOption value)

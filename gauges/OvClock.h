@@ -2,12 +2,14 @@
 // refreshed once per second from the shared flash timer.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "gauges/GClass.h"
 #include "gauges/OvOpHour.h"   // TAlign
 
 enum TClockOption { coDate, coTime, coDateTime };
 
-class TOvClock : public TOvGraphicControl
+class VELQUOR_GAUGES_EXPORT TOvClock : public TOvGraphicControl
 {
 public:
     explicit TOvClock(QWidget* Owner = nullptr);

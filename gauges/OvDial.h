@@ -8,6 +8,8 @@
 // and shows the knob rectangle and the value box (FlushedRects() lists them).
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "gauges/GClass.h"
 
 #include <array>
@@ -16,7 +18,7 @@ enum TDialOption { opBevelOuter, opUnit, opValue, opName1, opName2, opScale, opS
 using TDialOptions = TSet<TDialOption>;
 enum TDialPointer { dpRound, dpLine, dpTriangle };
 
-class TOvDial : public TOvAnalogCControl {
+class VELQUOR_GAUGES_EXPORT TOvDial : public TOvAnalogCControl {
 public:
     explicit TOvDial(QWidget* Owner = nullptr);
     ~TOvDial() override;

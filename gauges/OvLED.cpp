@@ -73,7 +73,7 @@ TOvLED::TOvLED(QWidget* Owner)
 TOvLED::~TOvLED()
 {
     FLED.SetOnChange(nullptr);
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
 }
 
 void TOvLED::SetLED_Position(TLEDPos value)

@@ -3,6 +3,8 @@
 // timer; a flash repaints only the lamp.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "gauges/GClass.h"
 
 enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
@@ -12,7 +14,7 @@ enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
 void DrawLamp(TCanvas& canvas, const TRect& r, TLEDShape shape, TColor color);
 
 // Non-windowed: a widget that never takes the focus.
-class TOvLED : public TOvBinGControl
+class VELQUOR_GAUGES_EXPORT TOvLED : public TOvBinGControl
 {
 public:
     explicit TOvLED(QWidget* Owner = nullptr);

@@ -111,7 +111,7 @@ TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
 
 TOvOpHourCounter::~TOvOpHourCounter()
 {
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
     // Only a count that was loaded is written back: a counter that never
     // got to load (never painted) would otherwise overwrite the stored count.
     if (!Designing() && FIniSettings.AutoLoadSave() && FIniLoaded)
@@ -145,12 +145,12 @@ bool TOvOpHourCounter::Counting() const
 
 void TOvOpHourCounter::StartCounting()
 {
-    Register(this, FlashCodeSecond);
+    TOvFlashRegistry::RegisterControl(this, FlashCodeSecond);
 }
 
 void TOvOpHourCounter::StopCounting()
 {
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
 }
 
 void TOvOpHourCounter::SetCount(bool value)

@@ -3,6 +3,8 @@
 // fires events at zero and at a limit, and can keep its count in an ini file.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "gauges/GClass.h"
 
 // How a display control sizes itself: alNone lets it grow to fit its text;
@@ -23,7 +25,7 @@ void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor c
 // A time of hours, minutes and seconds. Setting a field normalises the three
 // (seconds of 60 or more carry into minutes, minutes into hours); negative
 // values are kept as they are.
-class TTimeSetting : public TOvPersistent
+class VELQUOR_GAUGES_EXPORT TTimeSetting : public TOvPersistent
 {
 public:
     int Hour() const { return FHour; }
@@ -48,7 +50,7 @@ enum TOpHrOption { opResetOnLimit, opStopOnLimit, opPresetOnZero };
 using TOpHrOptions = TSet<TOpHrOption>;
 enum TOpHrIndicate { oiHour, oiHourMin, oiHourMinSec };
 
-class TOvOpHourCounter : public TOvGraphicControl
+class VELQUOR_GAUGES_EXPORT TOvOpHourCounter : public TOvGraphicControl
 {
 public:
     explicit TOvOpHourCounter(QWidget* Owner = nullptr);

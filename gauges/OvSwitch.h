@@ -4,11 +4,13 @@
 // toggle with an "on" and an "off" text). All are non-windowed.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "gauges/GClass.h"
 
 enum TBtnOrientation { boHorizontal, boVertical };
 
-class TOvSwitch : public TOvBinGControl {
+class VELQUOR_GAUGES_EXPORT TOvSwitch : public TOvBinGControl {
 public:
     explicit TOvSwitch(QWidget* Owner = nullptr);
     ~TOvSwitch() override;
@@ -79,7 +81,7 @@ private:
     TRect FButtonRect {};
 };
 
-class TOvRockerSwitch : public TOvSwitch {
+class VELQUOR_GAUGES_EXPORT TOvRockerSwitch : public TOvSwitch {
 public:
     explicit TOvRockerSwitch(QWidget* Owner = nullptr);
 
@@ -120,7 +122,7 @@ private:
     TRect FLEDRect {};
 };
 
-class TOvToggleSwitch : public TOvSwitch {
+class VELQUOR_GAUGES_EXPORT TOvToggleSwitch : public TOvSwitch {
 public:
     explicit TOvToggleSwitch(QWidget* Owner = nullptr);
 

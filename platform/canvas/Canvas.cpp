@@ -1,5 +1,7 @@
 #include "platform/canvas/Canvas.h"
 
+#include "platform/canvas/ClassicPalette.h"
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -14,57 +16,6 @@
 
 // ---------------------------------------------------------------- colours
 
-namespace {
-
-// Classic desktop values, used when no application object exists yet.
-constexpr TColor kFallbackSystem[31] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
-    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-    0xE1FFFF, 0xF0F0F0, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
-
-struct SystemRole {
-    QPalette::ColorGroup Group;
-    QPalette::ColorRole Role;
-};
-
-// How the desktop's system colours map onto the Qt palette.
-constexpr SystemRole kSystemRoles[31] = {
-    {QPalette::Active, QPalette::Button},          // scroll bar
-    {QPalette::Active, QPalette::Window},          // desktop background
-    {QPalette::Active, QPalette::Highlight},       // active caption
-    {QPalette::Active, QPalette::Mid},             // inactive caption
-    {QPalette::Active, QPalette::Window},          // menu
-    {QPalette::Active, QPalette::Base},            // window
-    {QPalette::Active, QPalette::Shadow},          // window frame
-    {QPalette::Active, QPalette::WindowText},      // menu text
-    {QPalette::Active, QPalette::Text},            // window text
-    {QPalette::Active, QPalette::HighlightedText}, // caption text
-    {QPalette::Active, QPalette::Window},          // active border
-    {QPalette::Active, QPalette::Window},          // inactive border
-    {QPalette::Active, QPalette::Dark},            // application workspace
-    {QPalette::Active, QPalette::Highlight},       // highlight
-    {QPalette::Active, QPalette::HighlightedText}, // highlight text
-    {QPalette::Active, QPalette::Button},          // button face
-    {QPalette::Active, QPalette::Dark},            // button shadow
-    {QPalette::Disabled, QPalette::Text},          // gray text
-    {QPalette::Active, QPalette::ButtonText},      // button text
-    {QPalette::Active, QPalette::WindowText},      // inactive caption text
-    {QPalette::Active, QPalette::Light},           // button highlight
-    {QPalette::Active, QPalette::Shadow},          // 3D dark shadow
-    {QPalette::Active, QPalette::Midlight},        // 3D light
-    {QPalette::Active, QPalette::ToolTipText},     // info text
-    {QPalette::Active, QPalette::ToolTipBase},     // info background
-    {QPalette::Active, QPalette::Window},          // (unused index)
-    {QPalette::Active, QPalette::Link},            // hot light
-    {QPalette::Active, QPalette::Highlight},       // gradient active caption
-    {QPalette::Active, QPalette::Mid},             // gradient inactive caption
-    {QPalette::Active, QPalette::Highlight},       // menu highlight
-    {QPalette::Active, QPalette::Window},          // menu bar
-};
-
-} // namespace
-
 TColor QColorToColor(const QColor& c)
 {
     return RGB(c.red(), c.green(), c.blue());
@@ -74,13 +25,8 @@ TColor ColorToRGB(TColor c)
 {
     if (!IsSystemColor(c))
         return c;
-    const int index = c & 0xFF;
-    if (index > 30)
-        return clBlack;
-    if (!QCoreApplication::instance())
-        return kFallbackSystem[index];
-    const QPalette pal = QGuiApplication::palette();
-    return QColorToColor(pal.color(kSystemRoles[index].Group, kSystemRoles[index].Role));
+    // The fixed classic palette, not the desktop theme's.
+    return ClassicSystemColor(c & 0xFF);
 }
 
 QColor ColorToQColor(TColor c)
@@ -1089,8 +1035,8 @@ void TBitmap::SetSize(int width, int height)
     Canvas.ClearClip();
     QImage next;
     if (width > 0 && height > 0) {
-        next = QImage(width, height, QImage::Format_RGB32);
-        next.fill(Qt::white);
+        next = QImage(width, height, FTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        next.fill(FTransparent ? QColor(Qt::transparent) : QColor(Qt::white));
         if (!FImage.isNull()) {
             QPainter p(&next);
             p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -1128,6 +1074,26 @@ void TBitmap::SetImage(const QImage& image)
 {
     Canvas.SetDevice(nullptr);
     Canvas.ClearClip();
-    FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    FImage = image.isNull()
+        ? QImage()
+        : image.convertToFormat(FTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     Canvas.SetDevice(FImage.isNull() ? nullptr : &FImage);
+}
+
+void TBitmap::SetTransparent(bool v)
+{
+    if (v == FTransparent)
+        return;
+    FTransparent = v;
+    if (FImage.isNull())
+        return;
+    Canvas.SetDevice(nullptr);
+    FImage = FImage.convertToFormat(v ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    Canvas.SetDevice(&FImage);
+}
+
+void TBitmap::Clear()
+{
+    Canvas.Release();
+    FImage.fill(FTransparent ? QColor(Qt::transparent) : QColor(Qt::white));
 }

@@ -17,6 +17,8 @@
 //    pixels are exact and symmetric; wider pens go through QPainter.
 #pragma once
 
+#include "platform/canvas/PlatformExport.h"
+
 #include <QFont>
 #include <QImage>
 #include <QRegion>
@@ -36,8 +38,8 @@ class QPaintDevice;
 // ---------------------------------------------------------------- colours
 
 // 0x00BBGGRR. Negative values (0x80000000 | index) are system colours that
-// keep their identity until drawn and then resolve through the application
-// palette (ColorToRGB / ColorToQColor).
+// keep their identity until drawn and then resolve through the fixed classic
+// palette (ClassicPalette.h; ColorToRGB / ColorToQColor).
 using TColor = std::int32_t;
 
 constexpr TColor RGB(int r, int g, int b)
@@ -108,12 +110,12 @@ constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
 constexpr bool IsSystemColor(TColor c) { return c < 0; }
-// A system colour becomes its current RGB value from QApplication::palette();
+// A system colour becomes its RGB value in the fixed classic palette;
 // any other value is returned unchanged (clNone and clDefault included).
-TColor ColorToRGB(TColor c);
+VELQUOR_PLATFORM_EXPORT TColor ColorToRGB(TColor c);
 // The QColor a colour draws with (system colours resolved; clNone transparent).
-QColor ColorToQColor(TColor c);
-TColor QColorToColor(const QColor& c);
+VELQUOR_PLATFORM_EXPORT QColor ColorToQColor(TColor c);
+VELQUOR_PLATFORM_EXPORT TColor QColorToColor(const QColor& c);
 
 // ---------------------------------------------------------------- geometry
 
@@ -148,17 +150,17 @@ constexpr TRect Bounds(int left, int top, int width, int height)
 {
     return {left, top, left + width, top + height};
 }
-void InflateRect(TRect& r, int dx, int dy);
-void OffsetRect(TRect& r, int dx, int dy);
+VELQUOR_PLATFORM_EXPORT void InflateRect(TRect& r, int dx, int dy);
+VELQUOR_PLATFORM_EXPORT void OffsetRect(TRect& r, int dx, int dy);
 // Intersection of a and b into dst; false (and dst empty) when they do not overlap.
-bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
-bool IsRectEmpty(const TRect& r);
+VELQUOR_PLATFORM_EXPORT bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
+VELQUOR_PLATFORM_EXPORT bool IsRectEmpty(const TRect& r);
 // Right and bottom exclusive.
-bool PtInRect(const TRect& r, TPoint p);
+VELQUOR_PLATFORM_EXPORT bool PtInRect(const TRect& r, TPoint p);
 // (Left + Width div 2, Top + Height div 2).
-TPoint CenterPoint(const TRect& r);
+VELQUOR_PLATFORM_EXPORT TPoint CenterPoint(const TRect& r);
 // Same rectangle with Left <= Right and Top <= Bottom.
-TRect NormalizedRect(const TRect& r);
+VELQUOR_PLATFORM_EXPORT TRect NormalizedRect(const TRect& r);
 
 // ---------------------------------------------------------------- tools
 
@@ -186,12 +188,12 @@ using TFontStyles = unsigned;   // an or-combination of TFontStyle
 // Face names of the original desktop ("MS Sans Serif", "Arial", "System",
 // "Times New Roman", "Courier New") map to the installed Liberation fonts;
 // other names pass through.
-QString ResolveFontFamily(const QString& name);
+VELQUOR_PLATFORM_EXPORT QString ResolveFontFamily(const QString& name);
 
 // A font description with change notification. Size is in points at 96
 // pixels per inch (the pixel size is round(Size * 96 / 72), as the desktop
 // layer does); text is drawn without antialiasing.
-class TFont {
+class VELQUOR_PLATFORM_EXPORT TFont {
 public:
     TFont();   // "MS Sans Serif", size 8, clWindowText, no style
     TFont(const QString& name, int size, TColor color = clWindowText, TFontStyles style = 0);
@@ -234,7 +236,7 @@ struct TSpan {
     int Left = 0;
     int Right = -1;
 };
-std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
+VELQUOR_PLATFORM_EXPORT std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
 
 // Saved clip state, for restoring after a temporary clip.
 struct TClipState {
@@ -243,15 +245,15 @@ struct TClipState {
 };
 
 // Region helpers with the desktop layer's semantics (see the top comment).
-QRegion CreateRectRgn(int left, int top, int right, int bottom);
-QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+VELQUOR_PLATFORM_EXPORT QRegion CreateRectRgn(int left, int top, int right, int bottom);
+VELQUOR_PLATFORM_EXPORT QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
 
 // ---------------------------------------------------------------- canvas
 
 // Draws on a QImage (TBitmap), a QWidget (only inside its paintEvent) or any
 // other paint device. The painter starts lazily on the first drawing call and
 // ends in Release() or the destructor.
-class TCanvas {
+class VELQUOR_PLATFORM_EXPORT TCanvas {
 public:
     explicit TCanvas(QPaintDevice* device = nullptr);
     ~TCanvas();
@@ -360,8 +362,9 @@ inline void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomCol
 // ---------------------------------------------------------------- bitmap
 
 // An off-screen RGB32 image with its canvas. A new or grown area is white;
-// resizing keeps the old content at the top left.
-class TBitmap {
+// resizing keeps the old content at the top left. A transparent bitmap has an
+// alpha channel, and its new or cleared area is fully transparent.
+class VELQUOR_PLATFORM_EXPORT TBitmap {
 public:
     TBitmap();
     TBitmap(int width, int height);
@@ -386,10 +389,15 @@ public:
     QImage& MutableImage();
     // Takes size and pixels of image (converted to RGB32).
     void SetImage(const QImage& image);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v);
+    // White, or fully transparent for a transparent bitmap.
+    void Clear();
 
     // Mutable so that reading the image of a const bitmap can flush painting.
     mutable TCanvas Canvas;
 
 private:
     QImage FImage;
+    bool FTransparent = false;
 };

@@ -491,7 +491,7 @@ TEST(OvDial, KeysAndWheelStepTheDigit)
     EXPECT_EQ(d->Digit(), 1);
 
     // A key outside EnabledKeys, or the keyboard switched off, does nothing.
-    d->SetEnabledKeys({ _VK_PRIOR, _VK_NEXT });
+    d->SetEnabledKeys({ vkPrior, vkNext });
     QTest::keyClick(d.get(), Qt::Key_End);
     EXPECT_EQ(d->Digit(), 1);
     d->SetEnableKeyboard(false);

@@ -79,7 +79,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
 {
     EXPECT_EQ(TOvFlashRegistry::Instance(), nullptr);
     TFlashProbe probe;
-    Register(&probe, FlashCode8Hz);
+    TOvFlashRegistry::RegisterControl(&probe, FlashCode8Hz);
     TOvFlashRegistry* registry = TOvFlashRegistry::Instance();
     ASSERT_NE(registry, nullptr);
     ASSERT_NE(registry->Timer(), nullptr);
@@ -97,7 +97,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
     EXPECT_GE(registry->Timer()->HandedTicks(), 10u);
 
     // Leaving does not stop the timer while the application runs.
-    Unregister(&probe);
+    TOvFlashRegistry::UnregisterControl(&probe);
     EXPECT_EQ(registry->Count(), 0);
     EXPECT_NE(registry->Timer(), nullptr);
 
@@ -107,7 +107,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
     EXPECT_EQ(TOvFlashRegistry::Instance(), nullptr);
 
     // A new subscriber brings a new timer.
-    Register(&probe, FlashCodeSecond);
+    TOvFlashRegistry::RegisterControl(&probe, FlashCodeSecond);
     ASSERT_NE(TOvFlashRegistry::Instance(), nullptr);
     EXPECT_TRUE(TOvFlashRegistry::Instance()->Timer()->ThreadActive());
 

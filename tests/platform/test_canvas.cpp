@@ -1,5 +1,6 @@
 // Pixel rules of the canvas layer the gauges rely on.
 #include "platform/canvas/Canvas.h"
+#include "platform/canvas/ClassicPalette.h"
 #include "platform/canvas/FormatFloat.h"
 
 #include <QFontInfo>
@@ -306,15 +307,34 @@ TEST(Canvas, Frame3DColoursEdgesAndShrinks)
     EXPECT_EQ(b.at(11, 11), clWhite);
 }
 
-TEST(Canvas, SystemColoursResolveThroughThePalette)
+TEST(Canvas, SystemColoursResolveThroughTheClassicPalette)
 {
-    const QPalette pal = QGuiApplication::palette();
+    // The desktop theme does not matter: the classic colours hold everywhere.
+    const QPalette saved = QGuiApplication::palette();
+    QPalette odd = saved;
+    odd.setColor(QPalette::Button, QColor(10, 20, 30));
+    odd.setColor(QPalette::Light, QColor(40, 50, 60));
+    QGuiApplication::setPalette(odd);
     EXPECT_TRUE(IsSystemColor(clBtnFace));
     EXPECT_FALSE(IsSystemColor(clRed));
-    EXPECT_EQ(ColorToRGB(clBtnFace), QColorToColor(pal.color(QPalette::Button)));
-    EXPECT_EQ(ColorToRGB(clBtnHighlight), QColorToColor(pal.color(QPalette::Light)));
-    EXPECT_EQ(ColorToRGB(clBtnShadow), QColorToColor(pal.color(QPalette::Dark)));
-    EXPECT_EQ(ColorToRGB(clWindow), QColorToColor(pal.color(QPalette::Base)));
+    EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0);
+    EXPECT_EQ(ColorToRGB(clBtnHighlight), 0xFFFFFF);
+    EXPECT_EQ(ColorToRGB(clBtnShadow), 0x808080);
+    EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFF);
+    EXPECT_EQ(ColorToRGB(clHighlight), ClassicSystemColor(13));
+    QGuiApplication::setPalette(saved);
+    // A rocker's lit face (0xDDDDDD) is lighter than the button face, which is
+    // lighter than the shadow.
+    EXPECT_GT(GetRValue(0xDDDDDD), GetRValue(ColorToRGB(clBtnFace)));
+    EXPECT_GT(GetRValue(ColorToRGB(clBtnFace)), GetRValue(ColorToRGB(clBtnShadow)));
+    // Ordinary widgets get the same colours, greyed text when disabled.
+    const QPalette widgets = ClassicWidgetPalette();
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Button)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Window)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Light)), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Dark)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Disabled, QPalette::WindowText)), ColorToRGB(clGrayText));
+    EXPECT_EQ(ClassicSystemColor(99), clBlack);
     EXPECT_EQ(ColorToRGB(clRed), clRed);
     EXPECT_EQ(ColorToRGB(clNone), clNone);
     EXPECT_EQ(GetRValue(RGB(1, 2, 3)), 1);

@@ -1,5 +1,5 @@
 // Settings objects of the gauge framework.
-#include "gauges/GClass.h"
+#include "gauges/GSettings.h"
 
 #include "platform/ini/IniFile.h"
 
