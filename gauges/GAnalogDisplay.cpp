@@ -140,6 +140,7 @@ void TOvAnalogGControl::SettingsChanged(QObject*)
     DigitFromValue();
     if (FOnSettingsChange)
         FOnSettingsChange(this);
+    emit settingsChanged();
     Invalidate();
 }
 
@@ -230,6 +231,7 @@ void TOvAnalogGControl::ValueChange()
     RebuildHint();
     if (FOnValueChange)
         FOnValueChange(this);
+    emit valueChanged(FValue);
 }
 
 void TOvAnalogGControl::RebuildHint()

@@ -130,6 +130,7 @@ void TOvAnalogCControl::SetDigit(int d)
     ValueChange();
     if (FOnValueChange && !Loading())
         FOnValueChange(this);
+    emit valueChanged(FValue);
     FUserChanged = true;
 }
 

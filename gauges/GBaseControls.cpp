@@ -52,7 +52,11 @@ void TOvCustomControl::Change()
         ParamChange(this);
 }
 
-void TOvCustomControl::ParamChange(QObject*) { Invalidate(); }
+void TOvCustomControl::ParamChange(QObject*)
+{
+    Invalidate();
+    emit settingsChanged();
+}
 
 void TOvGraphicControl::MessageReceived(const TControlMessage& Msg)
 {

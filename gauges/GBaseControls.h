@@ -40,6 +40,7 @@ public:
 // it calls BeginUpdate and the matching Loaded calls EndUpdate; this base's
 // own constructor and Loaded do neither.
 class VELQUOR_GAUGES_EXPORT TOvGraphicControl : public TGraphicControl {
+    Q_OBJECT
 public:
     explicit TOvGraphicControl(QWidget* Owner = nullptr);
     void BeginUpdate();
@@ -51,6 +52,10 @@ public:
     // A setting changed: recompute and repaint (empty in the base).
     virtual void SettingsChanged(QObject* Sender) { (void)Sender; }
     TOvInfo& OvInfo() { return FOvInfo; }
+
+signals:
+    // A published setting changed (beside OnSettingsChange where a control has it).
+    void settingsChanged();
 
 protected:
     // The flash timer's message.
@@ -65,6 +70,7 @@ private:
 
 // Windowed base with update counting (same constructor/Loaded contract).
 class VELQUOR_GAUGES_EXPORT TOvCustomControl : public TCustomControl {
+    Q_OBJECT
 public:
     explicit TOvCustomControl(QWidget* Owner = nullptr);
     void BeginUpdate();
@@ -77,6 +83,10 @@ public:
     // handler of owned settings objects.
     virtual void ParamChange(QObject* Sender);
     TOvInfo& OvInfo() { return FOvInfo; }
+
+signals:
+    // A published setting changed.
+    void settingsChanged();
 
 protected:
     // The flash timer's message.
@@ -93,9 +103,40 @@ private:
 // Its constructor calls BeginUpdate; its Loaded hooks the settings objects
 // and calls EndUpdate.
 class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl {
+    Q_OBJECT
+    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
+    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
+    Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY settingsChanged)
+    Q_PROPERTY(float LimitLower READ LimitLower WRITE SetLimitLower NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
+
 public:
     explicit TOvAnalogGControl(QWidget* Owner = nullptr);
     void Loaded() override;
+    // The signal settings' range ends, format, unit and names as properties.
+    float ValueFrom() const { return SignalSettings().ValueFrom(); }
+    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
+    float ValueTo() const { return SignalSettings().ValueTo(); }
+    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
+    int DigitalFrom() const { return SignalSettings().DigitalFrom(); }
+    void SetDigitalFrom(int v) { SignalSettings().SetDigitalFrom(v); }
+    int DigitalTo() const { return SignalSettings().DigitalTo(); }
+    void SetDigitalTo(int v) { SignalSettings().SetDigitalTo(v); }
+    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
+    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
+    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
+    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
+    QString Name1() const { return SignalSettings().Name1(); }
+    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
+    QString Name2() const { return SignalSettings().Name2(); }
+    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
 
     int Digit() const { return FDigit; }
     void SetDigit(int d);
@@ -152,6 +193,10 @@ public:
     // Value update: PPT, sectors, limits, overflow, min/max, hint, events.
     virtual void ValueChange();
 
+signals:
+    // Value (and Digit) changed: beside OnValueChange, with the new value.
+    void valueChanged(float value);
+
 protected:
     virtual void LimitChanged() { }    // limit state changed
     virtual void OverflowChanged() { } // overflow state changed
@@ -192,10 +237,44 @@ private:
 // Windowed operable analog base: value, keys, mouse, wheel, focus colours.
 // Its constructor calls BeginUpdate; its Loaded calls EndUpdate.
 class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl {
+    Q_OBJECT
+    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
+    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
+    Q_PROPERTY(int ChangeLarge READ ChangeLarge WRITE SetChangeLarge)
+    Q_PROPERTY(int ChangeSmall READ ChangeSmall WRITE SetChangeSmall)
+    Q_PROPERTY(TColor ColorFocus READ ColorFocus WRITE SetColorFocus NOTIFY settingsChanged)
+    Q_PROPERTY(TColor ColorNonFocus READ ColorNonFocus WRITE SetColorNonFocus NOTIFY settingsChanged)
+    Q_PROPERTY(bool EnableKeyboard READ EnableKeyboard WRITE SetEnableKeyboard)
+    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
+
 public:
     explicit TOvAnalogCControl(QWidget* Owner = nullptr);
     ~TOvAnalogCControl() override;
     void Loaded() override;
+    // The signal settings' range ends, format, unit and names as properties.
+    float ValueFrom() const { return SignalSettings().ValueFrom(); }
+    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
+    float ValueTo() const { return SignalSettings().ValueTo(); }
+    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
+    int DigitalFrom() const { return SignalSettings().DigitalFrom(); }
+    void SetDigitalFrom(int v) { SignalSettings().SetDigitalFrom(v); }
+    int DigitalTo() const { return SignalSettings().DigitalTo(); }
+    void SetDigitalTo(int v) { SignalSettings().SetDigitalTo(v); }
+    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
+    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
+    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
+    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
+    QString Name1() const { return SignalSettings().Name1(); }
+    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
+    QString Name2() const { return SignalSettings().Name2(); }
+    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
 
     int Digit() const { return FDigit; }
     void SetDigit(int d);
@@ -237,6 +316,10 @@ public:
     // After every accepted Digit change and on focus changes: texts and the
     // ValueIndicator; descendants redraw.
     virtual void ValueChange();
+
+signals:
+    // Value (and Digit) changed: beside OnValueChange, with the new value.
+    void valueChanged(float value);
 
 protected:
     // Drag position while Dragging; the base only remembers the point.
@@ -288,6 +371,14 @@ private:
 
 // Two-state base of switches and LEDs (a non-windowed control).
 class VELQUOR_GAUGES_EXPORT TOvBinGControl : public TGraphicControl {
+    Q_OBJECT
+    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked NOTIFY checkedChanged)
+    Q_PROPERTY(int StatusInt READ StatusInt WRITE SetStatusInt NOTIFY statusIntChanged)
+    Q_PROPERTY(int StatusBit READ StatusBit WRITE SetStatusBit NOTIFY settingsChanged)
+    Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex NOTIFY settingsChanged)
+    Q_PROPERTY(TMode Mode READ Mode WRITE SetMode NOTIFY settingsChanged)
+    Q_PROPERTY(bool Flashing READ Flashing WRITE SetFlashing NOTIFY settingsChanged)
+    Q_PROPERTY(TFlashFreq Frequency READ Frequency WRITE SetFrequency NOTIFY settingsChanged)
 public:
     explicit TOvBinGControl(QWidget* Owner = nullptr);
     ~TOvBinGControl() override;
@@ -321,6 +412,13 @@ public:
     // A setting changed (or the text): repaint.
     virtual void ParamChange(QObject* Sender);
     TOvInfo& OvInfo() { return FOvInfo; }
+
+signals:
+    // Beside OnStatusChanged and OnStatusIntChanged.
+    void checkedChanged(bool checked);
+    void statusIntChanged(int statusInt);
+    // A published setting changed.
+    void settingsChanged();
 
 protected:
     virtual void StatusChanged() { }

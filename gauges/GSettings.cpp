@@ -34,6 +34,7 @@ void TOvPersistent::FireChange()
 {
     if (FOnChange)
         FOnChange(this);
+    emit changed();
 }
 
 // ---------------------------------------------------------------- TOvOffset

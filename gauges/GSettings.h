@@ -37,6 +37,9 @@ enum TEnabledKey { vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight
 using TEnabledKeys = TSet<TEnabledKey>;
 enum TFlashFreq { ff8Hz, ff4Hz, ff2Hz, ff1Hz, ff05Hz };
 enum TMode { mButton, mSwitch, mIndicator, mRadioButton };
+Q_DECLARE_METATYPE(TLEDShape)
+Q_DECLARE_METATYPE(TFlashFreq)
+Q_DECLARE_METATYPE(TMode)
 
 using TOverflowEvent = std::function<void(QObject* Sender, int PPT)>;
 using TSectorChangeEvent = std::function<void(QObject* Sender, bool Sector1, bool Sector2, bool Sector3, bool Enter)>;
@@ -49,6 +52,7 @@ using THandleIniEvent = std::function<void(TIniFile& Ini, bool Read)>;
 
 // Base of all settings objects: OnChange with the object as sender.
 class VELQUOR_GAUGES_EXPORT TOvPersistent : public QObject {
+    Q_OBJECT
 public:
     explicit TOvPersistent(QObject* parent = nullptr);
     const TNotifyEvent& OnChange() const { return FOnChange; }
@@ -56,6 +60,10 @@ public:
     // The change operation; TSignalSettings and TOvSBevel replace it with
     // Recalculate.
     virtual void Changed();
+
+signals:
+    // Fired with OnChange.
+    void changed();
 
 protected:
     void FireChange(); // OnChange(this) when assigned

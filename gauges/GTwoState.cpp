@@ -46,6 +46,7 @@ void TOvBinGControl::SetChecked(bool c)
     StatusChanged();
     if (FOnStatusChanged)
         FOnStatusChanged(this);
+    emit checkedChanged(FChecked);
 }
 
 void TOvBinGControl::SetStatusInt(int s)
@@ -66,6 +67,7 @@ void TOvBinGControl::SetStatusInt(int s)
     StatusIntChanged();
     if (FOnStatusIntChanged)
         FOnStatusIntChanged(this);
+    emit statusIntChanged(FStatusInt);
 
     // Share the status with the group: one propagation at a time per owner,
     // so the members' own setters do not start it again.
@@ -91,6 +93,7 @@ void TOvBinGControl::SetStatusBit(int b)
         return;
     FStatusBit = b;
     SetChecked(((unsigned(FStatusInt) >> unsigned(b)) & 1u) != 0);
+    emit settingsChanged();
 }
 
 void TOvBinGControl::SetGroupIndex(int g)
@@ -112,16 +115,20 @@ void TOvBinGControl::SetGroupIndex(int g)
         SetStatusInt(first->FStatusInt);
     }
     GroupIndexChanged();
+    emit settingsChanged();
 }
 
 void TOvBinGControl::SetMode(TMode m)
 {
-    if (m != FMode)
+    const bool changed = m != FMode;
+    if (changed)
         FMode = m;
     if (m == mButton)
         SetStatusInt(0);
     else if (m == mRadioButton)
         SetStatusInt(1);
+    if (changed)
+        emit settingsChanged();
 }
 
 void TOvBinGControl::SetFrequency(TFlashFreq f)
@@ -131,6 +138,7 @@ void TOvBinGControl::SetFrequency(TFlashFreq f)
     FFrequency = f;
     if (FChecked && FFlashing)
         UpdateFlashing(); // replaces the entry's rate
+    emit settingsChanged();
 }
 
 void TOvBinGControl::SetFlashing(bool f)
@@ -142,9 +150,14 @@ void TOvBinGControl::SetFlashing(bool f)
     StatusChanged();
     if (FOnStatusChanged)
         FOnStatusChanged(this);
+    emit settingsChanged();
 }
 
-void TOvBinGControl::ParamChange(QObject*) { Invalidate(); }
+void TOvBinGControl::ParamChange(QObject*)
+{
+    Invalidate();
+    emit settingsChanged();
+}
 
 void TOvBinGControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {

@@ -384,9 +384,14 @@ QFont TFont::ToQFont() const
     f.setItalic(FStyle & fsItalic);
     f.setUnderline(FStyle & fsUnderline);
     f.setStrikeOut(FStyle & fsStrikeOut);
-    f.setStyleStrategy(QFont::NoAntialias);
+    // Antialiased glyphs with vertical-only hinting: full hinting squeezes the
+    // round glyphs of Liberation Sans at small sizes ("0" and "O" get stubs),
+    // light hinting keeps their shapes and still snaps the baseline and
+    // x-height to whole pixels. Kerning stays off so that a text is as wide
+    // as the sum of its characters, as the layouts assume.
+    f.setStyleStrategy(QFont::PreferAntialias);
     f.setKerning(false);
-    f.setHintingPreference(QFont::PreferFullHinting);   // whole-pixel advances, as the desktop measures
+    f.setHintingPreference(QFont::PreferVerticalHinting);
     return f;
 }
 
@@ -441,7 +446,7 @@ QPainter* TCanvas::Painter()
     if (!painter->begin(FDevice))
         return nullptr;
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setRenderHint(QPainter::TextAntialiasing, false);
+    painter->setRenderHint(QPainter::TextAntialiasing, true);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     FPainter = std::move(painter);
     ApplyClip();
@@ -876,6 +881,33 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     p->fillRect(QRect(x, y, 1, 1), ColorToQColor(color));
 }
 
+QFont TCanvas::FittedFont(const QString& text)
+{
+    const QFont& font = CurrentFont();
+    if (FFitWidth <= 0)
+        return font;
+    const int natural = CurrentMetrics().horizontalAdvance(text);
+    if (natural <= FFitWidth)
+        return font;
+    // Condense first (the glyphs keep their height), then shrink as well.
+    QFont f = font;
+    int stretch = std::max(MinFitStretch, 100 * FFitWidth / std::max(1, natural));
+    for (;;) {
+        f.setStretch(stretch);
+        if (QFontMetrics(f).horizontalAdvance(text) <= FFitWidth || stretch <= MinFitStretch)
+            break;
+        --stretch;
+    }
+    while (QFontMetrics(f).horizontalAdvance(text) > FFitWidth && f.pixelSize() > 4)
+        f.setPixelSize(f.pixelSize() - 1);
+    return f;
+}
+
+int TCanvas::NaturalTextWidth(const QString& text)
+{
+    return CurrentMetrics().horizontalAdvance(text);
+}
+
 void TCanvas::PrepareTextPainter()
 {
     QPainter* p = Painter();
@@ -893,11 +925,13 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     if (!p)
         return;
     const QFontMetrics& fm = CurrentMetrics();
+    const int width = TextWidth(text);
     if (Brush.Style == bsSolid && !text.isEmpty())
-        p->fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ColorToQColor(Brush.Color));
+        p->fillRect(QRect(x, y, width, fm.height()), ColorToQColor(Brush.Color));
     PrepareTextPainter();
+    p->setFont(FittedFont(text));
     p->drawText(QPoint(x, y + fm.ascent()), text);
-    PenPos = {x + fm.horizontalAdvance(text), y};
+    PenPos = {x + width, y};
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
@@ -918,13 +952,15 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
         p->fillRect(qr, ColorToQColor(Brush.Color));
     const QFontMetrics& fm = CurrentMetrics();
     PrepareTextPainter();
+    p->setFont(FittedFont(text));
     p->drawText(QPoint(x, y + fm.ascent()), text);
     p->restore();
 }
 
 int TCanvas::TextWidth(const QString& text)
 {
-    return CurrentMetrics().horizontalAdvance(text);
+    const int natural = CurrentMetrics().horizontalAdvance(text);
+    return FFitWidth > 0 ? std::min(natural, FFitWidth) : natural;
 }
 
 int TCanvas::TextHeight(const QString&)
@@ -934,8 +970,7 @@ int TCanvas::TextHeight(const QString&)
 
 TSize TCanvas::TextExtent(const QString& text)
 {
-    const QFontMetrics& fm = CurrentMetrics();
-    return {fm.horizontalAdvance(text), fm.height()};
+    return {TextWidth(text), CurrentMetrics().height()};
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap)

@@ -24,6 +24,7 @@
 #include <QRegion>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -303,6 +304,17 @@ public:
     // Text with its top-left corner at (x, y), in Font; a solid brush fills the
     // text box first, a clear brush leaves the background.
     void TextOut(int x, int y, const QString& text);
+
+    // Fitting: with a fit width above 0, a text wider than it is drawn
+    // condensed (down to MinFitStretch per cent of its width, then also
+    // smaller) so that it fits, and TextWidth / TextExtent report the fitted
+    // width. Owners set it to the width of the box a caption must stay in, so
+    // a font wider than the one a layout was made for never gets clipped.
+    static constexpr int MinFitStretch = 60;
+    int TextFitWidth() const { return FFitWidth; }
+    void SetTextFitWidth(int width) { FFitWidth = std::max(0, width); }
+    // The natural width of text, ignoring the fit width.
+    int NaturalTextWidth(const QString& text);
     // The same, clipped to r; a solid brush fills r first.
     void TextRect(const TRect& r, int x, int y, const QString& text);
     int TextWidth(const QString& text);
@@ -342,6 +354,8 @@ private:
     // The QFont and metrics of Font, rebuilt only when Font changes.
     const QFont& CurrentFont();
     const QFontMetrics& CurrentMetrics();
+    // The font text is drawn in: Font, condensed when it must fit.
+    QFont FittedFont(const QString& text);
 
     QPaintDevice* FDevice = nullptr;
     std::unique_ptr<QPainter> FPainter;
@@ -351,6 +365,7 @@ private:
     TFont FFontKey;
     QFont FQFont;
     std::unique_ptr<QFontMetrics> FMetrics;
+    int FFitWidth = 0;
 };
 
 // Frame3D as a free routine (the way the gauge code calls it).

@@ -87,7 +87,7 @@ TControl::TControl(QWidget* Owner)
 {
     // The picture covers the whole widget; nothing shows through.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    FFont.OnChange = [this](TFont&) { Invalidate(); };
+    FFont.OnChange = [this](TFont&) { FontChanged(); };
 }
 
 TControl::~TControl()
@@ -258,7 +258,18 @@ QImage TControl::Snapshot()
     EnsurePictureSize();
     if (FNeedsPaint)
         RunPaint();
-    return FPicture->Image().copy();
+    if (!FTransparent)
+        return FPicture->Image().copy();
+    // A transparent control as it shows on a plain panel: the parent's
+    // background colour (the classic button face without a parent).
+    const QColor panel = parentWidget() ? parentWidget()->palette().color(parentWidget()->backgroundRole())
+                                        : ColorToQColor(clBtnFace);
+    QImage shown(FPicture->Image().size(), QImage::Format_RGB32);
+    shown.fill(panel);
+    QPainter p(&shown);
+    p.drawImage(0, 0, FPicture->Image());
+    p.end();
+    return shown;
 }
 
 // ---------------------------------------------------------------- input hooks
@@ -473,6 +484,13 @@ void TControl::wheelEvent(QWheelEvent* e)
         e->accept();
     else
         e->ignore();
+}
+
+void TControl::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::EnabledChange)
+        emit enabledChanged(isEnabled());
 }
 
 void TControl::contextMenuEvent(QContextMenuEvent* e)

@@ -117,6 +117,10 @@ enum TComponentStateFlag : unsigned { csLoading = 1u << 0, csDesigning = 1u << 1
 // Common QWidget base: VCL-like properties, events, overridable input hooks,
 // and the off-screen picture.
 class VELQUOR_PLATFORM_EXPORT TControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY enabledChanged)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 public:
     explicit TControl(QWidget* Owner = nullptr);
     ~TControl() override;
@@ -204,7 +208,8 @@ public:
     void Repaint();
     // Show the part r of the picture (after a fast redraw on Canvas()).
     void Flush(const TRect& r);
-    // The picture as a user would see it: runs a pending full paint first.
+    // The picture as a user would see it: runs a pending full paint first. A
+    // transparent control is shown over its parent's background colour.
     QImage Snapshot();
     // Rectangles flushed since the last full paint (for tests of fast redraws).
     const QList<TRect>& FlushedRects() const { return FFlushed; }
@@ -218,6 +223,10 @@ public:
     void SetTransparent(bool v);
     // One notch of a mouse wheel, in 1/8 degree.
     static constexpr int WheelNotch = 120;
+
+signals:
+    // The control was enabled or disabled (by SetEnabled or by its parent).
+    void enabledChanged(bool enabled);
 
 protected:
     // Drawing hook: compose the whole control on Canvas().
@@ -240,6 +249,8 @@ protected:
     virtual void MessageReceived(const TControlMessage& Msg) { (void)Msg; }
     // Size changed (after the picture was resized).
     virtual void Resized() { }
+    // Font changed; the base repaints.
+    virtual void FontChanged() { Invalidate(); }
     // Whether the control uses this key (unused keys go on to the parent).
     virtual bool WantsKey(int Key) const { (void)Key; return false; }
     // Whether a full paint may run now (update counting suppresses it).
@@ -261,6 +272,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
     void MarkDestroying() { FComponentState |= csDestroying; }
 
@@ -296,12 +308,14 @@ private:
 
 // The platform's non-windowed control: never takes the focus.
 class VELQUOR_PLATFORM_EXPORT TGraphicControl : public TControl {
+    Q_OBJECT
 public:
     explicit TGraphicControl(QWidget* Owner = nullptr);
 };
 
 // The platform's windowed control: takes focus (click and tab), keys, wheel.
 class VELQUOR_PLATFORM_EXPORT TCustomControl : public TControl {
+    Q_OBJECT
 public:
     explicit TCustomControl(QWidget* Owner = nullptr);
     bool TabStop() const { return FTabStop; }

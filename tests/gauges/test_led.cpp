@@ -1,5 +1,6 @@
 // LED indicator, flash registry and flash timer thread.
 #include "gauges/OvClock.h"
+#include "tests/support/TextInk.h"
 #include "gauges/OvFlashT.h"
 #include "gauges/OvLED.h"
 #include "gauges/OvOpHour.h"
@@ -398,7 +399,7 @@ TEST_F(OvLEDTest, FlashingRepaintsOnlyTheLamp)
     led.ClearFlushedRects();
 
     Ticks(8); // on at tick 4 (no change), off at tick 8
-    const QImage after = led.Picture().Image().copy();
+    const QImage after = led.Snapshot();
     EXPECT_EQ(led.PaintCount(), paints);
     ASSERT_EQ(led.FlushedRects().size(), 2);
     for (const TRect& r : led.FlushedRects())
@@ -477,7 +478,7 @@ TEST_F(OvLEDTest, TwoLineCaptionIsCentredBesideALeftLamp)
     int top = image.height(), bottom = -1, left = image.width();
     for (int y = 0; y < image.height(); ++y)
         for (int x = led.LampRect().Right; x < image.width(); ++x)
-            if (PixelAt(image, x, y) == clBlack) {
+            if (textink::IsInk(PixelAt(image, x, y), clBlack, QColorToColor(Panel.palette().color(QPalette::Window)))) {
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
                 left = std::min(left, x);
@@ -533,7 +534,7 @@ TEST(OvLEDShapes, OutlinesInTheirRectangle)
         TBitmap bitmap(24, 24);
         bitmap.Canvas.Brush.Color = background;
         bitmap.Canvas.FillRect(bitmap.ClientRect());
-        DrawLamp(bitmap.Canvas, Rect(L, T, R, B), c.Shape, clRed);
+        TOvLED::DrawLamp(bitmap.Canvas, Rect(L, T, R, B), c.Shape, clRed);
         const QImage& image = bitmap.Image();
         for (const TPoint& p : c.Outline)
             EXPECT_EQ(PixelAt(image, p.X, p.Y), shadow) << "shape " << c.Shape << " outline " << p.X << "," << p.Y;
