@@ -41,9 +41,9 @@ VELQUOR_GAUGES_EXPORT void DrawGradient(TCanvas& canvas, const TRect& rect, TCol
 
 // ---------------------------------------------------------------- bevels
 
-// Everything a bevel paint reads from a TOvSBevel (and its Offset and
-// SurfaceGrad). Defaults are those of a fresh TOvSBevel.
-struct TBevelParams {
+// The frame values of a bevel with the defaults of a fresh one: the fields
+// of the bevel settings object TOvSBevel, and what the painting routines read.
+struct TBevelFields {
     TBevelStyle Style = bsRaised;
     int Spacing = 5;
     TBevelLine BevelLine = blNone;
@@ -54,6 +54,12 @@ struct TBevelParams {
     TColor ColorHighLightFrom = clBtnHighlight;
     TColor ColorHighLightTo = clBtnHighlight;
     TColor PenColor = clBlack;
+    friend bool operator==(const TBevelFields&, const TBevelFields&) = default;
+};
+
+// Everything a bevel paint reads from a TOvSBevel: its frame fields plus
+// the values of its Offset and SurfaceGrad objects.
+struct TBevelParams : TBevelFields {
     bool GradVisible = false;        // SurfaceGrad.Visible
     TColor GradColorFrom = 0xE2E2E2; // SurfaceGrad.ColorFrom
     TColor GradColorTo = 0x8F8F8F;   // SurfaceGrad.ColorTo
@@ -66,6 +72,12 @@ VELQUOR_GAUGES_EXPORT int BevelTotalThickness(int spacing, int width, TBevelLine
 
 // Rectangular bevel in r; r becomes the content rectangle.
 VELQUOR_GAUGES_EXPORT void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
+
+// The content rectangles DrawBevel and DrawRoundBevel leave in r, computed
+// without drawing (layouts use them).
+VELQUOR_GAUGES_EXPORT TRect BevelContentRect(const TRect& r, const TBevelParams& bevel);
+VELQUOR_GAUGES_EXPORT TRect RoundBevelContentRect(const TRect& r, const TBevelParams& bevel,
+                                                  const TBitmap* ringImage);
 
 // Fills image (resized to 30 x 30) with the gsTopLeft gradient from
 // shadowFrom to shadowTo: the ring image of an elliptic bevel, built once per
@@ -112,9 +124,27 @@ struct TScaleMetrics {
     TRect ArcRect;                // box of an arc line through the ticks
 };
 
+// Everything a circular scale's drawing computes before it draws: centre,
+// inner rectangle, tick geometry (LayoutScaleCircle also updates the
+// metrics' tick lengths, centre and arc fields).
+struct TScaleCircleGeometry {
+    TPoint Centre;
+    TRect Inner;            // the rectangle DrawScaleCircle returns
+    int Steps = 1;
+    int SubSteps = 1;
+    double MinorAngle = 0.0;
+    double MajorAngle = 0.0;
+    int Sweep = 0;
+    TPoint Outer0, MajorInner0, MinorOuter0, Label0; // reference points at the start angle
+};
+
 // Builds and measures the label list for the range from..to (MeasureScale).
 VELQUOR_GAUGES_EXPORT void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
                         TScaleMetrics& metrics);
+
+// The geometry of a circular scale in r, without drawing (layouts use it).
+VELQUOR_GAUGES_EXPORT TScaleCircleGeometry LayoutScaleCircle(const TRect& r, int sweep, int start,
+                                                             const TScaleLook& look, TScaleMetrics& metrics);
 
 // Draws ticks and labels on an arc of sweep degrees starting at start degrees
 // (clockwise from straight up); r becomes the inner rectangle and

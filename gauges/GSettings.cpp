@@ -81,7 +81,7 @@ TOvSBevel::TOvSBevel()
         if (!FAssigning)
             Recalculate();
     });
-    FTotalThickness = BevelTotalThickness(FSpacing, FWidth, FBevelLine);
+    FTotalThickness = BevelTotalThickness(F.Spacing, F.Width, F.BevelLine);
 }
 
 TOvSBevel::~TOvSBevel() = default;
@@ -90,7 +90,7 @@ void TOvSBevel::SetWidth(int v)
 {
     if (v < 0)
         return;
-    Store(FWidth, v);
+    Store(F.Width, v);
 }
 
 void TOvSBevel::SetElliptic(bool v)
@@ -109,27 +109,18 @@ void TOvSBevel::Assign(const TOvSBevel& src)
     FOffset.Assign(src.FOffset);
     FSurfaceGrad.Assign(src.FSurfaceGrad);
     FAssigning = false;
-    FStyle = src.FStyle;
-    FSpacing = src.FSpacing;
-    FBevelLine = src.FBevelLine;
-    FWidth = src.FWidth;
-    FColor = src.FColor;
-    FColorShadowFrom = src.FColorShadowFrom;
-    FColorShadowTo = src.FColorShadowTo;
-    FColorHighLightFrom = src.FColorHighLightFrom;
-    FColorHighLightTo = src.FColorHighLightTo;
-    FPenColor = src.FPenColor;
+    F = src.F;
     Recalculate();
 }
 
 void TOvSBevel::Recalculate()
 {
-    FTotalThickness = BevelTotalThickness(FSpacing, FWidth, FBevelLine);
+    FTotalThickness = BevelTotalThickness(F.Spacing, F.Width, F.BevelLine);
     if (FElliptic) {
         // The ring image is made once and kept; only its colours follow the settings.
         if (!FGradImage)
             FGradImage = std::make_unique<TBitmap>(30, 30);
-        BuildRoundBevelImage(*FGradImage, FColorShadowFrom, FColorShadowTo);
+        BuildRoundBevelImage(*FGradImage, F.ColorShadowFrom, F.ColorShadowTo);
     }
     FireChange();
 }
@@ -137,16 +128,7 @@ void TOvSBevel::Recalculate()
 TBevelParams TOvSBevel::Params() const
 {
     TBevelParams p;
-    p.Style = FStyle;
-    p.Spacing = FSpacing;
-    p.BevelLine = FBevelLine;
-    p.Width = FWidth;
-    p.Color = FColor;
-    p.ColorShadowFrom = FColorShadowFrom;
-    p.ColorShadowTo = FColorShadowTo;
-    p.ColorHighLightFrom = FColorHighLightFrom;
-    p.ColorHighLightTo = FColorHighLightTo;
-    p.PenColor = FPenColor;
+    static_cast<TBevelFields&>(p) = F;
     p.GradVisible = FSurfaceGrad.Visible();
     p.GradColorFrom = FSurfaceGrad.ColorFrom();
     p.GradColorTo = FSurfaceGrad.ColorTo();
@@ -170,13 +152,23 @@ void TOvSBevel::PaintRoundBevel(TCanvas& Canvas, TRect& R, int dx, int dy)
     DrawRoundBevel(Canvas, R, dx, dy, Params(), ring);
     // The round bevel reports its own thickness: Width + Spacing and the lines.
     if (!(R == before)) {
-        int t = FWidth + FSpacing;
-        if (FBevelLine == blOuter || FBevelLine == blBoth)
+        int t = F.Width + F.Spacing;
+        if (F.BevelLine == blOuter || F.BevelLine == blBoth)
             ++t;
-        if (FBevelLine == blInner || FBevelLine == blBoth)
+        if (F.BevelLine == blInner || F.BevelLine == blBoth)
             ++t;
         FTotalThickness = t;
     }
+}
+
+TRect TOvSBevel::ContentRect(const TRect& R) const
+{
+    return BevelContentRect(R, Params());
+}
+
+TRect TOvSBevel::RoundContentRect(const TRect& R) const
+{
+    return RoundBevelContentRect(R, Params(), FElliptic ? FGradImage.get() : nullptr);
 }
 
 // ---------------------------------------------------------------- TSectorSettings
@@ -399,9 +391,17 @@ void TScaleSettings::MeasureScale(TCanvas& Canvas, double From, double To)
     MeasureScaleLabels(Canvas, Look(), From, To, FMetrics);
 }
 
-void TScaleSettings::DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start)
+void TScaleSettings::DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start, const TFont* LabelFont)
 {
-    DrawScaleCircle(Canvas, R, Sweep, Start, Look(), FMetrics);
+    TScaleLook look = Look();
+    if (LabelFont)
+        look.Font = LabelFont;
+    DrawScaleCircle(Canvas, R, Sweep, Start, look, FMetrics);
+}
+
+void TScaleSettings::LayoutCircularScale(TRect& R, int Sweep, int Start)
+{
+    R = LayoutScaleCircle(R, Sweep, Start, Look(), FMetrics).Inner;
 }
 
 void TScaleSettings::ClearLabels()

@@ -125,26 +125,26 @@ public:
     TOvOffset& Offset() { return FOffset; }
     const TOvOffset& Offset() const { return FOffset; }
     void SetOffset(const TOvOffset& v) { FOffset.Assign(v); }
-    TBevelStyle Style() const { return FStyle; }
-    void SetStyle(TBevelStyle v) { Store(FStyle, v); }
-    int Spacing() const { return FSpacing; }
-    void SetSpacing(int v) { Store(FSpacing, v); }
-    TBevelLine BevelLine() const { return FBevelLine; }
-    void SetBevelLine(TBevelLine v) { Store(FBevelLine, v); }
-    int Width() const { return FWidth; }
+    TBevelStyle Style() const { return F.Style; }
+    void SetStyle(TBevelStyle v) { Store(F.Style, v); }
+    int Spacing() const { return F.Spacing; }
+    void SetSpacing(int v) { Store(F.Spacing, v); }
+    TBevelLine BevelLine() const { return F.BevelLine; }
+    void SetBevelLine(TBevelLine v) { Store(F.BevelLine, v); }
+    int Width() const { return F.Width; }
     void SetWidth(int v); // negative values are ignored
-    TColor Color() const { return FColor; }
-    void SetColor(TColor v) { Store(FColor, v); }
-    TColor ColorShadowFrom() const { return FColorShadowFrom; }
-    void SetColorShadowFrom(TColor v) { Store(FColorShadowFrom, v); }
-    TColor ColorShadowTo() const { return FColorShadowTo; }
-    void SetColorShadowTo(TColor v) { Store(FColorShadowTo, v); }
-    TColor ColorHighLightFrom() const { return FColorHighLightFrom; }
-    void SetColorHighLightFrom(TColor v) { Store(FColorHighLightFrom, v); }
-    TColor ColorHighLightTo() const { return FColorHighLightTo; }
-    void SetColorHighLightTo(TColor v) { Store(FColorHighLightTo, v); }
-    TColor PenColor() const { return FPenColor; }
-    void SetPenColor(TColor v) { Store(FPenColor, v); }
+    TColor Color() const { return F.Color; }
+    void SetColor(TColor v) { Store(F.Color, v); }
+    TColor ColorShadowFrom() const { return F.ColorShadowFrom; }
+    void SetColorShadowFrom(TColor v) { Store(F.ColorShadowFrom, v); }
+    TColor ColorShadowTo() const { return F.ColorShadowTo; }
+    void SetColorShadowTo(TColor v) { Store(F.ColorShadowTo, v); }
+    TColor ColorHighLightFrom() const { return F.ColorHighLightFrom; }
+    void SetColorHighLightFrom(TColor v) { Store(F.ColorHighLightFrom, v); }
+    TColor ColorHighLightTo() const { return F.ColorHighLightTo; }
+    void SetColorHighLightTo(TColor v) { Store(F.ColorHighLightTo, v); }
+    TColor PenColor() const { return F.PenColor; }
+    void SetPenColor(TColor v) { Store(F.PenColor, v); }
     TOvGradSettings& SurfaceGrad() { return FSurfaceGrad; }
     const TOvGradSettings& SurfaceGrad() const { return FSurfaceGrad; }
     void SetSurfaceGrad(const TOvGradSettings& v) { FSurfaceGrad.Assign(v); }
@@ -169,19 +169,14 @@ public:
     void PaintRoundBevel(TCanvas& Canvas, TRect& R, int dx, int dy);
     // The values the painting routines read.
     TBevelParams Params() const;
+    // The content rectangles PaintBevel and PaintRoundBevel leave in R,
+    // computed without painting.
+    TRect ContentRect(const TRect& R) const;
+    TRect RoundContentRect(const TRect& R) const;
 
 private:
     TOvOffset FOffset;
-    TBevelStyle FStyle = bsRaised;
-    int FSpacing = 5;
-    TBevelLine FBevelLine = blNone;
-    int FWidth = 2;
-    TColor FColor = clBtnFace;
-    TColor FColorShadowFrom = clBtnShadow;
-    TColor FColorShadowTo = clBtnShadow;
-    TColor FColorHighLightFrom = clBtnHighlight;
-    TColor FColorHighLightTo = clBtnHighlight;
-    TColor FPenColor = clBlack;
+    TBevelFields F; // the frame values and their defaults, shared with TBevelParams
     TOvGradSettings FSurfaceGrad;
     int FTotalThickness = 5;
     bool FElliptic = false;
@@ -365,7 +360,11 @@ public:
     void MeasureScale(TCanvas& Canvas, double From, double To);
     // Draw ticks and labels on an arc of Sweep degrees starting at Start
     // (clockwise from straight up); R becomes the inner rectangle.
-    void DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start);
+    // LabelFont, when given, replaces Font for the labels (a greyed scale).
+    void DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start, const TFont* LabelFont = nullptr);
+    // The same geometry without drawing: R becomes the inner rectangle and
+    // the metrics take the centre, tick lengths and arc.
+    void LayoutCircularScale(TRect& R, int Sweep, int Start);
     // Forget the labels: no label list, margin, width or height.
     void ClearLabels();
 

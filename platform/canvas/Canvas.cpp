@@ -881,26 +881,31 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     p->fillRect(QRect(x, y, 1, 1), ColorToQColor(color));
 }
 
-QFont TCanvas::FittedFont(const QString& text)
+QFont TCanvas::FitFont(const QFont& font, const QString& text, int width)
 {
-    const QFont& font = CurrentFont();
-    if (FFitWidth <= 0)
-        return font;
-    const int natural = CurrentMetrics().horizontalAdvance(text);
-    if (natural <= FFitWidth)
+    if (width <= 0 || QFontMetrics(font).horizontalAdvance(text) <= width)
         return font;
     // Condense first (the glyphs keep their height), then shrink as well.
     QFont f = font;
-    int stretch = std::max(MinFitStretch, 100 * FFitWidth / std::max(1, natural));
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    int stretch = std::max(MinFitStretch, 100 * width / std::max(1, natural));
     for (;;) {
         f.setStretch(stretch);
-        if (QFontMetrics(f).horizontalAdvance(text) <= FFitWidth || stretch <= MinFitStretch)
+        if (QFontMetrics(f).horizontalAdvance(text) <= width || stretch <= MinFitStretch)
             break;
         --stretch;
     }
-    while (QFontMetrics(f).horizontalAdvance(text) > FFitWidth && f.pixelSize() > 4)
+    while (QFontMetrics(f).horizontalAdvance(text) > width && f.pixelSize() > 4)
         f.setPixelSize(f.pixelSize() - 1);
     return f;
+}
+
+QFont TCanvas::FittedFont(const QString& text)
+{
+    const QFont& font = CurrentFont();
+    if (FFitWidth <= 0 || CurrentMetrics().horizontalAdvance(text) <= FFitWidth)
+        return font;
+    return FitFont(font, text, FFitWidth);
 }
 
 int TCanvas::NaturalTextWidth(const QString& text)

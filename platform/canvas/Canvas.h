@@ -313,6 +313,9 @@ public:
     static constexpr int MinFitStretch = 60;
     int TextFitWidth() const { return FFitWidth; }
     void SetTextFitWidth(int width) { FFitWidth = std::max(0, width); }
+    // font, condensed (and if need be made smaller) so that text is at most
+    // width pixels wide; also for captions of ordinary Qt widgets.
+    static QFont FitFont(const QFont& font, const QString& text, int width);
     // The natural width of text, ignoring the fit width.
     int NaturalTextWidth(const QString& text);
     // The same, clipped to r; a solid brush fills r first.

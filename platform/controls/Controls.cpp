@@ -140,8 +140,7 @@ void TControl::SetEnabled(bool v)
 {
     if (testAttribute(Qt::WA_ForceDisabled) == !v)
         return;
-    setEnabled(v);
-    Invalidate();
+    setEnabled(v); // the change event repaints
 }
 
 void TControl::SetFont(const TFont& v) { FFont.Assign(v); }
@@ -489,8 +488,11 @@ void TControl::wheelEvent(QWheelEvent* e)
 void TControl::changeEvent(QEvent* e)
 {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::EnabledChange)
+    if (e->type() == QEvent::EnabledChange) {
+        // Enabled and disabled controls look different (greyed parts).
+        Invalidate();
         emit enabledChanged(isEnabled());
+    }
 }
 
 void TControl::contextMenuEvent(QContextMenuEvent* e)
