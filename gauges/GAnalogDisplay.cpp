@@ -6,23 +6,6 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-// Round half to even into the int range; NaN gives 0.
-int RoundToInt(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    const double r = std::nearbyint(v);
-    if (r <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (r >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return int(r);
-}
-
-} // namespace
-
 // ================================================================ TOvAnalogGControl
 
 TOvAnalogGControl::TOvAnalogGControl(QWidget* Owner)
@@ -48,12 +31,7 @@ void TOvAnalogGControl::Loaded()
 
 void TOvAnalogGControl::DigitFromValue()
 {
-    if (FLogScale)
-        FDigit = RoundToInt(std::log10(double(FValue) / double(FSignalSettings.ValueFrom())) * FLogFactor)
-            + FSignalSettings.DigitalFrom();
-    else
-        FDigit = RoundToInt((double(FValue) - FSignalSettings.ValueFrom()) * FSignalSettings.DigitsPerValue()
-            + FSignalSettings.DigitalFrom());
+    FDigit = FLogScale ? FSignalSettings.LogDigitOfValue(FValue, FLogFactor) : FSignalSettings.DigitOfValue(FValue);
 }
 
 void TOvAnalogGControl::Dispatch()
@@ -80,11 +58,9 @@ void TOvAnalogGControl::SetDigit(int d)
     if (d == FDigit)
         return;
     FDigit = d;
-    const TSignalSettings& s = FSignalSettings;
-    FValue = float(double(d) - s.DigitalFrom()) * float(s.ValuePerDigit()) + s.ValueFrom();
     // Without a usable factor the linear value stands.
-    if (FLogScale && FLogFactor != 0.0)
-        FValue = float(double(s.ValueFrom()) * std::pow(10.0, (double(d) - s.DigitalFrom()) / FLogFactor));
+    FValue = FLogScale && FLogFactor != 0.0 ? FSignalSettings.LogValueOfDigit(d, FLogFactor)
+                                            : FSignalSettings.ValueOfDigit(d);
     Dispatch();
 }
 
@@ -129,11 +105,9 @@ void TOvAnalogGControl::SettingsChanged(QObject*)
 {
     FSignalSettings.Compute();
     if (FLogScale) {
-        const double from = FSignalSettings.ValueFrom();
-        const double to = FSignalSettings.ValueTo();
-        // log10 of a ratio of 1 (or of a non-positive range) has no factor.
-        if (from > 0.0 && to > 0.0 && to != from)
-            FLogFactor = FSignalSettings.DigitalRange() / std::log10(to / from);
+        // Without a defined factor the last one stands.
+        if (const double factor = FSignalSettings.LogFactor(); factor != 0.0)
+            FLogFactor = factor;
         if (FValue <= 0.0f)
             FValue = 1.0f;
     }
@@ -153,7 +127,7 @@ void TOvAnalogGControl::ValueChange()
     const TSignalSettings& s = FSignalSettings;
     FDigitText = QString::number(FDigit);
     FValueText = FormatFloat(s.ValueFormat(), FValue);
-    FPPT = s.DigitalRange() != 0 ? RoundToInt(1000.0 / s.DigitalRange() * (double(FDigit) - s.DigitalFrom())) : 0;
+    FPPT = s.PerMilleOfDigit(FDigit);
 
     for (int k = 1; k <= 3; ++k) {
         const bool active = FSectorSettings.SectorFrom(k) <= FPPT && FPPT <= FSectorSettings.SectorTo(k);

@@ -8,18 +8,6 @@
 
 namespace {
 
-// Round half to even into the int range; NaN gives 0.
-int RoundToInt(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    const double r = std::nearbyint(v);
-    if (r <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (r >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return int(r);
-}
 
 // The key's member of TEnabledKey, or -1.
 int EnabledKeyOf(int key)
@@ -86,8 +74,7 @@ void TOvAnalogCControl::Loaded()
 
 int TOvAnalogCControl::DigitOfValue() const
 {
-    const TSignalSettings& s = FSignalSettings;
-    return RoundToInt((double(FValue) - s.ValueFrom()) * s.DigitsPerValue() + s.DigitalFrom());
+    return FSignalSettings.DigitOfValue(FValue);
 }
 
 void TOvAnalogCControl::SetValue(float v)
@@ -99,16 +86,12 @@ void TOvAnalogCControl::SetValue(float v)
     TSignalSettings& s = FSignalSettings;
     if (s.DigitsPerValue() == 0.0)
         s.Recalculate();
-    if (v > s.ValueTo())
-        v = s.ValueTo();
-    if (v < s.ValueFrom())
-        v = s.ValueFrom();
-    FValue = v;
+    FValue = s.ClampValue(v);
     const int d = DigitOfValue();
     if (d == FDigit && UpdateCount() <= 0) {
         // Same step: the Digit setter would ignore it, so snap the value to
         // the step here; the control holds only quantised values.
-        FValue = float(d - s.DigitalFrom()) * float(s.ValuePerDigit()) + s.ValueFrom();
+        FValue = s.ValueOfDigit(d);
         return;
     }
     SetDigit(d);
@@ -121,12 +104,8 @@ void TOvAnalogCControl::SetDigit(int d)
     TSignalSettings& s = FSignalSettings;
     if (s.DigitsPerValue() == 0.0)
         s.Recalculate();
-    if (d > s.DigitalTo())
-        d = s.DigitalTo();
-    if (d < s.DigitalFrom())
-        d = s.DigitalFrom();
-    FDigit = d;
-    FValue = float(d - s.DigitalFrom()) * float(s.ValuePerDigit()) + s.ValueFrom();
+    FDigit = s.ClampDigit(d);
+    FValue = s.ValueOfDigit(FDigit);
     ValueChange();
     if (FOnValueChange && !Loading())
         FOnValueChange(this);
@@ -184,14 +163,8 @@ void TOvAnalogCControl::SlideTo(TShiftState, int X, int Y) { FLastPoint = QPoint
 
 void TOvAnalogCControl::StepDigit(int inc, int dec)
 {
-    const TSignalSettings& s = FSignalSettings;
     // Wide arithmetic: a huge step must clamp, not wrap.
-    long long d = inc >= 1 ? (long long)FDigit + inc : (long long)FDigit - dec;
-    if (d > s.DigitalTo())
-        d = s.DigitalTo();
-    if (d < s.DigitalFrom())
-        d = s.DigitalFrom();
-    SetDigit(int(d));
+    SetDigit(FSignalSettings.ClampDigit(inc >= 1 ? (long long)FDigit + inc : (long long)FDigit - dec));
 }
 
 void TOvAnalogCControl::FireValueChanged()
@@ -247,9 +220,10 @@ void TOvAnalogCControl::KeyDown(int& Key, TShiftState Shift)
     const TSignalSettings& s = FSignalSettings;
     switch (member) {
     case vkPrior:
-        SetDigit(int(std::max<long long>(s.DigitalFrom(), std::min<long long>(s.DigitalTo(), (long long)FDigit + FChangeLarge))));
+        SetDigit(s.ClampDigit((long long)FDigit + FChangeLarge));
         break;
     case vkNext:
+        // The lower end first here (they differ only for an inverted range).
         SetDigit(int(std::min<long long>(s.DigitalTo(), std::max<long long>(s.DigitalFrom(), (long long)FDigit - FChangeLarge))));
         break;
     case vkEnd:

@@ -275,6 +275,81 @@ int TSignalSettings::PerMille(double value) const
     return int(p);
 }
 
+namespace {
+
+// Round half to even into the int range; NaN gives 0.
+int SaturatedRound(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    const double r = std::nearbyint(v);
+    if (r <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (r >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return int(r);
+}
+
+} // namespace
+
+int TSignalSettings::DigitOfValue(double value) const
+{
+    return SaturatedRound((value - double(FValueFrom)) * FDigitsPerValue + FDigitalFrom);
+}
+
+float TSignalSettings::ValueOfDigit(int digit) const
+{
+    return float(double(digit) - FDigitalFrom) * float(FValuePerDigit) + FValueFrom;
+}
+
+int TSignalSettings::DigitOfFraction(double fraction) const
+{
+    return SaturatedRound(fraction * FDigitalRange) + FDigitalFrom;
+}
+
+int TSignalSettings::ClampDigit(long long digit) const
+{
+    if (digit > FDigitalTo)
+        digit = FDigitalTo;
+    if (digit < FDigitalFrom)
+        digit = FDigitalFrom;
+    return int(digit);
+}
+
+float TSignalSettings::ClampValue(float value) const
+{
+    if (value > FValueTo)
+        value = FValueTo;
+    if (value < FValueFrom)
+        value = FValueFrom;
+    return value;
+}
+
+int TSignalSettings::PerMilleOfDigit(int digit) const
+{
+    return FDigitalRange != 0 ? SaturatedRound(1000.0 / FDigitalRange * (double(digit) - FDigitalFrom)) : 0;
+}
+
+double TSignalSettings::LogFactor() const
+{
+    const double from = FValueFrom;
+    const double to = FValueTo;
+    // log10 of a ratio of 1 (or of a non-positive range) has no factor.
+    if (from > 0.0 && to > 0.0 && to != from)
+        return FDigitalRange / std::log10(to / from);
+    return 0.0;
+}
+
+int TSignalSettings::LogDigitOfValue(double value, double logFactor) const
+{
+    return SaturatedRound(std::log10(value / double(FValueFrom)) * logFactor) + FDigitalFrom;
+}
+
+float TSignalSettings::LogValueOfDigit(int digit, double logFactor) const
+{
+    return float(double(FValueFrom) * std::pow(10.0, (double(digit) - FDigitalFrom) / logFactor));
+}
+
 void TSignalSettings::Assign(const TSignalSettings& src)
 {
     if (&src == this)

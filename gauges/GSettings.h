@@ -266,6 +266,29 @@ public:
     // round((value - ValueFrom) * PerMilleFactor): 0..1000 inside the range.
     int PerMille(double value) const;
 
+    // The mapping between values and digits, used by every control (rounding
+    // to nearest, ties to even; results saturate at the int range).
+    // round((value - ValueFrom) * DigitsPerValue + DigitalFrom).
+    int DigitOfValue(double value) const;
+    // (digit - DigitalFrom) * ValuePerDigit + ValueFrom, in single precision.
+    float ValueOfDigit(int digit) const;
+    // round(fraction * DigitalRange) + DigitalFrom: the digit a fraction
+    // 0..1 of the range stands for.
+    int DigitOfFraction(double fraction) const;
+    // Into DigitalFrom..DigitalTo (the upper end checked first).
+    int ClampDigit(long long digit) const;
+    // Into ValueFrom..ValueTo (the upper end checked first).
+    float ClampValue(float value) const;
+    // round(1000 / DigitalRange * (digit - DigitalFrom)); 0 for an empty range.
+    int PerMilleOfDigit(int digit) const;
+    // Logarithmic scales: DigitalRange / log10(ValueTo / ValueFrom), or 0
+    // where it is undefined (a non-positive end, or equal ends).
+    double LogFactor() const;
+    // round(log10(value / ValueFrom) * logFactor) + DigitalFrom.
+    int LogDigitOfValue(double value, double logFactor) const;
+    // ValueFrom * 10^((digit - DigitalFrom) / logFactor).
+    float LogValueOfDigit(int digit, double logFactor) const;
+
     void Assign(const TSignalSettings& src); // all published values, one Recalculate
     void Changed() override { Recalculate(); }
     // Recompute the derived fields, then fire OnChange.

@@ -5,16 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Rounding to nearest, ties to even (the library's rounding everywhere).
-int RoundEven(double x)
-{
-    return static_cast<int>(std::nearbyint(x));
-}
-
-} // namespace
-
 TOvDial::TOvDial(QWidget* Owner)
     : TOvAnalogCControl(Owner)
     , FFontValue(QStringLiteral("System"), 10, clLime)
@@ -447,5 +437,5 @@ void TOvDial::SlideTo(TShiftState Shift, int X, int Y)
 
     const TSignalSettings& sig = SignalSettings();
     TOvAnalogCControl::SlideTo(Shift, X, Y);
-    SetDigit(RoundEven((0.0001 + FPointerAngle) / SweepAngle * sig.DigitalRange()) + sig.DigitalFrom());
+    SetDigit(sig.DigitOfFraction((0.0001 + FPointerAngle) / SweepAngle));
 }
