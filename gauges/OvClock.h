@@ -5,25 +5,24 @@
 #include "gauges/GaugesExport.h"
 
 #include "gauges/GClass.h"
-#include "gauges/OvOpHour.h"   // TAlign
+#include "gauges/OvTimeDisplay.h"
 
 enum TClockOption { coDate, coTime, coDateTime };
+Q_DECLARE_METATYPE(TClockOption)
 
-class VELQUOR_GAUGES_EXPORT TOvClock : public TOvGraphicControl
+class VELQUOR_GAUGES_EXPORT TOvClock : public TOvTimeDisplay
 {
+    Q_OBJECT
+    Q_PROPERTY(TClockOption ClockOption READ ClockOption WRITE SetClockOption NOTIFY settingsChanged)
+    Q_PROPERTY(bool AutoHint READ AutoHint WRITE SetAutoHint)
+
 public:
     explicit TOvClock(QWidget* Owner = nullptr);
     ~TOvClock() override;
     void Loaded() override;
 
-    TAlign Align() const { return FAlign; }
-    void SetAlign(TAlign value) { FAlign = value; }
     TClockOption ClockOption() const { return FClockOption; }
     void SetClockOption(TClockOption value);
-    TOvSBevel& BevelInner() { return FBevelInner; }
-    void SetBevelInner(const TOvSBevel& value) { FBevelInner.Assign(value); }
-    TOvSBevel& BevelOuter() { return FBevelOuter; }
-    void SetBevelOuter(const TOvSBevel& value) { FBevelOuter.Assign(value); }
     bool AutoHint() const { return FAutoHint; }
     void SetAutoHint(bool value) { FAutoHint = value; }
 
@@ -32,12 +31,12 @@ public:
     // Where the clock reads the time; replaceable so the display can be
     // checked at a fixed moment.
     void SetTimeSource(std::function<QDateTime()> source);
-    // The rectangle the once-per-second redraw touches.
-    TRect TextRect() const { return FTextRect; }
 
     void SettingsChanged(QObject* Sender) override;
 
 protected:
+    QString DisplayText() const override { return ClockText(Now()); }
+    bool OffsetsCount() const override { return true; }
     void Paint() override;
     void FlashMessage(const TOvFlashEvent& Msg) override;
 
@@ -45,11 +44,7 @@ private:
     void RedrawText();
     QDateTime Now() const;
 
-    TAlign FAlign = alNone;
     TClockOption FClockOption = coTime;
-    TOvSBevel FBevelInner;
-    TOvSBevel FBevelOuter;
     bool FAutoHint = true;
     std::function<QDateTime()> FTimeSource;
-    TRect FTextRect {};
 };

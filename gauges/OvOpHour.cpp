@@ -63,49 +63,12 @@ void TTimeSetting::Assign(const TTimeSetting& src)
         Changed();
 }
 
-// ------------------------------------------------------ shared time display
-
-void InitTimeDisplay(TFont& font, TOvSBevel& inner, TOvSBevel& outer)
-{
-    font.Assign(TFont(QStringLiteral("System"), 10, clLime));
-    inner.SetSpacing(0);
-    inner.SetWidth(1);
-    inner.SetStyle(bsLowered);
-    inner.SetColor(clBlack);
-    outer.SetSpacing(2);
-    outer.SetWidth(1);
-}
-
-void GrowTimeDisplay(TOvGraphicControl& control, TAlign align, int neededWidth, int neededHeight)
-{
-    if (align != alNone || (neededWidth <= control.Width() && neededHeight <= control.Height()))
-        return;
-    control.SetBounds(control.Left(), control.Top(), std::max(control.Width(), neededWidth),
-                      std::max(control.Height(), neededHeight));
-}
-
-void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor color, const QString& text)
-{
-    if (box.Width() <= 0 || box.Height() <= 0)
-        return;
-    TBitmap bitmap(box.Width(), box.Height());
-    bitmap.Canvas.Brush.Style = bsSolid;
-    bitmap.Canvas.Brush.Color = color;
-    bitmap.Canvas.FillRect(bitmap.ClientRect());
-    bitmap.Canvas.Font = font;
-    bitmap.Canvas.Brush.Style = bsClear;
-    bitmap.Canvas.TextOut(0, 0, text);
-    canvas.Draw(box.Left, box.Top, bitmap);
-}
-
 // --------------------------------------------------------- TOvOpHourCounter
 
 TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
-    : TOvGraphicControl(Owner)
+    : TOvTimeDisplay(Owner)
 {
-    BeginUpdate();
     SetBounds(Left(), Top(), 113, 24);
-    InitTimeDisplay(Font(), FBevelInner, FBevelOuter);
     FIniSettings.SetFileName(QStringLiteral("OrvellApp.ini"));
 }
 
@@ -117,17 +80,12 @@ TOvOpHourCounter::~TOvOpHourCounter()
     if (!Designing() && FIniSettings.AutoLoadSave() && FIniLoaded)
         FIniSettings.Execute(false);
     FIniSettings.SetOnHandleIniEvent(nullptr);
-    FBevelInner.SetOnChange(nullptr);
-    FBevelOuter.SetOnChange(nullptr);
 }
 
 void TOvOpHourCounter::Loaded()
 {
-    TOvGraphicControl::Loaded();
     FIniSettings.SetOnHandleIniEvent([this](TIniFile& ini, bool read) { HandleIni(ini, read); });
-    FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    EndUpdate();
+    TOvTimeDisplay::Loaded();
 }
 
 void TOvOpHourCounter::SettingsChanged(QObject* Sender)
@@ -135,6 +93,8 @@ void TOvOpHourCounter::SettingsChanged(QObject* Sender)
     (void)Sender;
     if (UpdateCount() == 0)
         Invalidate();
+    updateGeometry();
+    emit settingsChanged();
 }
 
 bool TOvOpHourCounter::Counting() const
@@ -164,6 +124,7 @@ void TOvOpHourCounter::SetCount(bool value)
         StartCounting();
     else
         StopCounting();
+    emit settingsChanged();
 }
 
 void TOvOpHourCounter::SetCountDown(bool value)
@@ -175,6 +136,7 @@ void TOvOpHourCounter::SetCountDown(bool value)
     // resumes it.
     if (!FCountDown && FCount && !Designing())
         StartCounting();
+    emit settingsChanged();
 }
 
 void TOvOpHourCounter::SetSeparatorHour(const QString& value)
@@ -223,6 +185,8 @@ void TOvOpHourCounter::SetIndicate(TOpHrIndicate value)
         return;
     FIndicate = value;
     Invalidate();
+    updateGeometry();
+    emit settingsChanged();
 }
 
 QString TOvOpHourCounter::TimeText() const
@@ -247,6 +211,7 @@ void TOvOpHourCounter::SetTime(int hour, int min, int sec)
     FSeconds = sec;
     ZeroLimitCheck();
     RedrawText();
+    emit timeChanged();
 }
 
 void TOvOpHourCounter::ZeroLimitCheck()
@@ -322,6 +287,7 @@ void TOvOpHourCounter::FlashMessage(const TOvFlashEvent& Msg)
     ZeroLimitCheck();
     if (Visible())
         RedrawText();
+    emit timeChanged();
 }
 
 void TOvOpHourCounter::HandleIni(TIniFile& ini, bool read)
@@ -361,15 +327,9 @@ void TOvOpHourCounter::Paint()
     FTextWidth = canvas.TextWidth(text);
     FTextHeight = canvas.TextHeight(text);
 
-    const int frame = 2 * FBevelOuter.TotalThickness() + 2 * FBevelInner.TotalThickness();
-    const int neededHeight = FTextHeight + frame;
-    const int neededWidth = FTextHeight / 3 + FTextWidth + frame;
-    GrowTimeDisplay(*this, FAlign, neededWidth, neededHeight);
-
-    TRect r = ClientRect();
-    FBevelOuter.PaintBevel(canvas, r);
-    FBevelInner.PaintBevel(canvas, r);
-    FInnerRect = r;
+    const QSize needed = NeededSize(FTextWidth, FTextHeight);
+    Grow(needed.width(), needed.height());
+    FInnerRect = DrawFrame(canvas);
     FLaidOut = true;
     RedrawText();
 }
@@ -383,14 +343,14 @@ void TOvOpHourCounter::RedrawText()
     canvas.Font = Font();
     const QString text = TimeText();
     const int tw = canvas.TextWidth(text);
-    if (tw > FTextWidth && FAlign == alNone) {
+    if (tw > FTextWidth && Align() == alNone) {
         // The text outgrew the box (more hour digits): a full paint resizes.
         Invalidate();
         return;
     }
     const int left = FInnerRect.Left + (FInnerRect.Width() - FTextWidth) / 2;
     const int top = FInnerRect.Top + (FInnerRect.Height() - FTextHeight) / 2;
-    FTextRect = Bounds(left, top, FTextWidth, FTextHeight);
-    DrawTimeText(canvas, FTextRect, Font(), FBevelInner.Color(), text);
-    Flush(FTextRect);
+    SetTextRect(Bounds(left, top, FTextWidth, FTextHeight));
+    DrawTextBox(canvas, TextRect(), text);
+    Flush(TextRect());
 }
