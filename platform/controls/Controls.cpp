@@ -211,8 +211,10 @@ void TControl::SetTransparent(bool v)
         return;
     FTransparent = v;
     setAttribute(Qt::WA_OpaquePaintEvent, !v);
-    if (FPicture)
+    if (FPicture) {
         FPicture->SetTransparent(v);
+        FPicture->Clear(); // repainted before it is shown
+    }
     Invalidate();
 }
 
