@@ -114,7 +114,7 @@ void TopLeftGradient(QImage& img, TColor from, TColor to)
 
 // ---------------------------------------------------------------- colours
 
-TColor InterpolateColor(TColor c1, TColor c2, int steps, int i)
+TColor TOvDraw::InterpolateColor(TColor c1, TColor c2, int steps, int i)
 {
     if (c1 == c2)
         return c1;
@@ -129,7 +129,7 @@ TColor InterpolateColor(TColor c1, TColor c2, int steps, int i)
 
 // ---------------------------------------------------------------- gradients
 
-void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+void TOvDraw::DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
                   TColor colorTo)
 {
     const int w = rect.Width();
@@ -243,7 +243,7 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradien
 
 // ---------------------------------------------------------------- bevels
 
-int BevelTotalThickness(int spacing, int width, TBevelLine line)
+int TOvDraw::BevelTotalThickness(int spacing, int width, TBevelLine line)
 {
     int t = spacing + width;
     if (line == blOuter || line == blInner)
@@ -253,7 +253,7 @@ int BevelTotalThickness(int spacing, int width, TBevelLine line)
     return t;
 }
 
-void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
+void TOvDraw::DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
 {
     const int width = std::max(0, bevel.Width);
     const int total = BevelTotalThickness(bevel.Spacing, width, bevel.BevelLine);
@@ -305,7 +305,7 @@ void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
     r.Bottom -= bevel.OffsetBottom;
 }
 
-TRect BevelContentRect(const TRect& r, const TBevelParams& bevel)
+TRect TOvDraw::BevelContentRect(const TRect& r, const TBevelParams& bevel)
 {
     TRect c = r;
     ShrinkRect(c, BevelTotalThickness(bevel.Spacing, std::max(0, bevel.Width), bevel.BevelLine));
@@ -316,20 +316,20 @@ TRect BevelContentRect(const TRect& r, const TBevelParams& bevel)
     return c;
 }
 
-TRect RoundBevelContentRect(const TRect& r, const TBevelParams& bevel, const TBitmap* ringImage)
+TRect TOvDraw::RoundBevelContentRect(const TRect& r, const TBevelParams& bevel, const TBitmap* ringImage)
 {
     if (r.Right - r.Left < 5 || !ringImage || ringImage->Width() <= 0 || ringImage->Height() <= 0)
         return r;
     return BevelContentRect(r, bevel);
 }
 
-void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo)
+void TOvDraw::BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo)
 {
     image.SetSize(30, 30);
     DrawGradient(image.Canvas, Rect(0, 0, 30, 30), shadowFrom, gsTopLeft, shadowTo);
 }
 
-void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+void TOvDraw::DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
                     const TBitmap* ringImage)
 {
     const int d = r.Right - r.Left;
@@ -426,7 +426,7 @@ int Log10Round(double x)
 
 } // namespace
 
-void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+void TOvDraw::MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
                         TScaleMetrics& metrics)
 {
     SelectScaleFont(canvas, look);
@@ -463,7 +463,7 @@ void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, do
     metrics.LabelMargin = std::max(widest, metrics.LabelHeight) / 2 + 1;
 }
 
-TScaleCircleGeometry LayoutScaleCircle(const TRect& r, int sweep, int start, const TScaleLook& look,
+TScaleCircleGeometry TOvDraw::LayoutScaleCircle(const TRect& r, int sweep, int start, const TScaleLook& look,
                                        TScaleMetrics& metrics)
 {
     TScaleCircleGeometry g;
@@ -511,7 +511,7 @@ TScaleCircleGeometry LayoutScaleCircle(const TRect& r, int sweep, int start, con
     return g;
 }
 
-void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+void TOvDraw::DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
                      TScaleMetrics& metrics)
 {
     const TScaleCircleGeometry g = LayoutScaleCircle(r, sweep, start, look, metrics);
@@ -557,7 +557,7 @@ void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TSca
 
 // ---------------------------------------------------------------- text
 
-void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text)
+void TOvDraw::TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text)
 {
     const TSize size = canvas.TextExtent(text);
     const int w = size.cx;
@@ -581,7 +581,7 @@ void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString&
     canvas.TextOut(left, top, text);
 }
 
-void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text, int extraSpacing)
+void TOvDraw::TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text, int extraSpacing)
 {
     const QStringList lines = text.split(QLatin1Char('|'));
     const int separators = int(lines.size()) - 1;
@@ -598,7 +598,7 @@ void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& t
 
 // ---------------------------------------------------------------- geometry
 
-TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
+TPoint TOvDraw::RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
 {
     const double dx = p.X - centre.X;
     const double dy = p.Y - centre.Y;
@@ -610,7 +610,7 @@ TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
     return {RoundEven(dx * c + dy * s) + centre.X, RoundEven(dy * c - dx * s) + centre.Y};
 }
 
-float PointAngle(TPoint centre, TPoint p)
+float TOvDraw::PointAngle(TPoint centre, TPoint p)
 {
     if (p.Y == centre.Y)
         return p.X > centre.X ? 270.0f : 90.0f;
@@ -624,24 +624,24 @@ float PointAngle(TPoint centre, TPoint p)
     return float(a * 180.0 / M_PI + 180.0);
 }
 
-bool PointInRect(int x, int y, const TRect& r)
+bool TOvDraw::PointInRect(int x, int y, const TRect& r)
 {
     return r.Left <= x && x < r.Right && r.Top <= y && y <= r.Bottom;
 }
 
-bool PointInCircle(int x, int y, const TRect& r)
+bool TOvDraw::PointInCircle(int x, int y, const TRect& r)
 {
     const double cx = r.Left + (r.Right - r.Left) / 2.0;
     const double cy = r.Top + (r.Bottom - r.Top) / 2.0;
     return 2.0 * std::hypot(x - cx, y - cy) <= r.Right - r.Left;
 }
 
-void ShrinkRect(TRect& r, int d)
+void TOvDraw::ShrinkRect(TRect& r, int d)
 {
     ShrinkRect(r, d, d);
 }
 
-void ShrinkRect(TRect& r, int dx, int dy)
+void TOvDraw::ShrinkRect(TRect& r, int dx, int dy)
 {
     r.Left += dx;
     r.Top += dy;
@@ -649,12 +649,12 @@ void ShrinkRect(TRect& r, int dx, int dy)
     r.Bottom -= dy;
 }
 
-TPoint RectCenter(const TRect& r)
+TPoint TOvDraw::RectCenter(const TRect& r)
 {
     return {r.Left + (r.Right - r.Left) / 2, r.Top + (r.Bottom - r.Top) / 2};
 }
 
-void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color)
+void TOvDraw::DrawDot(TCanvas& canvas, TPoint c, int r, TColor color)
 {
     canvas.Brush.Style = bsSolid;
     canvas.Brush.Color = color;

@@ -16,12 +16,12 @@
 
 // ---------------------------------------------------------------- colours
 
-TColor QColorToColor(const QColor& c)
+TColor TGdi::QColorToColor(const QColor& c)
 {
     return RGB(c.red(), c.green(), c.blue());
 }
 
-TColor ColorToRGB(TColor c)
+TColor TGdi::ColorToRGB(TColor c)
 {
     if (!IsSystemColor(c))
         return c;
@@ -29,7 +29,7 @@ TColor ColorToRGB(TColor c)
     return ClassicSystemColor(c & 0xFF);
 }
 
-QColor ColorToQColor(TColor c)
+QColor TGdi::ColorToQColor(TColor c)
 {
     if (c == clNone)
         return QColor(0, 0, 0, 0);
@@ -41,7 +41,7 @@ QColor ColorToQColor(TColor c)
 
 // ---------------------------------------------------------------- geometry
 
-void InflateRect(TRect& r, int dx, int dy)
+void TGdi::InflateRect(TRect& r, int dx, int dy)
 {
     r.Left -= dx;
     r.Top -= dy;
@@ -49,7 +49,7 @@ void InflateRect(TRect& r, int dx, int dy)
     r.Bottom += dy;
 }
 
-void OffsetRect(TRect& r, int dx, int dy)
+void TGdi::OffsetRect(TRect& r, int dx, int dy)
 {
     r.Left += dx;
     r.Top += dy;
@@ -57,12 +57,12 @@ void OffsetRect(TRect& r, int dx, int dy)
     r.Bottom += dy;
 }
 
-bool IsRectEmpty(const TRect& r)
+bool TGdi::IsRectEmpty(const TRect& r)
 {
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
-bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
+bool TGdi::IntersectRect(TRect& dst, const TRect& a, const TRect& b)
 {
     TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
             std::min(a.Bottom, b.Bottom)};
@@ -74,17 +74,17 @@ bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
     return true;
 }
 
-bool PtInRect(const TRect& r, TPoint p)
+bool TGdi::PtInRect(const TRect& r, TPoint p)
 {
     return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
 }
 
-TPoint CenterPoint(const TRect& r)
+TPoint TGdi::CenterPoint(const TRect& r)
 {
     return {r.Left + (r.Right - r.Left) / 2, r.Top + (r.Bottom - r.Top) / 2};
 }
 
-TRect NormalizedRect(const TRect& r)
+TRect TGdi::NormalizedRect(const TRect& r)
 {
     return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
             std::max(r.Top, r.Bottom)};
@@ -92,7 +92,7 @@ TRect NormalizedRect(const TRect& r)
 
 // ---------------------------------------------------------------- shapes
 
-std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom)
+std::vector<TSpan> TGdi::EllipseRows(int left, int top, int right, int bottom)
 {
     const int w = right - left;
     const int h = bottom - top;
@@ -268,7 +268,7 @@ bool Store(T& field, const T& value)
 
 } // namespace
 
-QRegion CreateRectRgn(int left, int top, int right, int bottom)
+QRegion TGdi::CreateRectRgn(int left, int top, int right, int bottom)
 {
     const TRect r = NormalizedRect({left, top, right, bottom});
     if (IsRectEmpty(r))
@@ -276,7 +276,7 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     return QRegion(r.Left, r.Top, r.Width(), r.Height());
 }
 
-QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
+QRegion TGdi::CreateEllipticRgn(int left, int top, int right, int bottom)
 {
     const TRect r = NormalizedRect({left, top, right, bottom});
     const std::vector<TSpan> rows = EllipseRows(r.Left, r.Top, r.Right - 1, r.Bottom - 1);
@@ -290,7 +290,7 @@ QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
 
 // ---------------------------------------------------------------- fonts
 
-QString ResolveFontFamily(const QString& name)
+QString TGdi::ResolveFontFamily(const QString& name)
 {
     const QString n = name.trimmed().toLower();
     if (n == QLatin1String("ms sans serif") || n == QLatin1String("arial") || n == QLatin1String("system")

@@ -111,12 +111,47 @@ constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
 constexpr bool IsSystemColor(TColor c) { return c < 0; }
+
+// The graphics layer's routines (colour conversion, rectangles, regions,
+// ellipse rows, font names) as one exported class; the free functions below
+// forward to it, so code reads as on the desktop layer.
+struct TPoint;
+struct TRect;
+struct TSpan;
+
+class VELQUOR_PLATFORM_EXPORT TGdi {
+public:
+    static TColor ColorToRGB(TColor c);
+    static QColor ColorToQColor(TColor c);
+    static TColor QColorToColor(const QColor& c);
+    static void InflateRect(TRect& r, int dx, int dy);
+    static void OffsetRect(TRect& r, int dx, int dy);
+    static bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
+    static bool IsRectEmpty(const TRect& r);
+    static bool PtInRect(const TRect& r, TPoint p);
+    static TPoint CenterPoint(const TRect& r);
+    static TRect NormalizedRect(const TRect& r);
+    static QString ResolveFontFamily(const QString& name);
+    static std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
+    static QRegion CreateRectRgn(int left, int top, int right, int bottom);
+    static QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+};
+
 // A system colour becomes its RGB value in the fixed classic palette;
 // any other value is returned unchanged (clNone and clDefault included).
-VELQUOR_PLATFORM_EXPORT TColor ColorToRGB(TColor c);
+inline TColor ColorToRGB(TColor c)
+{
+    return TGdi::ColorToRGB(c);
+}
 // The QColor a colour draws with (system colours resolved; clNone transparent).
-VELQUOR_PLATFORM_EXPORT QColor ColorToQColor(TColor c);
-VELQUOR_PLATFORM_EXPORT TColor QColorToColor(const QColor& c);
+inline QColor ColorToQColor(TColor c)
+{
+    return TGdi::ColorToQColor(c);
+}
+inline TColor QColorToColor(const QColor& c)
+{
+    return TGdi::QColorToColor(c);
+}
 
 // ---------------------------------------------------------------- geometry
 
@@ -151,17 +186,38 @@ constexpr TRect Bounds(int left, int top, int width, int height)
 {
     return {left, top, left + width, top + height};
 }
-VELQUOR_PLATFORM_EXPORT void InflateRect(TRect& r, int dx, int dy);
-VELQUOR_PLATFORM_EXPORT void OffsetRect(TRect& r, int dx, int dy);
+inline void InflateRect(TRect& r, int dx, int dy)
+{
+    return TGdi::InflateRect(r, dx, dy);
+}
+inline void OffsetRect(TRect& r, int dx, int dy)
+{
+    return TGdi::OffsetRect(r, dx, dy);
+}
 // Intersection of a and b into dst; false (and dst empty) when they do not overlap.
-VELQUOR_PLATFORM_EXPORT bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
-VELQUOR_PLATFORM_EXPORT bool IsRectEmpty(const TRect& r);
+inline bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
+{
+    return TGdi::IntersectRect(dst, a, b);
+}
+inline bool IsRectEmpty(const TRect& r)
+{
+    return TGdi::IsRectEmpty(r);
+}
 // Right and bottom exclusive.
-VELQUOR_PLATFORM_EXPORT bool PtInRect(const TRect& r, TPoint p);
+inline bool PtInRect(const TRect& r, TPoint p)
+{
+    return TGdi::PtInRect(r, p);
+}
 // (Left + Width div 2, Top + Height div 2).
-VELQUOR_PLATFORM_EXPORT TPoint CenterPoint(const TRect& r);
+inline TPoint CenterPoint(const TRect& r)
+{
+    return TGdi::CenterPoint(r);
+}
 // Same rectangle with Left <= Right and Top <= Bottom.
-VELQUOR_PLATFORM_EXPORT TRect NormalizedRect(const TRect& r);
+inline TRect NormalizedRect(const TRect& r)
+{
+    return TGdi::NormalizedRect(r);
+}
 
 // ---------------------------------------------------------------- tools
 
@@ -189,7 +245,10 @@ using TFontStyles = unsigned;   // an or-combination of TFontStyle
 // Face names of the original desktop ("MS Sans Serif", "Arial", "System",
 // "Times New Roman", "Courier New") map to the installed Liberation fonts;
 // other names pass through.
-VELQUOR_PLATFORM_EXPORT QString ResolveFontFamily(const QString& name);
+inline QString ResolveFontFamily(const QString& name)
+{
+    return TGdi::ResolveFontFamily(name);
+}
 
 // A font description with change notification. Size is in points at 96
 // pixels per inch (the pixel size is round(Size * 96 / 72), as the desktop
@@ -237,7 +296,10 @@ struct TSpan {
     int Left = 0;
     int Right = -1;
 };
-VELQUOR_PLATFORM_EXPORT std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
+inline std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom)
+{
+    return TGdi::EllipseRows(left, top, right, bottom);
+}
 
 // Saved clip state, for restoring after a temporary clip.
 struct TClipState {
@@ -246,8 +308,14 @@ struct TClipState {
 };
 
 // Region helpers with the desktop layer's semantics (see the top comment).
-VELQUOR_PLATFORM_EXPORT QRegion CreateRectRgn(int left, int top, int right, int bottom);
-VELQUOR_PLATFORM_EXPORT QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+inline QRegion CreateRectRgn(int left, int top, int right, int bottom)
+{
+    return TGdi::CreateRectRgn(left, top, right, bottom);
+}
+inline QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
+{
+    return TGdi::CreateEllipticRgn(left, top, right, bottom);
+}
 
 // ---------------------------------------------------------------- canvas
 

@@ -47,14 +47,14 @@ QColor Q(TColor c)
 
 } // namespace
 
-TColor ClassicSystemColor(int index)
+TColor TClassicPalette::ClassicSystemColor(int index)
 {
     if (index < 0 || index > 30)
         return clBlack;
     return kClassic[index];
 }
 
-QPalette ClassicWidgetPalette()
+QPalette TClassicPalette::ClassicWidgetPalette()
 {
     auto sys = [](TColor c) { return Q(ClassicSystemColor(c & 0xFF)); };
     QPalette pal;

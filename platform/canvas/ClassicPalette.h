@@ -11,10 +11,23 @@
 
 #include <QPalette>
 
+// The palette's routines; ClassicSystemColor and ClassicWidgetPalette forward here.
+class VELQUOR_PLATFORM_EXPORT TClassicPalette {
+public:
+    static TColor ClassicSystemColor(int index);
+    static QPalette ClassicWidgetPalette();
+};
+
 // The classic RGB value of system colour index 0..30 (SystemColor(index));
 // clBlack for other indices.
-VELQUOR_PLATFORM_EXPORT TColor ClassicSystemColor(int index);
+inline TColor ClassicSystemColor(int index)
+{
+    return TClassicPalette::ClassicSystemColor(index);
+}
 
 // A QPalette for ordinary Qt widgets (menus, track bars, group boxes, panels)
 // built from the same classic colours, with greyed text in the disabled group.
-VELQUOR_PLATFORM_EXPORT QPalette ClassicWidgetPalette();
+inline QPalette ClassicWidgetPalette()
+{
+    return TClassicPalette::ClassicWidgetPalette();
+}
