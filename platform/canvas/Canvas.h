@@ -242,9 +242,13 @@ struct TBrush {
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;   // an or-combination of TFontStyle
 
-// Face names of the original desktop ("MS Sans Serif", "Arial", "System",
-// "Times New Roman", "Courier New") map to the installed Liberation fonts;
-// other names pass through.
+// Face names of the original desktop map to the installed Liberation fonts:
+// "MS Sans Serif", "Arial", "System" (and "Tahoma", "Verdana", "MS Shell Dlg")
+// to Liberation Sans, "Times New Roman" to Liberation Serif, "Courier New" to
+// Liberation Mono; other names pass through. Liberation Sans has Arial's
+// widths but is wider than MS Sans Serif and System at the sizes the gauges
+// use, so layouts keep their boxes and captions are fitted into them
+// (TCanvas::SetTextFitWidth, TCanvas::FitFont).
 inline QString ResolveFontFamily(const QString& name)
 {
     return TGdi::ResolveFontFamily(name);
@@ -252,7 +256,7 @@ inline QString ResolveFontFamily(const QString& name)
 
 // A font description with change notification. Size is in points at 96
 // pixels per inch (the pixel size is round(Size * 96 / 72), as the desktop
-// layer does); text is drawn without antialiasing.
+// layer does); text is drawn antialiased with vertical-only hinting.
 class VELQUOR_PLATFORM_EXPORT TFont {
 public:
     TFont();   // "MS Sans Serif", size 8, clWindowText, no style
