@@ -320,9 +320,11 @@ void TOvRockerSwitch::DrawSwitch(TCanvas& c, const TRect& R, bool Vertical, bool
         y = T + (Bb - T) / 2;
         x = SwapGraphic() ? faceB[0].X + (Rr - L) / 5 : faceA[1].X - (Rr - L) / 5;
         const int m = L + (Rr - L) / 2;
-        const int faceLeft = SwapGraphic() ? L + w : m;
-        const int faceRight = SwapGraphic() ? m : Rr - w;
-        fit = 2 * std::min(x + FTextX - faceLeft, faceRight - (x + FTextX)) - 1;
+        // The face's outer edge moves in when it is pressed; keep a pixel
+        // clear of it on both sides.
+        const int faceLeft = SwapGraphic() ? faceB[0].X : m;
+        const int faceRight = SwapGraphic() ? m : faceA[1].X;
+        fit = 2 * (std::min(x + FTextX - faceLeft, faceRight - (x + FTextX)) - 1);
     }
     DrawCaption(c, x + FTextX, y + FTextY, fit);
 }
