@@ -217,13 +217,28 @@ void TOvDial::UpdateLayout()
     FLayout = ComputeLayout(Width(), Height());
     SetHitRect(FLayout.KnobOuter);
     FMinimumHint = QSize();
+    FSizeHint = QSize();
+}
+
+TOvDial::TLayout TOvDial::HintLayout(int W) const
+{
+    // A layout for another width must not disturb the scale metrics of the
+    // current one, which owners read.
+    auto& scale = const_cast<TScaleSettings&>(FScaleSettings);
+    const TScaleMetrics saved = scale.Metrics();
+    const TLayout L = ComputeLayout(W, 10000);
+    scale.Metrics() = saved;
+    return L;
 }
 
 QSize TOvDial::sizeHint() const
 {
-    // The default width, tall enough for everything the layout places.
-    constexpr int width = 113;
-    return QSize(width, ComputeLayout(width, 10000).Bottom);
+    if (!FSizeHint.isValid()) {
+        // The default width, tall enough for everything the layout places.
+        constexpr int width = 113;
+        FSizeHint = QSize(width, HintLayout(width).Bottom);
+    }
+    return FSizeHint;
 }
 
 QSize TOvDial::minimumSizeHint() const
@@ -231,18 +246,18 @@ QSize TOvDial::minimumSizeHint() const
     if (FMinimumHint.isValid())
         return FMinimumHint;
     // The narrowest width whose knob face still carries the pointer (wider
-    // than 10 pixels) and whose value box fits inside the frame.
-    constexpr int tall = 10000;
+    // than 10 pixels) and whose value box and unit fit inside the frame.
     int w = 8;
+    TLayout L;
     for (; w < 400; ++w) {
-        const TLayout L = ComputeLayout(w, tall);
+        L = HintLayout(w);
         const bool knob = L.KnobRect.Width() > 10;
+        const int unit = FOptions.Contains(opUnit) ? L.UnitWidth : 0;
         const bool box = !FOptions.Contains(opValue)
-            || (L.ValueBox.Left >= L.Inner.Left && L.UnitPos.X + (FOptions.Contains(opUnit) ? L.UnitWidth : 0) <= L.Inner.Right);
+            || (L.ValueBox.Left >= L.Inner.Left && L.UnitPos.X + unit <= L.Inner.Right);
         if (knob && box)
             break;
     }
-    const TLayout L = ComputeLayout(w, tall);
     FMinimumHint = QSize(w, L.Bottom);
     return FMinimumHint;
 }

@@ -109,6 +109,8 @@ protected:
     TLayout ComputeLayout(int W, int H) const;
     // Recompute the layout for the current size and settings.
     virtual void UpdateLayout();
+    // The layout at width W for the size hints (leaves the scale metrics alone).
+    TLayout HintLayout(int W) const;
     const TLayout& Layout() const { return FLayout; }
 
     // Drawing steps of a full paint, in this order.
@@ -150,5 +152,6 @@ private:
     TLayout FLayout;
     float FPointerAngle = 0.0f;
     float FLastMouseAngle = 0.0f;
-    mutable QSize FMinimumHint; // cached; empty when the settings changed
+    mutable QSize FSizeHint;    // cached; empty when the settings changed
+    mutable QSize FMinimumHint;
 };

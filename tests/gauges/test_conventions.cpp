@@ -95,6 +95,16 @@ TEST(SizeHints, DialHintFollowsOptionsAndFonts)
     EXPECT_EQ(d.sizeHint(), base);
     d.Font().SetSize(14); // taller captions
     EXPECT_GT(d.sizeHint().height(), base.height());
+
+    // Asking for hints leaves the scale geometry of the current size alone.
+    d.SetBounds(0, 0, 150, 200);
+    d.Snapshot();
+    const TPoint centre = d.ScaleSettings().ScaleCentre();
+    const int tick = d.ScaleSettings().MajorTickLength();
+    d.minimumSizeHint();
+    d.sizeHint();
+    EXPECT_EQ(d.ScaleSettings().ScaleCentre(), centre);
+    EXPECT_EQ(d.ScaleSettings().MajorTickLength(), tick);
 }
 
 TEST(SizeHints, SwitchesHintTheirDesignedSizeAlongTheOrientation)
