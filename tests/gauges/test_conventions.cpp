@@ -9,6 +9,8 @@
 #include "gauges/OvSwitch.h"
 #include "tests/support/TextInk.h"
 
+#include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QPalette>
 #include <QSignalSpy>
 #include <QWidget>
@@ -166,6 +168,33 @@ TEST(SizeHints, TimeDisplaysHintTheSizeTheyGrowTo)
     clock.Snapshot();
     EXPECT_EQ(QSize(clock.Width(), clock.Height()), clockHint.expandedTo(QSize(69, 24)));
     TOvFlashRegistry::Shutdown();
+}
+
+TEST(SizeHints, ControlsInAQtLayoutGetAtLeastTheirMinimum)
+{
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    auto* dial = new TOvDial(&window);
+    auto* led = new TOvLED(&window);
+    auto* rocker = new TOvRockerSwitch(&window);
+    auto* toggle = new TOvToggleSwitch(&window);
+    led->SetCaption("Overload");
+    rocker->SetText("Hold");
+    for (TControl* c : std::initializer_list<TControl*>{ dial, led, rocker, toggle }) {
+        c->Loaded();
+        row->addWidget(c);
+    }
+    window.resize(10, 10); // far too small: the layout keeps the minimums
+    window.show();
+    QCoreApplication::processEvents();
+    for (TControl* c : std::initializer_list<TControl*>{ dial, led, rocker, toggle }) {
+        EXPECT_GE(c->Width(), c->minimumSizeHint().width()) << c->metaObject()->className();
+        EXPECT_GE(c->Height(), c->minimumSizeHint().height()) << c->metaObject()->className();
+    }
+    dial->Snapshot();
+    EXPECT_TRUE(dial->BitmapValid()); // the pointer is still drawn
 }
 
 // ---------------------------------------------------------------- properties
