@@ -376,9 +376,9 @@ class VELQUOR_GAUGES_EXPORT TOvBinGControl : public TGraphicControl {
     Q_PROPERTY(int StatusInt READ StatusInt WRITE SetStatusInt NOTIFY statusIntChanged)
     Q_PROPERTY(int StatusBit READ StatusBit WRITE SetStatusBit NOTIFY settingsChanged)
     Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex NOTIFY settingsChanged)
-    Q_PROPERTY(TMode Mode READ Mode WRITE SetMode NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TMode Mode READ Mode WRITE SetMode NOTIFY settingsChanged)
     Q_PROPERTY(bool Flashing READ Flashing WRITE SetFlashing NOTIFY settingsChanged)
-    Q_PROPERTY(TFlashFreq Frequency READ Frequency WRITE SetFrequency NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TFlashFreq Frequency READ Frequency WRITE SetFrequency NOTIFY settingsChanged)
 public:
     explicit TOvBinGControl(QWidget* Owner = nullptr);
     ~TOvBinGControl() override;

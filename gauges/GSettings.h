@@ -14,6 +14,7 @@
 #pragma once
 
 #include "gauges/GDraw.h" // TGradientStyle, TBevelLine, TBevelParams and the painting routines
+#include "gauges/GEnums.h"
 #include "gauges/GaugesExport.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/FormatFloat.h"
@@ -30,16 +31,11 @@
 
 class TIniFile;
 
-enum TLEDShape { sRound, sArrowLeft, sArrowRight, sArrowUp, sArrowDown, sRectangle, sDiamondLeft, sDiamondRight };
 enum THintOption { hoAutoHint, hoValue, hoName1, hoName2, hoMin, hoMax, hoMinMaxDate, hoMinMaxTime };
 using THintOptions = TSet<THintOption>;
 enum TEnabledKey { vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight };
 using TEnabledKeys = TSet<TEnabledKey>;
-enum TFlashFreq { ff8Hz, ff4Hz, ff2Hz, ff1Hz, ff05Hz };
-enum TMode { mButton, mSwitch, mIndicator, mRadioButton };
-Q_DECLARE_METATYPE(TLEDShape)
-Q_DECLARE_METATYPE(TFlashFreq)
-Q_DECLARE_METATYPE(TMode)
+
 
 using TOverflowEvent = std::function<void(QObject* Sender, int PPT)>;
 using TSectorChangeEvent = std::function<void(QObject* Sender, bool Sector1, bool Sector2, bool Sector3, bool Enter)>;

@@ -7,13 +7,11 @@
 #include "gauges/GClass.h"
 #include "gauges/OvTimeDisplay.h"
 
-enum TClockOption { coDate, coTime, coDateTime };
-Q_DECLARE_METATYPE(TClockOption)
 
 class VELQUOR_GAUGES_EXPORT TOvClock : public TOvTimeDisplay
 {
     Q_OBJECT
-    Q_PROPERTY(TClockOption ClockOption READ ClockOption WRITE SetClockOption NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TClockOption ClockOption READ ClockOption WRITE SetClockOption NOTIFY settingsChanged)
     Q_PROPERTY(bool AutoHint READ AutoHint WRITE SetAutoHint)
 
 public:

@@ -23,13 +23,11 @@
 
 enum TDialOption { opBevelOuter, opUnit, opValue, opName1, opName2, opScale, opScaleText };
 using TDialOptions = TSet<TDialOption>;
-enum TDialPointer { dpRound, dpLine, dpTriangle };
-Q_DECLARE_METATYPE(TDialPointer)
 
 class VELQUOR_GAUGES_EXPORT TOvDial : public TOvAnalogCControl {
     Q_OBJECT
     Q_PROPERTY(int Options READ OptionBits WRITE SetOptionBits NOTIFY settingsChanged)
-    Q_PROPERTY(TDialPointer PointerType READ PointerType WRITE SetPointerType NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TDialPointer PointerType READ PointerType WRITE SetPointerType NOTIFY settingsChanged)
     Q_PROPERTY(int PointerSize READ PointerSize WRITE SetPointerSize NOTIFY settingsChanged)
 
 public:

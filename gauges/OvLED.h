@@ -7,17 +7,16 @@
 
 #include "gauges/GClass.h"
 
-enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
-Q_DECLARE_METATYPE(TLEDPos)
+
 
 // Non-windowed: a widget that never takes the focus and paints no background
 // of its own (the panel it stands on shows around lamp and caption).
 class VELQUOR_GAUGES_EXPORT TOvLED : public TOvBinGControl
 {
     Q_OBJECT
-    Q_PROPERTY(TLEDPos LED_Position READ LED_Position WRITE SetLED_Position NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TLEDPos LED_Position READ LED_Position WRITE SetLED_Position NOTIFY settingsChanged)
     Q_PROPERTY(int Spacing READ Spacing WRITE SetSpacing NOTIFY settingsChanged)
-    Q_PROPERTY(TLEDShape Shape READ Shape WRITE SetShape NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TLEDShape Shape READ Shape WRITE SetShape NOTIFY settingsChanged)
     Q_PROPERTY(TColor ColorOn READ ColorOn WRITE SetColorOn NOTIFY settingsChanged)
     Q_PROPERTY(TColor ColorOff READ ColorOff WRITE SetColorOff NOTIFY settingsChanged)
 

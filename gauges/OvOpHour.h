@@ -34,8 +34,7 @@ private:
 
 enum TOpHrOption { opResetOnLimit, opStopOnLimit, opPresetOnZero };
 using TOpHrOptions = TSet<TOpHrOption>;
-enum TOpHrIndicate { oiHour, oiHourMin, oiHourMinSec };
-Q_DECLARE_METATYPE(TOpHrIndicate)
+
 
 class VELQUOR_GAUGES_EXPORT TOvOpHourCounter : public TOvTimeDisplay
 {
@@ -43,7 +42,7 @@ class VELQUOR_GAUGES_EXPORT TOvOpHourCounter : public TOvTimeDisplay
     Q_PROPERTY(bool Count READ Count WRITE SetCount NOTIFY settingsChanged)
     Q_PROPERTY(bool CountDown READ CountDown WRITE SetCountDown NOTIFY settingsChanged)
     Q_PROPERTY(int HourDigits READ HourDigits WRITE SetHourDigits NOTIFY settingsChanged)
-    Q_PROPERTY(TOpHrIndicate Indicate READ Indicate WRITE SetIndicate NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TOpHrIndicate Indicate READ Indicate WRITE SetIndicate NOTIFY settingsChanged)
     Q_PROPERTY(QString TimeText READ TimeText NOTIFY timeChanged)
 
 public:

@@ -12,12 +12,11 @@
 
 #include <array>
 
-enum TBtnOrientation { boHorizontal, boVertical };
-Q_DECLARE_METATYPE(TBtnOrientation)
+
 
 class VELQUOR_GAUGES_EXPORT TOvSwitch : public TOvBinGControl {
     Q_OBJECT
-    Q_PROPERTY(TBtnOrientation Orientation READ Orientation WRITE SetOrientation NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TBtnOrientation Orientation READ Orientation WRITE SetOrientation NOTIFY settingsChanged)
     Q_PROPERTY(bool SwapGraphic READ SwapGraphic WRITE SetSwapGraphic NOTIFY settingsChanged)
     Q_PROPERTY(TColor BtnColorFace READ BtnColorFace WRITE SetBtnColorFace NOTIFY settingsChanged)
     Q_PROPERTY(TColor BtnColorHighlight READ BtnColorHighlight WRITE SetBtnColorHighlight NOTIFY settingsChanged)

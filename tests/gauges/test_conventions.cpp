@@ -221,6 +221,12 @@ TEST(Properties, ValuesStatesAndSettingsAreBindable)
     EXPECT_FALSE(d.Options().Contains(opValue));
     const QMetaProperty value = d.metaObject()->property(d.metaObject()->indexOfProperty("Value"));
     EXPECT_TRUE(value.hasNotifySignal());
+    // Enumerations show by name, as a form designer lists them.
+    const QMetaProperty pointer = d.metaObject()->property(d.metaObject()->indexOfProperty("PointerType"));
+    ASSERT_TRUE(pointer.isEnumType());
+    EXPECT_STREQ(pointer.enumerator().valueToKey(dpLine), "dpLine");
+    EXPECT_TRUE(d.setProperty("PointerType", "dpLine"));
+    EXPECT_EQ(d.PointerType(), dpLine);
 
     QWidget panel;
     TOvLED led(&panel);
