@@ -36,7 +36,6 @@ using THintOptions = TSet<THintOption>;
 enum TEnabledKey { vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight };
 using TEnabledKeys = TSet<TEnabledKey>;
 
-
 using TOverflowEvent = std::function<void(QObject* Sender, int PPT)>;
 using TSectorChangeEvent = std::function<void(QObject* Sender, bool Sector1, bool Sector2, bool Sector3, bool Enter)>;
 using TLimitEvent = std::function<void(QObject* Sender, bool Lower, bool Upper)>;

@@ -2,11 +2,9 @@
 // refreshed once per second from the shared flash timer.
 #pragma once
 
-#include "gauges/GaugesExport.h"
-
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 #include "gauges/OvTimeDisplay.h"
-
 
 class VELQUOR_GAUGES_EXPORT TOvClock : public TOvTimeDisplay
 {

@@ -12,14 +12,13 @@
 // and the value box (FlushedRects() lists them).
 #pragma once
 
+#include "gauges/GClass.h"
 #include "gauges/GaugesExport.h"
 
-#include "gauges/GClass.h"
+#include <QSize>
 
 #include <array>
 #include <cstdint>
-
-#include <QSize>
 
 enum TDialOption { opBevelOuter, opUnit, opValue, opName1, opName2, opScale, opScaleText };
 using TDialOptions = TSet<TDialOption>;

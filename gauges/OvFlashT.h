@@ -7,9 +7,8 @@
 // user-interface thread.
 #pragma once
 
-#include "gauges/GaugesExport.h"
-
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 #include "gauges/OvFlash.h"
 
 #include <QEvent>
@@ -135,7 +134,6 @@ private:
     TClock WallMs;
     TMessageHandler MessageHandler;
 };
-
 
 // The single flash timer of the application. Only the first instance drives
 // the registry; any further one reports an error and stays idle.

@@ -3,11 +3,8 @@
 // timer; a flash repaints only the lamp.
 #pragma once
 
-#include "gauges/GaugesExport.h"
-
 #include "gauges/GClass.h"
-
-
+#include "gauges/GaugesExport.h"
 
 // Non-windowed: a widget that never takes the focus and paints no background
 // of its own (the panel it stands on shows around lamp and caption).
@@ -37,7 +34,7 @@ public:
     int Spacing() const { return FSpacing; }
     void SetSpacing(int value);
 
-    // Layout of the last paint: the caption block and the lamp rectangle.
+    // The layout: the caption block and the lamp rectangle.
     int CaptionWidth() const { return FCaptionWidth; }
     int CaptionHeight() const { return FCaptionHeight; }
     TRect LampRect() const { return FLED.LampRect(); }

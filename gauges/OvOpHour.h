@@ -3,9 +3,8 @@
 // fires events at zero and at a limit, and can keep its count in an ini file.
 #pragma once
 
-#include "gauges/GaugesExport.h"
-
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 #include "gauges/OvTimeDisplay.h"
 
 // A time of hours, minutes and seconds. Setting a field normalises the three
@@ -34,7 +33,6 @@ private:
 
 enum TOpHrOption { opResetOnLimit, opStopOnLimit, opPresetOnZero };
 using TOpHrOptions = TSet<TOpHrOption>;
-
 
 class VELQUOR_GAUGES_EXPORT TOvOpHourCounter : public TOvTimeDisplay
 {

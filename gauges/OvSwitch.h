@@ -4,15 +4,12 @@
 // toggle with an "on" and an "off" text). All are non-windowed.
 #pragma once
 
-#include "gauges/GaugesExport.h"
-
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 
 #include <QSize>
 
 #include <array>
-
-
 
 class VELQUOR_GAUGES_EXPORT TOvSwitch : public TOvBinGControl {
     Q_OBJECT
