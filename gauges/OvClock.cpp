@@ -32,6 +32,7 @@ void TOvClock::SetClockOption(TClockOption value)
 void TOvClock::SettingsChanged(QObject* Sender)
 {
     (void)Sender;
+    UpdateLayout();
     if (UpdateCount() == 0)
         Invalidate();
     updateGeometry();
@@ -73,7 +74,8 @@ void TOvClock::Paint()
     const QSize needed = NeededSize(tw, th);
     Grow(needed.width(), needed.height());
 
-    const TRect r = DrawFrame(canvas);
+    DrawFrame(canvas);
+    const TRect r = InnerRect();
     SetTextRect(Bounds(r.Left + (r.Width() - tw) / 2, r.Top + (r.Height() - th) / 2, tw, th));
     RedrawText();
 }

@@ -91,6 +91,7 @@ void TOvOpHourCounter::Loaded()
 void TOvOpHourCounter::SettingsChanged(QObject* Sender)
 {
     (void)Sender;
+    UpdateLayout();
     if (UpdateCount() == 0)
         Invalidate();
     updateGeometry();
@@ -329,7 +330,7 @@ void TOvOpHourCounter::Paint()
 
     const QSize needed = NeededSize(FTextWidth, FTextHeight);
     Grow(needed.width(), needed.height());
-    FInnerRect = DrawFrame(canvas);
+    DrawFrame(canvas);
     FLaidOut = true;
     RedrawText();
 }
@@ -348,8 +349,9 @@ void TOvOpHourCounter::RedrawText()
         Invalidate();
         return;
     }
-    const int left = FInnerRect.Left + (FInnerRect.Width() - FTextWidth) / 2;
-    const int top = FInnerRect.Top + (FInnerRect.Height() - FTextHeight) / 2;
+    const TRect inner = InnerRect();
+    const int left = inner.Left + (inner.Width() - FTextWidth) / 2;
+    const int top = inner.Top + (inner.Height() - FTextHeight) / 2;
     SetTextRect(Bounds(left, top, FTextWidth, FTextHeight));
     DrawTextBox(canvas, TextRect(), text);
     Flush(TextRect());

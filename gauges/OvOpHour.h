@@ -130,5 +130,4 @@ private:
     bool FPresetting = false;
     bool FLaidOut = false;
     int FTextWidth = 0, FTextHeight = 0;
-    TRect FInnerRect {};
 };

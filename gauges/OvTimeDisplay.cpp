@@ -29,6 +29,7 @@ void TOvTimeDisplay::Loaded()
     TOvGraphicControl::Loaded();
     FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
     FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
+    UpdateLayout();
     EndUpdate();
 }
 
@@ -61,12 +62,16 @@ void TOvTimeDisplay::Grow(int neededWidth, int neededHeight)
     updateGeometry();
 }
 
-TRect TOvTimeDisplay::DrawFrame(TCanvas& canvas)
+void TOvTimeDisplay::UpdateLayout()
+{
+    FInnerRect = FBevelInner.ContentRect(FBevelOuter.ContentRect(ClientRect()));
+}
+
+void TOvTimeDisplay::DrawFrame(TCanvas& canvas)
 {
     TRect r = ClientRect();
     FBevelOuter.PaintBevel(canvas, r);
     FBevelInner.PaintBevel(canvas, r);
-    return r;
 }
 
 void TOvTimeDisplay::DrawTextBox(TCanvas& canvas, const TRect& box, const QString& text)

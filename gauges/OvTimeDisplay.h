@@ -34,6 +34,8 @@ public:
     void SetBevelOuter(const TOvSBevel& value) { FBevelOuter.Assign(value); }
     // The rectangle the once-per-second redraw touches.
     TRect TextRect() const { return FTextRect; }
+    // Inside both bevels, for the current size and bevels.
+    TRect InnerRect() const { return FInnerRect; }
 
     // The size the current text needs; the display never shows less.
     QSize sizeHint() const override;
@@ -48,10 +50,13 @@ protected:
     QSize NeededSize(int tw, int th) const;
     // With alNone the control grows to the needed size; it never shrinks.
     void Grow(int neededWidth, int neededHeight);
-    // Drawing steps: the two bevels (returns the inner rectangle), and the
-    // text at the top left of box on the inner bevel's colour, touching
-    // nothing outside box.
-    virtual TRect DrawFrame(TCanvas& canvas);
+    // The inner rectangle, on size and bevel changes. (Where the text goes
+    // depends on the text, which is measured when it is drawn.)
+    virtual void UpdateLayout();
+    void Resized() override { UpdateLayout(); }
+    // Drawing steps: the two bevels around InnerRect, and the text at the top
+    // left of box on the inner bevel's colour, touching nothing outside box.
+    virtual void DrawFrame(TCanvas& canvas);
     virtual void DrawTextBox(TCanvas& canvas, const TRect& box, const QString& text);
     void SetTextRect(const TRect& r) { FTextRect = r; }
 
@@ -60,4 +65,5 @@ private:
     TOvSBevel FBevelInner;
     TOvSBevel FBevelOuter;
     TRect FTextRect {};
+    TRect FInnerRect {};
 };
