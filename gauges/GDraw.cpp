@@ -114,7 +114,7 @@ void TopLeftGradient(QImage& img, TColor from, TColor to)
 
 // ---------------------------------------------------------------- colours
 
-TColor InterpolateColor(TColor c1, TColor c2, int steps, int i)
+TColor TOvDraw::InterpolateColor(TColor c1, TColor c2, int steps, int i)
 {
     if (c1 == c2)
         return c1;
@@ -129,7 +129,7 @@ TColor InterpolateColor(TColor c1, TColor c2, int steps, int i)
 
 // ---------------------------------------------------------------- gradients
 
-void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+void TOvDraw::DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
                   TColor colorTo)
 {
     const int w = rect.Width();
@@ -243,7 +243,7 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradien
 
 // ---------------------------------------------------------------- bevels
 
-int BevelTotalThickness(int spacing, int width, TBevelLine line)
+int TOvDraw::BevelTotalThickness(int spacing, int width, TBevelLine line)
 {
     int t = spacing + width;
     if (line == blOuter || line == blInner)
@@ -253,7 +253,7 @@ int BevelTotalThickness(int spacing, int width, TBevelLine line)
     return t;
 }
 
-void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
+void TOvDraw::DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
 {
     const int width = std::max(0, bevel.Width);
     const int total = BevelTotalThickness(bevel.Spacing, width, bevel.BevelLine);
@@ -305,13 +305,31 @@ void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
     r.Bottom -= bevel.OffsetBottom;
 }
 
-void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo)
+TRect TOvDraw::BevelContentRect(const TRect& r, const TBevelParams& bevel)
+{
+    TRect c = r;
+    ShrinkRect(c, BevelTotalThickness(bevel.Spacing, std::max(0, bevel.Width), bevel.BevelLine));
+    c.Left += bevel.OffsetLeft;
+    c.Top += bevel.OffsetTop;
+    c.Right -= bevel.OffsetRight;
+    c.Bottom -= bevel.OffsetBottom;
+    return c;
+}
+
+TRect TOvDraw::RoundBevelContentRect(const TRect& r, const TBevelParams& bevel, const TBitmap* ringImage)
+{
+    if (r.Right - r.Left < 5 || !ringImage || ringImage->Width() <= 0 || ringImage->Height() <= 0)
+        return r;
+    return BevelContentRect(r, bevel);
+}
+
+void TOvDraw::BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo)
 {
     image.SetSize(30, 30);
     DrawGradient(image.Canvas, Rect(0, 0, 30, 30), shadowFrom, gsTopLeft, shadowTo);
 }
 
-void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+void TOvDraw::DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
                     const TBitmap* ringImage)
 {
     const int d = r.Right - r.Left;
@@ -408,7 +426,7 @@ int Log10Round(double x)
 
 } // namespace
 
-void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+void TOvDraw::MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
                         TScaleMetrics& metrics)
 {
     SelectScaleFont(canvas, look);
@@ -445,16 +463,10 @@ void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, do
     metrics.LabelMargin = std::max(widest, metrics.LabelHeight) / 2 + 1;
 }
 
-void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
-                     TScaleMetrics& metrics)
+TScaleCircleGeometry TOvDraw::LayoutScaleCircle(const TRect& r, int sweep, int start, const TScaleLook& look,
+                                       TScaleMetrics& metrics)
 {
-    SelectScaleFont(canvas, look);
-    canvas.Pen.Color = look.Color;
-    canvas.Pen.Style = psSolid;
-    canvas.Pen.Mode = pmCopy;
-    canvas.Brush.Style = bsClear;
-
-    const TRect original = r;
+    TScaleCircleGeometry g;
     const int w = r.Right - r.Left;
     const int cx = r.Left + w / 2;
     const int m = metrics.LabelMargin;
@@ -472,64 +484,80 @@ void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TSca
     const int cy = r.Top + radius + metrics.LabelHeight / 2;
     const TPoint c{cx, cy};
     metrics.Centre = c;
+    g.Centre = c;
 
     const int e = widest / 2 + pw / 2;
-    r = Rect(cx - radius + e, cy - radius + e, cx + radius - widest / 2 + pw / 2 - 1,
-             cy + radius - widest / 2 + pw / 2 - 1);
+    g.Inner = Rect(cx - radius + e, cy - radius + e, cx + radius - widest / 2 + pw / 2 - 1,
+                   cy + radius - widest / 2 + pw / 2 - 1);
+    if (pw == 1) {
+        g.Inner.Left += 1;
+        g.Inner.Top += 1;
+    }
 
-    const int steps = metrics.LogScale ? std::max(1, metrics.LogSteps) : std::max(1, look.Steps);
-    const int subSteps = std::max(1, look.SubSteps);
-    const double a = double(sweep) / (steps * subSteps);
-    const double bigA = subSteps * a;
+    g.Steps = metrics.LogScale ? std::max(1, metrics.LogSteps) : std::max(1, look.Steps);
+    g.SubSteps = std::max(1, look.SubSteps);
+    g.MinorAngle = double(sweep) / (g.Steps * g.SubSteps);
+    g.MajorAngle = g.SubSteps * g.MinorAngle;
+    g.Sweep = sweep;
 
-    const TPoint outer0 = RotatePoint({cx, cy - radius + m}, c, true, start);
-    const TPoint majorInner0 = RotatePoint({cx, cy - radius + m + t}, c, true, start);
-    const TPoint minorOuter0 = RotatePoint({cx, cy - radius + m + t - s}, c, true, start);
-    const TPoint label0 = RotatePoint({cx, cy - radius}, c, true, start);
+    g.Outer0 = RotatePoint({cx, cy - radius + m}, c, true, start);
+    g.MajorInner0 = RotatePoint({cx, cy - radius + m + t}, c, true, start);
+    g.MinorOuter0 = RotatePoint({cx, cy - radius + m + t - s}, c, true, start);
+    g.Label0 = RotatePoint({cx, cy - radius}, c, true, start);
+
+    metrics.ArcStart = g.Outer0;
+    metrics.ArcEnd = RotatePoint(g.MajorInner0, c, true, sweep);
+    metrics.ArcRect = Rect(r.Left + t, r.Top + t, r.Right - t, r.Bottom - t + 1);
+    return g;
+}
+
+void TOvDraw::DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+                     TScaleMetrics& metrics)
+{
+    const TScaleCircleGeometry g = LayoutScaleCircle(r, sweep, start, look, metrics);
+    SelectScaleFont(canvas, look);
+    canvas.Pen.Color = look.Color;
+    canvas.Pen.Style = psSolid;
+    canvas.Pen.Mode = pmCopy;
+    canvas.Brush.Style = bsClear;
+
+    const TPoint c = g.Centre;
+    const int pw = metrics.MajorPenWidth;
     const QStringList labels = LabelList(metrics.Labels);
 
     auto major = [&](int i, double angle) {
         if (i < labels.size()) {
-            const TPoint lp = RotatePoint(label0, c, true, angle);
+            const TPoint lp = RotatePoint(g.Label0, c, true, angle);
             TextOutAligned(canvas, lp.X, lp.Y, 4, labels[i]);
         }
-        const TPoint p0 = RotatePoint(outer0, c, true, angle);
-        const TPoint p1 = RotatePoint(majorInner0, c, true, angle);
+        const TPoint p0 = RotatePoint(g.Outer0, c, true, angle);
+        const TPoint p1 = RotatePoint(g.MajorInner0, c, true, angle);
         canvas.Pen.Width = std::max(1, pw);
         canvas.MoveTo(p0.X, p0.Y);
         canvas.LineTo(p1.X, p1.Y);
-        return p1;
     };
 
-    for (int i = 0; i < steps; ++i) {
-        major(i, i * bigA);
+    for (int i = 0; i < g.Steps; ++i) {
+        major(i, i * g.MajorAngle);
         canvas.Pen.Width = 1;
-        for (int k = 1; k < subSteps; ++k) {
+        for (int k = 1; k < g.SubSteps; ++k) {
             const double angle = metrics.LogScale
-                                     ? RoundEven(std::log10(k * 10.0 / subSteps) * bigA + i * bigA)
-                                     : RoundEven(i * bigA + k * a);
-            const TPoint p0 = RotatePoint(majorInner0, c, true, angle);
-            const TPoint p1 = RotatePoint(minorOuter0, c, true, angle);
+                                     ? RoundEven(std::log10(k * 10.0 / g.SubSteps) * g.MajorAngle + i * g.MajorAngle)
+                                     : RoundEven(i * g.MajorAngle + k * g.MinorAngle);
+            const TPoint p0 = RotatePoint(g.MajorInner0, c, true, angle);
+            const TPoint p1 = RotatePoint(g.MinorOuter0, c, true, angle);
             canvas.MoveTo(p0.X, p0.Y);
             canvas.LineTo(p1.X, p1.Y);
         }
     }
-    const TPoint lastInner = major(steps, sweep);
+    major(g.Steps, g.Sweep);
     canvas.Pen.Width = 1;
-
-    metrics.ArcStart = outer0;
-    metrics.ArcEnd = lastInner;
-    metrics.ArcRect = Rect(original.Left + t, original.Top + t, original.Right - t, original.Bottom - t + 1);
-
-    if (pw == 1) {
-        r.Left += 1;
-        r.Top += 1;
-    }
+    r = g.Inner;
 }
 
 // ---------------------------------------------------------------- text
 
-void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text)
+void TOvDraw::TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text)
 {
     const TSize size = canvas.TextExtent(text);
     const int w = size.cx;
@@ -553,7 +581,7 @@ void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString&
     canvas.TextOut(left, top, text);
 }
 
-void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text, int extraSpacing)
+void TOvDraw::TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text, int extraSpacing)
 {
     const QStringList lines = text.split(QLatin1Char('|'));
     const int separators = int(lines.size()) - 1;
@@ -570,7 +598,7 @@ void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& t
 
 // ---------------------------------------------------------------- geometry
 
-TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
+TPoint TOvDraw::RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
 {
     const double dx = p.X - centre.X;
     const double dy = p.Y - centre.Y;
@@ -582,7 +610,7 @@ TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
     return {RoundEven(dx * c + dy * s) + centre.X, RoundEven(dy * c - dx * s) + centre.Y};
 }
 
-float PointAngle(TPoint centre, TPoint p)
+float TOvDraw::PointAngle(TPoint centre, TPoint p)
 {
     if (p.Y == centre.Y)
         return p.X > centre.X ? 270.0f : 90.0f;
@@ -596,24 +624,24 @@ float PointAngle(TPoint centre, TPoint p)
     return float(a * 180.0 / M_PI + 180.0);
 }
 
-bool PointInRect(int x, int y, const TRect& r)
+bool TOvDraw::PointInRect(int x, int y, const TRect& r)
 {
     return r.Left <= x && x < r.Right && r.Top <= y && y <= r.Bottom;
 }
 
-bool PointInCircle(int x, int y, const TRect& r)
+bool TOvDraw::PointInCircle(int x, int y, const TRect& r)
 {
     const double cx = r.Left + (r.Right - r.Left) / 2.0;
     const double cy = r.Top + (r.Bottom - r.Top) / 2.0;
     return 2.0 * std::hypot(x - cx, y - cy) <= r.Right - r.Left;
 }
 
-void ShrinkRect(TRect& r, int d)
+void TOvDraw::ShrinkRect(TRect& r, int d)
 {
     ShrinkRect(r, d, d);
 }
 
-void ShrinkRect(TRect& r, int dx, int dy)
+void TOvDraw::ShrinkRect(TRect& r, int dx, int dy)
 {
     r.Left += dx;
     r.Top += dy;
@@ -621,12 +649,12 @@ void ShrinkRect(TRect& r, int dx, int dy)
     r.Bottom -= dy;
 }
 
-TPoint RectCenter(const TRect& r)
+TPoint TOvDraw::RectCenter(const TRect& r)
 {
     return {r.Left + (r.Right - r.Left) / 2, r.Top + (r.Bottom - r.Top) / 2};
 }
 
-void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color)
+void TOvDraw::DrawDot(TCanvas& canvas, TPoint c, int r, TColor color)
 {
     canvas.Brush.Style = bsSolid;
     canvas.Brush.Color = color;

@@ -9,6 +9,8 @@
 // header does not include GClass.h, so GClass.h can include it.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include "platform/canvas/Canvas.h"
 
 #include <QString>
@@ -23,25 +25,70 @@ enum TGradientStyle {
 
 enum TBevelLine { blNone, blOuter, blInner, blBoth };
 
+// The drawing and geometry routines as one exported class; the free
+// functions below forward to it.
+struct TBevelParams;
+struct TScaleLook;
+struct TScaleMetrics;
+struct TScaleCircleGeometry;
+
+class VELQUOR_GAUGES_EXPORT TOvDraw {
+public:
+    static TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
+    static void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+                  TColor colorTo);
+    static int BevelTotalThickness(int spacing, int width, TBevelLine line);
+    static void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
+    static TRect BevelContentRect(const TRect& r, const TBevelParams& bevel);
+    static TRect RoundBevelContentRect(const TRect& r, const TBevelParams& bevel,
+                                                  const TBitmap* ringImage);
+    static void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo);
+    static void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+                    const TBitmap* ringImage);
+    static void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+                        TScaleMetrics& metrics);
+    static TScaleCircleGeometry LayoutScaleCircle(const TRect& r, int sweep, int start,
+                                                             const TScaleLook& look, TScaleMetrics& metrics);
+    static void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+                     TScaleMetrics& metrics);
+    static void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text);
+    static void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
+                  int extraSpacing);
+    static TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees);
+    static float PointAngle(TPoint centre, TPoint p);
+    static bool PointInRect(int x, int y, const TRect& r);
+    static bool PointInCircle(int x, int y, const TRect& r);
+    static void ShrinkRect(TRect& r, int d);
+    static void ShrinkRect(TRect& r, int dx, int dy);
+    static TPoint RectCenter(const TRect& r);
+    static void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color);
+};
+
 // ---------------------------------------------------------------- colours
 
 // Per channel c1 + round((c2 - c1) / steps * i); steps 0 counts as 1. Equal
 // colours (system colours included) return c1 itself, so clBtnFace to
 // clBtnFace stays clBtnFace. Different colours are interpolated on their RGB
 // values.
-TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
+inline TColor InterpolateColor(TColor c1, TColor c2, int steps, int i)
+{
+    return TOvDraw::InterpolateColor(c1, c2, steps, i);
+}
 
 // ---------------------------------------------------------------- gradients
 
 // Fills rect with a two-colour gradient; composed off-screen, drawn in one step.
-void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
-                  TColor colorTo);
+inline void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
+                  TColor colorTo)
+{
+    return TOvDraw::DrawGradient(canvas, rect, colorFrom, style, colorTo);
+}
 
 // ---------------------------------------------------------------- bevels
 
-// Everything a bevel paint reads from a TOvSBevel (and its Offset and
-// SurfaceGrad). Defaults are those of a fresh TOvSBevel.
-struct TBevelParams {
+// The frame values of a bevel with the defaults of a fresh one: the fields
+// of the bevel settings object TOvSBevel, and what the painting routines read.
+struct TBevelFields {
     TBevelStyle Style = bsRaised;
     int Spacing = 5;
     TBevelLine BevelLine = blNone;
@@ -52,6 +99,12 @@ struct TBevelParams {
     TColor ColorHighLightFrom = clBtnHighlight;
     TColor ColorHighLightTo = clBtnHighlight;
     TColor PenColor = clBlack;
+    friend bool operator==(const TBevelFields&, const TBevelFields&) = default;
+};
+
+// Everything a bevel paint reads from a TOvSBevel: its frame fields plus
+// the values of its Offset and SurfaceGrad objects.
+struct TBevelParams : TBevelFields {
     bool GradVisible = false;        // SurfaceGrad.Visible
     TColor GradColorFrom = 0xE2E2E2; // SurfaceGrad.ColorFrom
     TColor GradColorTo = 0x8F8F8F;   // SurfaceGrad.ColorTo
@@ -60,22 +113,46 @@ struct TBevelParams {
 };
 
 // Spacing + Width, plus 1 for blOuter or blInner, plus 2 for blBoth.
-int BevelTotalThickness(int spacing, int width, TBevelLine line);
+inline int BevelTotalThickness(int spacing, int width, TBevelLine line)
+{
+    return TOvDraw::BevelTotalThickness(spacing, width, line);
+}
 
 // Rectangular bevel in r; r becomes the content rectangle.
-void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel);
+inline void DrawBevel(TCanvas& canvas, TRect& r, const TBevelParams& bevel)
+{
+    return TOvDraw::DrawBevel(canvas, r, bevel);
+}
+
+// The content rectangles DrawBevel and DrawRoundBevel leave in r, computed
+// without drawing (layouts use them).
+inline TRect BevelContentRect(const TRect& r, const TBevelParams& bevel)
+{
+    return TOvDraw::BevelContentRect(r, bevel);
+}
+inline TRect RoundBevelContentRect(const TRect& r, const TBevelParams& bevel,
+                                                  const TBitmap* ringImage)
+{
+    return TOvDraw::RoundBevelContentRect(r, bevel, ringImage);
+}
 
 // Fills image (resized to 30 x 30) with the gsTopLeft gradient from
 // shadowFrom to shadowTo: the ring image of an elliptic bevel, built once per
 // bevel by Recalculate.
-void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo);
+inline void BuildRoundBevelImage(TBitmap& image, TColor shadowFrom, TColor shadowTo)
+{
+    return TOvDraw::BuildRoundBevelImage(image, shadowFrom, shadowTo);
+}
 
 // Elliptic bevel (knob) in r, offset on the canvas by (dx, dy) for the clip.
 // Draws nothing and leaves r unchanged when r is narrower than 5 pixels or
 // ringImage is null or empty (the bevel is not Elliptic). Otherwise r becomes
 // the content rectangle.
-void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
-                    const TBitmap* ringImage);
+inline void DrawRoundBevel(TCanvas& canvas, TRect& r, int dx, int dy, const TBevelParams& bevel,
+                    const TBitmap* ringImage)
+{
+    return TOvDraw::DrawRoundBevel(canvas, r, dx, dy, bevel, ringImage);
+}
 
 // ---------------------------------------------------------------- scales
 
@@ -110,45 +187,102 @@ struct TScaleMetrics {
     TRect ArcRect;                // box of an arc line through the ticks
 };
 
+// Everything a circular scale's drawing computes before it draws: centre,
+// inner rectangle, tick geometry (LayoutScaleCircle also updates the
+// metrics' tick lengths, centre and arc fields).
+struct TScaleCircleGeometry {
+    TPoint Centre;
+    TRect Inner;            // the rectangle DrawScaleCircle returns
+    int Steps = 1;
+    int SubSteps = 1;
+    double MinorAngle = 0.0;
+    double MajorAngle = 0.0;
+    int Sweep = 0;
+    TPoint Outer0, MajorInner0, MinorOuter0, Label0; // reference points at the start angle
+};
+
 // Builds and measures the label list for the range from..to (MeasureScale).
-void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
-                        TScaleMetrics& metrics);
+inline void MeasureScaleLabels(TCanvas& canvas, const TScaleLook& look, double from, double to,
+                        TScaleMetrics& metrics)
+{
+    return TOvDraw::MeasureScaleLabels(canvas, look, from, to, metrics);
+}
+
+// The geometry of a circular scale in r, without drawing (layouts use it).
+inline TScaleCircleGeometry LayoutScaleCircle(const TRect& r, int sweep, int start,
+                                                             const TScaleLook& look, TScaleMetrics& metrics)
+{
+    return TOvDraw::LayoutScaleCircle(r, sweep, start, look, metrics);
+}
 
 // Draws ticks and labels on an arc of sweep degrees starting at start degrees
 // (clockwise from straight up); r becomes the inner rectangle and
 // metrics.Centre the scale centre (DrawCircularScale). Uses the labels of the
 // last MeasureScaleLabels.
-void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
-                     TScaleMetrics& metrics);
+inline void DrawScaleCircle(TCanvas& canvas, TRect& r, int sweep, int start, const TScaleLook& look,
+                     TScaleMetrics& metrics)
+{
+    return TOvDraw::DrawScaleCircle(canvas, r, sweep, start, look, metrics);
+}
 
 // ---------------------------------------------------------------- text
 
 // Text placed relative to (x, y): alignment 0..8 = rows top/middle/bottom by
 // columns left/centre/right (0 top-left, 4 centred, 7 bottom-centre, 8
 // bottom-right).
-void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text);
+inline void TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const QString& text)
+{
+    return TOvDraw::TextOutAligned(canvas, x, y, alignment, text);
+}
 // Lines separated by "|", line pitch TextHeight("X") + extraSpacing, the block
 // placed by the alignment's row.
-void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
-                  int extraSpacing);
+inline void TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text,
+                  int extraSpacing)
+{
+    return TOvDraw::TextOutLines(canvas, x, y, alignment, text, extraSpacing);
+}
 
 // ---------------------------------------------------------------- geometry
 
 // p rotated about centre by degrees, clockwise on screen (y down) or counter-clockwise.
-TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees);
+inline TPoint RotatePoint(TPoint p, TPoint centre, bool clockwise, double degrees)
+{
+    return TOvDraw::RotatePoint(p, centre, clockwise, degrees);
+}
 // Degrees 0..360 of p seen from centre: 0 straight down, growing clockwise
 // (90 left, 180 up, 270 right).
-float PointAngle(TPoint centre, TPoint p);
+inline float PointAngle(TPoint centre, TPoint p)
+{
+    return TOvDraw::PointAngle(centre, p);
+}
 // Left <= x < Right and Top <= y <= Bottom.
-bool PointInRect(int x, int y, const TRect& r);
+inline bool PointInRect(int x, int y, const TRect& r)
+{
+    return TOvDraw::PointInRect(x, y, r);
+}
 // Inside the circle inscribed in r's width: 2 * distance to r's centre <= width.
-bool PointInCircle(int x, int y, const TRect& r);
+inline bool PointInCircle(int x, int y, const TRect& r)
+{
+    return TOvDraw::PointInCircle(x, y, r);
+}
 // Moves every edge inwards by d (dx horizontally, dy vertically).
-void ShrinkRect(TRect& r, int d);
-void ShrinkRect(TRect& r, int dx, int dy);
+inline void ShrinkRect(TRect& r, int d)
+{
+    return TOvDraw::ShrinkRect(r, d);
+}
+inline void ShrinkRect(TRect& r, int dx, int dy)
+{
+    return TOvDraw::ShrinkRect(r, dx, dy);
+}
 // (Left + (Right - Left) div 2, Top + (Bottom - Top) div 2).
-TPoint RectCenter(const TRect& r);
+inline TPoint RectCenter(const TRect& r)
+{
+    return TOvDraw::RectCenter(r);
+}
 
 // A 3D dot of radius r at c: filled in color, highlight outline, shadow on
 // the lower right half.
-void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color);
+inline void DrawDot(TCanvas& canvas, TPoint c, int r, TColor color)
+{
+    return TOvDraw::DrawDot(canvas, c, r, color);
+}

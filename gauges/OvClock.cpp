@@ -7,27 +7,17 @@
 #include <utility>
 
 TOvClock::TOvClock(QWidget* Owner)
-    : TOvGraphicControl(Owner)
+    : TOvTimeDisplay(Owner)
 {
-    BeginUpdate();
     SetBounds(Left(), Top(), 69, 24);
-    InitTimeDisplay(Font(), FBevelInner, FBevelOuter);
 }
 
-TOvClock::~TOvClock()
-{
-    Unregister(this);
-    FBevelInner.SetOnChange(nullptr);
-    FBevelOuter.SetOnChange(nullptr);
-}
+TOvClock::~TOvClock() = default;
 
 void TOvClock::Loaded()
 {
-    TOvGraphicControl::Loaded();
-    FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    EndUpdate();
-    Register(this, FlashCodeSecond);
+    TOvTimeDisplay::Loaded();
+    TOvFlashRegistry::RegisterControl(this, FlashCodeSecond);
 }
 
 void TOvClock::SetClockOption(TClockOption value)
@@ -36,13 +26,17 @@ void TOvClock::SetClockOption(TClockOption value)
         return;
     FClockOption = value;
     Change();
+    emit settingsChanged();
 }
 
 void TOvClock::SettingsChanged(QObject* Sender)
 {
     (void)Sender;
+    UpdateLayout();
     if (UpdateCount() == 0)
         Invalidate();
+    updateGeometry();
+    emit settingsChanged();
 }
 
 void TOvClock::SetTimeSource(std::function<QDateTime()> source)
@@ -77,38 +71,32 @@ void TOvClock::Paint()
     const int tw = canvas.TextWidth(text);
     const int th = canvas.TextHeight(text);
 
-    const TOvOffset& oo = FBevelOuter.Offset();
-    const TOvOffset& io = FBevelInner.Offset();
-    const int neededHeight = th + 2 * FBevelOuter.TotalThickness() + oo.Top() + oo.Bottom()
-        + 2 * FBevelInner.TotalThickness() + io.Top() + io.Bottom();
-    const int neededWidth = th / 3 + tw + 2 * FBevelOuter.TotalThickness() + oo.Left() + oo.Right()
-        + 2 * FBevelInner.TotalThickness() + io.Left() + io.Right();
-    GrowTimeDisplay(*this, FAlign, neededWidth, neededHeight);
+    const QSize needed = NeededSize(tw, th);
+    Grow(needed.width(), needed.height());
 
-    TRect r = ClientRect();
-    FBevelOuter.PaintBevel(canvas, r);
-    FBevelInner.PaintBevel(canvas, r);
-    FTextRect = Bounds(r.Left + (r.Width() - tw) / 2, r.Top + (r.Height() - th) / 2, tw, th);
+    DrawFrame(canvas);
+    const TRect r = InnerRect();
+    SetTextRect(Bounds(r.Left + (r.Width() - tw) / 2, r.Top + (r.Height() - th) / 2, tw, th));
     RedrawText();
 }
 
 void TOvClock::RedrawText()
 {
-    if (FTextRect.Width() <= 0 || FTextRect.Height() <= 0)
+    const TRect box = TextRect();
+    if (box.Width() <= 0 || box.Height() <= 0)
         return;
     const QDateTime now = Now();
     TCanvas& canvas = Canvas();
     canvas.Font = Font();
     const QString text = ClockText(now);
-    if (FAlign == alNone && (canvas.TextWidth(text) > FTextRect.Width()
-                             || canvas.TextHeight(text) > FTextRect.Height())) {
+    if (Align() == alNone && (canvas.TextWidth(text) > box.Width() || canvas.TextHeight(text) > box.Height())) {
         // The text outgrew its box (a longer date or hour): a full paint
         // grows the control.
         Invalidate();
         return;
     }
-    DrawTimeText(canvas, FTextRect, Font(), FBevelInner.Color(), text);
-    Flush(FTextRect);
+    DrawTextBox(canvas, box, text);
+    Flush(box);
     if (FAutoHint && !Designing())
         SetHint(QLocale().toString(now.date(), QLocale::ShortFormat));
 }

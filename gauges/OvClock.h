@@ -3,25 +3,22 @@
 #pragma once
 
 #include "gauges/GClass.h"
-#include "gauges/OvOpHour.h"   // TAlign
+#include "gauges/GaugesExport.h"
+#include "gauges/OvTimeDisplay.h"
 
-enum TClockOption { coDate, coTime, coDateTime };
-
-class TOvClock : public TOvGraphicControl
+class VELQUOR_GAUGES_EXPORT TOvClock : public TOvTimeDisplay
 {
+    Q_OBJECT
+    Q_PROPERTY(Ov::TClockOption ClockOption READ ClockOption WRITE SetClockOption NOTIFY settingsChanged)
+    Q_PROPERTY(bool AutoHint READ AutoHint WRITE SetAutoHint)
+
 public:
     explicit TOvClock(QWidget* Owner = nullptr);
     ~TOvClock() override;
     void Loaded() override;
 
-    TAlign Align() const { return FAlign; }
-    void SetAlign(TAlign value) { FAlign = value; }
     TClockOption ClockOption() const { return FClockOption; }
     void SetClockOption(TClockOption value);
-    TOvSBevel& BevelInner() { return FBevelInner; }
-    void SetBevelInner(const TOvSBevel& value) { FBevelInner.Assign(value); }
-    TOvSBevel& BevelOuter() { return FBevelOuter; }
-    void SetBevelOuter(const TOvSBevel& value) { FBevelOuter.Assign(value); }
     bool AutoHint() const { return FAutoHint; }
     void SetAutoHint(bool value) { FAutoHint = value; }
 
@@ -30,12 +27,12 @@ public:
     // Where the clock reads the time; replaceable so the display can be
     // checked at a fixed moment.
     void SetTimeSource(std::function<QDateTime()> source);
-    // The rectangle the once-per-second redraw touches.
-    TRect TextRect() const { return FTextRect; }
 
     void SettingsChanged(QObject* Sender) override;
 
 protected:
+    QString DisplayText() const override { return ClockText(Now()); }
+    bool OffsetsCount() const override { return true; }
     void Paint() override;
     void FlashMessage(const TOvFlashEvent& Msg) override;
 
@@ -43,11 +40,7 @@ private:
     void RedrawText();
     QDateTime Now() const;
 
-    TAlign FAlign = alNone;
     TClockOption FClockOption = coTime;
-    TOvSBevel FBevelInner;
-    TOvSBevel FBevelOuter;
     bool FAutoHint = true;
     std::function<QDateTime()> FTimeSource;
-    TRect FTextRect {};
 };

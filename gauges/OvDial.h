@@ -3,20 +3,32 @@
 // Around the knob sits a circular scale with labels, above it an optional
 // value box, below it one or two name captions.
 //
-// A full paint rebuilds the whole picture and caches the knob without its
-// pointer; a value change only copies that cache, draws the pointer over it
-// and shows the knob rectangle and the value box (FlushedRects() lists them).
+// The layout (frame, value box, scale, knob, captions, pointer shape) is
+// computed when the size or a setting changes; a full paint only draws it,
+// step by step through overridable hooks (DrawFrame, DrawValueBox,
+// DrawCaptions, DrawScale, DrawKnob), and caches the knob without its
+// pointer. A value change only copies that cache, draws the pointer over it
+// (DrawPointer) and the value (DrawValueText), and shows the knob rectangle
+// and the value box (FlushedRects() lists them).
 #pragma once
 
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
+
+#include <QSize>
 
 #include <array>
+#include <cstdint>
 
 enum TDialOption { opBevelOuter, opUnit, opValue, opName1, opName2, opScale, opScaleText };
 using TDialOptions = TSet<TDialOption>;
-enum TDialPointer { dpRound, dpLine, dpTriangle };
 
-class TOvDial : public TOvAnalogCControl {
+class VELQUOR_GAUGES_EXPORT TOvDial : public TOvAnalogCControl {
+    Q_OBJECT
+    Q_PROPERTY(int Options READ OptionBits WRITE SetOptionBits NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TDialPointer PointerType READ PointerType WRITE SetPointerType NOTIFY settingsChanged)
+    Q_PROPERTY(int PointerSize READ PointerSize WRITE SetPointerSize NOTIFY settingsChanged)
+
 public:
     explicit TOvDial(QWidget* Owner = nullptr);
     ~TOvDial() override;
@@ -45,14 +57,23 @@ public:
     void SetPointerType(TDialPointer v);
     int PointerSize() const { return FPointerSize; }
     void SetPointerSize(int v);
+    // Options as their bit values (opBevelOuter 1 ... opScaleText 64).
+    int OptionBits() const { return int(FOptions.Bits()); }
+    void SetOptionBits(int v) { SetOptions(TDialOptions::FromBits(std::uint64_t(v) & 127u)); }
 
-    // Layout of the last paint, for descendants and tests.
-    TRect KnobRect() const { return FKnobRect; }   // inside the knob's bevel, control coordinates
-    TRect ValueRect() const { return FValueRect; } // value text area, control coordinates
-    TPoint Centre() const { return FCentre; }      // knob centre in KnobRect coordinates
+    // The size the layout is made for at the default width; the minimum is
+    // the smallest size that still shows the pointer (a knob face wider than
+    // 10 pixels), the whole value box and the captions.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The layout, for descendants and tests.
+    TRect KnobRect() const { return FLayout.KnobRect; }   // inside the knob's bevel, control coordinates
+    TRect ValueRect() const { return FLayout.ValueRect; } // value text area, control coordinates
+    TPoint Centre() const { return FLayout.Centre; }      // knob centre in KnobRect coordinates
     bool BitmapValid() const { return FBitmapValid; }
     float PointerAngle() const { return FPointerAngle; } // degrees from the minimum position
-    int RoundPointerRadius() const { return FRoundPointerRadius; }
+    int RoundPointerRadius() const { return FLayout.RoundPointerRadius; }
     // The pointer colour the next redraw uses.
     TColor PointerColor() const;
 
@@ -61,12 +82,55 @@ public:
     static constexpr int MaxRoundPointerRadius = 6;
 
 protected:
+    // Everything a paint draws where, for a control of W x H.
+    struct TLayout {
+        TRect Inner;          // inside the outer frame (or the whole control)
+        TRect ValueBox;       // the value box with its bevel; empty without opValue
+        TRect ValueRect;      // the value text area
+        TPoint UnitPos;       // top-left of the unit text
+        int CaptionWidth = 0; // width the name captions must fit
+        TPoint Name1Pos, Name2Pos; // bottom centres of the captions
+        TRect ScaleRect;      // the rectangle the scale is drawn in
+        TRect KnobOuter;      // the knob with its bevel (the hit rectangle)
+        TRect KnobRect;       // the knob's face
+        TPoint Centre;        // knob centre in knob-face coordinates
+        int RoundPointerRadius = 2;
+        std::array<TPoint, 4> Triangle {};
+        TPoint LineEnd {};
+        TPoint RoundCentre {};
+        int Bottom = 0;       // the height the control needs at this width
+        int SampleWidth = 0, SampleHeight = 0, UnitWidth = 0, UnitHeight = 0;
+    };
+    // The layout for a control of W x H with the current settings (also sizes
+    // the scale's labels and metrics).
+    TLayout ComputeLayout(int W, int H) const;
+    // Recompute the layout for the current size and settings.
+    virtual void UpdateLayout();
+    // The layout at width W for the size hints (leaves the scale metrics alone).
+    TLayout HintLayout(int W) const;
+    const TLayout& Layout() const { return FLayout; }
+
+    // Drawing steps of a full paint, in this order.
+    virtual void DrawFrame(TCanvas& c);
+    virtual void DrawValueBox(TCanvas& c);
+    virtual void DrawCaptions(TCanvas& c);
+    virtual void DrawScale(TCanvas& c);
+    virtual void DrawKnob(TCanvas& c);
+    // Drawing steps of the fast redraw: the pointer on the knob face (in
+    // knob-face coordinates) and the value text in the value box's bitmap.
+    virtual void DrawPointer(TCanvas& c, TColor colour);
+    virtual void DrawValueText(TCanvas& c, const QString& text);
+
     void Paint() override;
+    void Resized() override;
+    void FontChanged() override { ParamChange(this); }
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SlideTo(TShiftState Shift, int X, int Y) override;
 
 private:
     void HookSettings();
+    // The scale's label font, greyed on a disabled dial.
+    TFont LabelFont() const;
 
     TOvSBevel FBevelOuter;
     TOvSBevel FBevelValue;
@@ -79,17 +143,12 @@ private:
 
     TBitmap FDialBitmap;
     bool FBitmapValid = false;
-    TRect FKnobRect {};
-    TPoint FCentre {};
-    TRect FValueRect {};
-    // Triangle (apex, two base corners, apex), inner end of the line pointer,
-    // centre of the round pointer; pre-rotated to the start angle.
-    std::array<TPoint, 4> FTriangle {};
-    TPoint FLineEnd {};
-    TPoint FRoundCentre {};
-    int FRoundPointerRadius = 2;
+    // The current layout. Triangle (apex, two base corners, apex), inner end
+    // of the line pointer and centre of the round pointer are pre-rotated to
+    // the start angle.
+    TLayout FLayout;
     float FPointerAngle = 0.0f;
     float FLastMouseAngle = 0.0f;
-    int FSampleWidth = 0, FSampleHeight = 0;
-    int FUnitWidth = 0, FUnitHeight = 0;
+    mutable QSize FSizeHint;    // cached; empty when the settings changed
+    mutable QSize FMinimumHint;
 };

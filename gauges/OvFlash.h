@@ -6,6 +6,8 @@
 // shared with the worker (suspend, terminate, interval) sits behind one mutex.
 #pragma once
 
+#include "gauges/GaugesExport.h"
+
 #include <QObject>
 #include <QThread>
 
@@ -18,7 +20,7 @@
 // flash timer expects. Suspending and terminating never wait for the worker,
 // so the user-interface thread cannot block on a worker that is itself
 // waiting for the user-interface thread.
-class TOvThread : public QThread
+class VELQUOR_GAUGES_EXPORT TOvThread : public QThread
 {
     Q_OBJECT
 public:
@@ -65,7 +67,7 @@ class TOvFlash;
 
 // Wakes every Interval milliseconds and runs the owner's Timer on the
 // owner's thread, waiting until it has run.
-class TTimerThread final : public TOvThread
+class VELQUOR_GAUGES_EXPORT TTimerThread final : public TOvThread
 {
     Q_OBJECT
 public:
@@ -95,7 +97,7 @@ private:
 
 // A component that calls its timer event every Interval (16) milliseconds on
 // the user-interface thread, driven by its own TTimerThread.
-class TOvFlash : public QObject
+class VELQUOR_GAUGES_EXPORT TOvFlash : public QObject
 {
     Q_OBJECT
 public:

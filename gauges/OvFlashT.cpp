@@ -270,13 +270,13 @@ void TOvFlashRegistry::Tick()
     InTick = false;
 }
 
-void Register(QObject* control, qint64 code)
+void TOvFlashRegistry::RegisterControl(QObject* control, qint64 code)
 {
     if (TOvFlashRegistry* registry = TOvFlashRegistry::Acquire())
         registry->Register(control, code);
 }
 
-void Unregister(QObject* control)
+void TOvFlashRegistry::UnregisterControl(QObject* control)
 {
     if (TOvFlashRegistry* registry = TOvFlashRegistry::Instance())
         registry->Unregister(control);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 #include "gauges/OvFlash.h"
 
 #include <QEvent>
@@ -41,7 +42,7 @@ using TFlashCallback = std::function<void(quint32 tickCounter, qint64 param)>;
 
 class TOvFlashTimer;
 
-class TOvFlashRegistry
+class VELQUOR_GAUGES_EXPORT TOvFlashRegistry
 {
 public:
     using TClock = std::function<qint64()>;
@@ -55,6 +56,11 @@ public:
     // Unit shut-down: frees the timer (stopping its thread), all entries and
     // the list. Also runs when the application object is destroyed.
     static void Shutdown();
+
+    // The registry operations the controls use: register with the registry
+    // (created on first use) or leave it (a no-op when it does not exist).
+    static void RegisterControl(QObject* control, qint64 code);
+    static void UnregisterControl(QObject* control);
 
     TOvFlashRegistry(const TOvFlashRegistry&) = delete;
     TOvFlashRegistry& operator=(const TOvFlashRegistry&) = delete;
@@ -129,13 +135,9 @@ private:
     TMessageHandler MessageHandler;
 };
 
-// Unit-level registry operations used by the controls.
-void Register(QObject* control, qint64 code);
-void Unregister(QObject* control);
-
 // The single flash timer of the application. Only the first instance drives
 // the registry; any further one reports an error and stays idle.
-class TOvFlashTimer : public TOvFlash
+class VELQUOR_GAUGES_EXPORT TOvFlashTimer : public TOvFlash
 {
     Q_OBJECT
 public:

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-void DrawLamp(TCanvas& canvas, const TRect& r, TLEDShape shape, TColor color)
+void TOvLED::DrawLamp(TCanvas& canvas, const TRect& r, TLEDShape shape, TColor color)
 {
     const int L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
     const int hw = (R - L) / 2;
@@ -68,12 +68,14 @@ TOvLED::TOvLED(QWidget* Owner)
         FNameAtCaption = name;
     });
     FLED.SetOnChange([this](QObject* sender) { ParamChange(sender); });
+    SetTransparent(true);
+    UpdateLayout();
 }
 
 TOvLED::~TOvLED()
 {
     FLED.SetOnChange(nullptr);
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
 }
 
 void TOvLED::SetLED_Position(TLEDPos value)
@@ -81,7 +83,7 @@ void TOvLED::SetLED_Position(TLEDPos value)
     if (value == FLEDPosition)
         return;
     FLEDPosition = value;
-    Invalidate();
+    ParamChange(this);
 }
 
 void TOvLED::SetSpacing(int value)
@@ -89,13 +91,16 @@ void TOvLED::SetSpacing(int value)
     if (value == FSpacing)
         return;
     FSpacing = value;
-    Invalidate();
+    ParamChange(this);
 }
 
 void TOvLED::ParamChange(QObject* Sender)
 {
     (void)Sender;
+    UpdateLayout();
+    updateGeometry();
     Invalidate();
+    emit settingsChanged();
 }
 
 TRect TOvLED::FlashRect() const
@@ -109,23 +114,14 @@ TRect TOvLED::FlashRect() const
     return clipped;
 }
 
-void TOvLED::Paint()
+void TOvLED::UpdateLayout()
 {
-    if (Painting)
-        return;
-    Painting = true;
     TCanvas& canvas = Canvas();
     const int W = Width();
     const int H = Height();
-
-    // The control stands on a face-coloured panel.
-    canvas.Brush.Style = bsSolid;
-    canvas.Brush.Color = clBtnFace;
-    canvas.FillRect(Rect(0, 0, W, H));
-
     canvas.Font = Font();
-    const QString caption = Caption();
-    const QStringList lines = caption.split(QLatin1Char('|'));
+    canvas.SetTextFitWidth(0);
+    const QStringList lines = Caption().split(QLatin1Char('|'));
     int widest = 0;
     for (const QString& line : lines)
         widest = std::max(widest, canvas.TextWidth(line));
@@ -139,39 +135,84 @@ void TOvLED::Paint()
         w = h = std::max(w, h);
 
     TRect lamp;
-    int x = 0, y = 0, alignment = 3;
     switch (FLEDPosition) {
     case lpLeft:
         lamp = Bounds(0, H / 2 - h / 2, w, h);
-        x = lamp.Right + FSpacing;
-        y = H / 2;
-        alignment = 3;
+        FCaptionAnchor = {lamp.Right + FSpacing, H / 2};
+        FCaptionAlignment = 3;
+        FCaptionFitWidth = W - FCaptionAnchor.X;
         break;
     case lpRight:
         lamp = Bounds(W - w, H / 2 - h / 2, w, h);
-        x = lamp.Left - FSpacing;
-        y = H / 2;
-        alignment = 5;
+        FCaptionAnchor = {lamp.Left - FSpacing, H / 2};
+        FCaptionAlignment = 5;
+        FCaptionFitWidth = FCaptionAnchor.X;
         break;
     case lpTop:
         lamp = Bounds(W / 2 - w / 2, 0, w, h);
-        x = W / 2;
-        y = lamp.Bottom + FSpacing;
-        alignment = 1;
+        FCaptionAnchor = {W / 2, lamp.Bottom + FSpacing};
+        FCaptionAlignment = 1;
+        FCaptionFitWidth = W;
         break;
     case lpBottom:
         lamp = Bounds(W / 2 - w / 2, H - h, w, h);
-        x = W / 2;
-        y = lamp.Top - FSpacing;
-        alignment = 7;
+        FCaptionAnchor = {W / 2, lamp.Top - FSpacing};
+        FCaptionAlignment = 7;
+        FCaptionFitWidth = W;
         break;
     }
+    FCaptionFitWidth = std::max(1, FCaptionFitWidth);
     FLED.SetLampRect(lamp);
+}
 
+void TOvLED::DrawCaption(TCanvas& canvas)
+{
+    canvas.Font = Font();
     canvas.Brush.Style = bsClear;
-    TextOutLines(canvas, x, y, alignment, caption, 0);
-    DrawLamp(canvas, lamp, FLED.Shape(), Checked() ? FLED.ColorOn() : FLED.ColorOff());
+    // The caption keeps to the box beside the lamp; a wider font is condensed.
+    canvas.SetTextFitWidth(FCaptionFitWidth);
+    TextOutLines(canvas, FCaptionAnchor.X, FCaptionAnchor.Y, FCaptionAlignment, Caption(), 0);
+    canvas.SetTextFitWidth(0);
+}
+
+void TOvLED::DrawLampFace(TCanvas& canvas, TColor color)
+{
+    DrawLamp(canvas, FLED.LampRect(), FLED.Shape(), color);
+}
+
+void TOvLED::Paint()
+{
+    if (Painting)
+        return;
+    Painting = true;
+    // No background: the picture starts transparent and the panel shows.
+    TCanvas& canvas = Canvas();
+    DrawCaption(canvas);
+    DrawLampFace(canvas, Checked() ? FLED.ColorOn() : FLED.ColorOff());
     Painting = false;
+}
+
+QSize TOvLED::HintFor(int captionWidth) const
+{
+    int w = FLED.Width();
+    int h = FLED.Height();
+    if (FLED.Shape() == sRound)
+        w = h = std::max(w, h);
+    if (Caption().isEmpty())
+        return QSize(w, h);
+    if (FLEDPosition == lpLeft || FLEDPosition == lpRight)
+        return QSize(w + FSpacing + captionWidth, std::max(h, FCaptionHeight));
+    return QSize(std::max(w, captionWidth), h + FSpacing + FCaptionHeight);
+}
+
+QSize TOvLED::sizeHint() const
+{
+    return HintFor(FCaptionWidth);
+}
+
+QSize TOvLED::minimumSizeHint() const
+{
+    return HintFor((FCaptionWidth * TCanvas::MinFitStretch + 99) / 100);
 }
 
 void TOvLED::DrawLampNow(TColor color)
@@ -184,7 +225,7 @@ void TOvLED::DrawLampNow(TColor color)
         Invalidate();
         return;
     }
-    DrawLamp(Canvas(), FLED.LampRect(), FLED.Shape(), color);
+    DrawLampFace(Canvas(), color);
     Flush(FlashRect());
 }
 

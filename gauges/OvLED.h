@@ -4,17 +4,24 @@
 #pragma once
 
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 
-enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
-
-// Draws a lamp of the given shape in r (right and bottom exclusive) filled
-// with color: pen clBtnShadow, plus the highlight arc of a round lamp.
-void DrawLamp(TCanvas& canvas, const TRect& r, TLEDShape shape, TColor color);
-
-// Non-windowed: a widget that never takes the focus.
-class TOvLED : public TOvBinGControl
+// Non-windowed: a widget that never takes the focus and paints no background
+// of its own (the panel it stands on shows around lamp and caption).
+class VELQUOR_GAUGES_EXPORT TOvLED : public TOvBinGControl
 {
+    Q_OBJECT
+    Q_PROPERTY(Ov::TLEDPos LED_Position READ LED_Position WRITE SetLED_Position NOTIFY settingsChanged)
+    Q_PROPERTY(int Spacing READ Spacing WRITE SetSpacing NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TLEDShape Shape READ Shape WRITE SetShape NOTIFY settingsChanged)
+    Q_PROPERTY(TColor ColorOn READ ColorOn WRITE SetColorOn NOTIFY settingsChanged)
+    Q_PROPERTY(TColor ColorOff READ ColorOff WRITE SetColorOff NOTIFY settingsChanged)
+
 public:
+    // Draws a lamp of the given shape in r (right and bottom exclusive) filled
+    // with color: pen clBtnShadow, plus the highlight arc of a round lamp.
+    static void DrawLamp(TCanvas& canvas, const TRect& r, TLEDShape shape, TColor color);
+
     explicit TOvLED(QWidget* Owner = nullptr);
     ~TOvLED() override;
 
@@ -27,7 +34,7 @@ public:
     int Spacing() const { return FSpacing; }
     void SetSpacing(int value);
 
-    // Layout of the last paint: the caption block and the lamp rectangle.
+    // The layout: the caption block and the lamp rectangle.
     int CaptionWidth() const { return FCaptionWidth; }
     int CaptionHeight() const { return FCaptionHeight; }
     TRect LampRect() const { return FLED.LampRect(); }
@@ -37,13 +44,36 @@ public:
 
     void ParamChange(QObject* Sender) override;
 
+    // Lamp plus spacing plus the caption at its natural width; the minimum
+    // fits the caption at the narrowest the canvas condenses text to.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Property access for form designers (the LED settings object's values).
+    TLEDShape Shape() const { return FLED.Shape(); }
+    void SetShape(TLEDShape v) { FLED.SetShape(v); }
+    TColor ColorOn() const { return FLED.ColorOn(); }
+    void SetColorOn(TColor c) { FLED.SetColorOn(c); }
+    TColor ColorOff() const { return FLED.ColorOff(); }
+    void SetColorOff(TColor c) { FLED.SetColorOff(c); }
+
 protected:
+    // Lamp rectangle, caption anchor and the caption's box, from the size, the
+    // LED settings, the font and the caption; run on every change of these.
+    virtual void UpdateLayout();
+    // Drawing steps of a full paint, in this order.
+    virtual void DrawCaption(TCanvas& canvas);
+    virtual void DrawLampFace(TCanvas& canvas, TColor color);
+
     void Paint() override;
     void StatusChanged() override;
     void Flash(bool On) override;
+    void Resized() override { UpdateLayout(); }
+    void FontChanged() override { ParamChange(this); }
 
 private:
     void DrawLampNow(TColor color);
+    QSize HintFor(int captionWidth) const;
 
     TLED FLED;
     TLEDPos FLEDPosition = lpLeft;
@@ -51,5 +81,9 @@ private:
     bool Painting = false;
     int FCaptionWidth = 0;
     int FCaptionHeight = 0;
+    // Layout: where the caption goes, its alignment and the width it must fit.
+    TPoint FCaptionAnchor;
+    int FCaptionAlignment = 3;
+    int FCaptionFitWidth = 0;
     QString FNameAtCaption;
 };

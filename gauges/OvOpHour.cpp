@@ -63,78 +63,39 @@ void TTimeSetting::Assign(const TTimeSetting& src)
         Changed();
 }
 
-// ------------------------------------------------------ shared time display
-
-void InitTimeDisplay(TFont& font, TOvSBevel& inner, TOvSBevel& outer)
-{
-    font.Assign(TFont(QStringLiteral("System"), 10, clLime));
-    inner.SetSpacing(0);
-    inner.SetWidth(1);
-    inner.SetStyle(bsLowered);
-    inner.SetColor(clBlack);
-    outer.SetSpacing(2);
-    outer.SetWidth(1);
-}
-
-void GrowTimeDisplay(TOvGraphicControl& control, TAlign align, int neededWidth, int neededHeight)
-{
-    if (align != alNone || (neededWidth <= control.Width() && neededHeight <= control.Height()))
-        return;
-    control.SetBounds(control.Left(), control.Top(), std::max(control.Width(), neededWidth),
-                      std::max(control.Height(), neededHeight));
-}
-
-void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor color, const QString& text)
-{
-    if (box.Width() <= 0 || box.Height() <= 0)
-        return;
-    TBitmap bitmap(box.Width(), box.Height());
-    bitmap.Canvas.Brush.Style = bsSolid;
-    bitmap.Canvas.Brush.Color = color;
-    bitmap.Canvas.FillRect(bitmap.ClientRect());
-    bitmap.Canvas.Font = font;
-    bitmap.Canvas.Brush.Style = bsClear;
-    bitmap.Canvas.TextOut(0, 0, text);
-    canvas.Draw(box.Left, box.Top, bitmap);
-}
-
 // --------------------------------------------------------- TOvOpHourCounter
 
 TOvOpHourCounter::TOvOpHourCounter(QWidget* Owner)
-    : TOvGraphicControl(Owner)
+    : TOvTimeDisplay(Owner)
 {
-    BeginUpdate();
     SetBounds(Left(), Top(), 113, 24);
-    InitTimeDisplay(Font(), FBevelInner, FBevelOuter);
     FIniSettings.SetFileName(QStringLiteral("OrvellApp.ini"));
 }
 
 TOvOpHourCounter::~TOvOpHourCounter()
 {
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
     // Only a count that was loaded is written back: a counter that never
     // got to load (never painted) would otherwise overwrite the stored count.
     if (!Designing() && FIniSettings.AutoLoadSave() && FIniLoaded)
         FIniSettings.Execute(false);
     FIniSettings.SetOnHandleIniEvent(nullptr);
-    FBevelInner.SetOnChange(nullptr);
-    FBevelOuter.SetOnChange(nullptr);
 }
 
 void TOvOpHourCounter::Loaded()
 {
-    TOvGraphicControl::Loaded();
     FIniSettings.SetOnHandleIniEvent([this](TIniFile& ini, bool read) { HandleIni(ini, read); });
-    FBevelInner.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    FBevelOuter.SetOnChange([this](QObject* sender) { SettingsChanged(sender); });
-    EndUpdate();
+    TOvTimeDisplay::Loaded();
 }
 
 void TOvOpHourCounter::SettingsChanged(QObject* Sender)
 {
     (void)Sender;
+    UpdateLayout();
     if (UpdateCount() == 0)
         Invalidate();
+    updateGeometry();
+    emit settingsChanged();
 }
 
 bool TOvOpHourCounter::Counting() const
@@ -145,12 +106,12 @@ bool TOvOpHourCounter::Counting() const
 
 void TOvOpHourCounter::StartCounting()
 {
-    Register(this, FlashCodeSecond);
+    TOvFlashRegistry::RegisterControl(this, FlashCodeSecond);
 }
 
 void TOvOpHourCounter::StopCounting()
 {
-    Unregister(this);
+    TOvFlashRegistry::UnregisterControl(this);
 }
 
 void TOvOpHourCounter::SetCount(bool value)
@@ -164,6 +125,7 @@ void TOvOpHourCounter::SetCount(bool value)
         StartCounting();
     else
         StopCounting();
+    emit settingsChanged();
 }
 
 void TOvOpHourCounter::SetCountDown(bool value)
@@ -175,6 +137,7 @@ void TOvOpHourCounter::SetCountDown(bool value)
     // resumes it.
     if (!FCountDown && FCount && !Designing())
         StartCounting();
+    emit settingsChanged();
 }
 
 void TOvOpHourCounter::SetSeparatorHour(const QString& value)
@@ -223,6 +186,8 @@ void TOvOpHourCounter::SetIndicate(TOpHrIndicate value)
         return;
     FIndicate = value;
     Invalidate();
+    updateGeometry();
+    emit settingsChanged();
 }
 
 QString TOvOpHourCounter::TimeText() const
@@ -247,6 +212,7 @@ void TOvOpHourCounter::SetTime(int hour, int min, int sec)
     FSeconds = sec;
     ZeroLimitCheck();
     RedrawText();
+    emit timeChanged();
 }
 
 void TOvOpHourCounter::ZeroLimitCheck()
@@ -322,6 +288,7 @@ void TOvOpHourCounter::FlashMessage(const TOvFlashEvent& Msg)
     ZeroLimitCheck();
     if (Visible())
         RedrawText();
+    emit timeChanged();
 }
 
 void TOvOpHourCounter::HandleIni(TIniFile& ini, bool read)
@@ -361,15 +328,9 @@ void TOvOpHourCounter::Paint()
     FTextWidth = canvas.TextWidth(text);
     FTextHeight = canvas.TextHeight(text);
 
-    const int frame = 2 * FBevelOuter.TotalThickness() + 2 * FBevelInner.TotalThickness();
-    const int neededHeight = FTextHeight + frame;
-    const int neededWidth = FTextHeight / 3 + FTextWidth + frame;
-    GrowTimeDisplay(*this, FAlign, neededWidth, neededHeight);
-
-    TRect r = ClientRect();
-    FBevelOuter.PaintBevel(canvas, r);
-    FBevelInner.PaintBevel(canvas, r);
-    FInnerRect = r;
+    const QSize needed = NeededSize(FTextWidth, FTextHeight);
+    Grow(needed.width(), needed.height());
+    DrawFrame(canvas);
     FLaidOut = true;
     RedrawText();
 }
@@ -383,14 +344,15 @@ void TOvOpHourCounter::RedrawText()
     canvas.Font = Font();
     const QString text = TimeText();
     const int tw = canvas.TextWidth(text);
-    if (tw > FTextWidth && FAlign == alNone) {
+    if (tw > FTextWidth && Align() == alNone) {
         // The text outgrew the box (more hour digits): a full paint resizes.
         Invalidate();
         return;
     }
-    const int left = FInnerRect.Left + (FInnerRect.Width() - FTextWidth) / 2;
-    const int top = FInnerRect.Top + (FInnerRect.Height() - FTextHeight) / 2;
-    FTextRect = Bounds(left, top, FTextWidth, FTextHeight);
-    DrawTimeText(canvas, FTextRect, Font(), FBevelInner.Color(), text);
-    Flush(FTextRect);
+    const TRect inner = InnerRect();
+    const int left = inner.Left + (inner.Width() - FTextWidth) / 2;
+    const int top = inner.Top + (inner.Height() - FTextHeight) / 2;
+    SetTextRect(Bounds(left, top, FTextWidth, FTextHeight));
+    DrawTextBox(canvas, TextRect(), text);
+    Flush(TextRect());
 }

@@ -4,26 +4,13 @@
 #pragma once
 
 #include "gauges/GClass.h"
-
-// How a display control sizes itself: alNone lets it grow to fit its text;
-// any other alignment leaves the size to the layout.
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-
-// What the hour counter and the clock share: both show a time as text inside
-// a double bevel.
-// Their starting look: lime "System" 10 in a black lowered inner bevel, with
-// the outer bevel spaced 2 from the edge.
-void InitTimeDisplay(TFont& font, TOvSBevel& inner, TOvSBevel& outer);
-// With alNone the control grows to the needed size; it never shrinks.
-void GrowTimeDisplay(TOvGraphicControl& control, TAlign align, int neededWidth, int neededHeight);
-// Draws text at the top left of box on a fill of color, touching nothing
-// outside box.
-void DrawTimeText(TCanvas& canvas, const TRect& box, const TFont& font, TColor color, const QString& text);
+#include "gauges/GaugesExport.h"
+#include "gauges/OvTimeDisplay.h"
 
 // A time of hours, minutes and seconds. Setting a field normalises the three
 // (seconds of 60 or more carry into minutes, minutes into hours); negative
 // values are kept as they are.
-class TTimeSetting : public TOvPersistent
+class VELQUOR_GAUGES_EXPORT TTimeSetting : public TOvPersistent
 {
 public:
     int Hour() const { return FHour; }
@@ -46,17 +33,21 @@ private:
 
 enum TOpHrOption { opResetOnLimit, opStopOnLimit, opPresetOnZero };
 using TOpHrOptions = TSet<TOpHrOption>;
-enum TOpHrIndicate { oiHour, oiHourMin, oiHourMinSec };
 
-class TOvOpHourCounter : public TOvGraphicControl
+class VELQUOR_GAUGES_EXPORT TOvOpHourCounter : public TOvTimeDisplay
 {
+    Q_OBJECT
+    Q_PROPERTY(bool Count READ Count WRITE SetCount NOTIFY settingsChanged)
+    Q_PROPERTY(bool CountDown READ CountDown WRITE SetCountDown NOTIFY settingsChanged)
+    Q_PROPERTY(int HourDigits READ HourDigits WRITE SetHourDigits NOTIFY settingsChanged)
+    Q_PROPERTY(Ov::TOpHrIndicate Indicate READ Indicate WRITE SetIndicate NOTIFY settingsChanged)
+    Q_PROPERTY(QString TimeText READ TimeText NOTIFY timeChanged)
+
 public:
     explicit TOvOpHourCounter(QWidget* Owner = nullptr);
     ~TOvOpHourCounter() override;
     void Loaded() override;
 
-    TAlign Align() const { return FAlign; }
-    void SetAlign(TAlign value) { FAlign = value; }
     bool Count() const { return FCount; }
     void SetCount(bool value);
     bool CountDown() const { return FCountDown; }
@@ -71,10 +62,6 @@ public:
     void SetSeparatorChar(const QString& value);
     int HourDigits() const { return FHourDigits; }
     void SetHourDigits(int value);
-    TOvSBevel& BevelInner() { return FBevelInner; }
-    void SetBevelInner(const TOvSBevel& value) { FBevelInner.Assign(value); }
-    TOvSBevel& BevelOuter() { return FBevelOuter; }
-    void SetBevelOuter(const TOvSBevel& value) { FBevelOuter.Assign(value); }
     TIniSettings& IniSettings() { return FIniSettings; }
     void SetIniSettings(const TIniSettings& value) { FIniSettings.Assign(value); }
     const TNotifyEvent& OnZero() const { return FOnZero; }
@@ -102,12 +89,14 @@ public:
     bool Counting() const;
     // The displayed text of the current count.
     QString TimeText() const;
-    // The rectangle the once-per-second redraw touches.
-    TRect TextRect() const { return FTextRect; }
-
     void SettingsChanged(QObject* Sender) override;
 
+signals:
+    // The count changed (each counted second, SetTime, a preset or reset).
+    void timeChanged();
+
 protected:
+    QString DisplayText() const override { return TimeText(); }
     void Paint() override;
     void FlashMessage(const TOvFlashEvent& Msg) override;
 
@@ -119,7 +108,6 @@ private:
     void StartCounting();
     void StopCounting();
 
-    TAlign FAlign = alNone;
     bool FCount = false;
     bool FCountDown = false;
     QString FSeparatorHour = QStringLiteral("h");
@@ -127,8 +115,6 @@ private:
     QString FSeparatorSec = QStringLiteral("s");
     QString FSeparatorChar = QStringLiteral(":");
     int FHourDigits = 4;
-    TOvSBevel FBevelInner;
-    TOvSBevel FBevelOuter;
     TIniSettings FIniSettings;
     TNotifyEvent FOnZero, FOnLimit;
     TTimeSetting FLimit;
@@ -144,6 +130,4 @@ private:
     bool FPresetting = false;
     bool FLaidOut = false;
     int FTextWidth = 0, FTextHeight = 0;
-    TRect FInnerRect {};
-    TRect FTextRect {};
 };

@@ -5,10 +5,21 @@
 #pragma once
 
 #include "gauges/GClass.h"
+#include "gauges/GaugesExport.h"
 
-enum TBtnOrientation { boHorizontal, boVertical };
+#include <QSize>
 
-class TOvSwitch : public TOvBinGControl {
+#include <array>
+
+class VELQUOR_GAUGES_EXPORT TOvSwitch : public TOvBinGControl {
+    Q_OBJECT
+    Q_PROPERTY(Ov::TBtnOrientation Orientation READ Orientation WRITE SetOrientation NOTIFY settingsChanged)
+    Q_PROPERTY(bool SwapGraphic READ SwapGraphic WRITE SetSwapGraphic NOTIFY settingsChanged)
+    Q_PROPERTY(TColor BtnColorFace READ BtnColorFace WRITE SetBtnColorFace NOTIFY settingsChanged)
+    Q_PROPERTY(TColor BtnColorHighlight READ BtnColorHighlight WRITE SetBtnColorHighlight NOTIFY settingsChanged)
+    Q_PROPERTY(TColor BtnColorShadow READ BtnColorShadow WRITE SetBtnColorShadow NOTIFY settingsChanged)
+    Q_PROPERTY(int BtnBevelWidth READ BtnBevelWidth WRITE SetBtnBevelWidth NOTIFY settingsChanged)
+
 public:
     explicit TOvSwitch(QWidget* Owner = nullptr);
     ~TOvSwitch() override;
@@ -18,6 +29,7 @@ public:
     void ParamChange(QObject* Sender) override;
 
     TOvSBevel& BevelOuter() { return FBevelOuter; }
+    const TOvSBevel& BevelOuter() const { return FBevelOuter; }
     void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
     TColor BtnColorHighlight() const { return FBtnColorHighlight; }
     void SetBtnColorHighlight(TColor v);
@@ -36,10 +48,24 @@ public:
     void SetSwapGraphic(bool v);
 
     bool Vertical() const { return FVertical; }
-    // The area inside BevelOuter, control coordinates (set by each paint).
+    // The area inside BevelOuter, control coordinates.
     TRect ButtonRect() const { return FButtonRect; }
 
+    // The designed size along the orientation (widened for a caption where a
+    // descendant has one); the minimum still shows the whole button.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
+    // The button rectangle inside the frame, on size and settings changes.
+    virtual void UpdateLayout();
+    // Drawing steps: the frame of a full paint, then the button (DrawSwitch).
+    virtual void DrawFrame(TCanvas& Canvas);
+    // Size of the control for the orientation: long and short side.
+    virtual QSize DesignSize() const { return QSize(25, 57); }
+    virtual QSize MinimumButtonSize() const;
+    QSize Oriented(QSize vertical) const { return FVertical ? vertical : vertical.transposed(); }
+    void Resized() override { UpdateLayout(); }
     void Paint() override;
     // Redraw the button (state or button setting changed).
     void StatusChanged() override;
@@ -56,6 +82,7 @@ protected:
             return;
         field = v;
         StatusChanged();
+        emit settingsChanged();
     }
     // Store a changed value and repaint the whole control.
     template <class T>
@@ -64,7 +91,9 @@ protected:
         if (field == v)
             return;
         field = v;
+        updateGeometry();
         Invalidate();
+        emit settingsChanged();
     }
 
 private:
@@ -79,7 +108,15 @@ private:
     TRect FButtonRect {};
 };
 
-class TOvRockerSwitch : public TOvSwitch {
+class VELQUOR_GAUGES_EXPORT TOvRockerSwitch : public TOvSwitch {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE SetText NOTIFY settingsChanged)
+    Q_PROPERTY(int LEDHeight READ LEDHeight WRITE SetLEDHeight NOTIFY settingsChanged)
+    Q_PROPERTY(TColor LEDColorOn READ LEDColorOn WRITE SetLEDColorOn NOTIFY settingsChanged)
+    Q_PROPERTY(TColor LEDColorOff READ LEDColorOff WRITE SetLEDColorOff NOTIFY settingsChanged)
+    Q_PROPERTY(TColor BtnColorFaceHi READ BtnColorFaceHi WRITE SetBtnColorFaceHi NOTIFY settingsChanged)
+    Q_PROPERTY(TColor BtnColorFaceSh READ BtnColorFaceSh WRITE SetBtnColorFaceSh NOTIFY settingsChanged)
+
 public:
     explicit TOvRockerSwitch(QWidget* Owner = nullptr);
 
@@ -105,8 +142,24 @@ public:
     // button, empty when hidden).
     TRect LEDRect() const { return FLEDRect; }
 
+    // The rocker's outline for a button rectangle R: the highlight and shadow
+    // bands and the two face halves (B upper or left, A lower or right).
+    struct TRockerShape {
+        std::array<TPoint, 7> Highlight, Shadow;
+        std::array<TPoint, 4> FaceB, FaceA;
+    };
+    TRockerShape RockerShape(const TRect& R, bool Vertical, bool State) const;
+
 protected:
     void DrawSwitch(TCanvas& Canvas, const TRect& R, bool Vertical, bool State) override;
+    // Drawing steps of the rocker, in this order.
+    virtual void DrawBands(TCanvas& Canvas, const TRockerShape& Shape);
+    virtual void DrawFaces(TCanvas& Canvas, const TRockerShape& Shape, bool State);
+    virtual void DrawLEDStrip(TCanvas& Canvas, const TRect& Strip);
+    // The caption centred at (X, Y), condensed to FitWidth if wider.
+    virtual void DrawCaption(TCanvas& Canvas, int X, int Y, int FitWidth);
+    QSize DesignSize() const override;
+    QSize MinimumButtonSize() const override;
 
 private:
     int FTextX = 0;
@@ -120,7 +173,13 @@ private:
     TRect FLEDRect {};
 };
 
-class TOvToggleSwitch : public TOvSwitch {
+class VELQUOR_GAUGES_EXPORT TOvToggleSwitch : public TOvSwitch {
+    Q_OBJECT
+    Q_PROPERTY(QString TextOn READ TextOn WRITE SetTextOn NOTIFY settingsChanged)
+    Q_PROPERTY(QString TextOff READ TextOff WRITE SetTextOff NOTIFY settingsChanged)
+    Q_PROPERTY(TColor ColorOn READ ColorOn WRITE SetColorOn NOTIFY settingsChanged)
+    Q_PROPERTY(TColor ColorOff READ ColorOff WRITE SetColorOff NOTIFY settingsChanged)
+
 public:
     explicit TOvToggleSwitch(QWidget* Owner = nullptr);
 
@@ -138,6 +197,12 @@ public:
 
 protected:
     void DrawSwitch(TCanvas& Canvas, const TRect& R, bool Vertical, bool State) override;
+    // Drawing steps of the toggle, in this order: the track in the state's
+    // colour, the knob with its frame, the grip lines, the state's text.
+    virtual void DrawTrack(TCanvas& Canvas, const TRect& R, TColor Colour);
+    virtual void DrawKnob(TCanvas& Canvas, TRect& K);
+    virtual void DrawGrip(TCanvas& Canvas, const TRect& K, bool Vertical);
+    virtual void DrawStateText(TCanvas& Canvas, int X, int Y, int FitWidth, const QString& Text);
 
 private:
     QString FTextOff = QStringLiteral("0");

@@ -1,5 +1,7 @@
 #include "platform/canvas/Canvas.h"
 
+#include "platform/canvas/ClassicPalette.h"
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -14,76 +16,20 @@
 
 // ---------------------------------------------------------------- colours
 
-namespace {
-
-// Classic desktop values, used when no application object exists yet.
-constexpr TColor kFallbackSystem[31] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
-    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-    0xE1FFFF, 0xF0F0F0, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
-
-struct SystemRole {
-    QPalette::ColorGroup Group;
-    QPalette::ColorRole Role;
-};
-
-// How the desktop's system colours map onto the Qt palette.
-constexpr SystemRole kSystemRoles[31] = {
-    {QPalette::Active, QPalette::Button},          // scroll bar
-    {QPalette::Active, QPalette::Window},          // desktop background
-    {QPalette::Active, QPalette::Highlight},       // active caption
-    {QPalette::Active, QPalette::Mid},             // inactive caption
-    {QPalette::Active, QPalette::Window},          // menu
-    {QPalette::Active, QPalette::Base},            // window
-    {QPalette::Active, QPalette::Shadow},          // window frame
-    {QPalette::Active, QPalette::WindowText},      // menu text
-    {QPalette::Active, QPalette::Text},            // window text
-    {QPalette::Active, QPalette::HighlightedText}, // caption text
-    {QPalette::Active, QPalette::Window},          // active border
-    {QPalette::Active, QPalette::Window},          // inactive border
-    {QPalette::Active, QPalette::Dark},            // application workspace
-    {QPalette::Active, QPalette::Highlight},       // highlight
-    {QPalette::Active, QPalette::HighlightedText}, // highlight text
-    {QPalette::Active, QPalette::Button},          // button face
-    {QPalette::Active, QPalette::Dark},            // button shadow
-    {QPalette::Disabled, QPalette::Text},          // gray text
-    {QPalette::Active, QPalette::ButtonText},      // button text
-    {QPalette::Active, QPalette::WindowText},      // inactive caption text
-    {QPalette::Active, QPalette::Light},           // button highlight
-    {QPalette::Active, QPalette::Shadow},          // 3D dark shadow
-    {QPalette::Active, QPalette::Midlight},        // 3D light
-    {QPalette::Active, QPalette::ToolTipText},     // info text
-    {QPalette::Active, QPalette::ToolTipBase},     // info background
-    {QPalette::Active, QPalette::Window},          // (unused index)
-    {QPalette::Active, QPalette::Link},            // hot light
-    {QPalette::Active, QPalette::Highlight},       // gradient active caption
-    {QPalette::Active, QPalette::Mid},             // gradient inactive caption
-    {QPalette::Active, QPalette::Highlight},       // menu highlight
-    {QPalette::Active, QPalette::Window},          // menu bar
-};
-
-} // namespace
-
-TColor QColorToColor(const QColor& c)
+TColor TGdi::QColorToColor(const QColor& c)
 {
     return RGB(c.red(), c.green(), c.blue());
 }
 
-TColor ColorToRGB(TColor c)
+TColor TGdi::ColorToRGB(TColor c)
 {
     if (!IsSystemColor(c))
         return c;
-    const int index = c & 0xFF;
-    if (index > 30)
-        return clBlack;
-    if (!QCoreApplication::instance())
-        return kFallbackSystem[index];
-    const QPalette pal = QGuiApplication::palette();
-    return QColorToColor(pal.color(kSystemRoles[index].Group, kSystemRoles[index].Role));
+    // The fixed classic palette, not the desktop theme's.
+    return ClassicSystemColor(c & 0xFF);
 }
 
-QColor ColorToQColor(TColor c)
+QColor TGdi::ColorToQColor(TColor c)
 {
     if (c == clNone)
         return QColor(0, 0, 0, 0);
@@ -95,7 +41,7 @@ QColor ColorToQColor(TColor c)
 
 // ---------------------------------------------------------------- geometry
 
-void InflateRect(TRect& r, int dx, int dy)
+void TGdi::InflateRect(TRect& r, int dx, int dy)
 {
     r.Left -= dx;
     r.Top -= dy;
@@ -103,7 +49,7 @@ void InflateRect(TRect& r, int dx, int dy)
     r.Bottom += dy;
 }
 
-void OffsetRect(TRect& r, int dx, int dy)
+void TGdi::OffsetRect(TRect& r, int dx, int dy)
 {
     r.Left += dx;
     r.Top += dy;
@@ -111,12 +57,12 @@ void OffsetRect(TRect& r, int dx, int dy)
     r.Bottom += dy;
 }
 
-bool IsRectEmpty(const TRect& r)
+bool TGdi::IsRectEmpty(const TRect& r)
 {
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
-bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
+bool TGdi::IntersectRect(TRect& dst, const TRect& a, const TRect& b)
 {
     TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
             std::min(a.Bottom, b.Bottom)};
@@ -128,17 +74,17 @@ bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
     return true;
 }
 
-bool PtInRect(const TRect& r, TPoint p)
+bool TGdi::PtInRect(const TRect& r, TPoint p)
 {
     return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
 }
 
-TPoint CenterPoint(const TRect& r)
+TPoint TGdi::CenterPoint(const TRect& r)
 {
     return {r.Left + (r.Right - r.Left) / 2, r.Top + (r.Bottom - r.Top) / 2};
 }
 
-TRect NormalizedRect(const TRect& r)
+TRect TGdi::NormalizedRect(const TRect& r)
 {
     return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
             std::max(r.Top, r.Bottom)};
@@ -146,7 +92,7 @@ TRect NormalizedRect(const TRect& r)
 
 // ---------------------------------------------------------------- shapes
 
-std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom)
+std::vector<TSpan> TGdi::EllipseRows(int left, int top, int right, int bottom)
 {
     const int w = right - left;
     const int h = bottom - top;
@@ -322,7 +268,7 @@ bool Store(T& field, const T& value)
 
 } // namespace
 
-QRegion CreateRectRgn(int left, int top, int right, int bottom)
+QRegion TGdi::CreateRectRgn(int left, int top, int right, int bottom)
 {
     const TRect r = NormalizedRect({left, top, right, bottom});
     if (IsRectEmpty(r))
@@ -330,7 +276,7 @@ QRegion CreateRectRgn(int left, int top, int right, int bottom)
     return QRegion(r.Left, r.Top, r.Width(), r.Height());
 }
 
-QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
+QRegion TGdi::CreateEllipticRgn(int left, int top, int right, int bottom)
 {
     const TRect r = NormalizedRect({left, top, right, bottom});
     const std::vector<TSpan> rows = EllipseRows(r.Left, r.Top, r.Right - 1, r.Bottom - 1);
@@ -344,7 +290,7 @@ QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
 
 // ---------------------------------------------------------------- fonts
 
-QString ResolveFontFamily(const QString& name)
+QString TGdi::ResolveFontFamily(const QString& name)
 {
     const QString n = name.trimmed().toLower();
     if (n == QLatin1String("ms sans serif") || n == QLatin1String("arial") || n == QLatin1String("system")
@@ -438,9 +384,14 @@ QFont TFont::ToQFont() const
     f.setItalic(FStyle & fsItalic);
     f.setUnderline(FStyle & fsUnderline);
     f.setStrikeOut(FStyle & fsStrikeOut);
-    f.setStyleStrategy(QFont::NoAntialias);
+    // Antialiased glyphs with vertical-only hinting: full hinting squeezes the
+    // round glyphs of Liberation Sans at small sizes ("0" and "O" get stubs),
+    // light hinting keeps their shapes and still snaps the baseline and
+    // x-height to whole pixels. Kerning stays off so that a text is as wide
+    // as the sum of its characters, as the layouts assume.
+    f.setStyleStrategy(QFont::PreferAntialias);
     f.setKerning(false);
-    f.setHintingPreference(QFont::PreferFullHinting);   // whole-pixel advances, as the desktop measures
+    f.setHintingPreference(QFont::PreferVerticalHinting);
     return f;
 }
 
@@ -495,7 +446,7 @@ QPainter* TCanvas::Painter()
     if (!painter->begin(FDevice))
         return nullptr;
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setRenderHint(QPainter::TextAntialiasing, false);
+    painter->setRenderHint(QPainter::TextAntialiasing, true);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     FPainter = std::move(painter);
     ApplyClip();
@@ -930,6 +881,38 @@ void TCanvas::SetPixel(int x, int y, TColor color)
     p->fillRect(QRect(x, y, 1, 1), ColorToQColor(color));
 }
 
+QFont TCanvas::FitFont(const QFont& font, const QString& text, int width)
+{
+    if (width <= 0 || QFontMetrics(font).horizontalAdvance(text) <= width)
+        return font;
+    // Condense first (the glyphs keep their height), then shrink as well.
+    QFont f = font;
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    int stretch = std::max(MinFitStretch, 100 * width / std::max(1, natural));
+    for (;;) {
+        f.setStretch(stretch);
+        if (QFontMetrics(f).horizontalAdvance(text) <= width || stretch <= MinFitStretch)
+            break;
+        --stretch;
+    }
+    while (QFontMetrics(f).horizontalAdvance(text) > width && f.pixelSize() > 4)
+        f.setPixelSize(f.pixelSize() - 1);
+    return f;
+}
+
+QFont TCanvas::FittedFont(const QString& text)
+{
+    const QFont& font = CurrentFont();
+    if (FFitWidth <= 0 || CurrentMetrics().horizontalAdvance(text) <= FFitWidth)
+        return font;
+    return FitFont(font, text, FFitWidth);
+}
+
+int TCanvas::NaturalTextWidth(const QString& text)
+{
+    return CurrentMetrics().horizontalAdvance(text);
+}
+
 void TCanvas::PrepareTextPainter()
 {
     QPainter* p = Painter();
@@ -947,11 +930,13 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     if (!p)
         return;
     const QFontMetrics& fm = CurrentMetrics();
+    const int width = TextWidth(text);
     if (Brush.Style == bsSolid && !text.isEmpty())
-        p->fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ColorToQColor(Brush.Color));
+        p->fillRect(QRect(x, y, width, fm.height()), ColorToQColor(Brush.Color));
     PrepareTextPainter();
+    p->setFont(FittedFont(text));
     p->drawText(QPoint(x, y + fm.ascent()), text);
-    PenPos = {x + fm.horizontalAdvance(text), y};
+    PenPos = {x + width, y};
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
@@ -972,13 +957,15 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
         p->fillRect(qr, ColorToQColor(Brush.Color));
     const QFontMetrics& fm = CurrentMetrics();
     PrepareTextPainter();
+    p->setFont(FittedFont(text));
     p->drawText(QPoint(x, y + fm.ascent()), text);
     p->restore();
 }
 
 int TCanvas::TextWidth(const QString& text)
 {
-    return CurrentMetrics().horizontalAdvance(text);
+    const int natural = CurrentMetrics().horizontalAdvance(text);
+    return FFitWidth > 0 ? std::min(natural, FFitWidth) : natural;
 }
 
 int TCanvas::TextHeight(const QString&)
@@ -988,8 +975,7 @@ int TCanvas::TextHeight(const QString&)
 
 TSize TCanvas::TextExtent(const QString& text)
 {
-    const QFontMetrics& fm = CurrentMetrics();
-    return {fm.horizontalAdvance(text), fm.height()};
+    return {TextWidth(text), CurrentMetrics().height()};
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
@@ -1089,8 +1075,8 @@ void TBitmap::SetSize(int width, int height)
     Canvas.ClearClip();
     QImage next;
     if (width > 0 && height > 0) {
-        next = QImage(width, height, QImage::Format_RGB32);
-        next.fill(Qt::white);
+        next = QImage(width, height, FTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        next.fill(FTransparent ? QColor(Qt::transparent) : QColor(Qt::white));
         if (!FImage.isNull()) {
             QPainter p(&next);
             p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -1128,6 +1114,26 @@ void TBitmap::SetImage(const QImage& image)
 {
     Canvas.SetDevice(nullptr);
     Canvas.ClearClip();
-    FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    FImage = image.isNull()
+        ? QImage()
+        : image.convertToFormat(FTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     Canvas.SetDevice(FImage.isNull() ? nullptr : &FImage);
+}
+
+void TBitmap::SetTransparent(bool v)
+{
+    if (v == FTransparent)
+        return;
+    FTransparent = v;
+    if (FImage.isNull())
+        return;
+    Canvas.SetDevice(nullptr);
+    FImage = FImage.convertToFormat(v ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    Canvas.SetDevice(&FImage);
+}
+
+void TBitmap::Clear()
+{
+    Canvas.Release();
+    FImage.fill(FTransparent ? QColor(Qt::transparent) : QColor(Qt::white));
 }

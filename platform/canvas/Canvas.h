@@ -17,11 +17,14 @@
 //    pixels are exact and symmetric; wider pens go through QPainter.
 #pragma once
 
+#include "platform/canvas/PlatformExport.h"
+
 #include <QFont>
 #include <QImage>
 #include <QRegion>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -36,8 +39,8 @@ class QPaintDevice;
 // ---------------------------------------------------------------- colours
 
 // 0x00BBGGRR. Negative values (0x80000000 | index) are system colours that
-// keep their identity until drawn and then resolve through the application
-// palette (ColorToRGB / ColorToQColor).
+// keep their identity until drawn and then resolve through the fixed classic
+// palette (ClassicPalette.h; ColorToRGB / ColorToQColor).
 using TColor = std::int32_t;
 
 constexpr TColor RGB(int r, int g, int b)
@@ -108,12 +111,47 @@ constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
 constexpr bool IsSystemColor(TColor c) { return c < 0; }
-// A system colour becomes its current RGB value from QApplication::palette();
+
+// The graphics layer's routines (colour conversion, rectangles, regions,
+// ellipse rows, font names) as one exported class; the free functions below
+// forward to it, so code reads as on the desktop layer.
+struct TPoint;
+struct TRect;
+struct TSpan;
+
+class VELQUOR_PLATFORM_EXPORT TGdi {
+public:
+    static TColor ColorToRGB(TColor c);
+    static QColor ColorToQColor(TColor c);
+    static TColor QColorToColor(const QColor& c);
+    static void InflateRect(TRect& r, int dx, int dy);
+    static void OffsetRect(TRect& r, int dx, int dy);
+    static bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
+    static bool IsRectEmpty(const TRect& r);
+    static bool PtInRect(const TRect& r, TPoint p);
+    static TPoint CenterPoint(const TRect& r);
+    static TRect NormalizedRect(const TRect& r);
+    static QString ResolveFontFamily(const QString& name);
+    static std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
+    static QRegion CreateRectRgn(int left, int top, int right, int bottom);
+    static QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+};
+
+// A system colour becomes its RGB value in the fixed classic palette;
 // any other value is returned unchanged (clNone and clDefault included).
-TColor ColorToRGB(TColor c);
+inline TColor ColorToRGB(TColor c)
+{
+    return TGdi::ColorToRGB(c);
+}
 // The QColor a colour draws with (system colours resolved; clNone transparent).
-QColor ColorToQColor(TColor c);
-TColor QColorToColor(const QColor& c);
+inline QColor ColorToQColor(TColor c)
+{
+    return TGdi::ColorToQColor(c);
+}
+inline TColor QColorToColor(const QColor& c)
+{
+    return TGdi::QColorToColor(c);
+}
 
 // ---------------------------------------------------------------- geometry
 
@@ -148,17 +186,38 @@ constexpr TRect Bounds(int left, int top, int width, int height)
 {
     return {left, top, left + width, top + height};
 }
-void InflateRect(TRect& r, int dx, int dy);
-void OffsetRect(TRect& r, int dx, int dy);
+inline void InflateRect(TRect& r, int dx, int dy)
+{
+    return TGdi::InflateRect(r, dx, dy);
+}
+inline void OffsetRect(TRect& r, int dx, int dy)
+{
+    return TGdi::OffsetRect(r, dx, dy);
+}
 // Intersection of a and b into dst; false (and dst empty) when they do not overlap.
-bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
-bool IsRectEmpty(const TRect& r);
+inline bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
+{
+    return TGdi::IntersectRect(dst, a, b);
+}
+inline bool IsRectEmpty(const TRect& r)
+{
+    return TGdi::IsRectEmpty(r);
+}
 // Right and bottom exclusive.
-bool PtInRect(const TRect& r, TPoint p);
+inline bool PtInRect(const TRect& r, TPoint p)
+{
+    return TGdi::PtInRect(r, p);
+}
 // (Left + Width div 2, Top + Height div 2).
-TPoint CenterPoint(const TRect& r);
+inline TPoint CenterPoint(const TRect& r)
+{
+    return TGdi::CenterPoint(r);
+}
 // Same rectangle with Left <= Right and Top <= Bottom.
-TRect NormalizedRect(const TRect& r);
+inline TRect NormalizedRect(const TRect& r)
+{
+    return TGdi::NormalizedRect(r);
+}
 
 // ---------------------------------------------------------------- tools
 
@@ -183,15 +242,22 @@ struct TBrush {
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;   // an or-combination of TFontStyle
 
-// Face names of the original desktop ("MS Sans Serif", "Arial", "System",
-// "Times New Roman", "Courier New") map to the installed Liberation fonts;
-// other names pass through.
-QString ResolveFontFamily(const QString& name);
+// Face names of the original desktop map to the installed Liberation fonts:
+// "MS Sans Serif", "Arial", "System" (and "Tahoma", "Verdana", "MS Shell Dlg")
+// to Liberation Sans, "Times New Roman" to Liberation Serif, "Courier New" to
+// Liberation Mono; other names pass through. Liberation Sans has Arial's
+// widths but is wider than MS Sans Serif and System at the sizes the gauges
+// use, so layouts keep their boxes and captions are fitted into them
+// (TCanvas::SetTextFitWidth, TCanvas::FitFont).
+inline QString ResolveFontFamily(const QString& name)
+{
+    return TGdi::ResolveFontFamily(name);
+}
 
 // A font description with change notification. Size is in points at 96
 // pixels per inch (the pixel size is round(Size * 96 / 72), as the desktop
-// layer does); text is drawn without antialiasing.
-class TFont {
+// layer does); text is drawn antialiased with vertical-only hinting.
+class VELQUOR_PLATFORM_EXPORT TFont {
 public:
     TFont();   // "MS Sans Serif", size 8, clWindowText, no style
     TFont(const QString& name, int size, TColor color = clWindowText, TFontStyles style = 0);
@@ -234,7 +300,10 @@ struct TSpan {
     int Left = 0;
     int Right = -1;
 };
-std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom);
+inline std::vector<TSpan> EllipseRows(int left, int top, int right, int bottom)
+{
+    return TGdi::EllipseRows(left, top, right, bottom);
+}
 
 // Saved clip state, for restoring after a temporary clip.
 struct TClipState {
@@ -243,15 +312,21 @@ struct TClipState {
 };
 
 // Region helpers with the desktop layer's semantics (see the top comment).
-QRegion CreateRectRgn(int left, int top, int right, int bottom);
-QRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+inline QRegion CreateRectRgn(int left, int top, int right, int bottom)
+{
+    return TGdi::CreateRectRgn(left, top, right, bottom);
+}
+inline QRegion CreateEllipticRgn(int left, int top, int right, int bottom)
+{
+    return TGdi::CreateEllipticRgn(left, top, right, bottom);
+}
 
 // ---------------------------------------------------------------- canvas
 
 // Draws on a QImage (TBitmap), a QWidget (only inside its paintEvent) or any
 // other paint device. The painter starts lazily on the first drawing call and
 // ends in Release() or the destructor.
-class TCanvas {
+class VELQUOR_PLATFORM_EXPORT TCanvas {
 public:
     explicit TCanvas(QPaintDevice* device = nullptr);
     ~TCanvas();
@@ -301,6 +376,20 @@ public:
     // Text with its top-left corner at (x, y), in Font; a solid brush fills the
     // text box first, a clear brush leaves the background.
     void TextOut(int x, int y, const QString& text);
+
+    // Fitting: with a fit width above 0, a text wider than it is drawn
+    // condensed (down to MinFitStretch per cent of its width, then also
+    // smaller) so that it fits, and TextWidth / TextExtent report the fitted
+    // width. Owners set it to the width of the box a caption must stay in, so
+    // a font wider than the one a layout was made for never gets clipped.
+    static constexpr int MinFitStretch = 60;
+    int TextFitWidth() const { return FFitWidth; }
+    void SetTextFitWidth(int width) { FFitWidth = std::max(0, width); }
+    // font, condensed (and if need be made smaller) so that text is at most
+    // width pixels wide; also for captions of ordinary Qt widgets.
+    static QFont FitFont(const QFont& font, const QString& text, int width);
+    // The natural width of text, ignoring the fit width.
+    int NaturalTextWidth(const QString& text);
     // The same, clipped to r; a solid brush fills r first.
     void TextRect(const TRect& r, int x, int y, const QString& text);
     int TextWidth(const QString& text);
@@ -340,6 +429,8 @@ private:
     // The QFont and metrics of Font, rebuilt only when Font changes.
     const QFont& CurrentFont();
     const QFontMetrics& CurrentMetrics();
+    // The font text is drawn in: Font, condensed when it must fit.
+    QFont FittedFont(const QString& text);
 
     QPaintDevice* FDevice = nullptr;
     std::unique_ptr<QPainter> FPainter;
@@ -349,6 +440,7 @@ private:
     TFont FFontKey;
     QFont FQFont;
     std::unique_ptr<QFontMetrics> FMetrics;
+    int FFitWidth = 0;
 };
 
 // Frame3D as a free routine (the way the gauge code calls it).
@@ -360,8 +452,9 @@ inline void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomCol
 // ---------------------------------------------------------------- bitmap
 
 // An off-screen RGB32 image with its canvas. A new or grown area is white;
-// resizing keeps the old content at the top left.
-class TBitmap {
+// resizing keeps the old content at the top left. A transparent bitmap has an
+// alpha channel, and its new or cleared area is fully transparent.
+class VELQUOR_PLATFORM_EXPORT TBitmap {
 public:
     TBitmap();
     TBitmap(int width, int height);
@@ -386,10 +479,15 @@ public:
     QImage& MutableImage();
     // Takes size and pixels of image (converted to RGB32).
     void SetImage(const QImage& image);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v);
+    // White, or fully transparent for a transparent bitmap.
+    void Clear();
 
     // Mutable so that reading the image of a const bitmap can flush painting.
     mutable TCanvas Canvas;
 
 private:
     QImage FImage;
+    bool FTransparent = false;
 };

@@ -263,7 +263,7 @@ QString Apply(const Picture& p, double value, bool withSign)
 
 } // namespace
 
-QString FormatFloat(const QString& format, double value)
+QString TFormat::FormatFloat(const QString& format, double value)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");

@@ -9,13 +9,15 @@
 // value and leaves the old file intact.
 #pragma once
 
+#include "platform/canvas/PlatformExport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
-class TIniFile {
+class VELQUOR_PLATFORM_EXPORT TIniFile {
 public:
     explicit TIniFile(const QString& fileName);
 

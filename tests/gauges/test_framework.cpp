@@ -428,7 +428,7 @@ TEST(GaugeControls, AnalogCKeysAndWheel)
     EXPECT_EQ(changes, 8);
 
     c.SetChangeSmall(5);
-    c.SetEnabledKeys(TEnabledKeys { _VK_UP });
+    c.SetEnabledKeys(TEnabledKeys { vkUp });
     QTest::keyClick(&c, Qt::Key_Right); // not enabled
     QTest::keyClick(&c, Qt::Key_Up);
     EXPECT_EQ(c.Digit(), 5);
@@ -464,12 +464,44 @@ TEST(GaugeControls, AnalogCKeysAndWheel)
     SendWheel(&c, -120);
     SendWheel(&c, -120);
     EXPECT_EQ(c.Digit(), 0);
-    SendWheel(&c, 60); // other deltas are ignored
-    SendWheel(&c, 240);
-    EXPECT_EQ(c.Digit(), 0);
     c.SetDesigning(true);
     SendWheel(&c, 120);
     EXPECT_EQ(c.Digit(), 0);
+}
+
+TEST(GaugeControls, WheelDeltasAddUpToWholeNotches)
+{
+    TestCControl c;
+    c.Loaded();
+    c.SetChangeSmall(1);
+    c.SetDigit(500);
+    int changes = 0;
+    c.SetOnValueChange([&](QObject*) { ++changes; });
+
+    // A smooth wheel: seven events of 15 are less than a notch, the eighth completes it.
+    for (int i = 0; i < 7; ++i)
+        SendWheel(&c, 15);
+    EXPECT_EQ(c.Digit(), 500);
+    SendWheel(&c, 15);
+    EXPECT_EQ(c.Digit(), 501);
+    EXPECT_EQ(changes, 1);
+
+    // One event of two notches steps twice; the remainder carries over.
+    SendWheel(&c, 240);
+    EXPECT_EQ(c.Digit(), 503);
+    SendWheel(&c, 60);
+    EXPECT_EQ(c.Digit(), 503);
+    SendWheel(&c, 60);
+    EXPECT_EQ(c.Digit(), 504);
+
+    // Turning back drops an unfinished notch of the other direction.
+    SendWheel(&c, 100);
+    SendWheel(&c, -100);
+    EXPECT_EQ(c.Digit(), 504);
+    SendWheel(&c, -20);
+    EXPECT_EQ(c.Digit(), 503);
+    SendWheel(&c, -360);
+    EXPECT_EQ(c.Digit(), 500);
 }
 
 TEST(GaugeControls, AnalogCMouseHitAreaDragAndValueChanged)

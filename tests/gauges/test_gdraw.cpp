@@ -1,5 +1,6 @@
 // The shared drawing routines, checked by the pixels a user sees.
 #include "gauges/GDraw.h"
+#include "tests/support/TextInk.h"
 
 #include <QStringList>
 
@@ -16,6 +17,12 @@ int Lum(TColor c)
 {
     c = ColorToRGB(c);
     return GetRValue(c) + GetGValue(c) + GetBValue(c);
+}
+
+// Text pixels of colour ink over background inside r (text is antialiased).
+int CountInkIn(TBitmap& b, const TRect& r, TColor ink, TColor background = clWhite)
+{
+    return textink::CountInk(b.Image(), r, ink, background);
 }
 
 int CountIn(TBitmap& b, const TRect& r, TColor color)
@@ -214,11 +221,11 @@ TEST(GDraw, CircularScaleLabelsRunClockwiseFromTheStart)
         const TPoint p = RotatePoint(RotatePoint({c.X, c.Y - radius}, c, true, 225), c, true, j * 54.0);
         const TSize ext = b.Canvas.TextExtent(labels[j]);
         const TRect box = Bounds(p.X - ext.cx / 2, p.Y - ext.cy / 2, ext.cx, ext.cy);
-        const int n = CountIn(b, box, clRed);
+        const int n = CountInkIn(b, box, clRed);
         EXPECT_GT(n, 3) << labels[j].toStdString();
         inBoxes += n;
     }
-    EXPECT_EQ(inBoxes, CountIn(b, Rect(0, 0, 200, 200), clRed));   // no text elsewhere
+    EXPECT_EQ(inBoxes, CountInkIn(b, Rect(0, 0, 200, 200), clRed));   // no text elsewhere
     // "0" at the lower left, "100" at the lower right, "40" upper left, "60" upper right.
     const TPoint p0 = RotatePoint({c.X, c.Y - radius}, c, true, 225);
     EXPECT_LT(p0.X, c.X);
@@ -364,9 +371,9 @@ TEST(GDraw, AlignedAndMultiLineText)
     // Alignment 7: the text's bottom centre at the reference point.
     TextOutAligned(b.Canvas, 60, 50, 7, "Ag");
     const TRect box = Bounds(60 - ext.cx / 2, 50 - ext.cy, ext.cx, ext.cy);
-    const int inBox = CountIn(b, box, clRed);
+    const int inBox = CountInkIn(b, box, clRed);
     EXPECT_GT(inBox, 5);
-    EXPECT_EQ(inBox, CountIn(b, Rect(0, 0, 120, 100), clRed));
+    EXPECT_EQ(inBox, CountInkIn(b, Rect(0, 0, 120, 100), clRed));
 
     // Alignment a: a % 3 picks left, centre or right of x; a / 3 picks top,
     // middle or bottom of y.
@@ -387,9 +394,9 @@ TEST(GDraw, AlignedAndMultiLineText)
     l.Canvas.Brush.Style = bsClear;
     TextOutLines(l.Canvas, 60, 50, 4, "A|B", 2);
     const int pitch = l.Canvas.TextHeight("X") + 2;
-    EXPECT_GT(CountIn(l, Rect(0, 50 - pitch / 2 - ext.cy / 2, 120, 50 - pitch / 2 + ext.cy - ext.cy / 2), clRed), 3);
-    EXPECT_GT(CountIn(l, Rect(0, 50 + pitch - pitch / 2 - ext.cy / 2, 120, 100), clRed), 3);
-    EXPECT_EQ(CountIn(l, Rect(0, 0, 120, 50 - pitch / 2 - ext.cy / 2), clRed), 0);
+    EXPECT_GT(CountInkIn(l, Rect(0, 50 - pitch / 2 - ext.cy / 2, 120, 50 - pitch / 2 + ext.cy - ext.cy / 2), clRed), 3);
+    EXPECT_GT(CountInkIn(l, Rect(0, 50 + pitch - pitch / 2 - ext.cy / 2, 120, 100), clRed), 3);
+    EXPECT_EQ(CountInkIn(l, Rect(0, 0, 120, 50 - pitch / 2 - ext.cy / 2), clRed), 0);
 }
 
 TEST(GDraw, DotIsShadedAtTheLowerRight)

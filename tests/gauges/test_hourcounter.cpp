@@ -1,5 +1,6 @@
 // Operating-hour counter and clock.
 #include "gauges/OvClock.h"
+#include "tests/support/TextInk.h"
 #include "gauges/OvFlashT.h"
 #include "gauges/OvOpHour.h"
 #include "platform/ini/IniFile.h"
@@ -243,9 +244,11 @@ TEST_F(OvOpHourCounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
         int lit = 0, other = 0;
         for (int y = text.Top; y < text.Bottom; ++y)
             for (int x = text.Left; x < text.Right; ++x) {
-                lit += first.pixel(x, y) == qRgb(0, 255, 0) ? 1 : 0;
-                // The rest of the box is BevelInner's colour, black.
-                other += first.pixel(x, y) != qRgb(0, 255, 0) && first.pixel(x, y) != qRgb(0, 0, 0) ? 1 : 0;
+                const TColor c = textink::ImagePixel(first, x, y);
+                lit += textink::IsInk(c, clLime, clBlack) ? 1 : 0;
+                // The rest of the box is BevelInner's colour, black, and the
+                // antialiased glyph edges blend the two.
+                other += textink::IsBlend(c, clLime, clBlack) ? 0 : 1;
             }
         EXPECT_GT(lit, 10);
         EXPECT_EQ(other, 0);
@@ -401,8 +404,9 @@ TEST(OvClockTest, RegistersGrowsOnlyAndRedrawsOnlyTheText)
         int lit = 0, other = 0;
         for (int y = box.Top; y < box.Bottom; ++y)
             for (int x = box.Left; x < box.Right; ++x) {
-                lit += shown.pixel(x, y) == qRgb(0, 255, 0) ? 1 : 0;
-                other += shown.pixel(x, y) != qRgb(0, 255, 0) && shown.pixel(x, y) != qRgb(0, 0, 0) ? 1 : 0;
+                const TColor c = textink::ImagePixel(shown, x, y);
+                lit += textink::IsInk(c, clLime, clBlack) ? 1 : 0;
+                other += textink::IsBlend(c, clLime, clBlack) ? 0 : 1;
             }
         EXPECT_GT(lit, 10);
         EXPECT_EQ(other, 0);

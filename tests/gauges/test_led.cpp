@@ -1,5 +1,6 @@
 // LED indicator, flash registry and flash timer thread.
 #include "gauges/OvClock.h"
+#include "tests/support/TextInk.h"
 #include "gauges/OvFlashT.h"
 #include "gauges/OvLED.h"
 #include "gauges/OvOpHour.h"
@@ -79,7 +80,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
 {
     EXPECT_EQ(TOvFlashRegistry::Instance(), nullptr);
     TFlashProbe probe;
-    Register(&probe, FlashCode8Hz);
+    TOvFlashRegistry::RegisterControl(&probe, FlashCode8Hz);
     TOvFlashRegistry* registry = TOvFlashRegistry::Instance();
     ASSERT_NE(registry, nullptr);
     ASSERT_NE(registry->Timer(), nullptr);
@@ -97,7 +98,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
     EXPECT_GE(registry->Timer()->HandedTicks(), 10u);
 
     // Leaving does not stop the timer while the application runs.
-    Unregister(&probe);
+    TOvFlashRegistry::UnregisterControl(&probe);
     EXPECT_EQ(registry->Count(), 0);
     EXPECT_NE(registry->Timer(), nullptr);
 
@@ -107,7 +108,7 @@ TEST_F(OvFlashTest, TimerThreadStartsWithFirstSubscriberAndStopsCleanly)
     EXPECT_EQ(TOvFlashRegistry::Instance(), nullptr);
 
     // A new subscriber brings a new timer.
-    Register(&probe, FlashCodeSecond);
+    TOvFlashRegistry::RegisterControl(&probe, FlashCodeSecond);
     ASSERT_NE(TOvFlashRegistry::Instance(), nullptr);
     EXPECT_TRUE(TOvFlashRegistry::Instance()->Timer()->ThreadActive());
 
@@ -398,7 +399,7 @@ TEST_F(OvLEDTest, FlashingRepaintsOnlyTheLamp)
     led.ClearFlushedRects();
 
     Ticks(8); // on at tick 4 (no change), off at tick 8
-    const QImage after = led.Picture().Image().copy();
+    const QImage after = led.Snapshot();
     EXPECT_EQ(led.PaintCount(), paints);
     ASSERT_EQ(led.FlushedRects().size(), 2);
     for (const TRect& r : led.FlushedRects())
@@ -477,7 +478,7 @@ TEST_F(OvLEDTest, TwoLineCaptionIsCentredBesideALeftLamp)
     int top = image.height(), bottom = -1, left = image.width();
     for (int y = 0; y < image.height(); ++y)
         for (int x = led.LampRect().Right; x < image.width(); ++x)
-            if (PixelAt(image, x, y) == clBlack) {
+            if (textink::IsInk(PixelAt(image, x, y), clBlack, QColorToColor(Panel.palette().color(QPalette::Window)))) {
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
                 left = std::min(left, x);
@@ -533,7 +534,7 @@ TEST(OvLEDShapes, OutlinesInTheirRectangle)
         TBitmap bitmap(24, 24);
         bitmap.Canvas.Brush.Color = background;
         bitmap.Canvas.FillRect(bitmap.ClientRect());
-        DrawLamp(bitmap.Canvas, Rect(L, T, R, B), c.Shape, clRed);
+        TOvLED::DrawLamp(bitmap.Canvas, Rect(L, T, R, B), c.Shape, clRed);
         const QImage& image = bitmap.Image();
         for (const TPoint& p : c.Outline)
             EXPECT_EQ(PixelAt(image, p.X, p.Y), shadow) << "shape " << c.Shape << " outline " << p.X << "," << p.Y;

@@ -1,5 +1,7 @@
 // Pixel rules of the canvas layer the gauges rely on.
 #include "platform/canvas/Canvas.h"
+#include "platform/canvas/ClassicPalette.h"
+#include "tests/support/TextInk.h"
 #include "platform/canvas/FormatFloat.h"
 
 #include <QFontInfo>
@@ -306,15 +308,34 @@ TEST(Canvas, Frame3DColoursEdgesAndShrinks)
     EXPECT_EQ(b.at(11, 11), clWhite);
 }
 
-TEST(Canvas, SystemColoursResolveThroughThePalette)
+TEST(Canvas, SystemColoursResolveThroughTheClassicPalette)
 {
-    const QPalette pal = QGuiApplication::palette();
+    // The desktop theme does not matter: the classic colours hold everywhere.
+    const QPalette saved = QGuiApplication::palette();
+    QPalette odd = saved;
+    odd.setColor(QPalette::Button, QColor(10, 20, 30));
+    odd.setColor(QPalette::Light, QColor(40, 50, 60));
+    QGuiApplication::setPalette(odd);
     EXPECT_TRUE(IsSystemColor(clBtnFace));
     EXPECT_FALSE(IsSystemColor(clRed));
-    EXPECT_EQ(ColorToRGB(clBtnFace), QColorToColor(pal.color(QPalette::Button)));
-    EXPECT_EQ(ColorToRGB(clBtnHighlight), QColorToColor(pal.color(QPalette::Light)));
-    EXPECT_EQ(ColorToRGB(clBtnShadow), QColorToColor(pal.color(QPalette::Dark)));
-    EXPECT_EQ(ColorToRGB(clWindow), QColorToColor(pal.color(QPalette::Base)));
+    EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0);
+    EXPECT_EQ(ColorToRGB(clBtnHighlight), 0xFFFFFF);
+    EXPECT_EQ(ColorToRGB(clBtnShadow), 0x808080);
+    EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFF);
+    EXPECT_EQ(ColorToRGB(clHighlight), ClassicSystemColor(13));
+    QGuiApplication::setPalette(saved);
+    // A rocker's lit face (0xDDDDDD) is lighter than the button face, which is
+    // lighter than the shadow.
+    EXPECT_GT(GetRValue(0xDDDDDD), GetRValue(ColorToRGB(clBtnFace)));
+    EXPECT_GT(GetRValue(ColorToRGB(clBtnFace)), GetRValue(ColorToRGB(clBtnShadow)));
+    // Ordinary widgets get the same colours, greyed text when disabled.
+    const QPalette widgets = ClassicWidgetPalette();
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Button)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Window)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Light)), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Dark)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(QColorToColor(widgets.color(QPalette::Disabled, QPalette::WindowText)), ColorToRGB(clGrayText));
+    EXPECT_EQ(ClassicSystemColor(99), clBlack);
     EXPECT_EQ(ColorToRGB(clRed), clRed);
     EXPECT_EQ(ColorToRGB(clNone), clNone);
     EXPECT_EQ(GetRValue(RGB(1, 2, 3)), 1);
@@ -359,10 +380,12 @@ TEST(Canvas, FontsResolveAndTextIsPlacedAtItsTopLeft)
     const TSize ext = b.c().TextExtent("Hg");
     EXPECT_GT(ext.cx, 5);
     EXPECT_GT(ext.cy, 8);
-    EXPECT_EQ(b.c().TextWidth("HgHg"), 2 * ext.cx);
+    // Advances are not hinted horizontally: widths add up to within a pixel.
+    EXPECT_NEAR(b.c().TextWidth("HgHg"), 2 * ext.cx, 1);
     b.c().Brush.Color = clYellow;
     b.c().TextOut(10, 5, "Hg");
-    // The solid brush fills the text box; glyph pixels are in the font colour, unblended.
+    // The solid brush fills the text box; glyph pixels blend the font colour
+    // into the brush (text is antialiased).
     EXPECT_EQ(b.box(clYellow).Left, 10);
     EXPECT_EQ(b.box(clYellow).Top, 5);
     const TRect ink = b.box(clRed);
@@ -370,14 +393,26 @@ TEST(Canvas, FontsResolveAndTextIsPlacedAtItsTopLeft)
     EXPECT_GE(ink.Top, 5);
     EXPECT_LE(ink.Right, 10 + ext.cx);
     EXPECT_LE(ink.Bottom, 5 + ext.cy);
-    EXPECT_EQ(b.count(clYellow) + b.count(clRed) + b.count(clWhite), 80 * 40);
+    int stray = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const TColor c = b.c().Pixel(x, y);
+            const bool inBox = x >= 10 && x < 10 + ext.cx && y >= 5 && y < 5 + ext.cy;
+            stray += (inBox ? textink::IsBlend(c, clRed, clYellow) : c == clWhite) ? 0 : 1;
+        }
+    EXPECT_EQ(stray, 0);
 
     // A clear brush leaves the background; TextRect clips.
     Board t(80, 40);
     t.c().Font = TFont("Arial", 10, clBlue);
     t.c().Brush.Style = bsClear;
     t.c().TextOut(0, 0, "Hg");
-    EXPECT_EQ(t.count(clBlue) + t.count(clWhite), 80 * 40);
+    int blends = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            blends += textink::IsBlend(t.c().Pixel(x, y), clBlue, clWhite) ? 1 : 0;
+    EXPECT_EQ(blends, 80 * 40);
+    EXPECT_GT(t.count(clWhite), 80 * 40 / 2);
     Board tr(80, 40);
     tr.c().Font = TFont("Arial", 10, clBlue);
     tr.c().Brush.Color = clLime;
@@ -478,4 +513,50 @@ TEST(FormatFloat, PictureFormats)
     EXPECT_EQ(FormatFloat("0;(0);zero", 0), QString("zero"));
     EXPECT_EQ(FormatFloat("", 0.5), QString("0.5"));
     EXPECT_EQ(FormatFloat("##0", 99.5), QString("100"));
+}
+
+TEST(Canvas, TextWiderThanItsBoxIsCondensedToFit)
+{
+    Board b(120, 30);
+    b.c().Font = TFont("MS Sans Serif", 8, clBlack);
+    b.c().Brush.Style = bsClear;
+    const int natural = b.c().TextWidth("RECORD");
+    ASSERT_GT(natural, 30);
+
+    // Narrower than the text: condensed to the box, and measured so.
+    const int fit = natural * 3 / 4;
+    b.c().SetTextFitWidth(fit);
+    EXPECT_EQ(b.c().TextWidth("RECORD"), fit);
+    EXPECT_EQ(b.c().NaturalTextWidth("RECORD"), natural);
+    EXPECT_EQ(b.c().TextWidth("I"), b.c().NaturalTextWidth("I")); // short texts keep their width
+    b.c().TextOut(10, 5, "RECORD");
+    int inkLeft = 1000, inkRight = -1;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (textink::IsInk(b.c().Pixel(x, y), clBlack, clWhite)) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+            }
+    ASSERT_GE(inkRight, 0);
+    EXPECT_GE(inkLeft, 10);
+    EXPECT_LT(inkRight, 10 + fit);
+    EXPECT_GT(inkRight, 10 + fit / 2); // condensed, not cut off
+
+    // Far too narrow for condensing alone: smaller as well, still inside.
+    Board n(120, 30);
+    n.c().Font = TFont("MS Sans Serif", 8, clBlack);
+    n.c().Brush.Style = bsClear;
+    n.c().SetTextFitWidth(natural / 3);
+    n.c().TextOut(0, 0, "RECORD");
+    int right = -1;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (textink::IsInk(n.c().Pixel(x, y), clBlack, clWhite))
+                right = std::max(right, x);
+    EXPECT_GE(right, 0);
+    EXPECT_LT(right, natural / 3 + 1);
+
+    // No fit width: the natural width again.
+    n.c().SetTextFitWidth(0);
+    EXPECT_EQ(n.c().TextWidth("RECORD"), natural);
 }

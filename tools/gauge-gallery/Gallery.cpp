@@ -89,7 +89,7 @@ void ApplyPanelDialLook(TOvDial* d, TColor valueColor)
     d->SetPointerSize(10);
     d->SetColorFocus(clRed);
     d->SetEnableKeyboard(true);
-    d->SetEnabledKeys({ _VK_PRIOR, _VK_NEXT, _VK_END, _VK_HOME, _VK_LEFT, _VK_DOWN, _VK_UP, _VK_RIGHT });
+    d->SetEnabledKeys({ vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight });
 }
 
 // A front-panel dial over positions digitalFrom..digitalTo and values
@@ -361,7 +361,10 @@ void TGalleryWindow::BuildRecordBox(QWidget* box)
     for (const Btn& b : buttons) {
         auto* button = new QPushButton(QString::fromLatin1(b.caption), box);
         button->setGeometry(b.left, 11, 66, 20);
-        button->setFont(TFont(QStringLiteral("MS Sans Serif"), 11, b.color).ToQFont());
+        // The caption keeps to the button the panel gives it: a substitute
+        // font wider than the original is condensed, never clipped.
+        const QFont font = TFont(QStringLiteral("MS Sans Serif"), 11, b.color).ToQFont();
+        button->setFont(TCanvas::FitFont(font, button->text(), 66 - 8));
         QPalette pal = button->palette();
         pal.setColor(QPalette::ButtonText, ColorToQColor(b.color));
         button->setPalette(pal);

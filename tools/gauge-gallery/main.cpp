@@ -5,6 +5,8 @@
 //   gauge-gallery --help               usage
 #include "tools/gauge-gallery/Gallery.h"
 
+#include "platform/canvas/ClassicPalette.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
@@ -66,6 +68,8 @@ int main(int argc, char** argv)
     // Plain etched group boxes on the button face, as on the desktop the
     // panel was designed for; falls back to the default style if missing.
     QApplication::setStyle(QStringLiteral("Windows"));
+    // The same fixed classic colours the gauges draw with.
+    QApplication::setPalette(ClassicWidgetPalette());
     TGalleryWindow window;
     window.show();
     if (screenshot.empty())

@@ -10,7 +10,12 @@
 #include "gauges/OvFlashT.h"
 #include "gauges/OvOpHour.h"
 #include "gauges/OvSwitch.h"
+#include "gauges/GBaseControls.h"
+#include "gauges/GSettings.h"
+#include "gauges/OvTimeDisplay.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/canvas/ClassicPalette.h"
+#include "platform/controls/Controls.h"
 #include "platform/canvas/FormatFloat.h"
 #include "platform/ini/IniFile.h"
 
@@ -74,6 +79,10 @@ int main(int argc, char** argv)
     }
     if (dial.Value() != 75.0f || knobColour != clSkyBlue) {
         std::fprintf(stderr, "dial value %g, knob colour %06x\n", double(dial.Value()), unsigned(knobColour));
+        ok = false;
+    }
+    if (ClassicSystemColor(15) != ColorToRGB(clBtnFace) || dial.metaObject()->indexOfProperty("Value") < 0) {
+        std::fprintf(stderr, "palette or properties missing from the package\n");
         ok = false;
     }
     if (ledInk < 20 || lampColour != clRed) {

@@ -1,5 +1,5 @@
 // Settings objects of the gauge framework.
-#include "gauges/GClass.h"
+#include "gauges/GSettings.h"
 
 #include "platform/ini/IniFile.h"
 
@@ -34,6 +34,7 @@ void TOvPersistent::FireChange()
 {
     if (FOnChange)
         FOnChange(this);
+    emit changed();
 }
 
 // ---------------------------------------------------------------- TOvOffset
@@ -80,7 +81,7 @@ TOvSBevel::TOvSBevel()
         if (!FAssigning)
             Recalculate();
     });
-    FTotalThickness = BevelTotalThickness(FSpacing, FWidth, FBevelLine);
+    FTotalThickness = BevelTotalThickness(F.Spacing, F.Width, F.BevelLine);
 }
 
 TOvSBevel::~TOvSBevel() = default;
@@ -89,7 +90,7 @@ void TOvSBevel::SetWidth(int v)
 {
     if (v < 0)
         return;
-    Store(FWidth, v);
+    Store(F.Width, v);
 }
 
 void TOvSBevel::SetElliptic(bool v)
@@ -108,27 +109,18 @@ void TOvSBevel::Assign(const TOvSBevel& src)
     FOffset.Assign(src.FOffset);
     FSurfaceGrad.Assign(src.FSurfaceGrad);
     FAssigning = false;
-    FStyle = src.FStyle;
-    FSpacing = src.FSpacing;
-    FBevelLine = src.FBevelLine;
-    FWidth = src.FWidth;
-    FColor = src.FColor;
-    FColorShadowFrom = src.FColorShadowFrom;
-    FColorShadowTo = src.FColorShadowTo;
-    FColorHighLightFrom = src.FColorHighLightFrom;
-    FColorHighLightTo = src.FColorHighLightTo;
-    FPenColor = src.FPenColor;
+    F = src.F;
     Recalculate();
 }
 
 void TOvSBevel::Recalculate()
 {
-    FTotalThickness = BevelTotalThickness(FSpacing, FWidth, FBevelLine);
+    FTotalThickness = BevelTotalThickness(F.Spacing, F.Width, F.BevelLine);
     if (FElliptic) {
         // The ring image is made once and kept; only its colours follow the settings.
         if (!FGradImage)
             FGradImage = std::make_unique<TBitmap>(30, 30);
-        BuildRoundBevelImage(*FGradImage, FColorShadowFrom, FColorShadowTo);
+        BuildRoundBevelImage(*FGradImage, F.ColorShadowFrom, F.ColorShadowTo);
     }
     FireChange();
 }
@@ -136,16 +128,7 @@ void TOvSBevel::Recalculate()
 TBevelParams TOvSBevel::Params() const
 {
     TBevelParams p;
-    p.Style = FStyle;
-    p.Spacing = FSpacing;
-    p.BevelLine = FBevelLine;
-    p.Width = FWidth;
-    p.Color = FColor;
-    p.ColorShadowFrom = FColorShadowFrom;
-    p.ColorShadowTo = FColorShadowTo;
-    p.ColorHighLightFrom = FColorHighLightFrom;
-    p.ColorHighLightTo = FColorHighLightTo;
-    p.PenColor = FPenColor;
+    static_cast<TBevelFields&>(p) = F;
     p.GradVisible = FSurfaceGrad.Visible();
     p.GradColorFrom = FSurfaceGrad.ColorFrom();
     p.GradColorTo = FSurfaceGrad.ColorTo();
@@ -169,13 +152,23 @@ void TOvSBevel::PaintRoundBevel(TCanvas& Canvas, TRect& R, int dx, int dy)
     DrawRoundBevel(Canvas, R, dx, dy, Params(), ring);
     // The round bevel reports its own thickness: Width + Spacing and the lines.
     if (!(R == before)) {
-        int t = FWidth + FSpacing;
-        if (FBevelLine == blOuter || FBevelLine == blBoth)
+        int t = F.Width + F.Spacing;
+        if (F.BevelLine == blOuter || F.BevelLine == blBoth)
             ++t;
-        if (FBevelLine == blInner || FBevelLine == blBoth)
+        if (F.BevelLine == blInner || F.BevelLine == blBoth)
             ++t;
         FTotalThickness = t;
     }
+}
+
+TRect TOvSBevel::ContentRect(const TRect& R) const
+{
+    return BevelContentRect(R, Params());
+}
+
+TRect TOvSBevel::RoundContentRect(const TRect& R) const
+{
+    return RoundBevelContentRect(R, Params(), FElliptic ? FGradImage.get() : nullptr);
 }
 
 // ---------------------------------------------------------------- TSectorSettings
@@ -280,6 +273,81 @@ int TSignalSettings::PerMille(double value) const
     if (!(p < 2147483647.0))
         return std::numeric_limits<int>::max();
     return int(p);
+}
+
+namespace {
+
+// Round half to even into the int range; NaN gives 0.
+int SaturatedRound(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    const double r = std::nearbyint(v);
+    if (r <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (r >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return int(r);
+}
+
+} // namespace
+
+int TSignalSettings::DigitOfValue(double value) const
+{
+    return SaturatedRound((value - double(FValueFrom)) * FDigitsPerValue + FDigitalFrom);
+}
+
+float TSignalSettings::ValueOfDigit(int digit) const
+{
+    return float(double(digit) - FDigitalFrom) * float(FValuePerDigit) + FValueFrom;
+}
+
+int TSignalSettings::DigitOfFraction(double fraction) const
+{
+    return SaturatedRound(fraction * FDigitalRange) + FDigitalFrom;
+}
+
+int TSignalSettings::ClampDigit(long long digit) const
+{
+    if (digit > FDigitalTo)
+        digit = FDigitalTo;
+    if (digit < FDigitalFrom)
+        digit = FDigitalFrom;
+    return int(digit);
+}
+
+float TSignalSettings::ClampValue(float value) const
+{
+    if (value > FValueTo)
+        value = FValueTo;
+    if (value < FValueFrom)
+        value = FValueFrom;
+    return value;
+}
+
+int TSignalSettings::PerMilleOfDigit(int digit) const
+{
+    return FDigitalRange != 0 ? SaturatedRound(1000.0 / FDigitalRange * (double(digit) - FDigitalFrom)) : 0;
+}
+
+double TSignalSettings::LogFactor() const
+{
+    const double from = FValueFrom;
+    const double to = FValueTo;
+    // log10 of a ratio of 1 (or of a non-positive range) has no factor.
+    if (from > 0.0 && to > 0.0 && to != from)
+        return FDigitalRange / std::log10(to / from);
+    return 0.0;
+}
+
+int TSignalSettings::LogDigitOfValue(double value, double logFactor) const
+{
+    return SaturatedRound(std::log10(value / double(FValueFrom)) * logFactor) + FDigitalFrom;
+}
+
+float TSignalSettings::LogValueOfDigit(int digit, double logFactor) const
+{
+    return float(double(FValueFrom) * std::pow(10.0, (double(digit) - FDigitalFrom) / logFactor));
 }
 
 void TSignalSettings::Assign(const TSignalSettings& src)
@@ -398,9 +466,17 @@ void TScaleSettings::MeasureScale(TCanvas& Canvas, double From, double To)
     MeasureScaleLabels(Canvas, Look(), From, To, FMetrics);
 }
 
-void TScaleSettings::DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start)
+void TScaleSettings::DrawCircularScale(TCanvas& Canvas, TRect& R, int Sweep, int Start, const TFont* LabelFont)
 {
-    DrawScaleCircle(Canvas, R, Sweep, Start, Look(), FMetrics);
+    TScaleLook look = Look();
+    if (LabelFont)
+        look.Font = LabelFont;
+    DrawScaleCircle(Canvas, R, Sweep, Start, look, FMetrics);
+}
+
+void TScaleSettings::LayoutCircularScale(TRect& R, int Sweep, int Start)
+{
+    R = LayoutScaleCircle(R, Sweep, Start, Look(), FMetrics).Inner;
 }
 
 void TScaleSettings::ClearLabels()

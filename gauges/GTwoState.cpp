@@ -1,0 +1,198 @@
+// The two-state base of switches and LEDs.
+#include "gauges/GBaseControls.h"
+
+#include "gauges/OvFlashT.h"
+
+#include <QMouseEvent>
+
+// ================================================================ TOvBinGControl
+
+TOvBinGControl::TOvBinGControl(QWidget* Owner)
+    : TGraphicControl(Owner)
+{
+}
+
+TOvBinGControl::~TOvBinGControl() { LeaveFlash(); }
+
+void TOvBinGControl::LeaveFlash()
+{
+    if (FFlashRegistered) {
+        TOvFlashRegistry::UnregisterControl(this);
+        FFlashRegistered = false;
+    }
+}
+
+void TOvBinGControl::UpdateFlashing()
+{
+    if (FChecked && FFlashing) {
+        TOvFlashRegistry::RegisterControl(this, FlashCode(FFrequency));
+        FFlashRegistered = true;
+    } else {
+        LeaveFlash();
+    }
+}
+
+void TOvBinGControl::SetChecked(bool c)
+{
+    if (c == FChecked)
+        return;
+    FChecked = c;
+    UpdateFlashing();
+    const int bit = int(1u << unsigned(FStatusBit));
+    if (c)
+        SetStatusInt(FMode == mRadioButton ? bit : (FStatusInt | bit));
+    else if (FMode != mRadioButton)
+        SetStatusInt(FStatusInt & ~bit);
+    StatusChanged();
+    if (FOnStatusChanged)
+        FOnStatusChanged(this);
+    emit checkedChanged(FChecked);
+}
+
+void TOvBinGControl::SetStatusInt(int s)
+{
+    if (s == FStatusInt)
+        return;
+    FStatusInt = s;
+    SetChecked(((unsigned(s) >> unsigned(FStatusBit)) & 1u) != 0);
+    if (FStatusInt != s)
+        return; // the Checked setter stored (and announced) a different status
+    FLowestBit = 32;
+    for (int i = 0; i < 32; ++i) {
+        if ((unsigned(s) >> unsigned(i)) & 1u) {
+            FLowestBit = i;
+            break;
+        }
+    }
+    StatusIntChanged();
+    if (FOnStatusIntChanged)
+        FOnStatusIntChanged(this);
+    emit statusIntChanged(FStatusInt);
+
+    // Share the status with the group: one propagation at a time per owner,
+    // so the members' own setters do not start it again.
+    QWidget* owner = parentWidget();
+    if (FGroupIndex != 0 && owner) {
+        static const char* const busy = "_ovGroupPropagation";
+        if (!owner->property(busy).toBool()) {
+            owner->setProperty(busy, true);
+            const QObjectList siblings = owner->children();
+            for (QObject* o : siblings) {
+                auto* other = dynamic_cast<TOvBinGControl*>(o);
+                if (other && other != this && other->FGroupIndex == FGroupIndex)
+                    other->SetStatusInt(s);
+            }
+            owner->setProperty(busy, QVariant());
+        }
+    }
+}
+
+void TOvBinGControl::SetStatusBit(int b)
+{
+    if (b == FStatusBit || b < 0 || b > 31)
+        return;
+    FStatusBit = b;
+    SetChecked(((unsigned(FStatusInt) >> unsigned(b)) & 1u) != 0);
+    emit settingsChanged();
+}
+
+void TOvBinGControl::SetGroupIndex(int g)
+{
+    if (g == FGroupIndex || g < 0)
+        return;
+    FGroupIndex = g;
+    if (g != 0) {
+        TOvBinGControl* first = this;
+        if (QWidget* owner = parentWidget()) {
+            for (QObject* o : owner->children()) {
+                auto* other = dynamic_cast<TOvBinGControl*>(o);
+                if (other && other->FGroupIndex == g) {
+                    first = other;
+                    break;
+                }
+            }
+        }
+        SetStatusInt(first->FStatusInt);
+    }
+    GroupIndexChanged();
+    emit settingsChanged();
+}
+
+void TOvBinGControl::SetMode(TMode m)
+{
+    const bool changed = m != FMode;
+    if (changed)
+        FMode = m;
+    if (m == mButton)
+        SetStatusInt(0);
+    else if (m == mRadioButton)
+        SetStatusInt(1);
+    if (changed)
+        emit settingsChanged();
+}
+
+void TOvBinGControl::SetFrequency(TFlashFreq f)
+{
+    if (f == FFrequency)
+        return;
+    FFrequency = f;
+    if (FChecked && FFlashing)
+        UpdateFlashing(); // replaces the entry's rate
+    emit settingsChanged();
+}
+
+void TOvBinGControl::SetFlashing(bool f)
+{
+    if (f == FFlashing)
+        return;
+    FFlashing = f;
+    UpdateFlashing();
+    StatusChanged();
+    if (FOnStatusChanged)
+        FOnStatusChanged(this);
+    emit settingsChanged();
+}
+
+void TOvBinGControl::ParamChange(QObject*)
+{
+    Invalidate();
+    emit settingsChanged();
+}
+
+void TOvBinGControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft) {
+        FPressed = true;
+        switch (FMode) {
+        case mButton:
+            SetChecked(true);
+            break;
+        case mSwitch:
+            SetChecked(!FChecked);
+            break;
+        case mRadioButton:
+            SetStatusInt(int(1u << unsigned(FStatusBit)));
+            break;
+        case mIndicator:
+            break;
+        }
+    }
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TOvBinGControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TGraphicControl::MouseUp(Button, Shift, X, Y);
+    if (FMode == mIndicator || Button != mbLeft)
+        return;
+    FPressed = false;
+    if (FMode == mButton)
+        SetChecked(false);
+    StatusChanged();
+}
+
+void TOvBinGControl::MessageReceived(const TControlMessage& Msg)
+{
+    if (Msg.Msg == TOvFlashEvent::MessageNumber)
+        Flash(Msg.LParam != 0);
+}
