@@ -13,10 +13,15 @@
 // values are made once into a constant table with exactly the same arithmetic, and the
 // butterflies are regrouped (stages 1 and 2 fused with the bit reversal, groups vectorised),
 // which changes no operation. Signed zeros aside, RealFft == RealFftPlain bit for bit.
-// The clones use AVX2 without FMA: a fused multiply-add would round differently.
+// The vector paths use no fused multiply-add (the library is built with -ffp-contract=off):
+// a fused multiply-add would round differently.
 
 #define VQ_INLINE inline __attribute__((always_inline))
-#define VQ_CLONES __attribute__((target_clones("avx2", "default")))
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VQ_X86 1
+#endif
 
 namespace {
 
@@ -506,76 +511,552 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
     }
 }
 
+// ---------------------------------------------------------------- AVX-512 kernels
+// The same operations as the generic kernels above, written with intrinsics: eight double
+// lanes per register halve the double-precision work, and the conversions read straight from
+// memory. Only the stages from le2 = 8 on, the split and the last inverse stage are here; the
+// float-only front (bit reversal with stages 1 and 2) and the le2 = 4 stage are shared.
+
+#ifdef VQ_X86
+#define VQ_T512 "avx2,avx512f,avx512vl,avx512dq,avx512bw"
+#define VQ_AVX512 __attribute__((target(VQ_T512)))
+#define VQ_AVX512_INLINE __attribute__((target(VQ_T512), always_inline)) inline
+
+// GCC 12's headers start several AVX-512 shuffles and conversions from an "undefined"
+// register and then warn that it may be used uninitialized; it never is.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace avx512 {
+
+// Full-mask forms of the conversions: the plain ones start from an "undefined" register that
+// GCC 12 warns about.
+VQ_AVX512_INLINE __m512d Wide(__m256 v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
+VQ_AVX512_INLINE __m512d WideAt(const float* p) { return Wide(_mm256_loadu_ps(p)); }
+VQ_AVX512_INLINE __m256 Narrow(__m512d v) { return _mm512_maskz_cvtpd_ps(0xFF, v); }
+typedef float V8 __attribute__((vector_size(32)));
+typedef float V16 __attribute__((vector_size(64)));
+VQ_AVX512_INLINE __m256 Low8(__m512 v)
+{
+    const V16 w = reinterpret_cast<V16>(v);
+    return reinterpret_cast<__m256>(__builtin_shufflevector(w, w, 0, 1, 2, 3, 4, 5, 6, 7));
+}
+VQ_AVX512_INLINE __m256 High8(__m512 v)
+{
+    const V16 w = reinterpret_cast<V16>(v);
+    return reinterpret_cast<__m256>(__builtin_shufflevector(w, w, 8, 9, 10, 11, 12, 13, 14, 15));
+}
+VQ_AVX512_INLINE __m512 Join(__m256 lo, __m256 hi)
+{
+    return reinterpret_cast<__m512>(__builtin_shufflevector(reinterpret_cast<V8>(lo),
+                                                            reinterpret_cast<V8>(hi), 0, 1, 2,
+                                                            3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
+                                                            14, 15));
+}
+
+// The butterfly's t for the eight points at (pr, pi): conj(u) b forward, u b inverse.
+template <bool Inverse>
+VQ_AVX512_INLINE void Twiddle(const float* pr, const float* pi, __m512d wr, __m512d wi,
+                              __m256& tr, __m256& ti)
+{
+    const __m512d xr = WideAt(pr);
+    const __m512d xi = WideAt(pi);
+    if constexpr (Inverse) {
+        tr = Narrow(_mm512_sub_pd(_mm512_mul_pd(wr, xr), _mm512_mul_pd(wi, xi)));
+        ti = Narrow(_mm512_add_pd(_mm512_mul_pd(wr, xi), _mm512_mul_pd(wi, xr)));
+    } else {
+        tr = Narrow(_mm512_add_pd(_mm512_mul_pd(wr, xr), _mm512_mul_pd(wi, xi)));
+        ti = Narrow(_mm512_sub_pd(_mm512_mul_pd(wr, xi), _mm512_mul_pd(wi, xr)));
+    }
+}
+
+// Eight butterflies (ia .. ia+7 with ib .. ib+7) from (sr, si) into (dr, di).
+template <bool Inverse>
+VQ_AVX512_INLINE void Butterflies(const float* sr, const float* si, float* dr, float* di, int ia,
+                                  int ib, __m512d wr, __m512d wi)
+{
+    const __m256 ar = _mm256_loadu_ps(sr + ia);
+    const __m256 ai = _mm256_loadu_ps(si + ia);
+    __m256 tr, ti;
+    Twiddle<Inverse>(sr + ib, si + ib, wr, wi, tr, ti);
+    _mm256_storeu_ps(dr + ib, _mm256_sub_ps(ar, tr));
+    _mm256_storeu_ps(di + ib, _mm256_sub_ps(ai, ti));
+    _mm256_storeu_ps(dr + ia, _mm256_add_ps(ar, tr));
+    _mm256_storeu_ps(di + ia, _mm256_add_ps(ai, ti));
+}
+
+// One stage of half-span le2 (8 or more) from (sr, si) into (dr, di).
+template <bool Inverse>
+VQ_AVX512_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int M,
+                            int le2, const double* twr, const double* twi)
+{
+    if (le2 == 8) {
+        const __m512d wr = _mm512_load_pd(twr), wi = _mm512_load_pd(twi);
+        for (int i0 = 0; i0 < M; i0 += 16)
+            Butterflies<Inverse>(sr, si, dr, di, i0, i0 + 8, wr, wi);
+        return;
+    }
+    // Sixteen butterflies per step: the float sums and differences in one register each.
+    for (int i0 = 0; i0 < M; i0 += 2 * le2) {
+        for (int j = 0; j < le2; j += 16) {
+            const int ia = i0 + j, ib = i0 + j + le2;
+            __m256 tr0, ti0, tr1, ti1;
+            Twiddle<Inverse>(sr + ib, si + ib, _mm512_load_pd(twr + j), _mm512_load_pd(twi + j),
+                             tr0, ti0);
+            Twiddle<Inverse>(sr + ib + 8, si + ib + 8, _mm512_load_pd(twr + j + 8),
+                             _mm512_load_pd(twi + j + 8), tr1, ti1);
+            const __m512 tr = Join(tr0, tr1), ti = Join(ti0, ti1);
+            const __m512 ar = _mm512_loadu_ps(sr + ia);
+            const __m512 ai = _mm512_loadu_ps(si + ia);
+            _mm512_storeu_ps(dr + ib, _mm512_sub_ps(ar, tr));
+            _mm512_storeu_ps(di + ib, _mm512_sub_ps(ai, ti));
+            _mm512_storeu_ps(dr + ia, _mm512_add_ps(ar, tr));
+            _mm512_storeu_ps(di + ia, _mm512_add_ps(ai, ti));
+        }
+    }
+}
+
+// Last inverse stage (le2 = M/2), scaled and interleaved into samples; see LastInverseStage.
+template <bool WithTail>
+VQ_AVX512_INLINE void LastInverseStage(const float* sr, const float* si, float* out, float* tail,
+                                       int M, const double* twr, const double* twi, float scale)
+{
+    const int le2 = M / 2;
+    const __m256 k = _mm256_set1_ps(scale);
+    const __m512i interleave =
+        _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    for (int j = 0; j < le2; j += 8) {
+        const __m256 ar = _mm256_loadu_ps(sr + j);
+        const __m256 ai = _mm256_loadu_ps(si + j);
+        __m256 tr, ti;
+        Twiddle<true>(sr + j + le2, si + j + le2, _mm512_load_pd(twr + j),
+                      _mm512_load_pd(twi + j), tr, ti);
+        const __m256 nar = _mm256_mul_ps(_mm256_add_ps(ar, tr), k);
+        const __m256 nai = _mm256_mul_ps(_mm256_add_ps(ai, ti), k);
+        const __m256 nbr = _mm256_mul_ps(_mm256_sub_ps(ar, tr), k);
+        const __m256 nbi = _mm256_mul_ps(_mm256_sub_ps(ai, ti), k);
+        __m512 lo = _mm512_permutex2var_ps(_mm512_castps256_ps512(nar), interleave,
+                                           _mm512_castps256_ps512(nai));
+        const __m512 hi = _mm512_permutex2var_ps(_mm512_castps256_ps512(nbr), interleave,
+                                                 _mm512_castps256_ps512(nbi));
+        if constexpr (WithTail) {
+            lo = _mm512_add_ps(lo, _mm512_loadu_ps(tail + 2 * j));
+            _mm512_storeu_ps(tail + 2 * j, hi);
+        } else {
+            _mm512_storeu_ps(out + M + 2 * j, hi);
+        }
+        _mm512_storeu_ps(out + 2 * j, lo);
+    }
+}
+
+VQ_AVX512_INLINE __m256 Reverse(__m256 v)
+{
+    return _mm256_permutexvar_ps(_mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0), v);
+}
+
+// SplitPair on eight pairs: lanes of p hold slots k .. k+7, lanes of q slots M-k .. M-k-7.
+VQ_AVX512_INLINE void SplitLanes(__m256& pr, __m256& pi, __m256& qr, __m256& qi, __m512d wr,
+                                 __m512d wi)
+{
+    const __m512d sumI = _mm512_add_pd(Wide(pi), Wide(qi));
+    const __m512d difR = _mm512_sub_pd(Wide(pr), Wide(qr));
+    const __m256 A = _mm256_add_ps(pr, qr);
+    const __m256 B = Narrow(_mm512_sub_pd(_mm512_mul_pd(sumI, wr), _mm512_mul_pd(difR, wi)));
+    const __m256 C = _mm256_sub_ps(pi, qi);
+    const __m256 D = Narrow(_mm512_add_pd(_mm512_mul_pd(sumI, wi), _mm512_mul_pd(difR, wr)));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 negHalf = _mm256_set1_ps(-0.5f);  // -(x) x 0.5 == x x -0.5
+    pr = _mm256_mul_ps(_mm256_add_ps(A, B), half);
+    pi = _mm256_mul_ps(_mm256_sub_ps(C, D), half);
+    qr = _mm256_mul_ps(_mm256_sub_ps(A, B), half);
+    qi = _mm256_mul_ps(_mm256_add_ps(C, D), negHalf);
+}
+
+VQ_AVX512_INLINE void ProductLanes(__m256& a, __m256& b, __m256 hr, __m256 hi)
+{
+    const __m512d ad = Wide(a), bd = Wide(b), hrd = Wide(hr), hid = Wide(hi);
+    a = Narrow(_mm512_sub_pd(_mm512_mul_pd(ad, hrd), _mm512_mul_pd(bd, hid)));
+    b = Narrow(_mm512_add_pd(_mm512_mul_pd(ad, hid), _mm512_mul_pd(bd, hrd)));
+}
+
+// SplitFast with the eight-pair passes in AVX-512; the odd slots as there.
+template <SplitMode Mode>
+VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* zi, int M,
+                            const FftTables& T, const float* hr = nullptr,
+                            const float* hi = nullptr)
+{
+    constexpr bool inverseOnly = (Mode == SplitMode::Inverse);
+    const double* fr = (inverseOnly ? T.iwr : T.fwr) + M / 2;
+    const double* fi = (inverseOnly ? T.iwi : T.fwi) + M / 2;
+    const double* br = T.iwr + M / 2;
+    const double* bi = T.iwi + M / 2;
+    auto take = [&](int slot) {
+        zr[slot] = sr[slot];
+        zi[slot] = si[slot];
+    };
+    take(0);
+    SplitSlot0(zr, zi, inverseOnly);
+    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        ProductSlot(zr, zi, 0, hr, hi);
+        SplitSlot0(zr, zi, true);
+    }
+    int k = 1;
+    for (; k + 7 <= M / 2 - 1; k += 8) {
+        const int mk = M - k - 7;
+        __m256 pr = _mm256_loadu_ps(sr + k), pi = _mm256_loadu_ps(si + k);
+        __m256 qr = Reverse(_mm256_loadu_ps(sr + mk)), qi = Reverse(_mm256_loadu_ps(si + mk));
+        SplitLanes(pr, pi, qr, qi, _mm512_loadu_pd(fr + k), _mm512_loadu_pd(fi + k));
+        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+            ProductLanes(pr, pi, _mm256_loadu_ps(hr + k), _mm256_loadu_ps(hi + k));
+            ProductLanes(qr, qi, Reverse(_mm256_loadu_ps(hr + mk)),
+                         Reverse(_mm256_loadu_ps(hi + mk)));
+            SplitLanes(pr, pi, qr, qi, _mm512_loadu_pd(br + k), _mm512_loadu_pd(bi + k));
+        }
+        _mm256_storeu_ps(zr + k, pr);
+        _mm256_storeu_ps(zi + k, pi);
+        _mm256_storeu_ps(zr + mk, Reverse(qr));
+        _mm256_storeu_ps(zi + mk, Reverse(qi));
+    }
+    for (; k <= M / 2 - 1; ++k) {
+        take(k);
+        take(M - k);
+        SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
+        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+            ProductSlot(zr, zi, k, hr, hi);
+            ProductSlot(zr, zi, M - k, hr, hi);
+            SplitPair(zr, zi, k, M - k, br[k], bi[k]);
+        }
+    }
+    take(M / 2);
+    zi[M / 2] = -zi[M / 2];
+    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        ProductSlot(zr, zi, M / 2, hr, hi);
+        zi[M / 2] = -zi[M / 2];
+    }
+}
+
+// The front below keeps a point set in one register: lanes 0..7 the real parts of points
+// p .. p+7, lanes 8..15 their imaginary parts.
+
+template <Source Src> VQ_AVX512_INLINE __m512 LoadPacked(const float* sr, const float* si, int p)
+{
+    if constexpr (Src == Source::Split) {
+        return Join(_mm256_loadu_ps(sr + p), _mm256_loadu_ps(si + p));
+    } else {
+        const __m512i split =
+            _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15);
+        return _mm512_permutexvar_ps(split, _mm512_loadu_ps(sr + 2 * p));
+    }
+}
+
+// Stages 1 and 2 of GatherRadix4 on packed lanes: o[0..3] of the groups of the points a..d.
+template <bool Inverse>
+VQ_AVX512_INLINE void Radix4Packed(__m512 a, __m512 b, __m512 c, __m512 d, __m512* o)
+{
+    const __m512 a1 = _mm512_add_ps(a, b), b1 = _mm512_sub_ps(a, b);
+    const __m512 c1 = _mm512_add_ps(c, d), d1 = _mm512_sub_ps(c, d);
+    // t = -j d1 forward (d1i, -d1r), +j d1 inverse (-d1i, d1r): halves swapped, one negated.
+    const __m512 swapped = _mm512_shuffle_f32x4(d1, d1, 0x4E);
+    const __m512 sign = Inverse ? _mm512_setr_ps(-0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f,
+                                                 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f)
+                                : _mm512_setr_ps(0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, -0.f,
+                                                 -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f);
+    const __m512 t = _mm512_xor_ps(swapped, sign);
+    o[0] = _mm512_add_ps(a1, c1);
+    o[1] = _mm512_add_ps(b1, t);
+    o[2] = _mm512_sub_ps(a1, c1);
+    o[3] = _mm512_sub_ps(b1, t);
+}
+
+// Bit reversal fused with stages 1, 2 and 3, for M >= 64. Lane l stands for n = n0 + l
+// (n < M/8) and builds the eight points of the output block at rev(n): positions 0..3 are the
+// radix-4 group of the points n, n + M/2, n + M/4, n + 3M/4 (as GatherRadix4), positions 4..7
+// the group of the same points plus M/8 (rev(n + M/8) = rev(n) + 4); stage 3 pairs position k
+// with k + 4 under the twiddle u_k of that stage, the same for every lane (u_0 = 1 exactly, so
+// its product is the point itself). Eight blocks are transposed into place at once.
+template <bool Inverse, Source Src>
+VQ_AVX512_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, float* zi, int M,
+                                   const uint16_t* rev, const double* u3r, const double* u3i)
+{
+    const int q = M / 4, e = M / 8;
+    __m512d wr[4], wi[4];
+    for (int k = 1; k < 4; ++k) {
+        wr[k] = _mm512_set1_pd(u3r[k]);
+        wi[k] = _mm512_set1_pd(u3i[k]);
+    }
+    for (int n = 0; n < e; n += 8) {
+        __m512 P[8];
+        for (int g = 0; g < 2; ++g) {
+            const int p = n + g * e;
+            const __m512 a = LoadPacked<Src>(sr, si, p);
+            const __m512 c = LoadPacked<Src>(sr, si, p + q);
+            __m512 b, d;
+            if constexpr (Src == Source::Padded) {
+                b = d = _mm512_setzero_ps();
+            } else {
+                b = LoadPacked<Src>(sr, si, p + 2 * q);
+                d = LoadPacked<Src>(sr, si, p + 3 * q);
+            }
+            Radix4Packed<Inverse>(a, b, c, d, P + 4 * g);
+        }
+        for (int k = 0; k < 4; ++k) {
+            __m512 t = P[4 + k];
+            if (k != 0) {
+                const __m512d xr = Wide(Low8(t)), xi = Wide(High8(t));
+                __m256 tr, ti;
+                if constexpr (Inverse) {
+                    tr = Narrow(_mm512_sub_pd(_mm512_mul_pd(wr[k], xr), _mm512_mul_pd(wi[k], xi)));
+                    ti = Narrow(_mm512_add_pd(_mm512_mul_pd(wr[k], xi), _mm512_mul_pd(wi[k], xr)));
+                } else {
+                    tr = Narrow(_mm512_add_pd(_mm512_mul_pd(wr[k], xr), _mm512_mul_pd(wi[k], xi)));
+                    ti = Narrow(_mm512_sub_pd(_mm512_mul_pd(wr[k], xi), _mm512_mul_pd(wi[k], xr)));
+                }
+                t = Join(tr, ti);
+            }
+            P[4 + k] = _mm512_sub_ps(P[k], t);
+            P[k] = _mm512_add_ps(P[k], t);
+        }
+        // Transpose: row l (lane l of every P[k]) becomes block rev(n + l); the real and
+        // imaginary halves go through the same shuffles side by side.
+        __m512 t0[8], t1[8];
+        for (int i = 0; i < 8; i += 2) {
+            t0[i] = _mm512_unpacklo_ps(P[i], P[i + 1]);
+            t0[i + 1] = _mm512_unpackhi_ps(P[i], P[i + 1]);
+        }
+        for (int i = 0; i < 8; i += 4) {
+            t1[i] = _mm512_shuffle_ps(t0[i], t0[i + 2], 0x44);
+            t1[i + 1] = _mm512_shuffle_ps(t0[i], t0[i + 2], 0xEE);
+            t1[i + 2] = _mm512_shuffle_ps(t0[i + 1], t0[i + 3], 0x44);
+            t1[i + 3] = _mm512_shuffle_ps(t0[i + 1], t0[i + 3], 0xEE);
+        }
+        // Now quarter h of t1[c] holds the values k = 0..3 of row 4 (h % 2) + c (real parts
+        // for h < 2, imaginary for h >= 2), and t1[c + 4] the values k = 4..7.
+        for (int c = 0; c < 4; ++c) {
+            // r0 = [real row c | imaginary row c], r1 the same for row c + 4.
+            const __m512 lo = _mm512_shuffle_f32x4(t1[c], t1[c + 4], 0x88);
+            const __m512 hi = _mm512_shuffle_f32x4(t1[c], t1[c + 4], 0xDD);
+            const __m512 r0 = _mm512_shuffle_f32x4(lo, lo, 0xD8);
+            const __m512 r1 = _mm512_shuffle_f32x4(hi, hi, 0xD8);
+            _mm256_storeu_ps(zr + rev[n + c], Low8(r0));
+            _mm256_storeu_ps(zi + rev[n + c], High8(r0));
+            _mm256_storeu_ps(zr + rev[n + c + 4], Low8(r1));
+            _mm256_storeu_ps(zi + rev[n + c + 4], High8(r1));
+        }
+    }
+}
+
+} // namespace avx512
+#pragma GCC diagnostic pop
+#endif
+
+// ---------------------------------------------------------------- drivers
+// The transforms put together from one set of kernels: Generic (the vector-extension code,
+// compiled for the baseline and for AVX2) or Avx512.
+
+struct GenericKernels {
+    // Bit reversal and the first stages from the source into (zr, zi); returns the half-span
+    // of the next stage.
+    template <bool Inverse, Source Src>
+    static VQ_INLINE int Front(const float* sr, const float* si, float* zr, float* zi, int M,
+                               const FftTables& T)
+    {
+        GatherRadix4<Inverse, Src>(sr, si, zr, zi, M, T.rev + M);
+        return 4;
+    }
+    template <bool Inverse>
+    static VQ_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int M,
+                                int le2, const double* twr, const double* twi)
+    {
+        if (le2 == 4)
+            ::Stage<Inverse, 4>(sr, si, dr, di, M, le2, twr, twi);
+        else
+            ::Stage<Inverse, 8>(sr, si, dr, di, M, le2, twr, twi);
+    }
+    template <bool WithTail>
+    static VQ_INLINE void Last(const float* sr, const float* si, float* out, float* tail, int M,
+                               const double* twr, const double* twi, float scale)
+    {
+        LastInverseStage<WithTail>(sr, si, out, tail, M, twr, twi, scale);
+    }
+    template <SplitMode Mode>
+    static VQ_INLINE void Split(const float* sr, const float* si, float* zr, float* zi, int M,
+                                const FftTables& T, const float* hr = nullptr,
+                                const float* hi = nullptr)
+    {
+        SplitFast<Mode>(sr, si, zr, zi, M, T, hr, hi);
+    }
+};
+
+#ifdef VQ_X86
+// Called, not inlined, from the shared drivers (one call per stage).
+struct Avx512Kernels {
+    template <bool Inverse, Source Src>
+    VQ_AVX512 static int Front(const float* sr, const float* si, float* zr, float* zi, int M,
+                               const FftTables& T)
+    {
+        if (M < 64)
+            return GenericKernels::Front<Inverse, Src>(sr, si, zr, zi, M, T);
+        avx512::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4, T.ui + 4);
+        return 8;
+    }
+    template <bool Inverse>
+    VQ_AVX512 static void Stage(const float* sr, const float* si, float* dr, float* di,
+                                       int M, int le2, const double* twr, const double* twi)
+    {
+        if (le2 == 4)
+            ::Stage<Inverse, 4>(sr, si, dr, di, M, le2, twr, twi);
+        else
+            avx512::Stage<Inverse>(sr, si, dr, di, M, le2, twr, twi);
+    }
+    template <bool WithTail>
+    VQ_AVX512 static void Last(const float* sr, const float* si, float* out, float* tail,
+                                      int M, const double* twr, const double* twi, float scale)
+    {
+        avx512::LastInverseStage<WithTail>(sr, si, out, tail, M, twr, twi, scale);
+    }
+    template <SplitMode Mode>
+    VQ_AVX512 static void Split(const float* sr, const float* si, float* zr, float* zi,
+                                       int M, const FftTables& T, const float* hr = nullptr,
+                                       const float* hi = nullptr)
+    {
+        avx512::Split<Mode>(sr, si, zr, zi, M, T, hr, hi);
+    }
+};
+#endif
+
 // Forward: points from x (interleaved or padded) into zr, zi (M points), all stages.
-template <Source Src>
+template <class K, Source Src>
 VQ_INLINE void ForwardStages(const float* x, float* zr, float* zi, int M, const FftTables& T)
 {
-    GatherRadix4<false, Src>(x, nullptr, zr, zi, M, T.rev + M);
-    Stage<false, 4>(zr, zi, zr, zi, M, 4, T.ur + 4, T.ui + 4);
-    for (int le2 = 8; le2 < M; le2 <<= 1)
-        Stage<false, 8>(zr, zi, zr, zi, M, le2, T.ur + le2, T.ui + le2);
+    const int first = K::template Front<false, Src>(x, nullptr, zr, zi, M, T);
+    for (int le2 = first; le2 < M; le2 <<= 1)
+        K::template Stage<false>(zr, zi, zr, zi, M, le2, T.ur + le2, T.ui + le2);
 }
 
 // Inverse after the split: (zr, zi) -> samples out[0 .. 2M-1], using work (2M floats).
-template <bool WithTail>
+template <class K, bool WithTail>
 VQ_INLINE void InverseStages(float* zr, float* zi, float* work, float* out, float* tail, int M,
                              const FftTables& T)
 {
     float* wr = work;
     float* wi = work + M;
-    GatherRadix4<true, Source::Split>(zr, zi, wr, wi, M, T.rev + M);
-    // Middle stages in work; the last of them writes back into zr, zi.
-    for (int le2 = 4; le2 <= M / 4; le2 <<= 1) {
+    const int first = K::template Front<true, Source::Split>(zr, zi, wr, wi, M, T);
+    // Middle stages in work; the last of them writes back into zr, zi (M >= 16, so there is
+    // at least one: the front ends before le2 = 4 below M = 64, before 8 from there on).
+    for (int le2 = first; le2 <= M / 4; le2 <<= 1) {
         const bool last = (le2 == M / 4);
-        float* dr = last ? zr : wr;
-        float* di = last ? zi : wi;
-        if (le2 == 4)
-            Stage<true, 4>(wr, wi, dr, di, M, le2, T.ur + le2, T.ui + le2);
-        else
-            Stage<true, 8>(wr, wi, dr, di, M, le2, T.ur + le2, T.ui + le2);
+        K::template Stage<true>(wr, wi, last ? zr : wr, last ? zi : wi, M, le2, T.ur + le2,
+                                T.ui + le2);
     }
     const float scale = 2.0f / static_cast<float>(2 * M);
-    LastInverseStage<WithTail>(zr, zi, out, tail, M, T.ur + M / 2, T.ui + M / 2, scale);
+    K::template Last<WithTail>(zr, zi, out, tail, M, T.ur + M / 2, T.ui + M / 2, scale);
 }
 
-VQ_CLONES void ForwardFast(const float* x, float* zr, float* zi, int M)
+template <class K> VQ_INLINE void ForwardDrive(const float* x, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<Source::Interleaved>(x, zr, zi, M, T);
-    SplitFast<SplitMode::Forward>(zr, zi, zr, zi, M, T);
+    ForwardStages<K, Source::Interleaved>(x, zr, zi, M, T);
+    K::template Split<SplitMode::Forward>(zr, zi, zr, zi, M, T);
 }
 
-VQ_CLONES void InverseFast(float* out, float* zr, float* zi, int M)
+template <class K> VQ_INLINE void InverseDrive(float* out, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    SplitFast<SplitMode::Inverse>(zr, zi, zr, zi, M, T);
+    K::template Split<SplitMode::Inverse>(zr, zi, zr, zi, M, T);
     // out doubles as the work space of the middle stages; the last stage reads zr, zi only.
-    InverseStages<false>(zr, zi, out, out, nullptr, M, T);
+    InverseStages<K, false>(zr, zi, out, out, nullptr, M, T);
 }
 
-VQ_CLONES void OverlapAddFast(const float* in, const float* hr, const float* hi, float* tail,
-                              float* out, float* zr, float* zi, float* work, int M)
+template <class K>
+VQ_INLINE void OverlapAddDrive(const float* in, const float* hr, const float* hi, float* tail,
+                               float* out, float* zr, float* zi, float* work, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<Source::Padded>(in, zr, zi, M, T);
-    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, zr, zi, M, T, hr, hi);
-    InverseStages<true>(zr, zi, work, out, tail, M, T);
+    ForwardStages<K, Source::Padded>(in, zr, zi, M, T);
+    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, zr, zi, M, T, hr, hi);
+    InverseStages<K, true>(zr, zi, work, out, tail, M, T);
 }
 
 // Two responses applied to the same input: the forward transform is done once.
-VQ_CLONES void OverlapAddPairFast(const float* in, const float* h1r, const float* h1i, float* tail1,
-                                  float* out1, const float* h2r, const float* h2i, float* tail2,
-                                  float* out2, float* zr, float* zi, float* products, float* work,
-                                  int M)
+template <class K>
+VQ_INLINE void OverlapAddPairDrive(const float* in, const float* h1r, const float* h1i,
+                                   float* tail1, float* out1, const float* h2r, const float* h2i,
+                                   float* tail2, float* out2, float* zr, float* zi,
+                                   float* products, float* work, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<Source::Padded>(in, zr, zi, M, T);
+    ForwardStages<K, Source::Padded>(in, zr, zi, M, T);
     float* pr = products;
     float* pi = products + M;
-    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
-    InverseStages<true>(pr, pi, work, out1, tail1, M, T);
-    SplitFast<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
-    InverseStages<true>(pr, pi, work, out2, tail2, M, T);
+    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
+    InverseStages<K, true>(pr, pi, work, out1, tail1, M, T);
+    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
+    InverseStages<K, true>(pr, pi, work, out2, tail2, M, T);
+}
+
+// One set of entry points per instruction set.
+struct FastPath {
+    void (*forward)(const float* x, float* zr, float* zi, int M);
+    void (*inverse)(float* out, float* zr, float* zi, int M);
+    void (*overlapAdd)(const float* in, const float* hr, const float* hi, float* tail, float* out,
+                       float* zr, float* zi, float* work, int M);
+    void (*overlapAddPair)(const float* in, const float* h1r, const float* h1i, float* tail1,
+                           float* out1, const float* h2r, const float* h2i, float* tail2,
+                           float* out2, float* zr, float* zi, float* products, float* work, int M);
+};
+
+#define VQ_PATH(NAME, ATTR, K)                                                                     \
+    ATTR void NAME##Forward(const float* x, float* zr, float* zi, int M)                          \
+    {                                                                                              \
+        ForwardDrive<K>(x, zr, zi, M);                                                             \
+    }                                                                                              \
+    ATTR void NAME##Inverse(float* out, float* zr, float* zi, int M)                              \
+    {                                                                                              \
+        InverseDrive<K>(out, zr, zi, M);                                                           \
+    }                                                                                              \
+    ATTR void NAME##OverlapAdd(const float* in, const float* hr, const float* hi, float* tail,    \
+                               float* out, float* zr, float* zi, float* work, int M)              \
+    {                                                                                              \
+        OverlapAddDrive<K>(in, hr, hi, tail, out, zr, zi, work, M);                                \
+    }                                                                                              \
+    ATTR void NAME##OverlapAddPair(const float* in, const float* h1r, const float* h1i,           \
+                                   float* tail1, float* out1, const float* h2r, const float* h2i, \
+                                   float* tail2, float* out2, float* zr, float* zi,               \
+                                   float* products, float* work, int M)                           \
+    {                                                                                              \
+        OverlapAddPairDrive<K>(in, h1r, h1i, tail1, out1, h2r, h2i, tail2, out2, zr, zi,          \
+                               products, work, M);                                                 \
+    }                                                                                              \
+    constexpr FastPath NAME##Path = {NAME##Forward, NAME##Inverse, NAME##OverlapAdd,               \
+                                     NAME##OverlapAddPair};
+
+VQ_PATH(Portable, , GenericKernels)
+#ifdef VQ_X86
+VQ_PATH(Avx2, __attribute__((target("avx2"))), GenericKernels)
+VQ_PATH(Avx512, VQ_AVX512, Avx512Kernels)
+#endif
+
+FftKernel Resolve(FftKernel kernel)
+{
+    if (kernel == FftKernel::Auto) {
+        if (FftKernelAvailable(FftKernel::Avx512))
+            return FftKernel::Avx512;
+        if (FftKernelAvailable(FftKernel::Avx2))
+            return FftKernel::Avx2;
+        return FftKernel::Portable;
+    }
+    return FftKernelAvailable(kernel) ? kernel : FftKernel::Portable;
+}
+
+const FastPath& PathFor(FftKernel kernel)
+{
+    switch (Resolve(kernel)) {
+#ifdef VQ_X86
+    case FftKernel::Avx512: return Avx512Path;
+    case FftKernel::Avx2: return Avx2Path;
+#endif
+    default: return PortablePath;
+    }
 }
 
 } // namespace
@@ -617,32 +1098,49 @@ void InverseRealFftPlain(float* out, float* re, float* im, int N)
     }
 }
 
-void RealFft(const float* x, float* re, float* im, int N)
+bool FftKernelAvailable(FftKernel kernel)
+{
+    switch (kernel) {
+#ifdef VQ_X86
+    case FftKernel::Avx2: return __builtin_cpu_supports("avx2");
+    case FftKernel::Avx512:
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
+               __builtin_cpu_supports("avx512bw");
+#else
+    case FftKernel::Avx2:
+    case FftKernel::Avx512: return false;
+#endif
+    default: return true;
+    }
+}
+
+void RealFft(const float* x, float* re, float* im, int N, FftKernel kernel)
 {
     const int M = N / 2;
     if (IsFftLength(N) && M >= FastMinM && M <= TableMaxM)
-        ForwardFast(x + 1, re + 1, im + 1, M);
+        PathFor(kernel).forward(x + 1, re + 1, im + 1, M);
     else
         RealFftPlain(x, re, im, N);
 }
 
-void InverseRealFft(float* out, float* re, float* im, int N)
+void InverseRealFft(float* out, float* re, float* im, int N, FftKernel kernel)
 {
     const int M = N / 2;
     if (IsFftLength(N) && M >= FastMinM && M <= TableMaxM)
-        InverseFast(out + 1, re + 1, im + 1, M);
+        PathFor(kernel).inverse(out + 1, re + 1, im + 1, M);
     else
         InverseRealFftPlain(out, re, im, N);
 }
 
 void OverlapAddBlock(const float* in, const float* responseRe, const float* responseIm, float* tail,
-                     float* out, float* re, float* im, float* work, int N)
+                     float* out, float* re, float* im, float* work, int N, FftKernel kernel)
 {
     const int M = N / 2;
     if (!IsFftLength(N))
         return;
     if (M >= FastMinM && M <= TableMaxM) {
-        OverlapAddFast(in, responseRe, responseIm, tail, out, re + 1, im + 1, work + 1, M);
+        PathFor(kernel).overlapAdd(in, responseRe, responseIm, tail, out, re + 1, im + 1, work + 1, M);
         return;
     }
     for (int i = 0; i < M; ++i) {
@@ -667,13 +1165,13 @@ void OverlapAddBlock(const float* in, const float* responseRe, const float* resp
 void OverlapAddBlockPair(const float* in, const float* response1Re, const float* response1Im,
                          float* tail1, float* out1, const float* response2Re,
                          const float* response2Im, float* tail2, float* out2, float* re, float* im,
-                         float* work, float* products, int N)
+                         float* work, float* products, int N, FftKernel kernel)
 {
     const int M = N / 2;
     if (!IsFftLength(N))
         return;
     if (M >= FastMinM && M <= TableMaxM) {
-        OverlapAddPairFast(in, response1Re, response1Im, tail1, out1, response2Re, response2Im,
+        PathFor(kernel).overlapAddPair(in, response1Re, response1Im, tail1, out1, response2Re, response2Im,
                            tail2, out2, re + 1, im + 1, products + 1, work + 1, M);
         return;
     }

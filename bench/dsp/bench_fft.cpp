@@ -30,10 +30,14 @@ std::vector<float> Noise(int count, unsigned seed)
 // same lengths, same input). The inverse destroys its input in both, so both restore it each
 // time (a copy of N/2 complex values).
 struct OursForward {
-    explicit OursForward(int N) : N(N), x(Noise(N + 1, 1)), re(N / 2 + 1), im(N / 2 + 1) {}
-    void Run() { RealFft(x.data(), re.data(), im.data(), N); }
+    explicit OursForward(int N, FftKernel kernel = FftKernel::Auto)
+        : N(N), kernel(kernel), x(Noise(N + 1, 1)), re(N / 2 + 1), im(N / 2 + 1)
+    {
+    }
+    void Run() { RealFft(x.data(), re.data(), im.data(), N, kernel); }
     const float* Result() const { return re.data(); }
     int N;
+    FftKernel kernel;
     std::vector<float> x, re, im;
 };
 
@@ -67,6 +71,22 @@ template <class Transform> void RunTransform(benchmark::State& state)
 
 void BM_RealFft(benchmark::State& state) { RunTransform<OursForward>(state); }
 void BM_InverseRealFft(benchmark::State& state) { RunTransform<OursInverse>(state); }
+
+// Each vector path this CPU runs (arg 1: 1 portable, 2 AVX2, 3 AVX-512).
+void BM_RealFftKernel(benchmark::State& state)
+{
+    const FftKernel kernel = static_cast<FftKernel>(state.range(1));
+    if (!FftKernelAvailable(kernel)) {
+        state.SkipWithError("kernel not available on this CPU");
+        return;
+    }
+    OursForward t(static_cast<int>(state.range(0)), kernel);
+    for (auto _ : state) {
+        t.Run();
+        benchmark::DoNotOptimize(t.Result());
+        benchmark::ClobberMemory();
+    }
+}
 
 void BM_RealFftPlain(benchmark::State& state)
 {
@@ -182,6 +202,7 @@ BENCHMARK(BM_FftwC2r)->Arg(512)->Arg(2048);
 BENCHMARK(BM_RealFftVsFftw)->Arg(512)->Arg(2048)->MinTime(0.5);
 BENCHMARK(BM_InverseRealFftVsFftw)->Arg(512)->Arg(2048)->MinTime(0.5);
 #endif
+BENCHMARK(BM_RealFftKernel)->ArgsProduct({{512, 2048}, {1, 2, 3}});
 BENCHMARK(BM_RealFftPlain)->Arg(2048);
 
 // One FM quarter: 1024 samples -> forward 2048, products, inverse 2048, overlap-add.
