@@ -548,10 +548,7 @@ VQ_AVX512_INLINE __m256 High8(__m512 v)
 }
 VQ_AVX512_INLINE __m512 Join(__m256 lo, __m256 hi)
 {
-    return reinterpret_cast<__m512>(__builtin_shufflevector(reinterpret_cast<V8>(lo),
-                                                            reinterpret_cast<V8>(hi), 0, 1, 2,
-                                                            3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
-                                                            14, 15));
+    return _mm512_insertf32x8(_mm512_castps256_ps512(lo), hi, 1);
 }
 
 // The butterfly's t for the eight points at (pr, pi): conj(u) b forward, u b inverse.
