@@ -431,7 +431,8 @@ VQ_INLINE void ProductSlot(float* zr, float* zi, int s, const float* hr, const f
     zi[s] = static_cast<float>(static_cast<double>(a) * hi[s] + static_cast<double>(b) * hr[s]);
 }
 
-enum class SplitMode { Forward, Inverse, ForwardMultiplyInverse };
+// MultiplyInverse: the input is already split (forward); the product and the inverse split.
+enum class SplitMode { Forward, Inverse, ForwardMultiplyInverse, MultiplyInverse };
 
 // The split step over the pairs (k, M-k), eight pairs per pass, the rest one by one. With
 // ForwardMultiplyInverse each pair goes through the forward split, the product with the
@@ -443,6 +444,9 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
                          const FftTables& T, const float* hr = nullptr, const float* hi = nullptr)
 {
     constexpr bool inverseOnly = (Mode == SplitMode::Inverse);
+    constexpr bool firstSplit = (Mode != SplitMode::MultiplyInverse);
+    constexpr bool product =
+        (Mode == SplitMode::ForwardMultiplyInverse || Mode == SplitMode::MultiplyInverse);
     const double* fr = (inverseOnly ? T.iwr : T.fwr) + M / 2;
     const double* fi = (inverseOnly ? T.iwi : T.fwi) + M / 2;
     const double* br = T.iwr + M / 2;
@@ -453,8 +457,9 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
         zi[slot] = si[slot];
     };
     take(0);
-    SplitSlot0(zr, zi, inverseOnly);
-    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+    if constexpr (firstSplit)
+        SplitSlot0(zr, zi, inverseOnly);
+    if constexpr (product) {
         ProductSlot(zr, zi, 0, hr, hi);
         SplitSlot0(zr, zi, true);
     }
@@ -471,8 +476,9 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
         qi = VQ_REV8(qi);
         std::memcpy(&wr, fr + k, sizeof wr);
         std::memcpy(&wi, fi + k, sizeof wi);
-        SplitLanes(pr, pi, qr, qi, wr, wi);
-        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        if constexpr (firstSplit)
+            SplitLanes(pr, pi, qr, qi, wr, wi);
+        if constexpr (product) {
             F8 phr, phi, qhr, qhi;
             std::memcpy(&phr, hr + k, sizeof phr);
             std::memcpy(&phi, hi + k, sizeof phi);
@@ -496,16 +502,18 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
     for (; k <= M / 2 - 1; ++k) {
         take(k);
         take(M - k);
-        SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
-        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        if constexpr (firstSplit)
+            SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
+        if constexpr (product) {
             ProductSlot(zr, zi, k, hr, hi);
             ProductSlot(zr, zi, M - k, hr, hi);
             SplitPair(zr, zi, k, M - k, br[k], bi[k]);
         }
     }
     take(M / 2);
-    zi[M / 2] = -zi[M / 2];
-    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+    if constexpr (firstSplit)
+        zi[M / 2] = -zi[M / 2];
+    if constexpr (product) {
         ProductSlot(zr, zi, M / 2, hr, hi);
         zi[M / 2] = -zi[M / 2];
     }
@@ -683,6 +691,9 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
                             const float* hi = nullptr)
 {
     constexpr bool inverseOnly = (Mode == SplitMode::Inverse);
+    constexpr bool firstSplit = (Mode != SplitMode::MultiplyInverse);
+    constexpr bool product =
+        (Mode == SplitMode::ForwardMultiplyInverse || Mode == SplitMode::MultiplyInverse);
     const double* fr = (inverseOnly ? T.iwr : T.fwr) + M / 2;
     const double* fi = (inverseOnly ? T.iwi : T.fwi) + M / 2;
     const double* br = T.iwr + M / 2;
@@ -692,8 +703,9 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
         zi[slot] = si[slot];
     };
     take(0);
-    SplitSlot0(zr, zi, inverseOnly);
-    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+    if constexpr (firstSplit)
+        SplitSlot0(zr, zi, inverseOnly);
+    if constexpr (product) {
         ProductSlot(zr, zi, 0, hr, hi);
         SplitSlot0(zr, zi, true);
     }
@@ -702,8 +714,9 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
         const int mk = M - k - 7;
         __m256 pr = _mm256_loadu_ps(sr + k), pi = _mm256_loadu_ps(si + k);
         __m256 qr = Reverse(_mm256_loadu_ps(sr + mk)), qi = Reverse(_mm256_loadu_ps(si + mk));
-        SplitLanes(pr, pi, qr, qi, _mm512_loadu_pd(fr + k), _mm512_loadu_pd(fi + k));
-        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        if constexpr (firstSplit)
+            SplitLanes(pr, pi, qr, qi, _mm512_loadu_pd(fr + k), _mm512_loadu_pd(fi + k));
+        if constexpr (product) {
             ProductLanes(pr, pi, _mm256_loadu_ps(hr + k), _mm256_loadu_ps(hi + k));
             ProductLanes(qr, qi, Reverse(_mm256_loadu_ps(hr + mk)),
                          Reverse(_mm256_loadu_ps(hi + mk)));
@@ -717,16 +730,18 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
     for (; k <= M / 2 - 1; ++k) {
         take(k);
         take(M - k);
-        SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
-        if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+        if constexpr (firstSplit)
+            SplitPair(zr, zi, k, M - k, fr[k], fi[k]);
+        if constexpr (product) {
             ProductSlot(zr, zi, k, hr, hi);
             ProductSlot(zr, zi, M - k, hr, hi);
             SplitPair(zr, zi, k, M - k, br[k], bi[k]);
         }
     }
     take(M / 2);
-    zi[M / 2] = -zi[M / 2];
-    if constexpr (Mode == SplitMode::ForwardMultiplyInverse) {
+    if constexpr (firstSplit)
+        zi[M / 2] = -zi[M / 2];
+    if constexpr (product) {
         ProductSlot(zr, zi, M / 2, hr, hi);
         zi[M / 2] = -zi[M / 2];
     }
@@ -974,7 +989,7 @@ VQ_INLINE void OverlapAddDrive(const float* in, const float* hr, const float* hi
     InverseStages<K, true>(zr, zi, work, out, tail, M, T);
 }
 
-// Two responses applied to the same input: the forward transform is done once.
+// Two responses applied to the same input: the forward transform and its split are done once.
 template <class K>
 VQ_INLINE void OverlapAddPairDrive(const float* in, const float* h1r, const float* h1i,
                                    float* tail1, float* out1, const float* h2r, const float* h2i,
@@ -983,11 +998,12 @@ VQ_INLINE void OverlapAddPairDrive(const float* in, const float* h1r, const floa
 {
     const FftTables& T = Tables();
     ForwardStages<K, Source::Padded>(in, zr, zi, M, T);
+    K::template Split<SplitMode::Forward>(zr, zi, zr, zi, M, T);
     float* pr = products;
     float* pi = products + M;
-    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
+    K::template Split<SplitMode::MultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
     InverseStages<K, true>(pr, pi, work, out1, tail1, M, T);
-    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
+    K::template Split<SplitMode::MultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
     InverseStages<K, true>(pr, pi, work, out2, tail2, M, T);
 }
 
