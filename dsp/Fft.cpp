@@ -936,6 +936,18 @@ struct Avx512Kernels {
 };
 #endif
 
+// The stages run in aligned work space of the drivers' own (the callers' arrays are used from
+// entry 1, which puts every wide access across a cache-line boundary). It is not cleared: the
+// front writes every entry before anything reads it, through index tables GCC cannot follow,
+// hence the pragma around the drivers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+struct alignas(64) StageSpace {
+    float v[2 * TableMaxM];
+    float* Re() { return v; }
+    float* Im(int M) { return v + M; }
+};
+
 // Forward: points from x (interleaved or padded) into zr, zi (M points), all stages.
 template <class K, Source Src>
 VQ_INLINE void ForwardStages(const float* x, float* zr, float* zi, int M, const FftTables& T)
@@ -945,66 +957,65 @@ VQ_INLINE void ForwardStages(const float* x, float* zr, float* zi, int M, const 
         K::template Stage<false>(zr, zi, zr, zi, M, le2, T.ur + le2, T.ui + le2);
 }
 
-// Inverse after the split: (zr, zi) -> samples out[0 .. 2M-1], using work (2M floats).
+// Inverse after the split: (zr, zi) -> samples out[0 .. 2M-1]; the stages run in w.
 template <class K, bool WithTail>
-VQ_INLINE void InverseStages(float* zr, float* zi, float* work, float* out, float* tail, int M,
-                             const FftTables& T)
+VQ_INLINE void InverseStages(const float* zr, const float* zi, StageSpace& w, float* out,
+                             float* tail, int M, const FftTables& T)
 {
-    float* wr = work;
-    float* wi = work + M;
+    float* wr = w.Re();
+    float* wi = w.Im(M);
     const int first = K::template Front<true, Source::Split>(zr, zi, wr, wi, M, T);
-    // Middle stages in work; the last of them writes back into zr, zi (M >= 16, so there is
-    // at least one: the front ends before le2 = 4 below M = 64, before 8 from there on).
-    for (int le2 = first; le2 <= M / 4; le2 <<= 1) {
-        const bool last = (le2 == M / 4);
-        K::template Stage<true>(wr, wi, last ? zr : wr, last ? zi : wi, M, le2, T.ur + le2,
-                                T.ui + le2);
-    }
+    // M >= 16, so there is at least one middle stage (the front ends before le2 = 4 below
+    // M = 64, before 8 from there on) and the last stage reads what it wrote.
+    for (int le2 = first; le2 <= M / 4; le2 <<= 1)
+        K::template Stage<true>(wr, wi, wr, wi, M, le2, T.ur + le2, T.ui + le2);
     const float scale = 2.0f / static_cast<float>(2 * M);
-    K::template Last<WithTail>(zr, zi, out, tail, M, T.ur + M / 2, T.ui + M / 2, scale);
+    K::template Last<WithTail>(wr, wi, out, tail, M, T.ur + M / 2, T.ui + M / 2, scale);
 }
 
 template <class K> VQ_INLINE void ForwardDrive(const float* x, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<K, Source::Interleaved>(x, zr, zi, M, T);
-    K::template Split<SplitMode::Forward>(zr, zi, zr, zi, M, T);
+    StageSpace w;
+    ForwardStages<K, Source::Interleaved>(x, w.Re(), w.Im(M), M, T);
+    K::template Split<SplitMode::Forward>(w.Re(), w.Im(M), zr, zi, M, T);
 }
 
 template <class K> VQ_INLINE void InverseDrive(float* out, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
     K::template Split<SplitMode::Inverse>(zr, zi, zr, zi, M, T);
-    // out doubles as the work space of the middle stages; the last stage reads zr, zi only.
-    InverseStages<K, false>(zr, zi, out, out, nullptr, M, T);
+    StageSpace w;
+    InverseStages<K, false>(zr, zi, w, out, nullptr, M, T);
 }
 
 template <class K>
 VQ_INLINE void OverlapAddDrive(const float* in, const float* hr, const float* hi, float* tail,
-                               float* out, float* zr, float* zi, float* work, int M)
+                               float* out, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<K, Source::Padded>(in, zr, zi, M, T);
-    K::template Split<SplitMode::ForwardMultiplyInverse>(zr, zi, zr, zi, M, T, hr, hi);
-    InverseStages<K, true>(zr, zi, work, out, tail, M, T);
+    StageSpace w;
+    ForwardStages<K, Source::Padded>(in, w.Re(), w.Im(M), M, T);
+    K::template Split<SplitMode::ForwardMultiplyInverse>(w.Re(), w.Im(M), zr, zi, M, T, hr, hi);
+    InverseStages<K, true>(zr, zi, w, out, tail, M, T);
 }
 
 // Two responses applied to the same input: the forward transform and its split are done once.
 template <class K>
 VQ_INLINE void OverlapAddPairDrive(const float* in, const float* h1r, const float* h1i,
                                    float* tail1, float* out1, const float* h2r, const float* h2i,
-                                   float* tail2, float* out2, float* zr, float* zi,
-                                   float* products, float* work, int M)
+                                   float* tail2, float* out2, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    ForwardStages<K, Source::Padded>(in, zr, zi, M, T);
-    K::template Split<SplitMode::Forward>(zr, zi, zr, zi, M, T);
-    float* pr = products;
-    float* pi = products + M;
-    K::template Split<SplitMode::MultiplyInverse>(zr, zi, pr, pi, M, T, h1r, h1i);
-    InverseStages<K, true>(pr, pi, work, out1, tail1, M, T);
-    K::template Split<SplitMode::MultiplyInverse>(zr, zi, pr, pi, M, T, h2r, h2i);
-    InverseStages<K, true>(pr, pi, work, out2, tail2, M, T);
+    StageSpace spectrum, w;
+    float* sr = spectrum.Re();
+    float* si = spectrum.Im(M);
+    ForwardStages<K, Source::Padded>(in, sr, si, M, T);
+    K::template Split<SplitMode::Forward>(sr, si, sr, si, M, T);
+    K::template Split<SplitMode::MultiplyInverse>(sr, si, zr, zi, M, T, h1r, h1i);
+    InverseStages<K, true>(zr, zi, w, out1, tail1, M, T);
+    K::template Split<SplitMode::MultiplyInverse>(sr, si, zr, zi, M, T, h2r, h2i);
+    InverseStages<K, true>(zr, zi, w, out2, tail2, M, T);
 }
 
 // One set of entry points per instruction set.
@@ -1012,10 +1023,10 @@ struct FastPath {
     void (*forward)(const float* x, float* zr, float* zi, int M);
     void (*inverse)(float* out, float* zr, float* zi, int M);
     void (*overlapAdd)(const float* in, const float* hr, const float* hi, float* tail, float* out,
-                       float* zr, float* zi, float* work, int M);
+                       float* zr, float* zi, int M);
     void (*overlapAddPair)(const float* in, const float* h1r, const float* h1i, float* tail1,
                            float* out1, const float* h2r, const float* h2i, float* tail2,
-                           float* out2, float* zr, float* zi, float* products, float* work, int M);
+                           float* out2, float* zr, float* zi, int M);
 };
 
 #define VQ_PATH(NAME, ATTR, K)                                                                     \
@@ -1028,17 +1039,15 @@ struct FastPath {
         InverseDrive<K>(out, zr, zi, M);                                                           \
     }                                                                                              \
     ATTR void NAME##OverlapAdd(const float* in, const float* hr, const float* hi, float* tail,    \
-                               float* out, float* zr, float* zi, float* work, int M)              \
+                               float* out, float* zr, float* zi, int M)                           \
     {                                                                                              \
-        OverlapAddDrive<K>(in, hr, hi, tail, out, zr, zi, work, M);                                \
+        OverlapAddDrive<K>(in, hr, hi, tail, out, zr, zi, M);                                      \
     }                                                                                              \
     ATTR void NAME##OverlapAddPair(const float* in, const float* h1r, const float* h1i,           \
                                    float* tail1, float* out1, const float* h2r, const float* h2i, \
-                                   float* tail2, float* out2, float* zr, float* zi,               \
-                                   float* products, float* work, int M)                           \
+                                   float* tail2, float* out2, float* zr, float* zi, int M)        \
     {                                                                                              \
-        OverlapAddPairDrive<K>(in, h1r, h1i, tail1, out1, h2r, h2i, tail2, out2, zr, zi,          \
-                               products, work, M);                                                 \
+        OverlapAddPairDrive<K>(in, h1r, h1i, tail1, out1, h2r, h2i, tail2, out2, zr, zi, M);      \
     }                                                                                              \
     constexpr FastPath NAME##Path = {NAME##Forward, NAME##Inverse, NAME##OverlapAdd,               \
                                      NAME##OverlapAddPair};
@@ -1048,6 +1057,8 @@ VQ_PATH(Portable, , GenericKernels)
 VQ_PATH(Avx2, __attribute__((target("avx2"))), GenericKernels)
 VQ_PATH(Avx512, VQ_AVX512, Avx512Kernels)
 #endif
+
+#pragma GCC diagnostic pop
 
 FftKernel Resolve(FftKernel kernel)
 {
@@ -1061,7 +1072,7 @@ FftKernel Resolve(FftKernel kernel)
     return FftKernelAvailable(kernel) ? kernel : FftKernel::Portable;
 }
 
-const FastPath& PathFor(FftKernel kernel)
+const FastPath& ResolvedPath(FftKernel kernel)
 {
     switch (Resolve(kernel)) {
 #ifdef VQ_X86
@@ -1070,6 +1081,13 @@ const FastPath& PathFor(FftKernel kernel)
 #endif
     default: return PortablePath;
     }
+}
+
+// Auto, the path of every call in use, is resolved once.
+const FastPath& PathFor(FftKernel kernel)
+{
+    static const FastPath& automatic = ResolvedPath(FftKernel::Auto);
+    return kernel == FftKernel::Auto ? automatic : ResolvedPath(kernel);
 }
 
 } // namespace
@@ -1153,7 +1171,7 @@ void OverlapAddBlock(const float* in, const float* responseRe, const float* resp
     if (!IsFftLength(N))
         return;
     if (M >= FastMinM && M <= TableMaxM) {
-        PathFor(kernel).overlapAdd(in, responseRe, responseIm, tail, out, re + 1, im + 1, work + 1, M);
+        PathFor(kernel).overlapAdd(in, responseRe, responseIm, tail, out, re + 1, im + 1, M);
         return;
     }
     for (int i = 0; i < M; ++i) {
@@ -1184,8 +1202,8 @@ void OverlapAddBlockPair(const float* in, const float* response1Re, const float*
     if (!IsFftLength(N))
         return;
     if (M >= FastMinM && M <= TableMaxM) {
-        PathFor(kernel).overlapAddPair(in, response1Re, response1Im, tail1, out1, response2Re, response2Im,
-                           tail2, out2, re + 1, im + 1, products + 1, work + 1, M);
+        PathFor(kernel).overlapAddPair(in, response1Re, response1Im, tail1, out1, response2Re,
+                                       response2Im, tail2, out2, re + 1, im + 1, M);
         return;
     }
     // Rare lengths: one channel after the other (the first output may overwrite the input).
