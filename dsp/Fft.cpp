@@ -161,6 +161,9 @@ struct FftTables {
     alignas(64) double iwi[TableMaxM];
     // Bit reversal within M points: index M + n.
     uint16_t rev[2 * TableMaxM];
+    // The third stage's u_2 is (0, 1 + 2^-52): its product with any finite z, rounded to single,
+    // is -j z exactly (conj: +j z), as the product with -j itself. Checked, not assumed.
+    bool stage3QuarterExact;
 
     FftTables()
     {
@@ -202,6 +205,7 @@ struct FftTables {
             }
         }
         fwr[0] = fwi[0] = iwr[0] = iwi[0] = fwr[1] = fwi[1] = iwr[1] = iwi[1] = 0.0;
+        stage3QuarterExact = ur[6] == 0.0 && ui[6] >= 1.0 && ui[6] <= 1.0 + 0x1p-50;
         rev[0] = rev[1] = 0;
         for (int p = 0, M = 1; M <= TableMaxM; ++p, M <<= 1) {
             for (int n = 0; n < M; ++n) {
@@ -654,6 +658,12 @@ VQ_AVX512_INLINE void LastInverseStage(const float* sr, const float* si, float* 
     }
 }
 
+VQ_AVX512_INLINE __m512 Reverse16(__m512 v)
+{
+    return _mm512_permutexvar_ps(
+        _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), v);
+}
+
 VQ_AVX512_INLINE __m256 Reverse(__m256 v)
 {
     return _mm256_permutexvar_ps(_mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0), v);
@@ -710,6 +720,33 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
         SplitSlot0(zr, zi, true);
     }
     int k = 1;
+    if constexpr (!product) {
+        // Sixteen pairs per pass: the single-precision steps in one register each.
+        for (; k + 15 <= M / 2 - 1; k += 16) {
+            const int mk = M - k - 15;
+            const __m512 pr = _mm512_loadu_ps(sr + k), pi = _mm512_loadu_ps(si + k);
+            const __m512 qr = Reverse16(_mm512_loadu_ps(sr + mk));
+            const __m512 qi = Reverse16(_mm512_loadu_ps(si + mk));
+            __m256 B[2], D[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m256 pih = h ? High8(pi) : Low8(pi), qih = h ? High8(qi) : Low8(qi);
+                const __m256 prh = h ? High8(pr) : Low8(pr), qrh = h ? High8(qr) : Low8(qr);
+                const __m512d sumI = _mm512_add_pd(Wide(pih), Wide(qih));
+                const __m512d difR = _mm512_sub_pd(Wide(prh), Wide(qrh));
+                const __m512d wr = _mm512_loadu_pd(fr + k + 8 * h);
+                const __m512d wi = _mm512_loadu_pd(fi + k + 8 * h);
+                B[h] = Narrow(_mm512_sub_pd(_mm512_mul_pd(sumI, wr), _mm512_mul_pd(difR, wi)));
+                D[h] = Narrow(_mm512_add_pd(_mm512_mul_pd(sumI, wi), _mm512_mul_pd(difR, wr)));
+            }
+            const __m512 A = _mm512_add_ps(pr, qr), C = _mm512_sub_ps(pi, qi);
+            const __m512 b = Join(B[0], B[1]), d = Join(D[0], D[1]);
+            const __m512 half = _mm512_set1_ps(0.5f), negHalf = _mm512_set1_ps(-0.5f);
+            _mm512_storeu_ps(zr + k, _mm512_mul_ps(_mm512_add_ps(A, b), half));
+            _mm512_storeu_ps(zi + k, _mm512_mul_ps(_mm512_sub_ps(C, d), half));
+            _mm512_storeu_ps(zr + mk, Reverse16(_mm512_mul_ps(_mm512_sub_ps(A, b), half)));
+            _mm512_storeu_ps(zi + mk, Reverse16(_mm512_mul_ps(_mm512_add_ps(C, d), negHalf)));
+        }
+    }
     for (; k + 7 <= M / 2 - 1; k += 8) {
         const int mk = M - k - 7;
         __m256 pr = _mm256_loadu_ps(sr + k), pi = _mm256_loadu_ps(si + k);
@@ -761,19 +798,24 @@ template <Source Src> VQ_AVX512_INLINE __m512 LoadPacked(const float* sr, const 
     }
 }
 
+// -j z forward (zi, -zr), +j z inverse (-zi, zr), on packed lanes: halves swapped, one negated.
+template <bool Inverse> VQ_AVX512_INLINE __m512 MinusJ(__m512 z)
+{
+    const __m512 swapped = _mm512_shuffle_f32x4(z, z, 0x4E);
+    const __m512 sign = Inverse ? _mm512_setr_ps(-0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f,
+                                                 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f)
+                                : _mm512_setr_ps(0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, -0.f,
+                                                 -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f);
+    return _mm512_xor_ps(swapped, sign);
+}
+
 // Stages 1 and 2 of GatherRadix4 on packed lanes: o[0..3] of the groups of the points a..d.
 template <bool Inverse>
 VQ_AVX512_INLINE void Radix4Packed(__m512 a, __m512 b, __m512 c, __m512 d, __m512* o)
 {
     const __m512 a1 = _mm512_add_ps(a, b), b1 = _mm512_sub_ps(a, b);
     const __m512 c1 = _mm512_add_ps(c, d), d1 = _mm512_sub_ps(c, d);
-    // t = -j d1 forward (d1i, -d1r), +j d1 inverse (-d1i, d1r): halves swapped, one negated.
-    const __m512 swapped = _mm512_shuffle_f32x4(d1, d1, 0x4E);
-    const __m512 sign = Inverse ? _mm512_setr_ps(-0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f,
-                                                 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f)
-                                : _mm512_setr_ps(0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, -0.f,
-                                                 -0.f, -0.f, -0.f, -0.f, -0.f, -0.f, -0.f);
-    const __m512 t = _mm512_xor_ps(swapped, sign);
+    const __m512 t = MinusJ<Inverse>(d1);
     o[0] = _mm512_add_ps(a1, c1);
     o[1] = _mm512_add_ps(b1, t);
     o[2] = _mm512_sub_ps(a1, c1);
@@ -785,10 +827,12 @@ VQ_AVX512_INLINE void Radix4Packed(__m512 a, __m512 b, __m512 c, __m512 d, __m51
 // radix-4 group of the points n, n + M/2, n + M/4, n + 3M/4 (as GatherRadix4), positions 4..7
 // the group of the same points plus M/8 (rev(n + M/8) = rev(n) + 4); stage 3 pairs position k
 // with k + 4 under the twiddle u_k of that stage, the same for every lane (u_0 = 1 exactly, so
-// its product is the point itself). Eight blocks are transposed into place at once.
+// its product is the point itself; u_2 gives -j z, see stage3QuarterExact). Eight blocks are
+// transposed into place at once.
 template <bool Inverse, Source Src>
 VQ_AVX512_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, float* zi, int M,
-                                   const uint16_t* rev, const double* u3r, const double* u3i)
+                                   const uint16_t* rev, const double* u3r, const double* u3i,
+                                   bool quarterExact)
 {
     const int q = M / 4, e = M / 8;
     __m512d wr[4], wi[4];
@@ -813,7 +857,9 @@ VQ_AVX512_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, 
         }
         for (int k = 0; k < 4; ++k) {
             __m512 t = P[4 + k];
-            if (k != 0) {
+            if (k == 2 && quarterExact) {
+                t = MinusJ<Inverse>(t);
+            } else if (k != 0) {
                 const __m512d xr = Wide(Low8(t)), xi = Wide(High8(t));
                 __m256 tr, ti;
                 if constexpr (Inverse) {
@@ -908,7 +954,8 @@ struct Avx512Kernels {
     {
         if (M < 64)
             return GenericKernels::Front<Inverse, Src>(sr, si, zr, zi, M, T);
-        avx512::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4, T.ui + 4);
+        avx512::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4, T.ui + 4,
+                                           T.stage3QuarterExact);
         return 8;
     }
     template <bool Inverse>
