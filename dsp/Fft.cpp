@@ -154,11 +154,12 @@ struct FftTables {
     // inverse recurrence gives exactly the conjugates): index le2 + j.
     alignas(64) double ur[TableMaxM];
     alignas(64) double ui[TableMaxM];
-    // Split twiddle w_k for M points: index M/2 + k, k = 1 .. M/2 - 1 (entry M/2 unused).
-    alignas(64) double fwr[TableMaxM];
-    alignas(64) double fwi[TableMaxM];
-    alignas(64) double iwr[TableMaxM];
-    alignas(64) double iwi[TableMaxM];
+    // Split twiddle w_k for M points: index M/2 + k, k = 1 .. M/2 - 1 (entry M/2 unused). One
+    // more entry past the largest table is read, never used, by the last pass of the split.
+    alignas(64) double fwr[TableMaxM + 8];
+    alignas(64) double fwi[TableMaxM + 8];
+    alignas(64) double iwr[TableMaxM + 8];
+    alignas(64) double iwi[TableMaxM + 8];
     // Bit reversal within M points: index M + n.
     uint16_t rev[2 * TableMaxM];
     // The third stage's u_2 is (0, 1 + 2^-52): its product with any finite z, rounded to single,
@@ -467,8 +468,11 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
         ProductSlot(zr, zi, 0, hr, hi);
         SplitSlot0(zr, zi, true);
     }
+    // The middle slot before the last pass writes over it; that pass (k = M/2 - 7) pairs it with
+    // itself in its lane 7, whose result is thrown away (see avx512::Split).
+    const float middleRe = sr[M / 2], middleIm = si[M / 2];
     int k = 1;
-    for (; k + 7 <= M / 2 - 1; k += 8) {
+    for (; k + 7 <= M / 2; k += 8) {
         const int mk = M - k - 7;
         F8 pr, pi, qr, qi;
         D8 wr, wi;
@@ -514,7 +518,8 @@ VQ_INLINE void SplitFast(const float* sr, const float* si, float* zr, float* zi,
             SplitPair(zr, zi, k, M - k, br[k], bi[k]);
         }
     }
-    take(M / 2);
+    zr[M / 2] = middleRe;
+    zi[M / 2] = middleIm;
     if constexpr (firstSplit)
         zi[M / 2] = -zi[M / 2];
     if constexpr (product) {
@@ -747,7 +752,13 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
             _mm512_storeu_ps(zi + mk, Reverse16(_mm512_mul_ps(_mm512_add_ps(C, d), negHalf)));
         }
     }
-    for (; k + 7 <= M / 2 - 1; k += 8) {
+    // The middle slot, which is its own partner, as it stands before the last pass below
+    // (which writes over it when the split works in place).
+    const float middleRe = sr[M / 2], middleIm = si[M / 2];
+    // Eight-pair passes; the last one (k = M/2 - 7, always reached as M/2 - 1 = 7 mod 8) also
+    // takes the middle slot in its lane 7 and pairs it with itself: that lane's result is
+    // thrown away below.
+    for (; k + 7 <= M / 2; k += 8) {
         const int mk = M - k - 7;
         __m256 pr = _mm256_loadu_ps(sr + k), pi = _mm256_loadu_ps(si + k);
         __m256 qr = Reverse(_mm256_loadu_ps(sr + mk)), qi = Reverse(_mm256_loadu_ps(si + mk));
@@ -775,7 +786,8 @@ VQ_AVX512_INLINE void Split(const float* sr, const float* si, float* zr, float* 
             SplitPair(zr, zi, k, M - k, br[k], bi[k]);
         }
     }
-    take(M / 2);
+    zr[M / 2] = middleRe;
+    zi[M / 2] = middleIm;
     if constexpr (firstSplit)
         zi[M / 2] = -zi[M / 2];
     if constexpr (product) {
