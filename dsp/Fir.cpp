@@ -168,6 +168,38 @@ __attribute__((target("avx2,fma"))) float FirOneFma(const float* in, const float
     return FirOne(in, c, n, count, i);
 }
 
+// Consecutive outputs iBegin .. iEnd-1 near the ends of the input (some taps fall outside it),
+// eight at a time: every lane runs the taps in order and keeps its sum unchanged where the tap's
+// input index lies outside 0..count-1, exactly as FirOne leaves such terms out. The inputs come
+// from a zero-padded copy so that no load leaves the array.
+__attribute__((target("avx2,fma"))) void EdgeOutputs(const float* in, const float* c, int n,
+                                                     int count, int iBegin, int iEnd, float* out)
+{
+    const int h = Centre(n);
+    const __m256i iota = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i minusOne = _mm256_set1_epi32(-1);
+    const __m256i countV = _mm256_set1_epi32(count);
+    for (int i0 = iBegin; i0 < iEnd; i0 += 8) {
+        // Lane l, tap j reads input index i0 + l + h - j: the window lo .. lo + n + 6.
+        const int lo = i0 + h - (n - 1);
+        float window[MaxVectorTaps + 8];
+        for (int t = 0; t < n + 7; ++t)
+            window[t] = (lo + t >= 0 && lo + t < count) ? in[lo + t] : 0.0f;
+        __m256 sum = _mm256_setzero_ps();
+        for (int j = 0; j < n; ++j) {
+            const __m256i index = _mm256_add_epi32(_mm256_set1_epi32(i0 + h - j), iota);
+            const __m256i inside = _mm256_and_si256(_mm256_cmpgt_epi32(index, minusOne),
+                                                    _mm256_cmpgt_epi32(countV, index));
+            const __m256 term =
+                _mm256_fmadd_ps(_mm256_set1_ps(c[j]), _mm256_loadu_ps(window + n - 1 - j), sum);
+            sum = _mm256_blendv_ps(sum, term, _mm256_castsi256_ps(inside));
+        }
+        alignas(32) float lanes[8];
+        _mm256_store_ps(lanes, sum);
+        for (int l = 0; l < 8 && i0 + l < iEnd; ++l) out[i0 + l - iBegin] = lanes[l];
+    }
+}
+
 // 8 x 8 transpose: r[c] receives column c of the rows r[0..7].
 __attribute__((target("avx2,fma"), always_inline)) inline void Transpose8(__m256 r[8])
 {
@@ -313,12 +345,20 @@ void FirFilterStrided(const float* input, float* output, const FirTable& table, 
         return;
     }
 #ifdef VELQUOR_FIR_X86
-    for (int k = 0; k < kBegin; ++k)
-        output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    if (step == 1) {
+        EdgeOutputs(input, table.c, n, count, first, first + kBegin, output);
+    } else {
+        for (int k = 0; k < kBegin; ++k)
+            output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    }
     StridedAvx2(input, output, table, count, first, step, kBegin, kEnd,
                 use == FirKernel::Avx512);
-    for (int k = kEnd; k < outCount; ++k)
-        output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    if (step == 1) {
+        EdgeOutputs(input, table.c, n, count, first + kEnd, first + outCount, output + kEnd);
+    } else {
+        for (int k = kEnd; k < outCount; ++k)
+            output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    }
 #endif
 }
 
