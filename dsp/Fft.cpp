@@ -11,10 +11,15 @@
 // The fast path (N = 32 .. 4096, which covers every use per block) gives the same results as
 // the plain loops: the recurrences depend only on the stage (or on N for the split), so their
 // values are made once into a constant table with exactly the same arithmetic, and the
-// butterflies are regrouped (stages 1 and 2 fused with the bit reversal, groups vectorised),
-// which changes no operation. Signed zeros aside, RealFft == RealFftPlain bit for bit.
-// The vector paths use no fused multiply-add (the library is built with -ffp-contract=off):
-// a fused multiply-add would round differently.
+// butterflies are regrouped (the first stages fused with the bit reversal, independent
+// butterflies and split pairs side by side in vector lanes), which changes no operation. A
+// twiddle whose product is exact (1, and -j as the rounding of the third stage's u_2) is
+// applied as that exact value. For finite inputs, signed zeros aside, RealFft == RealFftPlain
+// bit for bit, on every path (portable, AVX2, AVX-512; see FftKernel).
+// The vector paths use no fused multiply-add where a product is rounded (the library is built
+// with -ffp-contract=off): a fused multiply-add would round differently. Note that a
+// difference at double precision mostly vanishes in the rounding to single, so the bit-for-bit
+// tests cannot be relied on to catch one; the operations themselves must be kept.
 
 #define VQ_INLINE inline __attribute__((always_inline))
 

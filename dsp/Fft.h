@@ -42,15 +42,17 @@ void InverseRealFftPlain(float* out, float* re, float* im, int N);
 // with N/2 zeros, RealFft, every slot times the response (responseRe/Im hold slots 0 .. N/2-1
 // from entry 0; slot 0 as a plain complex product), InverseRealFft giving y[0 .. N-1];
 // out[i] = y[i] + tail[i] and tail[i] = y[N/2 + i] for i < N/2. Work arrays: re, im entries
-// 1 .. N/2, work entries 1 .. N. Same results as doing those steps one by one; no allocation.
-// in and out may be the same array.
+// 1 .. N/2, work entries 1 .. N (the fast path keeps its stages in aligned stack space of its
+// own, up to 32 KB, and leaves work alone). Same results as doing those steps one by one; no
+// allocation. in and out may be the same array.
 void OverlapAddBlock(const float* in, const float* responseRe, const float* responseIm,
                      float* tail, float* out, float* re, float* im, float* work, int N,
                      FftKernel kernel = FftKernel::Auto);
 
 // OverlapAddBlock with two responses (two channels) on the same input: the forward transform
-// is shared, everything else is done per channel exactly as OverlapAddBlock does it, with the
-// same results. products needs entries 1 .. N. in may be the same array as out1 or out2.
+// and its split are shared, everything else is done per channel exactly as OverlapAddBlock does
+// it, with the same results. products needs entries 1 .. N. in may be the same array as out1 or
+// out2.
 void OverlapAddBlockPair(const float* in, const float* response1Re, const float* response1Im,
                          float* tail1, float* out1, const float* response2Re,
                          const float* response2Im, float* tail2, float* out2, float* re, float* im,
