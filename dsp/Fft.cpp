@@ -1098,10 +1098,58 @@ VQ_AVX2_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, fl
     }
 }
 
+// One stage of half-span le2 (8 or more), eight butterflies per step: both halves of b are
+// widened straight from memory.
+template <bool Inverse>
+VQ_AVX2_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int M, int le2,
+                          const double* twr, const double* twi)
+{
+    for (int i0 = 0; i0 < M; i0 += 2 * le2) {
+        for (int j = 0; j < le2; j += 8) {
+            const int ia = i0 + j, ib = i0 + j + le2;
+            __m128 r[2], i[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m256d xr = _mm256_cvtps_pd(_mm_loadu_ps(sr + ib + 4 * h));
+                const __m256d xi = _mm256_cvtps_pd(_mm_loadu_ps(si + ib + 4 * h));
+                const __m256d wr = _mm256_loadu_pd(twr + j + 4 * h);
+                const __m256d wi = _mm256_loadu_pd(twi + j + 4 * h);
+                if constexpr (Inverse) {
+                    r[h] = _mm256_cvtpd_ps(
+                        _mm256_sub_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi)));
+                    i[h] = _mm256_cvtpd_ps(
+                        _mm256_add_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr)));
+                } else {
+                    r[h] = _mm256_cvtpd_ps(
+                        _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi)));
+                    i[h] = _mm256_cvtpd_ps(
+                        _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr)));
+                }
+            }
+            const __m256 tr = _mm256_set_m128(r[1], r[0]), ti = _mm256_set_m128(i[1], i[0]);
+            const __m256 ar = _mm256_loadu_ps(sr + ia), ai = _mm256_loadu_ps(si + ia);
+            _mm256_storeu_ps(dr + ib, _mm256_sub_ps(ar, tr));
+            _mm256_storeu_ps(di + ib, _mm256_sub_ps(ai, ti));
+            _mm256_storeu_ps(dr + ia, _mm256_add_ps(ar, tr));
+            _mm256_storeu_ps(di + ia, _mm256_add_ps(ai, ti));
+        }
+    }
+}
+
 } // namespace avx2
 
-// The generic kernels with the fused front (called, not inlined, as the AVX-512 kernels).
+// The generic kernels with the fused front and the stages above (called, not inlined, as the
+// AVX-512 kernels).
 struct Avx2Kernels : GenericKernels {
+    template <bool Inverse>
+    __attribute__((target("avx2"))) static void Stage(const float* sr, const float* si,
+                                                      float* dr, float* di, int M, int le2,
+                                                      const double* twr, const double* twi)
+    {
+        if (le2 == 4)
+            ::Stage<Inverse, 4>(sr, si, dr, di, M, le2, twr, twi);
+        else
+            avx2::Stage<Inverse>(sr, si, dr, di, M, le2, twr, twi);
+    }
     template <bool Inverse, Source Src>
     __attribute__((target("avx2"))) static int Front(const float* sr, const float* si, float* zr, float* zi, int M,
                                     const FftTables& T)
