@@ -644,7 +644,40 @@ VQ_AVX512_INLINE void LastInverseStage(const float* sr, const float* si, float* 
     const __m256 k = _mm256_set1_ps(scale);
     const __m512i interleave =
         _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-    for (int j = 0; j < le2; j += 8) {
+    const __m512i interleaveHigh =
+        _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    const __m512 k16 = _mm512_set1_ps(scale);
+    int j = 0;
+    // Sixteen butterflies per step where the half-span allows.
+    for (; j + 16 <= le2; j += 16) {
+        __m256 tr0, ti0, tr1, ti1;
+        Twiddle<true>(sr + j + le2, si + j + le2, _mm512_load_pd(twr + j),
+                      _mm512_load_pd(twi + j), tr0, ti0);
+        Twiddle<true>(sr + j + 8 + le2, si + j + 8 + le2, _mm512_load_pd(twr + j + 8),
+                      _mm512_load_pd(twi + j + 8), tr1, ti1);
+        const __m512 tr = Join(tr0, tr1), ti = Join(ti0, ti1);
+        const __m512 ar = _mm512_loadu_ps(sr + j), ai = _mm512_loadu_ps(si + j);
+        const __m512 nar = _mm512_mul_ps(_mm512_add_ps(ar, tr), k16);
+        const __m512 nai = _mm512_mul_ps(_mm512_add_ps(ai, ti), k16);
+        const __m512 nbr = _mm512_mul_ps(_mm512_sub_ps(ar, tr), k16);
+        const __m512 nbi = _mm512_mul_ps(_mm512_sub_ps(ai, ti), k16);
+        __m512 a0 = _mm512_permutex2var_ps(nar, interleave, nai);
+        __m512 a1 = _mm512_permutex2var_ps(nar, interleaveHigh, nai);
+        const __m512 b0 = _mm512_permutex2var_ps(nbr, interleave, nbi);
+        const __m512 b1 = _mm512_permutex2var_ps(nbr, interleaveHigh, nbi);
+        if constexpr (WithTail) {
+            a0 = _mm512_add_ps(a0, _mm512_loadu_ps(tail + 2 * j));
+            a1 = _mm512_add_ps(a1, _mm512_loadu_ps(tail + 2 * j + 16));
+            _mm512_storeu_ps(tail + 2 * j, b0);
+            _mm512_storeu_ps(tail + 2 * j + 16, b1);
+        } else {
+            _mm512_storeu_ps(out + M + 2 * j, b0);
+            _mm512_storeu_ps(out + M + 2 * j + 16, b1);
+        }
+        _mm512_storeu_ps(out + 2 * j, a0);
+        _mm512_storeu_ps(out + 2 * j + 16, a1);
+    }
+    for (; j < le2; j += 8) {
         const __m256 ar = _mm256_loadu_ps(sr + j);
         const __m256 ai = _mm256_loadu_ps(si + j);
         __m256 tr, ti;
