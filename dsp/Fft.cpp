@@ -1280,9 +1280,10 @@ template <class K> VQ_INLINE void ForwardDrive(const float* x, float* zr, float*
 template <class K> VQ_INLINE void InverseDrive(float* out, float* zr, float* zi, int M)
 {
     const FftTables& T = Tables();
-    K::template Split<SplitMode::Inverse>(zr, zi, zr, zi, M, T);
-    StageSpace w;
-    InverseStages<K, false>(zr, zi, w, out, nullptr, M, T);
+    // The split goes to aligned space too: the front then reads it without line splits.
+    StageSpace spectrum, w;
+    K::template Split<SplitMode::Inverse>(zr, zi, spectrum.Re(), spectrum.Im(M), M, T);
+    InverseStages<K, false>(spectrum.Re(), spectrum.Im(M), w, out, nullptr, M, T);
 }
 
 template <class K>

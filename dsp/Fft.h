@@ -21,8 +21,8 @@ bool FftKernelAvailable(FftKernel kernel);
 // overlap re or im.
 void RealFft(const float* x, float* re, float* im, int N, FftKernel kernel = FftKernel::Auto);
 
-// Inverse of RealFft: out[1..N] receives the samples; re and im are destroyed (out, which
-// must not overlap them, also serves as work space before it receives the result).
+// Inverse of RealFft: out[1..N] receives the samples; re and im serve as work space and are
+// destroyed (out must not overlap them).
 void InverseRealFft(float* out, float* re, float* im, int N,
                     FftKernel kernel = FftKernel::Auto);
 
