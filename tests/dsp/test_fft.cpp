@@ -132,17 +132,33 @@ TEST(RealFft, EveryKernelEqualsPlainLoopsBitForBit)
                     for (int n = 1; n <= N; ++n)
                         x[n] = std::ldexp(mant(gen), expo(gen));
                 }
-                Arrays fast(N), plain(N);
+                // Guard values around the arrays: entry 0 and anything past the end stay.
+                constexpr float Guard = -12345.0f;
+                constexpr int Past = 24;
+                std::vector<float> re(N / 2 + 1 + Past, Guard), im(N / 2 + 1 + Past, Guard);
+                Arrays plain(N);
                 const std::vector<float> before = x;
-                RealFft(x.data(), fast.re.data(), fast.im.data(), N, kernel);
+                RealFft(x.data(), re.data(), im.data(), N, kernel);
                 RealFftPlain(x.data(), plain.re.data(), plain.im.data(), N);
                 ASSERT_EQ(x, before) << "input changed, N " << N;
-                ASSERT_EQ(fast.re, plain.re) << "forward N " << N;
-                ASSERT_EQ(fast.im, plain.im) << "forward N " << N;
-                std::vector<float> outFast(N + 1, 0.0f), outPlain(N + 1, 0.0f);
-                InverseRealFft(outFast.data(), fast.re.data(), fast.im.data(), N, kernel);
+                ASSERT_EQ(re[0], Guard) << N;
+                ASSERT_EQ(im[0], Guard) << N;
+                for (int k = N / 2 + 1; k < N / 2 + 1 + Past; ++k) {
+                    ASSERT_EQ(re[k], Guard) << "written past the end, N " << N;
+                    ASSERT_EQ(im[k], Guard) << "written past the end, N " << N;
+                }
+                ASSERT_TRUE(std::equal(plain.re.begin() + 1, plain.re.end(), re.begin() + 1))
+                    << "forward N " << N;
+                ASSERT_TRUE(std::equal(plain.im.begin() + 1, plain.im.end(), im.begin() + 1))
+                    << "forward N " << N;
+                std::vector<float> outFast(N + 1 + Past, Guard), outPlain(N + 1, 0.0f);
+                InverseRealFft(outFast.data(), re.data(), im.data(), N, kernel);
                 InverseRealFftPlain(outPlain.data(), plain.re.data(), plain.im.data(), N);
-                ASSERT_EQ(outFast, outPlain) << "inverse N " << N;
+                ASSERT_EQ(outFast[0], Guard) << N;
+                for (int k = N + 1; k < N + 1 + Past; ++k)
+                    ASSERT_EQ(outFast[k], Guard) << "written past the end, N " << N;
+                ASSERT_TRUE(std::equal(outPlain.begin() + 1, outPlain.end(), outFast.begin() + 1))
+                    << "inverse N " << N;
             }
         }
     }
@@ -174,7 +190,8 @@ void CheckOverlapAddAgainstSteps(FftKernel kernel)
         const std::vector<float> hi = RandomSignal(h, 9u * N, 1.0f);
         std::vector<float> tail = RandomSignal(h, 13u * N, 100.0f);
         std::vector<float> tailRef = tail;
-        std::vector<float> out(h, 0.0f), re(h + 1), im(h + 1), work(N + 1);
+        // out has guard entries past its end: nothing may be written there.
+        std::vector<float> out(h + 16, -777.0f), re(h + 1), im(h + 1), work(N + 1);
         OverlapAddBlock(in.data() + 1, hr.data() + 1, hi.data() + 1, tail.data() + 1,
                         out.data(), re.data(), im.data(), work.data(), N, kernel);
 
@@ -205,7 +222,10 @@ void CheckOverlapAddAgainstSteps(FftKernel kernel)
         OverlapAddBlockPair(in2.data(), hr.data() + 1, hi.data() + 1, tail1.data() + 1,
                             in2.data(), hr2.data(), hi2.data(), tail2.data() + 1, out2.data(),
                             re.data(), im.data(), work.data(), products.data(), N, kernel);
-        EXPECT_EQ(in2, out) << "pair, first response, N " << N;
+        for (int i = h; i < h + 16; ++i)
+            EXPECT_EQ(out[i], -777.0f) << "written past the end, N " << N;
+        EXPECT_TRUE(std::equal(in2.begin(), in2.end(), out.begin()))
+            << "pair, first response, N " << N;
         EXPECT_EQ(tail1, tail) << "pair, first tail, N " << N;
         EXPECT_EQ(out2, out2Ref) << "pair, second response, N " << N;
         EXPECT_EQ(tail2, tail2Ref) << "pair, second tail, N " << N;
