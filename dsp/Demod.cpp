@@ -142,18 +142,18 @@ __attribute__((target("avx2"))) __m256 PhaseAngleScalar8(const float* T, __m256 
     return _mm256_load_ps(rs);
 }
 
-// The angle from the table index k = trunc(65535 min(a, b) / max(a, b) + 0.5), in single lanes.
+// The angle from the table index k = trunc(65535 min(a, b) / max(a, b) + 0.5), in single lanes
+// (one gather of the eight table entries).
 // Finite points give indices 0..65535; the one undefined ratio, 0/0, truncates to 0x80000000,
 // which the 0xFFFF mask the callers apply turns into index 0 (T[0] = 0, the scalar result).
 __attribute__((target("avx2"), always_inline)) inline __m256 AngleFromIndex8(const float* T,
-                                                                             const int32_t* idx,
+                                                                             __m256i idx,
                                                                              __m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 swap =
         _mm256_cmp_ps(_mm256_andnot_ps(signMask, y), _mm256_andnot_ps(signMask, x), _CMP_GT_OQ);
-    const __m256 t = _mm256_setr_ps(T[idx[0]], T[idx[1]], T[idx[2]], T[idx[3]], T[idx[4]],
-                                    T[idx[5]], T[idx[6]], T[idx[7]]);
+    const __m256 t = _mm256_i32gather_ps(T, idx, 4);
     __m256 r = _mm256_blendv_ps(t, _mm256_sub_ps(_mm256_set1_ps(HalfPi), t), swap);
     const __m256 xNeg = _mm256_cmp_ps(x, _mm256_setzero_ps(), _CMP_LT_OQ);
     r = _mm256_blendv_ps(r, _mm256_sub_ps(_mm256_set1_ps(PiF), r), xNeg);
@@ -162,8 +162,7 @@ __attribute__((target("avx2"), always_inline)) inline __m256 AngleFromIndex8(con
 }
 
 // The index of AngleFromIndex8 with the ratio in two halves of four double lanes.
-__attribute__((target("avx2"), always_inline)) inline void AngleIndexAvx2(__m256 x, __m256 y,
-                                                                          int32_t* idx)
+__attribute__((target("avx2"), always_inline)) inline __m256i AngleIndexAvx2(__m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 a = _mm256_andnot_ps(signMask, x);
@@ -173,14 +172,15 @@ __attribute__((target("avx2"), always_inline)) inline void AngleIndexAvx2(__m256
     const __m256d scale = _mm256_set1_pd(65535.0);
     const __m256d half = _mm256_set1_pd(0.5);
     const __m128i mask = _mm_set1_epi32(0xFFFF);
+    __m128i idx[2];
     for (int h = 0; h < 2; ++h) {
         const __m128 n4 = h ? _mm256_extractf128_ps(num, 1) : _mm256_castps256_ps128(num);
         const __m128 d4 = h ? _mm256_extractf128_ps(den, 1) : _mm256_castps256_ps128(den);
         const __m256d q = _mm256_add_pd(
             _mm256_div_pd(_mm256_mul_pd(scale, _mm256_cvtps_pd(n4)), _mm256_cvtps_pd(d4)), half);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(idx + 4 * h),
-                         _mm_and_si128(_mm256_cvttpd_epi32(q), mask));
+        idx[h] = _mm_and_si128(_mm256_cvttpd_epi32(q), mask);
     }
+    return _mm256_set_m128i(idx[1], idx[0]);
 }
 
 __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, float gain,
@@ -205,9 +205,7 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
         if (AnyNonFinite8(x, y)) {
             r = PhaseAngleScalar8(T, x, y);
         } else {
-            alignas(32) int32_t idx[8];
-            AngleIndexAvx2(x, y, idx);
-            r = AngleFromIndex8(T, idx, x, y);
+            r = AngleFromIndex8(T, AngleIndexAvx2(x, y), x, y);
         }
         for (int h = 0; h < 2; ++h) {
             const __m256d d =
@@ -234,7 +232,7 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"), always_inline)) inline 
     return _mm512_maskz_cvtpd_ps(0xFF, v);
 }
 
-__attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const float* I,
+__attribute__((target("avx2,fma,avx512f,avx512vl,avx512dq"))) void FmAvx512(const float* I,
                                                                         const float* Q, float gain,
                                                                         double fmScale,
                                                                         const float* T, float* out)
@@ -245,16 +243,26 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
     const __m512d k65535 = _mm512_set1_pd(65535.0);
     const __m512d half = _mm512_set1_pd(0.5);
     const __m256i mask = _mm256_set1_epi32(0xFFFF);
+    // I[m + 1 ..] and Q[m + 1 ..] are the widened I[m ..], Q[m ..] moved on by one lane, the
+    // last lane taken from the next group (read up to entry 4135 of the 4158).
+    __m512d iNext = Widen8(_mm256_loadu_ps(I + FmFirst));
+    __m512d qNext = Widen8(_mm256_loadu_ps(Q + FmFirst));
     for (int i = 0; i < BlockCount; i += 8) {
         const int m = FmFirst + i;
-        const __m512d i0 = Widen8(_mm256_loadu_ps(I + m));
-        const __m512d i1 = Widen8(_mm256_loadu_ps(I + m + 1));
-        const __m512d q0 = Widen8(_mm256_loadu_ps(Q + m));
-        const __m512d q1 = Widen8(_mm256_loadu_ps(Q + m + 1));
-        const __m256 x = Narrow8(_mm512_add_pd(_mm512_mul_pd(i0, i1), _mm512_mul_pd(q0, q1)));
-        const __m256 y = Narrow8(_mm512_sub_pd(_mm512_mul_pd(i0, q1), _mm512_mul_pd(i1, q0)));
+        const __m512d i0 = iNext, q0 = qNext;
+        iNext = Widen8(_mm256_loadu_ps(I + m + 8));
+        qNext = Widen8(_mm256_loadu_ps(Q + m + 8));
+        const __m512d i1 = _mm512_castsi512_pd(_mm512_maskz_alignr_epi64(
+            0xFF, _mm512_castpd_si512(iNext), _mm512_castpd_si512(i0), 1));
+        const __m512d q1 = _mm512_castsi512_pd(_mm512_maskz_alignr_epi64(
+            0xFF, _mm512_castpd_si512(qNext), _mm512_castpd_si512(q0), 1));
+        // Products of two floats are exact in double, so fusing one of them into the sum
+        // rounds exactly as the separate multiply and add.
+        const __m256 x = Narrow8(_mm512_fmadd_pd(i0, i1, _mm512_mul_pd(q0, q1)));
+        const __m256 y = Narrow8(_mm512_fmsub_pd(i0, q1, _mm512_mul_pd(i1, q0)));
         __m256 r;
-        if (AnyNonFinite8(x, y)) {
+        // Infinity or NaN in x or y (class bits: QNaN, +inf, -inf, SNaN).
+        if ((_mm256_fpclass_ps_mask(x, 0x99) | _mm256_fpclass_ps_mask(y, 0x99)) != 0) {
             r = PhaseAngleScalar8(T, x, y);
         } else {
             // The index of AngleFromIndex8 with the ratio in one register of eight doubles.
@@ -264,10 +272,8 @@ __attribute__((target("avx2,avx512f,avx512vl,avx512dq"))) void FmAvx512(const fl
                 _mm512_add_pd(_mm512_div_pd(_mm512_mul_pd(k65535, Widen8(_mm256_min_ps(a, b))),
                                             Widen8(_mm256_max_ps(a, b))),
                               half);
-            alignas(32) int32_t idx[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(idx),
-                               _mm256_and_si256(_mm512_maskz_cvttpd_epi32(0xFF, q), mask));
-            r = AngleFromIndex8(T, idx, x, y);
+            r = AngleFromIndex8(T, _mm256_and_si256(_mm512_maskz_cvttpd_epi32(0xFF, q), mask), x,
+                                y);
         }
         _mm256_storeu_ps(out + i, Narrow8(_mm512_mul_pd(_mm512_mul_pd(scale, Widen8(r)), g)));
     }

@@ -11,13 +11,20 @@
 
 #include <cstdint>
 
+// How the fast path runs: Auto picks the widest the CPU offers; the others exist for tests and
+// benchmarks (one the CPU lacks falls back to Portable). All give the same bits as the plain
+// loops below.
+enum class FftKernel { Auto, Portable, Avx2, Avx512 };
+bool FftKernelAvailable(FftKernel kernel);
+
 // Forward transform of x[1..N] into re[1..N/2], im[1..N/2]. x is not changed and must not
 // overlap re or im.
-void RealFft(const float* x, float* re, float* im, int N);
+void RealFft(const float* x, float* re, float* im, int N, FftKernel kernel = FftKernel::Auto);
 
-// Inverse of RealFft: out[1..N] receives the samples; re and im are destroyed (out, which
-// must not overlap them, also serves as work space before it receives the result).
-void InverseRealFft(float* out, float* re, float* im, int N);
+// Inverse of RealFft: out[1..N] receives the samples; re and im serve as work space and are
+// destroyed (out must not overlap them).
+void InverseRealFft(float* out, float* re, float* im, int N,
+                    FftKernel kernel = FftKernel::Auto);
 
 // work[k] = samples[offset + k - 1] x window[k] for k = 1..N, transformed into re, im
 // (entries 1..N/2); then work[k] = re[k]^2 + im[k]^2 for k = 1..N/2. work[0] is not touched,
@@ -35,18 +42,22 @@ void InverseRealFftPlain(float* out, float* re, float* im, int N);
 // with N/2 zeros, RealFft, every slot times the response (responseRe/Im hold slots 0 .. N/2-1
 // from entry 0; slot 0 as a plain complex product), InverseRealFft giving y[0 .. N-1];
 // out[i] = y[i] + tail[i] and tail[i] = y[N/2 + i] for i < N/2. Work arrays: re, im entries
-// 1 .. N/2, work entries 1 .. N. Same results as doing those steps one by one; no allocation.
-// in and out may be the same array.
+// 1 .. N/2, work entries 1 .. N (the fast path keeps its stages in aligned stack space of its
+// own, up to 32 KB, and leaves work alone). Same results as doing those steps one by one; no
+// allocation. in and out may be the same array.
 void OverlapAddBlock(const float* in, const float* responseRe, const float* responseIm,
-                     float* tail, float* out, float* re, float* im, float* work, int N);
+                     float* tail, float* out, float* re, float* im, float* work, int N,
+                     FftKernel kernel = FftKernel::Auto);
 
 // OverlapAddBlock with two responses (two channels) on the same input: the forward transform
-// is shared, everything else is done per channel exactly as OverlapAddBlock does it, with the
-// same results. products needs entries 1 .. N. in may be the same array as out1 or out2.
+// and its split are shared, everything else is done per channel exactly as OverlapAddBlock does
+// it, with the same results. products needs entries 1 .. N. in may be the same array as out1 or
+// out2.
 void OverlapAddBlockPair(const float* in, const float* response1Re, const float* response1Im,
                          float* tail1, float* out1, const float* response2Re,
                          const float* response2Im, float* tail2, float* out2, float* re, float* im,
-                         float* work, float* products, int N);
+                         float* work, float* products, int N,
+                         FftKernel kernel = FftKernel::Auto);
 
 // True for the lengths the transforms accept: powers of two from 4 to 65536.
 bool IsFftLength(int N);

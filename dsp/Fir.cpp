@@ -116,6 +116,90 @@ __attribute__((target("avx2,fma"))) void RunBlocks(const float* src, const int* 
     }
 }
 
+// The same with sixteen outputs per register where the CPU has AVX-512 (the same fused
+// multiply-add per tap and output, so the same bits).
+template <int U>
+__attribute__((target("avx2,fma,avx512f"), always_inline)) inline void Block16(const float* src,
+                                                                                const int* off,
+                                                                                const float* c,
+                                                                                int n, float* out)
+{
+    __m512 acc[U];
+    for (int u = 0; u < U; ++u) acc[u] = _mm512_setzero_ps();
+    for (int j = 0; j < n; ++j) {
+        const __m512 cj = _mm512_set1_ps(c[j]);
+        const float* p = src + off[j];
+        for (int u = 0; u < U; ++u)
+            acc[u] = _mm512_fmadd_ps(cj, _mm512_loadu_ps(p + 16 * u), acc[u]);
+    }
+    for (int u = 0; u < U; ++u) _mm512_storeu_ps(out + 16 * u, acc[u]);
+}
+
+__attribute__((target("avx2,fma,avx512f"))) void RunBlocks512(const float* src, const int* off,
+                                                              const float* c, int n, float* out,
+                                                              int K)
+{
+    int k = 0;
+    for (; k + 128 <= K; k += 128) Block16<8>(src + k, off, c, n, out + k);
+    for (; k + 16 <= K; k += 16) Block16<1>(src + k, off, c, n, out + k);
+    for (; k + 8 <= K; k += 8) Block8<1>(src + k, off, c, n, out + k);
+    for (; k < K; ++k) {
+        float sum = 0.0f;
+        for (int j = 0; j < n; ++j) sum = std::fma(c[j], src[off[j] + k], sum);
+        out[k] = sum;
+    }
+}
+
+// One kernel or the other for K outputs.
+__attribute__((target("avx2,fma"))) void RunAny(const float* src, const int* off, const float* c,
+                                                int n, float* out, int K, bool wide)
+{
+    if (wide)
+        RunBlocks512(src, off, c, n, out, K);
+    else
+        RunBlocks(src, off, c, n, out, K);
+}
+
+// FirOne for the vector paths' ends, with the CPU's fused multiply-add inline (the baseline
+// build calls the library's fmaf for every tap).
+__attribute__((target("avx2,fma"))) float FirOneFma(const float* in, const float* c, int n,
+                                                    int count, int i)
+{
+    return FirOne(in, c, n, count, i);
+}
+
+// Consecutive outputs iBegin .. iEnd-1 near the ends of the input (some taps fall outside it),
+// eight at a time: every lane runs the taps in order and keeps its sum unchanged where the tap's
+// input index lies outside 0..count-1, exactly as FirOne leaves such terms out. The inputs come
+// from a zero-padded copy so that no load leaves the array.
+__attribute__((target("avx2,fma"))) void EdgeOutputs(const float* in, const float* c, int n,
+                                                     int count, int iBegin, int iEnd, float* out)
+{
+    const int h = Centre(n);
+    const __m256i iota = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i minusOne = _mm256_set1_epi32(-1);
+    const __m256i countV = _mm256_set1_epi32(count);
+    for (int i0 = iBegin; i0 < iEnd; i0 += 8) {
+        // Lane l, tap j reads input index i0 + l + h - j: the window lo .. lo + n + 6.
+        const int lo = i0 + h - (n - 1);
+        float window[MaxVectorTaps + 8];
+        for (int t = 0; t < n + 7; ++t)
+            window[t] = (lo + t >= 0 && lo + t < count) ? in[lo + t] : 0.0f;
+        __m256 sum = _mm256_setzero_ps();
+        for (int j = 0; j < n; ++j) {
+            const __m256i index = _mm256_add_epi32(_mm256_set1_epi32(i0 + h - j), iota);
+            const __m256i inside = _mm256_and_si256(_mm256_cmpgt_epi32(index, minusOne),
+                                                    _mm256_cmpgt_epi32(countV, index));
+            const __m256 term =
+                _mm256_fmadd_ps(_mm256_set1_ps(c[j]), _mm256_loadu_ps(window + n - 1 - j), sum);
+            sum = _mm256_blendv_ps(sum, term, _mm256_castsi256_ps(inside));
+        }
+        alignas(32) float lanes[8];
+        _mm256_store_ps(lanes, sum);
+        for (int l = 0; l < 8 && i0 + l < iEnd; ++l) out[i0 + l - iBegin] = lanes[l];
+    }
+}
+
 // 8 x 8 transpose: r[c] receives column c of the rows r[0..7].
 __attribute__((target("avx2,fma"), always_inline)) inline void Transpose8(__m256 r[8])
 {
@@ -161,7 +245,7 @@ __attribute__((target("avx2,fma"))) void SplitPhases(const float* in, int count,
 
 __attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out, const FirTable& t,
                                                      int count, int first, int step, int kBegin,
-                                                     int kEnd)
+                                                     int kEnd, bool wide)
 {
     const int n = t.n;
     const int h = Centre(n);
@@ -170,7 +254,7 @@ __attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out
         // Outputs first + k read in[first + k + h - j]: contiguous across outputs.
         for (int j = 0; j < n; ++j) off[j] = n - 1 - j;
         const float* src = in + first + kBegin + h - (n - 1);
-        RunBlocks(src, off, t.c, n, out + kBegin, kEnd - kBegin);
+        RunAny(src, off, t.c, n, out + kBegin, kEnd - kBegin, wide);
         return;
     }
     // Strided outputs: split the input into `step` phases so that each tap again reads
@@ -187,7 +271,7 @@ __attribute__((target("avx2,fma"))) void StridedAvx2(const float* in, float* out
             const int r = n - 1 - j;
             off[j] = (r % step) * L + r / step;
         }
-        RunBlocks(split, off, t.c, n, out + k0, K);
+        RunAny(split, off, t.c, n, out + k0, K, wide);
     }
 }
 #endif
@@ -201,10 +285,38 @@ bool HasAvx2Fma()
 #endif
 }
 
+bool HasAvx512()
+{
+#ifdef VELQUOR_FIR_X86
+    return HasAvx2Fma() && __builtin_cpu_supports("avx512f");
+#else
+    return false;
+#endif
+}
+
+FirKernel Resolve(FirKernel kernel)
+{
+    if (kernel == FirKernel::Auto) {
+        if (HasAvx512()) return FirKernel::Avx512;
+        if (HasAvx2Fma()) return FirKernel::Avx2;
+        return FirKernel::Portable;
+    }
+    return FirKernelAvailable(kernel) ? kernel : FirKernel::Portable;
+}
+
 }  // namespace
 
+bool FirKernelAvailable(FirKernel kernel)
+{
+    switch (kernel) {
+        case FirKernel::Avx2: return HasAvx2Fma();
+        case FirKernel::Avx512: return HasAvx512();
+        default: return true;
+    }
+}
+
 void FirFilterStrided(const float* input, float* output, const FirTable& table, int count,
-                      int first, int step, int outCount)
+                      int first, int step, int outCount, FirKernel kernel)
 {
     const int n = table.n;
     const int h = Centre(n);
@@ -221,24 +333,37 @@ void FirFilterStrided(const float* input, float* output, const FirTable& table, 
     int kEnd = outCount;
     while (kEnd > kBegin && !inner(kEnd - 1)) --kEnd;
 
+    const FirKernel use = Resolve(kernel);
     bool vector = false;
 #ifdef VELQUOR_FIR_X86
-    vector = kEnd > kBegin && n <= MaxVectorTaps && HasAvx2Fma() &&
+    vector = use != FirKernel::Portable && kEnd > kBegin && n <= MaxVectorTaps &&
              (step == 1 || SplitFloats / step - ((n - 1) / step + 1) >= 8);
 #endif
     if (!vector) {
-        kBegin = 0;
-        kEnd = 0;
+        for (int k = 0; k < outCount; ++k)
+            output[k] = FirOne(input, table.c, n, count, first + step * k);
+        return;
     }
-    for (int k = 0; k < kBegin; ++k) output[k] = FirOne(input, table.c, n, count, first + step * k);
 #ifdef VELQUOR_FIR_X86
-    if (vector) StridedAvx2(input, output, table, count, first, step, kBegin, kEnd);
+    if (step == 1) {
+        EdgeOutputs(input, table.c, n, count, first, first + kBegin, output);
+    } else {
+        for (int k = 0; k < kBegin; ++k)
+            output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    }
+    StridedAvx2(input, output, table, count, first, step, kBegin, kEnd,
+                use == FirKernel::Avx512);
+    if (step == 1) {
+        EdgeOutputs(input, table.c, n, count, first + kEnd, first + outCount, output + kEnd);
+    } else {
+        for (int k = kEnd; k < outCount; ++k)
+            output[k] = FirOneFma(input, table.c, n, count, first + step * k);
+    }
 #endif
-    for (int k = kEnd; k < outCount; ++k)
-        output[k] = FirOne(input, table.c, n, count, first + step * k);
 }
 
-void FirFilter(const float* input, float* output, const FirTable& table, int count)
+void FirFilter(const float* input, float* output, const FirTable& table, int count,
+               FirKernel kernel)
 {
-    FirFilterStrided(input, output, table, count, 0, 1, count);
+    FirFilterStrided(input, output, table, count, 0, 1, count, kernel);
 }

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
   qt6-tools-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   fonts-liberation2
   portaudio19-dev libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
 )

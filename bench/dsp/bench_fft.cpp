@@ -2,8 +2,14 @@
 #include "dsp/Fft.h"
 
 #include <benchmark/benchmark.h>
+#ifdef VELQUOR_BENCH_FFTW
+#include <fftw3.h>
+#endif
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -20,18 +26,67 @@ std::vector<float> Noise(int count, unsigned seed)
     return v;
 }
 
-void BM_RealFft(benchmark::State& state)
+// Our transforms beside FFTW's (the yardstick: single precision r2c / c2r, FFTW_MEASURE plans,
+// same lengths, same input). The inverse destroys its input in both, so both restore it each
+// time (a copy of N/2 complex values).
+struct OursForward {
+    explicit OursForward(int N, FftKernel kernel = FftKernel::Auto)
+        : N(N), kernel(kernel), x(Noise(N + 1, 1)), re(N / 2 + 1), im(N / 2 + 1)
+    {
+    }
+    void Run() { RealFft(x.data(), re.data(), im.data(), N, kernel); }
+    const float* Result() const { return re.data(); }
+    int N;
+    FftKernel kernel;
+    std::vector<float> x, re, im;
+};
+
+struct OursInverse {
+    explicit OursInverse(int N) : N(N), re(N / 2 + 1), im(N / 2 + 1), re0(N / 2 + 1),
+                                  im0(N / 2 + 1), out(N + 1)
+    {
+        const std::vector<float> x = Noise(N + 1, 2);
+        RealFft(x.data(), re0.data(), im0.data(), N);
+    }
+    void Run()
+    {
+        std::memcpy(re.data(), re0.data(), re.size() * sizeof(float));
+        std::memcpy(im.data(), im0.data(), im.size() * sizeof(float));
+        InverseRealFft(out.data(), re.data(), im.data(), N);
+    }
+    const float* Result() const { return out.data(); }
+    int N;
+    std::vector<float> re, im, re0, im0, out;
+};
+
+template <class Transform> void RunTransform(benchmark::State& state)
 {
-    const int N = static_cast<int>(state.range(0));
-    const std::vector<float> x = Noise(N + 1, 1);
-    std::vector<float> re(N / 2 + 1), im(N / 2 + 1);
+    Transform t(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        RealFft(x.data(), re.data(), im.data(), N);
-        benchmark::DoNotOptimize(re.data());
+        t.Run();
+        benchmark::DoNotOptimize(t.Result());
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_RealFft)->Arg(512)->Arg(2048);
+
+void BM_RealFft(benchmark::State& state) { RunTransform<OursForward>(state); }
+void BM_InverseRealFft(benchmark::State& state) { RunTransform<OursInverse>(state); }
+
+// Each vector path this CPU runs (arg 1: 1 portable, 2 AVX2, 3 AVX-512).
+void BM_RealFftKernel(benchmark::State& state)
+{
+    const FftKernel kernel = static_cast<FftKernel>(state.range(1));
+    if (!FftKernelAvailable(kernel)) {
+        state.SkipWithError("kernel not available on this CPU");
+        return;
+    }
+    OursForward t(static_cast<int>(state.range(0)), kernel);
+    for (auto _ : state) {
+        t.Run();
+        benchmark::DoNotOptimize(t.Result());
+        benchmark::ClobberMemory();
+    }
+}
 
 void BM_RealFftPlain(benchmark::State& state)
 {
@@ -44,24 +99,117 @@ void BM_RealFftPlain(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_RealFftPlain)->Arg(2048);
 
-void BM_InverseRealFft(benchmark::State& state)
+#ifdef VELQUOR_BENCH_FFTW
+struct FftwForward {
+    explicit FftwForward(int N) : N(N)
+    {
+        in = fftwf_alloc_real(N);
+        out = fftwf_alloc_complex(N / 2 + 1);
+        plan = fftwf_plan_dft_r2c_1d(N, in, out, FFTW_MEASURE);
+        const std::vector<float> x = Noise(N + 1, 1);
+        std::memcpy(in, x.data() + 1, N * sizeof(float));  // MEASURE overwrote the arrays
+    }
+    ~FftwForward()
+    {
+        fftwf_destroy_plan(plan);
+        fftwf_free(in);
+        fftwf_free(out);
+    }
+    void Run() { fftwf_execute(plan); }
+    const void* Result() const { return out; }
+    int N;
+    float* in;
+    fftwf_complex* out;
+    fftwf_plan plan;
+};
+
+struct FftwInverse {
+    explicit FftwInverse(int N) : N(N)
+    {
+        in = fftwf_alloc_complex(N / 2 + 1);
+        in0 = fftwf_alloc_complex(N / 2 + 1);
+        out = fftwf_alloc_real(N);
+        plan = fftwf_plan_dft_c2r_1d(N, in, out, FFTW_MEASURE);
+        FftwForward f(N);
+        f.Run();
+        std::memcpy(in0, f.out, (N / 2 + 1) * sizeof(fftwf_complex));
+    }
+    ~FftwInverse()
+    {
+        fftwf_destroy_plan(plan);
+        fftwf_free(in);
+        fftwf_free(in0);
+        fftwf_free(out);
+    }
+    void Run()
+    {
+        std::memcpy(in, in0, (N / 2 + 1) * sizeof(fftwf_complex));
+        fftwf_execute(plan);
+    }
+    const void* Result() const { return out; }
+    int N;
+    fftwf_complex *in, *in0;
+    float* out;
+    fftwf_plan plan;
+};
+
+void BM_FftwR2c(benchmark::State& state) { RunTransform<FftwForward>(state); }
+void BM_FftwC2r(benchmark::State& state) { RunTransform<FftwInverse>(state); }
+
+// Ours and FFTW's in alternating short batches within one benchmark, so that both see the same
+// load and clock: ours_ns and fftw_ns are the fastest batch of each, ratio the median over the
+// iterations of (our batch / FFTW's adjacent batch).
+template <class Ours, class Theirs> void RunVersus(benchmark::State& state)
 {
     const int N = static_cast<int>(state.range(0));
-    const std::vector<float> x = Noise(N + 1, 2);
-    std::vector<float> re(N / 2 + 1), im(N / 2 + 1), re0(N / 2 + 1), im0(N / 2 + 1), out(N + 1);
-    RealFft(x.data(), re0.data(), im0.data(), N);
+    Ours ours(N);
+    Theirs theirs(N);
+    const int batch = N <= 512 ? 16 : 4;
+    double bestOurs = 1e30, bestTheirs = 1e30;
+    std::vector<double> ratios;
+    auto time = [&](auto& t) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < batch; ++i) {
+            t.Run();
+            benchmark::DoNotOptimize(t.Result());
+            benchmark::ClobberMemory();
+        }
+        const std::chrono::duration<double, std::nano> d = std::chrono::steady_clock::now() - start;
+        return d.count() / batch;
+    };
     for (auto _ : state) {
-        // The inverse destroys its input: restore it each time (a copy of 2 x N/2 floats).
-        re = re0;
-        im = im0;
-        InverseRealFft(out.data(), re.data(), im.data(), N);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
+        const double a = time(ours);
+        const double b = time(theirs);
+        bestOurs = std::min(bestOurs, a);
+        bestTheirs = std::min(bestTheirs, b);
+        ratios.push_back(a / b);
     }
+    std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+    state.counters["ours_ns"] = bestOurs;
+    state.counters["fftw_ns"] = bestTheirs;
+    state.counters["ratio"] = ratios[ratios.size() / 2];
 }
-BENCHMARK(BM_InverseRealFft)->Arg(2048);
+
+void BM_RealFftVsFftw(benchmark::State& state) { RunVersus<OursForward, FftwForward>(state); }
+void BM_InverseRealFftVsFftw(benchmark::State& state)
+{
+    RunVersus<OursInverse, FftwInverse>(state);
+}
+#endif
+
+BENCHMARK(BM_RealFft)->Arg(512)->Arg(2048);
+#ifdef VELQUOR_BENCH_FFTW
+BENCHMARK(BM_FftwR2c)->Arg(512)->Arg(2048);
+#endif
+BENCHMARK(BM_InverseRealFft)->Arg(512)->Arg(2048);
+#ifdef VELQUOR_BENCH_FFTW
+BENCHMARK(BM_FftwC2r)->Arg(512)->Arg(2048);
+BENCHMARK(BM_RealFftVsFftw)->Arg(512)->Arg(2048)->MinTime(0.5);
+BENCHMARK(BM_InverseRealFftVsFftw)->Arg(512)->Arg(2048)->MinTime(0.5);
+#endif
+BENCHMARK(BM_RealFftKernel)->ArgsProduct({{512, 2048}, {1, 2, 3}});
+BENCHMARK(BM_RealFftPlain)->Arg(2048);
 
 // One FM quarter: 1024 samples -> forward 2048, products, inverse 2048, overlap-add.
 void BM_FmQuarter(benchmark::State& state)

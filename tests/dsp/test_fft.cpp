@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -112,19 +113,54 @@ TEST(RealFft, InverseRoundTrip)
     }
 }
 
-TEST(RealFft, FastPathEqualsPlainLoopsBitForBit)
+// Every vector path this CPU runs against the plain loops, over every length. The inputs span
+// a wide range of magnitudes so that each product's rounding is exercised.
+TEST(RealFft, EveryKernelEqualsPlainLoopsBitForBit)
 {
-    for (int N = 4; N <= 65536; N *= 2) {
-        const std::vector<float> x = RandomSignal(N, 1000u + N, 1000.0f);
-        Arrays fast(N), plain(N);
-        RealFft(x.data(), fast.re.data(), fast.im.data(), N);
-        RealFftPlain(x.data(), plain.re.data(), plain.im.data(), N);
-        ASSERT_EQ(fast.re, plain.re) << "forward N " << N;
-        ASSERT_EQ(fast.im, plain.im) << "forward N " << N;
-        std::vector<float> outFast(N + 1, 0.0f), outPlain(N + 1, 0.0f);
-        InverseRealFft(outFast.data(), fast.re.data(), fast.im.data(), N);
-        InverseRealFftPlain(outPlain.data(), plain.re.data(), plain.im.data(), N);
-        ASSERT_EQ(outFast, outPlain) << "inverse N " << N;
+    std::mt19937 gen(77);
+    std::uniform_real_distribution<float> mant(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> expo(-30, 30);
+    for (FftKernel kernel :
+         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
+        if (!FftKernelAvailable(kernel))
+            continue;
+        SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
+        for (int N = 4; N <= 65536; N *= 2) {
+            for (int wide = 0; wide < 2; ++wide) {
+                std::vector<float> x = RandomSignal(N, 1000u + N, 1000.0f);
+                if (wide) {
+                    for (int n = 1; n <= N; ++n)
+                        x[n] = std::ldexp(mant(gen), expo(gen));
+                }
+                // Guard values around the arrays: entry 0 and anything past the end stay.
+                constexpr float Guard = -12345.0f;
+                constexpr int Past = 24;
+                std::vector<float> re(N / 2 + 1 + Past, Guard), im(N / 2 + 1 + Past, Guard);
+                Arrays plain(N);
+                const std::vector<float> before = x;
+                RealFft(x.data(), re.data(), im.data(), N, kernel);
+                RealFftPlain(x.data(), plain.re.data(), plain.im.data(), N);
+                ASSERT_EQ(x, before) << "input changed, N " << N;
+                ASSERT_EQ(re[0], Guard) << N;
+                ASSERT_EQ(im[0], Guard) << N;
+                for (int k = N / 2 + 1; k < N / 2 + 1 + Past; ++k) {
+                    ASSERT_EQ(re[k], Guard) << "written past the end, N " << N;
+                    ASSERT_EQ(im[k], Guard) << "written past the end, N " << N;
+                }
+                ASSERT_TRUE(std::equal(plain.re.begin() + 1, plain.re.end(), re.begin() + 1))
+                    << "forward N " << N;
+                ASSERT_TRUE(std::equal(plain.im.begin() + 1, plain.im.end(), im.begin() + 1))
+                    << "forward N " << N;
+                std::vector<float> outFast(N + 1 + Past, Guard), outPlain(N + 1, 0.0f);
+                InverseRealFft(outFast.data(), re.data(), im.data(), N, kernel);
+                InverseRealFftPlain(outPlain.data(), plain.re.data(), plain.im.data(), N);
+                ASSERT_EQ(outFast[0], Guard) << N;
+                for (int k = N + 1; k < N + 1 + Past; ++k)
+                    ASSERT_EQ(outFast[k], Guard) << "written past the end, N " << N;
+                ASSERT_TRUE(std::equal(outPlain.begin() + 1, outPlain.end(), outFast.begin() + 1))
+                    << "inverse N " << N;
+            }
+        }
     }
 }
 
@@ -143,18 +179,21 @@ TEST(RealFft, LengthsThatAreNoPowerOfTwoChangeNothing)
     EXPECT_TRUE(IsFftLength(65536));
 }
 
-TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOne)
+namespace {
+
+void CheckOverlapAddAgainstSteps(FftKernel kernel)
 {
-    for (int N : {8, 64, 2048, 8192}) {
+    for (int N : {8, 32, 64, 128, 512, 2048, 4096, 8192}) {
         const int h = N / 2;
         const std::vector<float> in = RandomSignal(h, 3u * N, 20000.0f);
         const std::vector<float> hr = RandomSignal(h, 5u * N, 1.0f);
         const std::vector<float> hi = RandomSignal(h, 9u * N, 1.0f);
         std::vector<float> tail = RandomSignal(h, 13u * N, 100.0f);
         std::vector<float> tailRef = tail;
-        std::vector<float> out(h, 0.0f), re(h + 1), im(h + 1), work(N + 1);
+        // out has guard entries past its end: nothing may be written there.
+        std::vector<float> out(h + 16, -777.0f), re(h + 1), im(h + 1), work(N + 1);
         OverlapAddBlock(in.data() + 1, hr.data() + 1, hi.data() + 1, tail.data() + 1,
-                        out.data(), re.data(), im.data(), work.data(), N);
+                        out.data(), re.data(), im.data(), work.data(), N, kernel);
 
         Arrays a(N);
         std::copy(in.begin() + 1, in.end(), a.x.begin() + 1);
@@ -179,14 +218,30 @@ TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOne)
         std::vector<float> hr2(hi.begin() + 1, hi.end()), hi2(hr.begin() + 1, hr.end());
         std::vector<float> out2Ref(h), tail2Ref = tailRef;
         OverlapAddBlock(in.data() + 1, hr2.data(), hi2.data(), tail2Ref.data() + 1, out2Ref.data(),
-                        re.data(), im.data(), work.data(), N);
+                        re.data(), im.data(), work.data(), N, kernel);
         OverlapAddBlockPair(in2.data(), hr.data() + 1, hi.data() + 1, tail1.data() + 1,
                             in2.data(), hr2.data(), hi2.data(), tail2.data() + 1, out2.data(),
-                            re.data(), im.data(), work.data(), products.data(), N);
-        EXPECT_EQ(in2, out) << "pair, first response, N " << N;
+                            re.data(), im.data(), work.data(), products.data(), N, kernel);
+        for (int i = h; i < h + 16; ++i)
+            EXPECT_EQ(out[i], -777.0f) << "written past the end, N " << N;
+        EXPECT_TRUE(std::equal(in2.begin(), in2.end(), out.begin()))
+            << "pair, first response, N " << N;
         EXPECT_EQ(tail1, tail) << "pair, first tail, N " << N;
         EXPECT_EQ(out2, out2Ref) << "pair, second response, N " << N;
         EXPECT_EQ(tail2, tail2Ref) << "pair, second tail, N " << N;
+    }
+}
+
+} // namespace
+
+TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOneOnEveryKernel)
+{
+    for (FftKernel kernel :
+         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
+        if (!FftKernelAvailable(kernel))
+            continue;
+        SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
+        CheckOverlapAddAgainstSteps(kernel);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -162,31 +163,51 @@ TEST(FirFilterStrided, BitForBitWithTheReference)
         {&Decim2Taps, 60, 0, 1, 60},           // shorter than the table
         {&QuadratureTaps, 4158, 4100, 1, 58},  // only the far end
     };
-    unsigned seed = 1;
-    for (const Case& k : cases) {
-        const std::vector<float> in = Noise(k.count, seed++);
-        const std::vector<float> ref = PlainFir(in, *k.t);
-        std::vector<float> whole(k.count);
-        FirFilter(in.data(), whole.data(), *k.t, k.count);
-        for (int i = 0; i < k.count; ++i) ASSERT_TRUE(SameBits(whole[i], ref[i])) << i;
-        std::vector<float> out(k.outCount + 1, 12345.0f);
-        FirFilterStrided(in.data(), out.data(), *k.t, k.count, k.first, k.step, k.outCount);
-        for (int i = 0; i < k.outCount; ++i)
-            ASSERT_TRUE(SameBits(out[i], ref[k.first + k.step * i]))
-                << "n=" << k.t->n << " count=" << k.count << " step=" << k.step << " i=" << i;
-        EXPECT_EQ(out[k.outCount], 12345.0f);  // nothing written past the end
-    }
+    // Every path this CPU runs (Auto included) against the definition.
+    for (FirKernel kernel :
+         {FirKernel::Auto, FirKernel::Portable, FirKernel::Avx2, FirKernel::Avx512}) {
+        if (!FirKernelAvailable(kernel)) continue;
+        SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
+        unsigned seed = 1;
+        for (const Case& k : cases) {
+            const std::vector<float> in = Noise(k.count, seed++);
+            const std::vector<float> ref = PlainFir(in, *k.t);
+            std::vector<float> whole(k.count);
+            FirFilter(in.data(), whole.data(), *k.t, k.count, kernel);
+            for (int i = 0; i < k.count; ++i) ASSERT_TRUE(SameBits(whole[i], ref[i])) << i;
+            std::vector<float> out(k.outCount + 1, 12345.0f);
+            FirFilterStrided(in.data(), out.data(), *k.t, k.count, k.first, k.step, k.outCount,
+                             kernel);
+            for (int i = 0; i < k.outCount; ++i)
+                ASSERT_TRUE(SameBits(out[i], ref[k.first + k.step * i]))
+                    << "n=" << k.t->n << " count=" << k.count << " step=" << k.step << " i=" << i;
+            EXPECT_EQ(out[k.outCount], 12345.0f);  // nothing written past the end
+        }
 
-    // Special values travel the same way: zeros of either sign, infinities, NaN.
-    std::vector<float> in = Noise(4197, 99);
-    in[700] = -0.0f;
-    in[1500] = INFINITY;
-    in[3000] = NAN;
-    const std::vector<float> ref = PlainFir(in, Decim1Taps);
-    std::vector<float> out(256);
-    FirFilterStrided(in.data(), out.data(), Decim1Taps, 4197, 51, 16, 256);
-    for (int i = 0; i < 256; ++i) {
-        const float r = ref[51 + 16 * i];
-        ASSERT_TRUE(SameBits(out[i], r) || (std::isnan(out[i]) && std::isnan(r))) << i;
+        // Special values travel the same way: zeros of either sign, infinities, NaN.
+        std::vector<float> in = Noise(4197, 99);
+        in[700] = -0.0f;
+        in[1500] = INFINITY;
+        in[3000] = NAN;
+        const std::vector<float> ref = PlainFir(in, Decim1Taps);
+        std::vector<float> out(256);
+        FirFilterStrided(in.data(), out.data(), Decim1Taps, 4197, 51, 16, 256, kernel);
+        for (int i = 0; i < 256; ++i) {
+            const float r = ref[51 + 16 * i];
+            ASSERT_TRUE(SameBits(out[i], r) || (std::isnan(out[i]) && std::isnan(r))) << i;
+        }
+
+        // The same near both ends, where the outputs lack some of their taps.
+        std::vector<float> q = Noise(4158, 98);
+        q[3] = INFINITY;
+        q[10] = -0.0f;
+        q[4150] = NAN;
+        q[4140] = -INFINITY;
+        const std::vector<float> qRef = PlainFir(q, QuadratureTaps);
+        std::vector<float> qOut(4158);
+        FirFilter(q.data(), qOut.data(), QuadratureTaps, 4158, kernel);
+        for (int i = 0; i < 4158; ++i)
+            ASSERT_TRUE(SameBits(qOut[i], qRef[i]) || (std::isnan(qOut[i]) && std::isnan(qRef[i])))
+                << i;
     }
 }
