@@ -320,7 +320,9 @@ double ChainMaximum(const ProcessingState& state, int channel)
     const double full = state.ModulationType == 2 ? 250.0 * state.SampleRate / 2.0 * gain : 32768.0 * 50.0 * gain;
     if (!std::isfinite(full)) return EdfPhysicalLimit;
     // The gains are single precision (0.1f is 0.10000000149): a whole maximum stays whole.
-    return std::clamp(std::ceil(full * (1.0 - 1e-6)), 1.0, EdfPhysicalLimit);
+    const double whole = std::round(full);
+    const double range = std::fabs(full - whole) <= 1e-6 * full ? whole : std::ceil(full);
+    return std::clamp(range, 1.0, EdfPhysicalLimit);
 }
 
 std::string ModulationAnnotation(int32_t modulationType)
