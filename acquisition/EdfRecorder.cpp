@@ -417,7 +417,7 @@ bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_p
     if (now && lastBlock_ && *now - *lastBlock_ > GapThreshold) {
         const double seconds = std::chrono::duration<double>(*now - *lastBlock_).count();
         char text[96];
-        std::snprintf(text, sizeof text, "Gap: acquisition paused for %.1f s", seconds);
+        std::snprintf(text, sizeof text, "Gap: no processed blocks for %.1f s", seconds);
         recorder_.Annotate(text);
     }
     if (now) lastBlock_ = now;

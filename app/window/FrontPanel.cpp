@@ -189,7 +189,7 @@ public:
         d->SetPointerSize(s_.Edge(10));
         d->SetColorFocus(clRed);
         d->SetEnableKeyboard(true);
-        d->SetEnabledKeys({_VK_PRIOR, _VK_NEXT, _VK_END, _VK_HOME, _VK_LEFT, _VK_DOWN, _VK_UP, _VK_RIGHT});
+        d->SetEnabledKeys({vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight});
     }
 
     TOvDial* Dial(QWidget* parent, const QString& name, int l, int t, int w, int h, int digitalFrom, int digitalTo,

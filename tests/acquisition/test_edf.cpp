@@ -299,7 +299,7 @@ TEST(EdfSession, AnnotatesChangesAtTheFirstSampleTheyAffect)
     EXPECT_NEAR(onsetOf("Modulation FM"), 160 / EdfSampleRate, 1e-4);
     EXPECT_NEAR(onsetOf("Carriers Ch1 19145 Hz, Ch2 15000 Hz"), 160 / EdfSampleRate, 1e-4);
     EXPECT_NEAR(onsetOf("Post filter HP:"), 224 / EdfSampleRate, 1e-4);
-    EXPECT_NEAR(onsetOf("Gap: acquisition paused for 2.5 s"), 288 / EdfSampleRate, 1e-4);
+    EXPECT_NEAR(onsetOf("Gap: no processed blocks for 2.5 s"), 288 / EdfSampleRate, 1e-4);
     int filters = 0;
     for (const Annotation& a : edf.Annotations) filters += a.Text.rfind("Post filter", 0) == 0;
     EXPECT_EQ(filters, 2);
