@@ -248,6 +248,10 @@ bool EdfRecorder::WriteRecord()
     filled_ = 0;
     if (!WriteAll(record, sizeof record)) {
         Fail("cannot write data record " + std::to_string(records_ + 1));
+        // A part of a record would make the size disagree with the count and readers refuse
+        // the whole file: cut it back to the records that are complete.
+        if (::ftruncate(fd_, HeaderBytes + records_ * static_cast<off_t>(RecordBytes)) != 0)
+            error_ += " (the file keeps a partial record)";
         return false;
     }
     ++records_;

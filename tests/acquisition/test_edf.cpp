@@ -6,6 +6,7 @@
 
 #include <edflib.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -378,4 +379,52 @@ TEST(EdfRecorder, SigkilledWriterLeavesAReadableFile)
     ASSERT_NE(hold, nullptr);
     EXPECT_NEAR(hold->Onset, 28 * 32 / EdfSampleRate, 1e-4);
     std::remove(path.c_str());
+}
+
+// A write that fails mid-recording (here the file size limit; a full disk alike) stops the
+// recorder with the record it was writing named, and what was written before stays readable.
+TEST(EdfRecorder, AFailedWriteIsReportedAndKeepsTheRecordsBefore)
+{
+    const std::string path = TempPath("limited.edf");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{20000, 20000};    // the header and 8 records of 2276 bytes
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(10);
+        EdfHeader header;
+        header.Signals[0].Label = "EEG Ch1";
+        header.Signals[1].Label = "EEG Ch2";
+        EdfRecorder r;
+        std::string error;
+        if (!r.Open(path, header, error)) _exit(11);
+        std::vector<int32_t> a(32, 7), b(32, -7);
+        for (int block = 0; block < 1000; ++block)
+            if (!r.AddSamples(a.data(), b.data(), 32)) break;
+        if (!r.Failed() || r.Records() != 8) _exit(12);
+        if (r.Error().find("cannot write data record 9") != 0) _exit(13);
+        if (r.Close()) _exit(14);   // the failure stays reported
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // The part of the ninth record that reached the disk is cut off again.
+    const EdfRead edf(path);
+    ASSERT_GE(edf.Status, 0) << "EDFlib refused the file";
+    EXPECT_EQ(edf.Header.datarecords_in_file, 8);
+    ASSERT_EQ(edf.Samples[1].size(), 8u * EdfSamplesPerRecord);
+    EXPECT_NEAR(edf.Samples[1].back(), -7.0, 0.5);
+    std::remove(path.c_str());
+}
+
+TEST(EdfExport, ToolReportsAFullDevice)
+{
+    const std::string wave = TempPath("short.wav");
+    ASSERT_EQ(RunEdfTool(velquor_test::SynthTool, "--seconds 1 --out " + Quote(wave)).Status, 0);
+    const auto run = RunEdfTool(velquor_test::TraceTool, Quote(wave) + " --edf /dev/full");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("/dev/full"), std::string::npos) << run.Err;
+    std::remove(wave.c_str());
 }
