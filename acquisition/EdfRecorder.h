@@ -25,7 +25,9 @@ constexpr int EdfSamplesPerRecord = 441;               // per signal and data re
 constexpr double EdfRecordSeconds = 1.28;              // 441 / 344.53125
 constexpr double EdfSampleRate = 344.53125;            // 44100 / 128
 constexpr int EdfDigitalMax = 32767;                   // symmetric digital range: 0 stays 0
-constexpr int EdfAnnotationBytes = 512;                // TAL space per record (256 "samples")
+// TAL space per record (512 "samples"): room for about 18 events, more than the 13.8 blocks of
+// a record, so even a change on every block (a dragged filter marker) builds no backlog.
+constexpr int EdfAnnotationBytes = 1024;
 constexpr double EdfPhysicalLimit = 9999999.0;         // largest magnitude an 8-character field holds
 
 struct EdfSignal {

@@ -390,7 +390,9 @@ TEST(EdfRecorder, AFailedWriteIsReportedAndKeepsTheRecordsBefore)
     ASSERT_GE(child, 0);
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{20000, 20000};    // the header and 8 records of 2276 bytes
+        // Room for the header, 8 records and a part of the ninth.
+        const rlim_t bytes = 1024 + 8 * (4 * EdfSamplesPerRecord + EdfAnnotationBytes) + 300;
+        const rlimit limit{bytes, bytes};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(10);
         EdfHeader header;
         header.Signals[0].Label = "EEG Ch1";
