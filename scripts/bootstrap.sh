@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-tools-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   fonts-liberation2
+  libedf-dev
   portaudio19-dev libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
 )
 

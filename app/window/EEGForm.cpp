@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -287,6 +288,7 @@ void TEEGForm::BuildMenus()
     QMenu* file = topMenu(QStringLiteral("File1"), QStringLiteral("File"));
     AddItem(file, QStringLiteral("OpenWave1"), QStringLiteral("Open Wave"), [this] { OpenWave1Click(); });
     AddItem(file, QStringLiteral("SaveWave1"), QStringLiteral("Save Wave"), [this] { SaveWave1Click(); });
+    AddItem(file, QStringLiteral("RecordEdf1"), QStringLiteral("Record EDF+..."), [this] { RecordEdf1Click(); });
     file->addSeparator();
     AddItem(file, QStringLiteral("SaveForm1"), QStringLiteral("Save Form"), [this] { SaveForm1Click(); });
     AddItem(file, QStringLiteral("SaveBitmap1"), QStringLiteral("Save Bitmap"), [this] { SaveBitmap1Click(); });
@@ -627,6 +629,7 @@ void TEEGForm::BlockProcessed(const BlockReport& report)
     panel_.SpectrumBox->update();
     SyncDisplay();
     SyncRecorderButtons();               // playback may have stopped at the end of its data
+    if (edf_.Active() && !edf_.Block(*Proc, std::chrono::steady_clock::now())) StopEdf(true);
     ++blocksShown_;
     if (OnBlock) OnBlock(blocksShown_);
 }
@@ -666,6 +669,7 @@ void TEEGForm::FormDestroy()
     timeOutTimer_.stop();
     SaveSettingsNow();
     recorder_->FinishOnExit();
+    StopEdf(false);
 }
 
 SettingsTarget& TEEGForm::Settings()
@@ -694,6 +698,55 @@ void TEEGForm::OpenWave1Click()
 void TEEGForm::SaveWave1Click()
 {
     recorder_->SaveWave1Click();
+}
+
+void TEEGForm::RecordEdf1Click()
+{
+    if (edf_.Active()) {
+        StopEdf(true);
+        return;
+    }
+    FileDialogRequest request;
+    request.Title = QStringLiteral("Record EDF+");
+    request.Filter = QStringLiteral("EDF+ Files|*.edf|All Files|*.*");
+    request.DefaultExtension = QStringLiteral("edf");
+    const std::optional<QString> path = dialogs_.SaveFile(request);
+    if (!path) return;
+    std::string reason;
+    if (!edf_.Start(QFile::encodeName(*path).toStdString(), *Proc, reason)) {
+        dialogs_.ShowMessage(QStringLiteral("Could not open the EDF+ file (%1)").arg(QString::fromStdString(reason)),
+                             QStringLiteral("File Error Message"));
+        return;
+    }
+    if (Proc->DisplayHold) edf_.Annotate("Hold on");
+    Action(QStringLiteral("RecordEdf1"))->setText(QStringLiteral("Stop EDF+"));
+}
+
+void TEEGForm::StopEdf(bool tell)
+{
+    if (!edf_.Active() && !edf_.Recorder().Failed()) return;
+    const bool written = edf_.Stop();
+    if (QAction* item = Action(QStringLiteral("RecordEdf1"))) item->setText(QStringLiteral("Record EDF+..."));
+    if (!tell) return;
+    if (!written)
+        dialogs_.ShowMessage(QStringLiteral("Could not write the EDF+ file (%1)")
+                                 .arg(QString::fromStdString(edf_.Recorder().Error())),
+                             QStringLiteral("Record Error"));
+    else
+        dialogs_.ShowMessage(QString::fromStdString(edf_.Summary()), QStringLiteral("EDF+ Recording"));
+}
+
+void TEEGForm::AnnotateEdf(const std::string& text)
+{
+    if (edf_.Active()) edf_.Annotate(text);
+}
+
+void TEEGForm::AnnotateRecorder(int32_t before)
+{
+    static const char* const States[] = {"", "WAVE recorder: RECORD", "WAVE recorder: PLAY", "WAVE recorder: STOP",
+                                         "WAVE recorder: PAUSE"};
+    const int32_t now = Acq.RecorderState;
+    if (now != before && now >= RecorderRecord && now <= RecorderPause) AnnotateEdf(States[now]);
 }
 
 void TEEGForm::SaveForm1Click()
@@ -943,6 +996,7 @@ void TEEGForm::Chan2EnableSwitchClick()
 void TEEGForm::DisplayHoldSwClick()
 {
     ::DisplayHoldSwClick(*Proc, panel_.DisplayHoldSw->Checked());
+    AnnotateEdf(Proc->DisplayHold ? "Hold on" : "Hold off");
 }
 
 void TEEGForm::MkrSwitchClick()
@@ -971,26 +1025,34 @@ void TEEGForm::FltrEnbSwClick()
 
 void TEEGForm::RecordBtnClick()
 {
+    const int32_t before = Acq.RecorderState;
     recorder_->RecordBtnClick();
     SyncRecorderButtons();
+    AnnotateRecorder(before);
 }
 
 void TEEGForm::PlayBtnClick()
 {
+    const int32_t before = Acq.RecorderState;
     recorder_->PlayBtnClick();
     SyncRecorderButtons();
+    AnnotateRecorder(before);
 }
 
 void TEEGForm::StopWvBtnClick()
 {
+    const int32_t before = Acq.RecorderState;
     recorder_->StopWvBtnClick();
     SyncRecorderButtons();
+    AnnotateRecorder(before);
 }
 
 void TEEGForm::PauseBtnClick()
 {
+    const int32_t before = Acq.RecorderState;
     recorder_->PauseBtnClick();
     SyncRecorderButtons();
+    AnnotateRecorder(before);
 }
 
 void TEEGForm::SpectrumBoxMouseDown(int, int)

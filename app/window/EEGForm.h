@@ -15,6 +15,7 @@
 
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/AcquisitionState.h"
+#include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveIn.h"
 #include "app/display/DisplayControls.h"
@@ -87,6 +88,8 @@ public:
     // ---- File menu.
     void OpenWave1Click();
     void SaveWave1Click();
+    // "Record EDF+..." / "Stop EDF+": the traces of every processed block to an EDF+ file.
+    void RecordEdf1Click();
     void SaveForm1Click();
     void SaveBitmap1Click();
     void CopyForm1Click();
@@ -168,6 +171,7 @@ public:
     QMenu* MenuNamed(const QString& name) const;
     AcquisitionLoop& Loop() { return *loop_; }
     Recorder& Rec() { return *recorder_; }
+    const EdfSession& Edf() const { return edf_; }
     QTimer& StartTimer() { return startTimer_; }
     QTimer& TimeOutTimer() { return timeOutTimer_; }
     TChannelSetupForm* ChannelSetupWindow() const { return channelSetup_; }
@@ -210,6 +214,11 @@ private:
     void SetWindowsChecks();
     // Runs a dial handler unless the dial is being set from code.
     void OnDial(PanelDial dial);
+    // Ends the EDF+ recording; `tell` shows its summary (and any failure) in a message box.
+    void StopEdf(bool tell);
+    void AnnotateEdf(const std::string& text);
+    // The WAVE recorder's state change, if a button changed it (pauses and ends of playback).
+    void AnnotateRecorder(int32_t before);
 
     Dialogs& dialogs_;
     std::unique_ptr<WaveInBackend> input_;
@@ -234,5 +243,6 @@ private:
     bool destroyed_ = false;
     int exitCode_ = 0;
     long long blocksShown_ = 0;
+    EdfSession edf_;
 };
 

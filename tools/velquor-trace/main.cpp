@@ -1,7 +1,7 @@
 // velquor-trace: plays a WAVE file through the acquisition loop, exactly as the program's
 // PLAY does (Open Wave's checks, one block per pass, the whole processing chain), on a
 // file-paced input device so it runs as fast as the machine allows, and writes the two
-// channel traces as CSV.
+// channel traces as CSV and/or as an EDF+ recording.
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "acquisition/AcquisitionLoop.h"
+#include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveInFactory.h"
 #include "dsp/Designs.h"
@@ -32,7 +33,7 @@ static_assert(FilterMinHz >= MinCutoff * OutputRate - 0.01 && FilterMaxHz <= Max
 void PrintHelp()
 {
     std::printf(
-        "Usage: %s FILE.wav [--csv OUT.csv | --csv -] [options]\n"
+        "Usage: %s FILE.wav [--csv OUT.csv | --csv -] [--edf OUT.edf] [options]\n"
         "\n"
         "Plays FILE.wav through Velquor's acquisition loop as the recorder's PLAY does, on an\n"
         "input device that delivers blocks as fast as the loop takes them, and writes the two\n"
@@ -44,8 +45,15 @@ void PrintHelp()
         "sample: time in seconds from the start of the file (row / 344.53125), then the\n"
         "channel 1 and channel 2 trace values (integers, as the time pane draws them).\n"
         "\n"
+        "Output (--edf): an EDF+ file of the same traces: signals \"EEG Ch1\" and \"EEG Ch2\",\n"
+        "441 samples per 1.28 s data record (344.53125 Hz), annotations for the settings; the\n"
+        "range of each signal is the chain's maximum at its gain (AM: 32768 x 50 x gain, FM:\n"
+        "250 x 22050 x gain) in 16-bit steps. Samples beyond it are clipped; the count is\n"
+        "printed on standard error.\n"
+        "\n"
         "Options (a value may also be given as --option=VALUE):\n"
         "  --csv OUT        write the CSV to OUT; \"-\" writes it to standard output\n"
+        "  --edf OUT        write the traces as an EDF+ file to OUT\n"
         "  --summary        print for each channel, from its last 512 trace samples (the last\n"
         "                   whole block of file data, after the post filter): the dominant\n"
         "                   frequency (display transform, bins of 0.6729 Hz, the two lowest\n"
@@ -114,6 +122,7 @@ private:
 struct Options {
     std::string path;
     std::string csv;
+    std::string edf;
     bool summary = false;
     int modulation = 1;
     double carrier[2] = {19145.0, 16065.0};
@@ -137,7 +146,7 @@ int ParseOptions(int argc, char** argv, Options& o)
             arg = arg.substr(0, eq);
             inlineValue = true;
         }
-        const bool valued = arg == "--csv" || arg == "--carrier1" || arg == "--carrier2" || arg == "--gain1" ||
+        const bool valued = arg == "--csv" || arg == "--edf" || arg == "--carrier1" || arg == "--carrier2" || arg == "--gain1" ||
                             arg == "--gain2" || arg == "--gain" || arg == "--filter";
         if (valued && !inlineValue) {
             if (i + 1 >= argc) return Usage("option " + arg + " needs a value");
@@ -151,6 +160,9 @@ int ParseOptions(int argc, char** argv, Options& o)
         } else if (arg == "--csv") {
             if (value.empty()) return Usage("option --csv needs a file name or -");
             o.csv = value;
+        } else if (arg == "--edf") {
+            if (value.empty()) return Usage("option --edf needs a file name");
+            o.edf = value;
         } else if (arg == "--summary") {
             o.summary = true;
         } else if (arg == "--am") {
@@ -192,7 +204,8 @@ int ParseOptions(int argc, char** argv, Options& o)
         }
     }
     if (o.path.empty()) return Usage("no input file given");
-    if (o.csv.empty() && !o.summary) return Usage("nothing to do: give --csv OUT and/or --summary");
+    if (o.csv.empty() && o.edf.empty() && !o.summary)
+        return Usage("nothing to do: give --csv OUT, --edf OUT and/or --summary");
     return 0;
 }
 
@@ -339,6 +352,15 @@ int main(int argc, char** argv)
         std::fprintf(csv, "time_s,channel1,channel2\n");
     }
 
+    EdfSession edf;
+    if (!o.edf.empty()) {
+        std::string reason;
+        if (!edf.Start(o.edf, *processing, reason)) {
+            std::fprintf(stderr, "%s: cannot write %s: %s\n", Program, o.edf.c_str(), reason.c_str());
+            return 1;
+        }
+    }
+
     std::string error;
     std::unique_ptr<WaveInBackend> backend = MakeWaveInBackend("silence", error);
     if (!backend) {
@@ -364,6 +386,7 @@ int main(int argc, char** argv)
         } else {
             rows += OutputPerBlock;
         }
+        if (edf.Active() && !edf.Block(*processing)) state->AcquisitionIdle = true;
     };
     recorder.PlayBtnClick();
     loop.StartBtnClick();
@@ -377,6 +400,22 @@ int main(int argc, char** argv)
         if (failed || !closed) {
             std::fprintf(stderr, "%s: could not write %s\n", Program, toStdout ? "the CSV to standard output" : o.csv.c_str());
             status = 1;
+        }
+    }
+    if (edf.Active() || edf.Recorder().Failed()) {
+        const bool written = edf.Stop();
+        const EdfRecorder& r = edf.Recorder();
+        if (!written) {
+            std::fprintf(stderr, "%s: could not write %s: %s\n", Program, o.edf.c_str(), r.Error().c_str());
+            status = 1;
+        } else {
+            std::fprintf(stderr,
+                         "%s: EDF+: %lld records (%.2f s) in %s; range Ch1 +-%.0f, Ch2 +-%.0f (steps of %.4g and "
+                         "%.4g); %lld samples clipped (Ch1 %lld, Ch2 %lld)\n",
+                         Program, static_cast<long long>(r.Records()), r.Records() * EdfRecordSeconds, o.edf.c_str(),
+                         r.PhysicalMax(1), r.PhysicalMax(2), r.Quantisation(1), r.Quantisation(2),
+                         static_cast<long long>(r.ClippedTotal()), static_cast<long long>(r.Clipped(1)),
+                         static_cast<long long>(r.Clipped(2)));
         }
     }
     if (loop.TerminationRequested()) status = 1;

@@ -89,7 +89,7 @@ TEST(WindowMenus, CaptionsSeparatorsAndStartingCheckMarks)
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
     TEEGForm& f = *rig.Form;
     EXPECT_EQ(Captions(f.MenuNamed("File1")),
-              QStringList({"Open Wave", "Save Wave", "-", "Save Form", "Save Bitmap", "-", "Copy Form", "Copy Bitmap",
+              QStringList({"Open Wave", "Save Wave", "Record EDF+...", "-", "Save Form", "Save Bitmap", "-", "Copy Form", "Copy Bitmap",
                            "-", "Volume Control", "-", "Print Form", "-", "Exit"}));
     EXPECT_EQ(Captions(f.MenuNamed("Options1")), QStringList({"Input", "Windows OS", "Modulation Type", "Channel Setup"}));
     EXPECT_EQ(Captions(f.MenuNamed("Input1")), QStringList({"Microphone", "Line"}));
