@@ -378,22 +378,27 @@ void TControl::DrawFocusOverlay(QPainter& p) const
 
 void DrawFocusRectangle(QPainter& p, const TRect& r)
 {
-    // One pixel wide, right and bottom exclusive: dots on every other pixel,
-    // black on the even ones and white between them.
+    // Two pixels wide, right and bottom exclusive: a checkerboard of black
+    // and white dots, so that it reads on light faces and dark boxes alike
+    // and still shows on a panel scaled up from its design size.
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
-    const int l = r.Left, t = r.Top, rr = r.Right - 1, b = r.Bottom - 1;
     auto dot = [&](int x, int y) {
         p.setPen(((x + y) & 1) == 0 ? Qt::black : Qt::white);
         p.drawPoint(x, y);
     };
-    for (int x = l; x <= rr; ++x) {
-        dot(x, t);
-        dot(x, b);
-    }
-    for (int y = t + 1; y < b; ++y) {
-        dot(l, y);
-        dot(rr, y);
+    for (int ring = 0; ring < 2; ++ring) {
+        const int l = r.Left + ring, t = r.Top + ring, rr = r.Right - 1 - ring, b = r.Bottom - 1 - ring;
+        if (rr <= l || b <= t)
+            break;
+        for (int x = l; x <= rr; ++x) {
+            dot(x, t);
+            dot(x, b);
+        }
+        for (int y = t + 1; y < b; ++y) {
+            dot(l, y);
+            dot(rr, y);
+        }
     }
     p.restore();
 }

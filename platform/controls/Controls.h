@@ -347,6 +347,6 @@ private:
 VELQUOR_PLATFORM_EXPORT QList<QWidget*> TabSequence(QWidget* root);
 VELQUOR_PLATFORM_EXPORT QList<QWidget*> ApplyTabOrder(QWidget* root);
 
-// Draws a dotted focus rectangle along the inside of r, in alternating black
-// and white dots so that it shows on any background.
+// Draws a dotted focus rectangle two pixels wide along the inside of r, in
+// alternating black and white dots so that it shows on any background.
 VELQUOR_PLATFORM_EXPORT void DrawFocusRectangle(QPainter& p, const TRect& r);

@@ -306,7 +306,8 @@ TEST(GaugeKeyboard, FocusRectangleShowsOnlyWhileFocused)
     ASSERT_TRUE(rocker->hasFocus());
     const QImage focused = rocker->Snapshot();
     ASSERT_EQ(focused.size(), unfocused.size());
-    // Dotted along the edge: black and white alternate; the inside is untouched.
+    // Dotted along the edge, two pixels deep: black and white alternate; the
+    // inside is untouched.
     const int w = focused.width(), h = focused.height();
     int black = 0, white = 0;
     for (int x = 0; x < w; ++x) {
@@ -317,7 +318,9 @@ TEST(GaugeKeyboard, FocusRectangleShowsOnlyWhileFocused)
     EXPECT_GE(white, w / 2 - 1);
     EXPECT_EQ(focused.pixelColor(0, 0), QColor(Qt::black));
     EXPECT_EQ(focused.pixelColor(1, 0), QColor(Qt::white));
-    EXPECT_EQ(focused.copy(1, 1, w - 2, h - 2), unfocused.copy(1, 1, w - 2, h - 2));
+    EXPECT_EQ(focused.pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_EQ(focused.pixelColor(2, 1), QColor(Qt::white));
+    EXPECT_EQ(focused.copy(2, 2, w - 4, h - 4), unfocused.copy(2, 2, w - 4, h - 4));
     // The widget as shown on screen carries the same rectangle.
     const QImage shown = rocker->grab().toImage();
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
