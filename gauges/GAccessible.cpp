@@ -2,8 +2,6 @@
 
 #include "gauges/GBaseControls.h"
 #include "gauges/OvClock.h"
-#include "gauges/OvDial.h"
-#include "gauges/OvGearDial.h"
 #include "gauges/OvLED.h"
 #include "gauges/OvOpHour.h"
 #include "gauges/OvSlider.h"
@@ -237,13 +235,13 @@ void ValueChanged(QObject* control, const QVariant& value)
     Send(e);
 }
 
-void CheckedChanged(QObject* control, bool checked)
+void CheckedChanged(QObject* control)
 {
     if (!Announceable(control))
         return;
+    // The event names the state that changed; the reader asks for its value.
     QAccessible::State changed;
     changed.checked = true;
-    (void)checked;
     QAccessibleStateChangeEvent e(control, changed);
     Send(e);
 }

@@ -34,7 +34,7 @@ VELQUOR_GAUGES_EXPORT void Install();
 // Change notifications from the controls' change paths. They cost nothing
 // while no assistive tool listens.
 VELQUOR_GAUGES_EXPORT void ValueChanged(QObject* control, const QVariant& value);
-VELQUOR_GAUGES_EXPORT void CheckedChanged(QObject* control, bool checked);
+VELQUOR_GAUGES_EXPORT void CheckedChanged(QObject* control);
 
 // Where the notifications go: QAccessible::updateAccessibility (which passes
 // them on only while an assistive tool is active), or the given sink, for

@@ -51,7 +51,7 @@ void TOvBinGControl::SetChecked(bool c)
     if (FOnStatusChanged)
         FOnStatusChanged(this);
     emit checkedChanged(FChecked);
-    OvAccessible::CheckedChanged(this, FChecked);
+    OvAccessible::CheckedChanged(this);
 }
 
 void TOvBinGControl::SetStatusInt(int s)

@@ -456,6 +456,8 @@ QList<QWidget*> SetPanelKeyboardOrder(TFrontPanel& p, QWidget* client)
     p.ExpandSw->setAccessibleName(QStringLiteral("Expand"));
     p.FltrMkrsSw->setAccessibleName(QStringLiteral("Filter markers"));
     p.FltrEnbSw->setAccessibleName(QStringLiteral("Filter enable"));
+    p.TimeBox->setAccessibleName(QStringLiteral("Time traces"));
+    p.SpectrumBox->setAccessibleName(QStringLiteral("Frequency display"));
 
     // Tab runs down the left column (channel 1, frequency display, display
     // switches), across the recorder strip, then down the right column

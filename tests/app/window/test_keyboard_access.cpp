@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMap>
+#include <QMenuBar>
 #include <QTest>
 
 #include <functional>
@@ -98,6 +99,8 @@ TEST(WindowAccessibility, TheTreeHoldsEveryPanelControlWithNameRoleAndValue)
         { "Ch2", QAccessible::Indicator, {} },
         { "Clock", QAccessible::StaticText, p.OvClock1->ShownText() },
         { "Operating hours", QAccessible::StaticText, "00h:00m:00s" },
+        { "Time traces", QAccessible::Client, {} },
+        { "Frequency display", QAccessible::Client, {} },
     };
     // The values a first run starts with (not the design defaults: the first-run state applies).
     EXPECT_EQ(dial(p.Chan1GainDial), QStringLiteral("3.0 %"));
@@ -212,6 +215,14 @@ TEST(WindowKeyboard, MenuCommandsHaveDistinctShortcuts)
     QTest::keyClick(f.Panel().DisplayHoldSw, Qt::Key_F3);
     EXPECT_TRUE(f.Action(QStringLiteral("Phase1"))->isChecked());
     EXPECT_FALSE(f.Action(QStringLiteral("Spectrum1"))->isChecked());
+
+    // Alt pressed and released alone enters the menu bar at File.
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused);
+    QTest::keyPress(focused, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(focused, Qt::Key_Alt);
+    ASSERT_TRUE(f.menuBar()->activeAction());
+    EXPECT_EQ(f.menuBar()->activeAction()->text(), QStringLiteral("File"));
 }
 
 TEST(CommandLine, FocusGoesWithAScreenshot)
