@@ -4,8 +4,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMap>
 #include <QMenuBar>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -232,4 +235,42 @@ TEST(CommandLine, FocusGoesWithAScreenshot)
     EXPECT_EQ(o.Focus, "DisplayHoldSw");
     EXPECT_FALSE(ParseCommandLine({ "--focus", "DisplayHoldSw" }).Error.empty());
     EXPECT_NE(UsageText().find("--focus CONTROL"), std::string::npos);
+}
+
+TEST(ProgramFocus, TheScreenshotShowsTheFocusedSwitch)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString shot = dir.filePath(QStringLiteral("focus.png"));
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.remove(QStringLiteral("DISPLAY"));
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(VELQUOR_PROGRAM), { QStringLiteral("--input"), QStringLiteral("silence"),
+                                                 QStringLiteral("--screenshot"), shot, QStringLiteral("--blocks"),
+                                                 QStringLiteral("3"), QStringLiteral("--focus"),
+                                                 QStringLiteral("FltrEnbSw") });
+    ASSERT_TRUE(run.waitForFinished(60000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const QImage image(shot);
+    ASSERT_FALSE(image.isNull());
+
+    // Where the switch sits in the client area (the same scaled layout here).
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    const TFrontPanel& p = rig.Form->Panel();
+    const QPoint at = p.FltrEnbSw->mapTo(rig.Form->Client(), QPoint(0, 0));
+    EXPECT_EQ(image.pixelColor(at), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(at + QPoint(1, 0)), QColor(Qt::white));
+    const QPoint other = p.FltrMkrsSw->mapTo(rig.Form->Client(), QPoint(0, 0));
+    EXPECT_NE(image.pixelColor(other + QPoint(1, 0)), QColor(Qt::white)); // unfocused: the plain frame
+
+    // A name that is no focusable control is refused.
+    run.start(QStringLiteral(VELQUOR_PROGRAM), { QStringLiteral("--input"), QStringLiteral("silence"),
+                                                 QStringLiteral("--screenshot"), shot, QStringLiteral("--focus"),
+                                                 QStringLiteral("OvldLED") });
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 2);
+    EXPECT_TRUE(run.readAllStandardError().contains("no control \"OvldLED\" takes the keyboard focus"));
 }
