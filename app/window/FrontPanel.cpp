@@ -440,6 +440,17 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
 
 QList<QWidget*> SetPanelKeyboardOrder(TFrontPanel& p, QWidget* client)
 {
+    // Component names for the plain widgets too, so every control can be
+    // found by name (--focus, tests).
+    const std::pair<QWidget*, const char*> components[] = {
+        { p.Chan1GainTrackBar, "Chan1GainTrackBar" }, { p.Chan1GainFTrackBar, "Chan1GainFTrackBar" },
+        { p.Chan2GainTrackBar, "Chan2GainTrackBar" }, { p.Chan2GainFTrackBar, "Chan2GainFTrackBar" },
+        { p.RecordBtn, "RecordBtn" }, { p.PlayBtn, "PlayBtn" }, { p.StopWvBtn, "StopWvBtn" }, { p.PauseBtn, "PauseBtn" },
+    };
+    for (const auto& [widget, name] : components)
+        if (widget->objectName().isEmpty())
+            widget->setObjectName(QString::fromLatin1(name));
+
     // Names a screen reader announces where the control's own caption is
     // shared (both channels) or lives in a separate label.
     for (int channel = 1; channel <= 2; ++channel) {
