@@ -1,5 +1,6 @@
 // The non-windowed analog display base: value, limits, sectors, min/max, hint.
 #include "gauges/GBaseControls.h"
+#include "gauges/GAccessible.h"
 
 #include <QLocale>
 
@@ -206,6 +207,7 @@ void TOvAnalogGControl::ValueChange()
     if (FOnValueChange)
         FOnValueChange(this);
     emit valueChanged(FValue);
+    OvAccessible::ValueChanged(this, double(FValue));
 }
 
 void TOvAnalogGControl::RebuildHint()

@@ -1,5 +1,6 @@
 // The windowed operable analog base: value, keys, mouse, wheel, focus colours.
 #include "gauges/GBaseControls.h"
+#include "gauges/GAccessible.h"
 
 #include <QKeyEvent>
 
@@ -110,6 +111,7 @@ void TOvAnalogCControl::SetDigit(int d)
     if (FOnValueChange && !Loading())
         FOnValueChange(this);
     emit valueChanged(FValue);
+    OvAccessible::ValueChanged(this, double(FValue));
     FUserChanged = true;
 }
 

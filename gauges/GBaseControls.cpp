@@ -1,5 +1,6 @@
 // Update-counting bases of the gauge controls.
 #include "gauges/GBaseControls.h"
+#include "gauges/GAccessible.h"
 
 
 TOvFlashEvent::~TOvFlashEvent() = default;
@@ -9,6 +10,7 @@ TOvFlashEvent::~TOvFlashEvent() = default;
 TOvGraphicControl::TOvGraphicControl(QWidget* Owner)
     : TGraphicControl(Owner)
 {
+    OvAccessible::Install();
 }
 
 void TOvGraphicControl::BeginUpdate() { ++FUpdateCount; }
@@ -34,6 +36,7 @@ void TOvGraphicControl::Change()
 TOvCustomControl::TOvCustomControl(QWidget* Owner)
     : TCustomControl(Owner)
 {
+    OvAccessible::Install();
 }
 
 void TOvCustomControl::BeginUpdate() { ++FUpdateCount; }

@@ -413,6 +413,14 @@ public:
     virtual void ParamChange(QObject* Sender);
     TOvInfo& OvInfo() { return FOvInfo; }
 
+    // Keyboard operation. A control with TabStop takes the focus by Tab and
+    // click; Space then acts as a left click: the press on key down, the
+    // Click and the release on key up. Indicators never take the focus.
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool v);
+    // What a click does, from code or an assistive tool: press, Click, release.
+    void Toggle();
+
 signals:
     // Beside OnStatusChanged and OnStatusIntChanged.
     void checkedChanged(bool checked);
@@ -428,12 +436,22 @@ protected:
 
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(int& Key, TShiftState Shift) override;
+    void KeyUp(int& Key, TShiftState Shift) override;
+    bool WantsKey(int Key) const override;
+    void DoExit() override;
+    void keyPressEvent(QKeyEvent* e) override;
     void TextChanged() override { ParamChange(this); }
     void MessageReceived(const TControlMessage& Msg) override;
 
 private:
     void UpdateFlashing();
     void LeaveFlash();
+    // The state change of a left press and of its release (mouse or Space).
+    void PressAction();
+    void ReleaseAction();
+    bool FTabStop = false;
+    bool FKeyPressed = false;
 
     bool FChecked = false;
     bool FFlashing = false;

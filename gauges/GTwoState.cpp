@@ -1,5 +1,8 @@
 // The two-state base of switches and LEDs.
 #include "gauges/GBaseControls.h"
+#include "gauges/GAccessible.h"
+
+#include <QKeyEvent>
 
 #include "gauges/OvFlashT.h"
 
@@ -10,6 +13,7 @@
 TOvBinGControl::TOvBinGControl(QWidget* Owner)
     : TGraphicControl(Owner)
 {
+    OvAccessible::Install();
 }
 
 TOvBinGControl::~TOvBinGControl() { LeaveFlash(); }
@@ -47,6 +51,7 @@ void TOvBinGControl::SetChecked(bool c)
     if (FOnStatusChanged)
         FOnStatusChanged(this);
     emit checkedChanged(FChecked);
+    OvAccessible::CheckedChanged(this);
 }
 
 void TOvBinGControl::SetStatusInt(int s)
@@ -159,36 +164,105 @@ void TOvBinGControl::ParamChange(QObject*)
     emit settingsChanged();
 }
 
+void TOvBinGControl::PressAction()
+{
+    FPressed = true;
+    switch (FMode) {
+    case mButton:
+        SetChecked(true);
+        break;
+    case mSwitch:
+        SetChecked(!FChecked);
+        break;
+    case mRadioButton:
+        SetStatusInt(int(1u << unsigned(FStatusBit)));
+        break;
+    case mIndicator:
+        break;
+    }
+}
+
+void TOvBinGControl::ReleaseAction()
+{
+    if (FMode == mIndicator)
+        return;
+    FPressed = false;
+    if (FMode == mButton)
+        SetChecked(false);
+    StatusChanged();
+}
+
 void TOvBinGControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (Button == mbLeft) {
-        FPressed = true;
-        switch (FMode) {
-        case mButton:
-            SetChecked(true);
-            break;
-        case mSwitch:
-            SetChecked(!FChecked);
-            break;
-        case mRadioButton:
-            SetStatusInt(int(1u << unsigned(FStatusBit)));
-            break;
-        case mIndicator:
-            break;
-        }
-    }
+    if (Button == mbLeft)
+        PressAction();
     TGraphicControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TOvBinGControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TGraphicControl::MouseUp(Button, Shift, X, Y);
-    if (FMode == mIndicator || Button != mbLeft)
+    if (Button == mbLeft)
+        ReleaseAction();
+}
+
+void TOvBinGControl::SetTabStop(bool v)
+{
+    FTabStop = v;
+    setFocusPolicy(v ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void TOvBinGControl::Toggle()
+{
+    if (FMode == mIndicator || !isEnabled())
         return;
-    FPressed = false;
-    if (FMode == mButton)
-        SetChecked(false);
-    StatusChanged();
+    PressAction();
+    Click();
+    ReleaseAction();
+}
+
+bool TOvBinGControl::WantsKey(int Key) const
+{
+    return FTabStop && FMode != mIndicator && (Key == Qt::Key_Space || Key == Qt::Key_Select);
+}
+
+void TOvBinGControl::KeyDown(int& Key, TShiftState Shift)
+{
+    TGraphicControl::KeyDown(Key, Shift);
+    if (Key != 0 && WantsKey(Key) && !FKeyPressed) {
+        FKeyPressed = true;
+        PressAction();
+    }
+}
+
+void TOvBinGControl::KeyUp(int& Key, TShiftState Shift)
+{
+    TGraphicControl::KeyUp(Key, Shift);
+    if (Key != 0 && WantsKey(Key) && FKeyPressed) {
+        FKeyPressed = false;
+        Click();
+        ReleaseAction();
+    }
+}
+
+void TOvBinGControl::DoExit()
+{
+    // Focus lost with Space still down: the press ends without a click.
+    if (FKeyPressed) {
+        FKeyPressed = false;
+        ReleaseAction();
+    }
+    TGraphicControl::DoExit();
+}
+
+void TOvBinGControl::keyPressEvent(QKeyEvent* e)
+{
+    // A held Space presses once: its repeats are swallowed.
+    if (e->isAutoRepeat() && WantsKey(e->key())) {
+        e->accept();
+        return;
+    }
+    TGraphicControl::keyPressEvent(e);
 }
 
 void TOvBinGControl::MessageReceived(const TControlMessage& Msg)

@@ -10,6 +10,7 @@ TOvColBitBtn::TOvColBitBtn(QWidget* Owner)
     FBevelOuter.SetWidth(2);
     FBevelOuter.SetBevelLine(blOuter);
     SetBounds(Left(), Top(), 75, 30);
+    SetTabStop(true);
 }
 
 TOvColBitBtn::~TOvColBitBtn() = default;

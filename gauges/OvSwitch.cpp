@@ -16,6 +16,7 @@ TOvSwitch::TOvSwitch(QWidget* Owner)
     FBevelOuter.SetColor(clBtnShadow);
     FBevelOuter.SetBevelLine(blInner);
     SetMode(mSwitch);
+    SetTabStop(true);
 }
 
 TOvSwitch::~TOvSwitch() = default;

@@ -1,5 +1,7 @@
 #include "gauges/OvTimeDisplay.h"
 
+#include "gauges/GAccessible.h"
+
 #include "gauges/OvFlashT.h"
 
 #include <algorithm>
@@ -86,4 +88,8 @@ void TOvTimeDisplay::DrawTextBox(TCanvas& canvas, const TRect& box, const QStrin
     bitmap.Canvas.Brush.Style = bsClear;
     bitmap.Canvas.TextOut(0, 0, text);
     canvas.Draw(box.Left, box.Top, bitmap);
+    if (text != FAnnouncedText) {
+        FAnnouncedText = text;
+        OvAccessible::ValueChanged(this, text);
+    }
 }

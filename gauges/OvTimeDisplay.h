@@ -37,6 +37,9 @@ public:
     // Inside both bevels, for the current size and bevels.
     TRect InnerRect() const { return FInnerRect; }
 
+    // The text the display shows now (what a screen reader reads).
+    QString ShownText() const { return DisplayText(); }
+
     // The size the current text needs; the display never shows less.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -66,4 +69,5 @@ private:
     TOvSBevel FBevelOuter;
     TRect FTextRect {};
     TRect FInnerRect {};
+    QString FAnnouncedText;
 };

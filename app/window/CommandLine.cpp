@@ -48,6 +48,8 @@ ProgramOptions ParseCommandLine(const std::vector<std::string>& args)
             if (TakeValue(args, i, "--input", value, o.Error)) o.Input = value;
         } else if (Matches(arg, "--screenshot")) {
             if (TakeValue(args, i, "--screenshot", value, o.Error)) o.Screenshot = value;
+        } else if (Matches(arg, "--focus")) {
+            if (TakeValue(args, i, "--focus", value, o.Error)) o.Focus = value;
         } else if (Matches(arg, "--blocks")) {
             if (TakeValue(args, i, "--blocks", value, o.Error)) {
                 int n = 0;
@@ -63,13 +65,14 @@ ProgramOptions ParseCommandLine(const std::vector<std::string>& args)
         }
     }
     if (o.Error.empty() && blocksGiven && o.Screenshot.empty()) o.Error = "--blocks goes with --screenshot";
+    if (o.Error.empty() && !o.Focus.empty() && o.Screenshot.empty()) o.Error = "--focus goes with --screenshot";
     return o;
 }
 
 std::string UsageText()
 {
     return std::string(
-               "Usage: velquor [--input BACKEND] [--screenshot FILE.png [--blocks N]]\n"
+               "Usage: velquor [--input BACKEND] [--screenshot FILE.png [--blocks N] [--focus CONTROL]]\n"
                "       velquor --help | --version\n"
                "\n"
                "Two-channel EEG viewer: separates the AM or FM carriers of both channels\n"
@@ -88,6 +91,8 @@ std::string UsageText()
                "  --blocks N             blocks before the screenshot (default ")
         + std::to_string(DefaultScreenshotBlocks)
         + ")\n"
+          "  --focus CONTROL        give the keyboard focus to a panel control (its\n"
+          "                         component name, e.g. DisplayHoldSw) before the screenshot\n"
           "  --help                 show this text\n"
           "  --version              show the version\n"
           "\n"

@@ -1,6 +1,6 @@
 #pragma once
 // The program's command line:
-//   velquor [--input BACKEND] [--screenshot FILE.png [--blocks N]] [--help] [--version]
+//   velquor [--input BACKEND] [--screenshot FILE.png [--blocks N] [--focus CONTROL]] [--help] [--version]
 
 #include <memory>
 #include <string>
@@ -15,6 +15,7 @@ struct ProgramOptions {
     std::string Input = "portaudio";
     std::string Screenshot;                  // empty: run interactively
     int Blocks = DefaultScreenshotBlocks;    // processed blocks before the screenshot
+    std::string Focus;                       // component name of the control focused for the screenshot
     bool Help = false;
     bool Version = false;
     std::string Error;                       // set when the command line is unusable

@@ -23,6 +23,7 @@
 #include "app/settings/binding/SettingsBinding.h"
 #include "app/window/CarrierBands.h"
 #include "app/window/CommandLine.h"
+#include "app/window/MenuShortcuts.h"
 #include "dsp/Designs.h"
 #include "platform/canvas/ClassicPalette.h"
 
@@ -199,6 +200,7 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     client_->setFixedSize(scale.Edge(DesignClientWidth), scale.Edge(DesignClientHeight));
     setCentralWidget(client_);
     BuildMenus();
+    ApplyMenuShortcuts([this](const QString& name) { return Action(name); });
     panel_ = BuildFrontPanel(client_, scale);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 

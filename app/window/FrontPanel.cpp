@@ -434,5 +434,60 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.Ov60HzLED = b.Led(p.StatusBox, QStringLiteral("Ov60HzLED"), QStringLiteral("60 Hz"), 410, 7, 66, 26, true);
     p.OvChan1 = b.Led(p.StatusBox, QStringLiteral("OvChan1"), QStringLiteral("Ch1"), 486, 7, 52, 26, false);
     p.OvChan2 = b.Led(p.StatusBox, QStringLiteral("OvChan2"), QStringLiteral("Ch2"), 544, 7, 52, 27, false);
+    SetPanelKeyboardOrder(p, client);
     return p;
+}
+
+QList<QWidget*> SetPanelKeyboardOrder(TFrontPanel& p, QWidget* client)
+{
+    // Component names for the plain widgets too, so every control can be
+    // found by name (--focus, tests).
+    const std::pair<QWidget*, const char*> components[] = {
+        { p.Chan1GainTrackBar, "Chan1GainTrackBar" }, { p.Chan1GainFTrackBar, "Chan1GainFTrackBar" },
+        { p.Chan2GainTrackBar, "Chan2GainTrackBar" }, { p.Chan2GainFTrackBar, "Chan2GainFTrackBar" },
+        { p.RecordBtn, "RecordBtn" }, { p.PlayBtn, "PlayBtn" }, { p.StopWvBtn, "StopWvBtn" }, { p.PauseBtn, "PauseBtn" },
+    };
+    for (const auto& [widget, name] : components)
+        if (widget->objectName().isEmpty())
+            widget->setObjectName(QString::fromLatin1(name));
+
+    // Names a screen reader announces where the control's own caption is
+    // shared (both channels) or lives in a separate label.
+    for (int channel = 1; channel <= 2; ++channel) {
+        const QString c = QStringLiteral("Channel %1 ").arg(channel);
+        const bool one = channel == 1;
+        (one ? p.Chan1GainDial : p.Chan2GainDial)->setAccessibleName(c + QStringLiteral("Gain x10"));
+        (one ? p.Chan1GainTrackBar : p.Chan2GainTrackBar)->setAccessibleName(c + QStringLiteral("Timeline gain"));
+        (one ? p.Chan1GainFTrackBar : p.Chan2GainFTrackBar)->setAccessibleName(c + QStringLiteral("Spectrum gain"));
+        (one ? p.Chan1OffsetDial : p.Chan2OffsetDial)->setAccessibleName(c + QStringLiteral("Position"));
+        (one ? p.Chan1EnableSwitch : p.Chan2EnableSwitch)->setAccessibleName(c + QStringLiteral("Enable"));
+    }
+    p.DisplayHoldSw->setAccessibleName(QStringLiteral("Display hold"));
+    p.MkrSwitch->setAccessibleName(QStringLiteral("Markers"));
+    p.ExpandSw->setAccessibleName(QStringLiteral("Expand"));
+    p.FltrMkrsSw->setAccessibleName(QStringLiteral("Filter markers"));
+    p.FltrEnbSw->setAccessibleName(QStringLiteral("Filter enable"));
+    p.TimeBox->setAccessibleName(QStringLiteral("Time traces"));
+    p.SpectrumBox->setAccessibleName(QStringLiteral("Frequency display"));
+
+    // Tab runs down the left column (channel 1, frequency display, display
+    // switches), across the recorder strip, then down the right column
+    // (channel 2, time display, filter switches).
+    const QList<QWidget*> boxes { p.GroupBox2, p.GroupBox4, p.GroupBox5, p.RecordBox,
+                                  p.GroupBox1, p.GroupBox3, p.GroupBox6, p.StatusBox };
+    for (int i = 0; i < boxes.size(); ++i)
+        boxes[i]->setProperty("TabOrder", i);
+    auto order = [](const QList<QWidget*>& controls) {
+        for (int i = 0; i < controls.size(); ++i)
+            controls[i]->setProperty("TabOrder", i);
+    };
+    order({ p.Chan1GainDial, p.Chan1GainTrackBar, p.Chan1GainFTrackBar, p.Chan1OffsetDial, p.Chan1EnableSwitch });
+    order({ p.Chan2GainDial, p.Chan2GainTrackBar, p.Chan2GainFTrackBar, p.Chan2OffsetDial, p.Chan2EnableSwitch });
+    order({ p.DisplayHoldSw, p.MkrSwitch, p.ExpandSw });
+    order({ p.FltrMkrsSw, p.FltrEnbSw });
+    order({ p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn });
+    // The recorder buttons are reached by Tab; a click still leaves the focus where it was.
+    for (QPushButton* button : { p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn })
+        button->setFocusPolicy(Qt::TabFocus);
+    return ApplyTabOrder(client);
 }

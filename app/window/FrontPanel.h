@@ -129,5 +129,11 @@ struct TFrontPanel {
 // Builds the panel into `client` (already sized to the scaled client area).
 TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale);
 
+// Keyboard and screen-reader set-up of a built panel: the controls' TabOrder
+// within each box and the boxes' order on the client, applied as the Tab
+// chain (returned, first to last), and accessible names where a caption
+// alone would be ambiguous.
+QList<QWidget*> SetPanelKeyboardOrder(TFrontPanel& p, QWidget* client);
+
 // The caption colour of a recorder button (0x00BBGGRR).
 void SetButtonCaptionColor(QPushButton* button, TColor color);

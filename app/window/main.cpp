@@ -138,6 +138,17 @@ int main(int argc, char** argv)
         CloseOnTerminationSignals(window);
 
         if (screenshot) {
+            if (!options.Focus.empty()) {
+                // The keyboard focus as Tab would put it, to show its rectangle.
+                auto* target = window.findChild<QWidget*>(QString::fromLocal8Bit(options.Focus.c_str()));
+                if (!target || target->focusPolicy() == Qt::NoFocus) {
+                    std::fprintf(stderr, "velquor: no control \"%s\" takes the keyboard focus\n",
+                                 options.Focus.c_str());
+                    return 2;
+                }
+                window.activateWindow();
+                target->setFocus(Qt::TabFocusReason);
+            }
             const QString file = QString::fromLocal8Bit(options.Screenshot.c_str());
             int shotStatus = 1;
             window.OnBlock = [&](long long blocks) {

@@ -259,8 +259,14 @@ QImage TControl::Snapshot()
     EnsurePictureSize();
     if (FNeedsPaint)
         RunPaint();
-    if (!FTransparent)
-        return FPicture->Image().copy();
+    if (!FTransparent) {
+        QImage shown = FPicture->Image().copy();
+        if (hasFocus()) {
+            QPainter p(&shown);
+            DrawFocusOverlay(p);
+        }
+        return shown;
+    }
     // A transparent control as it shows on a plain panel: the parent's
     // background colour (the classic button face without a parent).
     const QColor panel = parentWidget() ? parentWidget()->palette().color(parentWidget()->backgroundRole())
@@ -269,6 +275,7 @@ QImage TControl::Snapshot()
     shown.fill(panel);
     QPainter p(&shown);
     p.drawImage(0, 0, FPicture->Image());
+    DrawFocusOverlay(p);
     p.end();
     return shown;
 }
@@ -352,6 +359,96 @@ void TControl::paintEvent(QPaintEvent* e)
     const QImage& img = FPicture->Image();
     QPainter p(this);
     p.drawImage(e->rect(), img, e->rect());
+    DrawFocusOverlay(p);
+}
+
+TRect TControl::FocusRect() const
+{
+    return ClientRect();
+}
+
+void TControl::DrawFocusOverlay(QPainter& p) const
+{
+    if (!hasFocus())
+        return;
+    const TRect r = FocusRect();
+    if (r.Right - r.Left >= 2 && r.Bottom - r.Top >= 2)
+        DrawFocusRectangle(p, r);
+}
+
+void DrawFocusRectangle(QPainter& p, const TRect& r)
+{
+    // Two pixels wide, right and bottom exclusive: a checkerboard of black
+    // and white dots, so that it reads on light faces and dark boxes alike
+    // and still shows on a panel scaled up from its design size.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    auto dot = [&](int x, int y) {
+        p.setPen(((x + y) & 1) == 0 ? Qt::black : Qt::white);
+        p.drawPoint(x, y);
+    };
+    for (int ring = 0; ring < 2; ++ring) {
+        const int l = r.Left + ring, t = r.Top + ring, rr = r.Right - 1 - ring, b = r.Bottom - 1 - ring;
+        if (rr <= l || b <= t)
+            break;
+        for (int x = l; x <= rr; ++x) {
+            dot(x, t);
+            dot(x, b);
+        }
+        for (int y = t + 1; y < b; ++y) {
+            dot(l, y);
+            dot(rr, y);
+        }
+    }
+    p.restore();
+}
+
+namespace {
+
+int TabOrderOf(const QWidget* w)
+{
+    const QVariant v = w->property("TabOrder");
+    return v.isValid() ? v.toInt() : -1;
+}
+
+void CollectTabSequence(QWidget* container, QList<QWidget*>& out)
+{
+    QList<QWidget*> kids;
+    for (QObject* o : container->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w && !w->isWindow())
+            kids.append(w);
+    }
+    // Those with a position first, by position; the rest keep creation order.
+    std::stable_sort(kids.begin(), kids.end(), [](const QWidget* a, const QWidget* b) {
+        const int ta = TabOrderOf(a), tb = TabOrderOf(b);
+        if ((ta < 0) != (tb < 0))
+            return ta >= 0;
+        return ta >= 0 && ta < tb;
+    });
+    for (QWidget* w : kids) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            out.append(w);
+        CollectTabSequence(w, out);
+    }
+}
+
+} // namespace
+
+QList<QWidget*> TabSequence(QWidget* root)
+{
+    QList<QWidget*> out;
+    if (root)
+        CollectTabSequence(root, out);
+    return out;
+}
+
+QList<QWidget*> ApplyTabOrder(QWidget* root)
+{
+    const QList<QWidget*> chain = TabSequence(root);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    return chain;
 }
 
 void TControl::resizeEvent(QResizeEvent* e)

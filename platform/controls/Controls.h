@@ -34,6 +34,7 @@
 #include <initializer_list>
 
 class QMenu;
+class QPainter;
 
 // A Pascal-style set over an enumeration with at most 64 members.
 template <class E>
@@ -121,6 +122,7 @@ class VELQUOR_PLATFORM_EXPORT TControl : public QWidget {
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY enabledChanged)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
 public:
     explicit TControl(QWidget* Owner = nullptr);
     ~TControl() override;
@@ -174,6 +176,10 @@ public:
     void SetShowHint(bool v);
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor v);
+    // Position among the focusable siblings (-1: after those with a position,
+    // in creation order); ApplyTabOrder makes it the Tab sequence.
+    int TabOrder() const { return FTabOrder; }
+    void SetTabOrder(int v) { FTabOrder = v; }
     QMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu* m) { FPopupMenu = m; }
 
@@ -253,6 +259,10 @@ protected:
     virtual void FontChanged() { Invalidate(); }
     // Whether the control uses this key (unused keys go on to the parent).
     virtual bool WantsKey(int Key) const { (void)Key; return false; }
+    // Where the dotted focus rectangle goes while the control has the focus
+    // (control coordinates); empty for none. Drawn over the picture, never
+    // into it, so a fast redraw cannot leave a stale one behind.
+    virtual TRect FocusRect() const;
     // Whether a full paint may run now (update counting suppresses it).
     virtual bool CanPaint() const { return true; }
     bool MousePressedInside() const { return FClickPending; }
@@ -279,6 +289,7 @@ protected:
 private:
     void RunPaint();
     void EnsurePictureSize();
+    void DrawFocusOverlay(QPainter& p) const;
 
     unsigned FComponentState = csLoading;
     bool FLoadedDone = false;
@@ -297,6 +308,7 @@ private:
     int FPaintCount = 0;
     bool FTransparent = false;
     int FWheelRemainder = 0; // wheel delta short of a whole notch
+    int FTabOrder = -1;
     QList<TRect> FFlushed;
 
     TNotifyEvent FOnClick, FOnDblClick, FOnEnter, FOnExit;
@@ -320,12 +332,21 @@ public:
     explicit TCustomControl(QWidget* Owner = nullptr);
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool v);
-    int TabOrder() const { return FTabOrder; }
-    void SetTabOrder(int v) { FTabOrder = v; }
     bool Focused() const { return hasFocus(); }
     void SetFocus();
 
 private:
     bool FTabStop = true;
-    int FTabOrder = -1;
 };
+
+// The Tab sequence of root's focusable descendants: each container's children
+// in the order of their "TabOrder" property (a TControl's TabOrder, or a
+// dynamic property of a plain widget; those without one follow in creation
+// order), containers depth first. Hidden and disabled widgets keep their
+// place. ApplyTabOrder chains them with QWidget::setTabOrder and returns them.
+VELQUOR_PLATFORM_EXPORT QList<QWidget*> TabSequence(QWidget* root);
+VELQUOR_PLATFORM_EXPORT QList<QWidget*> ApplyTabOrder(QWidget* root);
+
+// Draws a dotted focus rectangle two pixels wide along the inside of r, in
+// alternating black and white dots so that it shows on any background.
+VELQUOR_PLATFORM_EXPORT void DrawFocusRectangle(QPainter& p, const TRect& r);

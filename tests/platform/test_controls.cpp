@@ -133,3 +133,36 @@ TEST(Controls, WindowMessagesAndEnabledState)
     EXPECT_TRUE(c.property("Enabled").toBool());
     EXPECT_EQ(spy.count(), 2);
 }
+
+TEST(Controls, TabOrderSortsEachContainerAndNestsDepthFirst)
+{
+    QWidget root;
+    auto* boxA = new QWidget(&root);
+    auto* boxB = new QWidget(&root);
+    auto* a1 = new TProbeControl(boxA);
+    auto* a2 = new TProbeControl(boxA);
+    auto* a3 = new TProbeControl(boxA);
+    auto* b1 = new TProbeControl(boxB);
+    auto* plain = new QWidget(boxB);
+    plain->setFocusPolicy(Qt::StrongFocus);
+    auto* graphic = new TGraphicControl(boxB); // never takes the focus
+    auto* clickOnly = new TProbeControl(boxB);
+    clickOnly->SetTabStop(false);
+
+    // B before A; inside A the stored positions reverse creation order, and
+    // a control without a position follows those with one.
+    boxB->setProperty("TabOrder", 0);
+    boxA->setProperty("TabOrder", 1);
+    a3->SetTabOrder(0);
+    a1->SetTabOrder(1);
+    EXPECT_EQ(a1->property("TabOrder").toInt(), 1);
+    plain->setProperty("TabOrder", 0);
+    b1->SetTabOrder(1);
+
+    const QList<QWidget*> expected { plain, b1, a3, a1, a2 };
+    EXPECT_EQ(TabSequence(&root), expected);
+    (void)graphic;
+    EXPECT_EQ(ApplyTabOrder(&root), expected);
+    for (int i = 0; i + 1 < expected.size(); ++i)
+        EXPECT_EQ(expected[i]->nextInFocusChain(), expected[i + 1]) << i;
+}
