@@ -189,7 +189,7 @@ public:
         d->SetPointerSize(s_.Edge(10));
         d->SetColorFocus(clRed);
         d->SetEnableKeyboard(true);
-        d->SetEnabledKeys({_VK_PRIOR, _VK_NEXT, _VK_END, _VK_HOME, _VK_LEFT, _VK_DOWN, _VK_UP, _VK_RIGHT});
+        d->SetEnabledKeys({vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight});
     }
 
     TOvDial* Dial(QWidget* parent, const QString& name, int l, int t, int w, int h, int digitalFrom, int digitalTo,
@@ -369,6 +369,9 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
         f.setPixelSize(readoutPixels);
         l->setFont(f);
     }
+    // The frequency readouts sit in the pane's corners: keep them off its frame.
+    p.LoFreqLabel->setIndent(4);
+    p.HiFreqLabel->setIndent(4);
 
     p.GroupBox2 = b.Box(client, QStringLiteral("Channel 1"), 1, 0, 104, 313);
     p.GroupBox1 = b.Box(client, QStringLiteral("Channel 2"), 703, 0, 104, 313);

@@ -57,7 +57,8 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
     TFrontPanel& p = rig.Form->Panel();
     for (QLabel* label : p.Labels) {
         const QFontMetrics fm(label->font());
-        EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+        EXPECT_LE(fm.horizontalAdvance(label->text()) + std::max(0, label->indent()), label->width())
+            << label->text().toStdString();
         EXPECT_LE(fm.height(), label->height() + 4) << label->text().toStdString();
         for (QLabel* other : p.Labels) {
             if (other != label && other->parentWidget() == label->parentWidget()) {
@@ -66,6 +67,11 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
             }
         }
     }
+    // The frequency readouts in the pane's corners keep off its frame.
+    EXPECT_GE(p.LoFreqLabel->indent(), 3);
+    EXPECT_GE(p.HiFreqLabel->indent(), 3);
+    EXPECT_LE(QFontMetrics(p.HiFreqLabel->font()).horizontalAdvance(QStringLiteral("150 Hz")) + p.HiFreqLabel->indent(),
+              p.HiFreqLabel->width());
     // The longest readouts the labels ever show.
     const QFontMetrics readout(p.MarkerLabel->font());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Marker Difference = 150 Hz")), p.MarkerLabel->width());
