@@ -2,10 +2,12 @@
 // the first-run state, and the command line.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QTest>
 
+#include "app/dialogs/DesktopCommands.h"
 #include "app/window/CommandLine.h"
 #include "tests/app/window/WindowTestSupport.h"
 
@@ -354,4 +356,17 @@ TEST(WindowControls, ExitClosesAndTheDestroyHandlerSaves)
     EXPECT_FALSE(rig.Form->StartTimer().isActive());
     rig.Form.reset();
     EXPECT_EQ(QFile(rig.SettingsPath()).size(), 158);
+}
+
+// Help > Help Menu from a build tree: the program's folder holds no help, so the page is
+// found in the source tree the program was built from.
+TEST(WindowHelp, TheHelpPageIsFoundFromTheBuiltProgramsFolder)
+{
+    const QString programDir = QFileInfo(QStringLiteral(VELQUOR_PROGRAM)).absolutePath();
+    const QString page = FindHelpFile(programDir);
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_TRUE(page.endsWith(QStringLiteral("docs/help/index.html"))) << page.toStdString();
+    QFile html(page);
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(html.readAll().contains("Help Menu"));
 }
