@@ -16,7 +16,9 @@
 
 class DemoBackend : public QueuedWaveInBackend {
 public:
-    static constexpr int ChunkFrames = 256;    // 5.8 ms at 44100 Hz; 16 chunks per block
+    // 23.2 ms at 44100 Hz: four chunks per 4096-frame block, so a block still completes at
+    // its last sample's moment, with a quarter of the wake-ups of smaller chunks.
+    static constexpr int ChunkFrames = 1024;
 
     // The EEG signal with the given carriers and modulation; Stereo follows the opened format.
     explicit DemoBackend(const SignalGeneratorSettings& settings = DefaultSettings());

@@ -90,12 +90,15 @@ public:
     static uint64_t ChannelSeed(uint64_t seed, int ch);
 
 private:
-    double Modulating(int ch);
-
+    // Oscillator phases are 32-bit fractions of a cycle (they wrap by themselves) read
+    // through an interpolated sine table: no transcendental call per sample.
     SignalGeneratorSettings settings_;
     double carrierAmplitude_ = 0.0;
-    double carrierPhase_[2] = {0.0, 0.0};
-    double tonePhase_[2] = {0.0, 0.0};
+    uint32_t carrierPhase_[2] = {0, 0};
+    uint32_t carrierStep_[2] = {0, 0};
+    double deviationSteps_ = 0.0;           // FM: phase step per unit of m(t)
+    uint32_t tonePhase_[2] = {0, 0};
+    uint32_t toneStep_[2] = {0, 0};
     // EEG control values are interpolated linearly up to the audio rate.
     EegSignal eeg_[2];
     double eegPrevious_[2] = {0.0, 0.0};

@@ -96,6 +96,7 @@ struct DisplayState {
     bool TimeTraceOn = true;
     int32_t TimeStep = 4;                  // pixel columns per block: 4, 8, 16 or 32
     int32_t TimeBaseSetting = 4;           // time-base dial position 2 .. 7 (stored)
+    TColor TimeBackground = clWhite;       // the background the time images hold now
     int32_t TraceLast1 = 0;                // last value drawn, the joint to the next segment
     int32_t TraceLast2 = 0;
     int32_t Chan1TimeGain = 25;

@@ -442,6 +442,11 @@ void Phase1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls)
 
 void Waterfall1Click(DisplayState& d, ProcessingState& p, DisplayControls& controls)
 {
+    // Entering the mode starts an empty history in the palette's zero level: the image is
+    // created white, and rows from an earlier visit would show a time that has gone.
+    if (d.DisplayType != DisplayWaterfall)
+        pane::Pixels(d.WaterfallImage).Fill(0, 0, PaneWidth, SpectrumPaneHeight,
+                                            pane::ToRgb(WaterfallColor(d.WaterfallPalette, 0)));
     SelectFrequencyType(d, p, controls, DisplayWaterfall);
 }
 
@@ -460,16 +465,19 @@ void RawSpectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& con
 void White1Click(DisplayState& d)
 {
     d.BackgroundStyle = 1;
+    MatchTimeBackground(d);
 }
 
 void Black1Click(DisplayState& d)
 {
     d.BackgroundStyle = 2;
+    MatchTimeBackground(d);
 }
 
 void Teal1Click(DisplayState& d)
 {
     d.BackgroundStyle = 3;
+    MatchTimeBackground(d);
 }
 
 StatusStripColors StatusColors(int backgroundStyle)

@@ -61,9 +61,29 @@ TColor BackgroundColor(int backgroundStyle)
     }
 }
 
+void MatchTimeBackground(DisplayState& d)
+{
+    const TColor wanted = BackgroundColor(d.BackgroundStyle);
+    if (wanted == d.TimeBackground)
+        return;
+    const QRgb from = pane::ToRgb(d.TimeBackground) & 0xFFFFFF;
+    const QRgb to = pane::ToRgb(wanted);
+    for (TBitmap* image : {&d.TimeWorkImage, &d.TimeImage}) {
+        pane::Pixels px(*image);
+        for (int y = 0; y < px.Height(); ++y) {
+            QRgb* row = px.Row(y);
+            for (int x = 0; x < px.Width(); ++x)
+                if ((row[x] & 0xFFFFFF) == from)
+                    row[x] = to;
+        }
+    }
+    d.TimeBackground = wanted;
+}
+
 void DrawTimeTrace(DisplayState& d, const ProcessingState& p, const int32_t* new1,
                    const int32_t* new2)
 {
+    MatchTimeBackground(d);
     int t = d.TimeStep;
     if (t != 4 && t != 8 && t != 16 && t != 32)
         t = 4;   // the time-base handler allows nothing else; never scroll by a stray value

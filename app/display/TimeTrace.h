@@ -51,3 +51,8 @@ void DisplayHoldSwClick(ProcessingState& p, bool checked);
 
 // The background colour of a BackgroundStyle (white, black, teal).
 TColor BackgroundColor(int backgroundStyle);
+
+// Brings the time images' background to BackgroundStyle's colour: the pixels of the old
+// background take the new one, the traces drawn so far stay. The images are created white;
+// without this the scrolling strip would carry white into a black pane for a whole width.
+void MatchTimeBackground(DisplayState& d);

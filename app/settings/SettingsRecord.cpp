@@ -186,15 +186,16 @@ SettingsRecord ClampSettings(const SettingsRecord& in)
                            &r.Chan1SpecGainSetting, &r.Chan2SpecGainSetting})
         *track = Clamp(*track, L::TrackMin, L::TrackMax);
     for (int32_t* step : {&r.Chan1GainStep, &r.Chan2GainStep, &r.Chan1RawGainStep, &r.Chan2RawGainStep})
-        *step = Clamp(*step, L::GainStepMin, L::GainStepMax);
+        *step = *step == 0 ? L::FirstRunGainStep : Clamp(*step, L::GainStepMin, L::GainStepMax);
     for (int32_t* pos : {&r.Chan1OffsetPos, &r.Chan2OffsetPos, &r.Chan1SpecOffsetPos, &r.Chan2SpecOffsetPos})
         *pos = Clamp(*pos, L::OffsetPosMin, L::OffsetPosMax);
     r.Chan1SpecOffset = Clamp(r.Chan1SpecOffset, 0, L::SpectrumRows);
     r.Chan2SpecOffset = Clamp(r.Chan2SpecOffset, 0, L::SpectrumRows);
     r.Chan1TimeOffset = Clamp(r.Chan1TimeOffset, 0, L::TimeRows);
     r.Chan2TimeOffset = Clamp(r.Chan2TimeOffset, 0, L::TimeRows);
-    r.TimeBaseSetting = Clamp(r.TimeBaseSetting, L::TimeBaseMin, L::TimeBaseMax);
-    r.FreqScaleSetting = Clamp(r.FreqScaleSetting, L::FreqScaleMin, L::FreqScaleMax);
+    r.TimeBaseSetting = r.TimeBaseSetting == 0 ? L::FirstRunTimeBase : Clamp(r.TimeBaseSetting, L::TimeBaseMin, L::TimeBaseMax);
+    r.FreqScaleSetting =
+        r.FreqScaleSetting == 0 ? L::FirstRunFreqScale : Clamp(r.FreqScaleSetting, L::FreqScaleMin, L::FreqScaleMax);
 
     // Two-way choices: the loader runs the first handler for one value and the second
     // for any other, so the clamped value names the handler that runs.

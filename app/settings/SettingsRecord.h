@@ -149,11 +149,18 @@ struct SettingsLimits {
     static constexpr int32_t Marker2Max = SpectrumRows - 10;       // 361
     static constexpr int32_t PaletteMin = 4, PaletteMax = 9;
     static constexpr float CarrierMinHz = 1000.0f, CarrierMaxHz = 20000.0f;
+    // What the gain dials, the time base and the frequency scale show on a first run.
+    static constexpr int32_t FirstRunGainStep = 3;
+    static constexpr int32_t FirstRunTimeBase = 4;
+    static constexpr int32_t FirstRunFreqScale = 24;                // frequency dial 60
 };
 
 // Holds every field to what its control and arrays accept. Values already inside keep
 // their meaning, so the load's results stay those of the unchecked values; a background
-// style outside 1..3 is kept (it selects no colour, which is harmless).
+// style outside 1..3 is kept (it selects no colour, which is harmless). The defaults
+// table's 0 in a gain step, the time base or the frequency scale (a file written on a first
+// run whose session never saved) holds nothing a control can show: it loads as the
+// first-run panel instead of the nearest end, which would flatten the traces for good.
 SettingsRecord ClampSettings(const SettingsRecord& record);
 
 // True when every field lies inside the ranges ClampSettings enforces.

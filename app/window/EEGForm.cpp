@@ -240,6 +240,8 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     settings_ = std::make_unique<SettingsAdapter>(*this);
     if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied) ApplyFirstRunState();
     Acq.ApplyingSettings = false;
+    // The time pane shows the chosen background before the first block arrives.
+    MatchTimeBackground(*Display);
 
     // 9, 10. Band filters from the carriers and the post filters.
     StartupDesigns(*Proc);

@@ -369,6 +369,9 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
         f.setPixelSize(readoutPixels);
         l->setFont(f);
     }
+    // The frequency readouts sit in the pane's corners: keep them off its frame.
+    p.LoFreqLabel->setIndent(4);
+    p.HiFreqLabel->setIndent(4);
 
     p.GroupBox2 = b.Box(client, QStringLiteral("Channel 1"), 1, 0, 104, 313);
     p.GroupBox1 = b.Box(client, QStringLiteral("Channel 2"), 703, 0, 104, 313);

@@ -1,6 +1,7 @@
 // velquor: the program's main routine. Creates the application and the main window,
 // which starts acquiring 250 ms after the event loop runs. See --help.
 #include <QApplication>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -11,6 +12,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +73,31 @@ void CloseOnTerminationSignals(QWidget& window)
     sigaction(SIGHUP, &action, nullptr);
 }
 
+// Test hook, for the tests that kill the program while it records (never needed by a user):
+// with VELQUOR_TEST_RECORD naming a WAVE file, the first Save Wave question is answered with
+// that name and RECORD is pressed at the first block, as the user would do through the File
+// menu and the recorder panel. Every other question goes to the real dialogs.
+class RecordHookDialogs : public Dialogs {
+public:
+    RecordHookDialogs(Dialogs& inner, QString path) : inner_(inner), path_(std::move(path)) {}
+    void ShowMessage(const QString& text, const QString& caption) override { inner_.ShowMessage(text, caption); }
+    std::unique_ptr<QPrinter> SetupPrinter(const PrintRequest& request) override { return inner_.SetupPrinter(request); }
+
+protected:
+    std::optional<QString> AskOpenFile(const FileDialogRequest& request) override { return inner_.OpenFile(request); }
+    std::optional<QString> AskSaveFile(const FileDialogRequest& request) override
+    {
+        if (answered_) return inner_.SaveFile(request);
+        answered_ = true;
+        return path_;
+    }
+
+private:
+    Dialogs& inner_;
+    const QString path_;
+    bool answered_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -120,6 +148,9 @@ int main(int argc, char** argv)
     ConsoleDialogs consoleDialogs;
     EEGFormOptions formOptions;
     formOptions.UserDialogs = screenshot ? static_cast<Dialogs*>(&consoleDialogs) : &qtDialogs;
+    const QString recordHook = qEnvironmentVariable("VELQUOR_TEST_RECORD");
+    RecordHookDialogs hookDialogs(*formOptions.UserDialogs, recordHook);
+    if (!recordHook.isEmpty()) formOptions.UserDialogs = &hookDialogs;
     formOptions.Input = std::move(input);
     formOptions.SettingsPath = settingsPath;
 
@@ -172,6 +203,13 @@ int main(int argc, char** argv)
             app.exec();
             status = window.ExitCode() != 0 ? window.ExitCode() : shotStatus;
         } else {
+            if (!recordHook.isEmpty()) {
+                window.OnBlock = [&window](long long blocks) {
+                    if (blocks != 1) return;
+                    window.SaveWave1Click();
+                    window.RecordBtnClick();
+                };
+            }
             status = app.exec();
             if (window.ExitCode() != 0) status = window.ExitCode();
         }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "DisplayTestSupport.h"
+#include "app/display/FrequencyPane.h"
 #include "app/display/TimeTrace.h"
 
 using namespace display_test;
@@ -206,3 +207,56 @@ TEST(TimeControls, TimeBaseGainOffsetAndTrackBars)
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of `image` that are neither of the two colours.
+int CountOther(const TBitmap& image, TColor a, TColor b)
+{
+    int n = 0;
+    for (int y = 0; y < image.Image().height(); ++y)
+        for (int x = 0; x < image.Image().width(); ++x) {
+            const TColor c = Pixel(image, x, y);
+            n += c != a && c != b;
+        }
+    return n;
+}
+
+}  // namespace
+
+// The images are created white. On a black pane the first block must not scroll a white
+// strip in, and a later background change recolours what has scrolled by, traces kept.
+TEST(TimeBackground, TheTimeImagesStartInAndFollowTheBackgroundColour)
+{
+    Fixture f;   // images as created: white
+    f.p.Chan1Enabled = true;
+    f.p.Chan2Enabled = false;
+    f.d.Chan1TimeGain = 16384;
+    f.d.Chan1TimeOffset = 84;
+    f.d.Chan1Color = clRed;
+    int32_t ch1[OutputPerBlock] = {};
+    int32_t ch2[OutputPerBlock] = {};
+    for (int s = 0; s < OutputPerBlock; ++s)
+        ch1[s] = (s % 16) - 8;
+    ASSERT_EQ(f.d.BackgroundStyle, 2);
+    for (int block = 0; block < 3; ++block)
+        DrawTimeTrace(f.d, f.p, ch1, ch2);
+    EXPECT_EQ(CountOther(f.d.TimeImage, clBlack, clRed), 0);
+    EXPECT_EQ(CountOther(f.d.TimeWorkImage, clBlack, clRed), 0);
+    EXPECT_EQ(Pixel(f.d.TimeImage, 10, 10), clBlack);
+
+    // White: the handler recolours at once (the pane may be idle), the traces stay.
+    const int red = PaneWidth - CountOnRow(f.d.TimeImage, 84, clBlack);
+    White1Click(f.d);
+    EXPECT_EQ(CountOther(f.d.TimeImage, clWhite, clRed), 0);
+    EXPECT_EQ(PaneWidth - CountOnRow(f.d.TimeImage, 84, clWhite), red);
+    Teal1Click(f.d);
+    DrawTimeTrace(f.d, f.p, ch1, ch2);
+    EXPECT_EQ(CountOther(f.d.TimeWorkImage, clTeal, clRed), 0);
+    EXPECT_EQ(Pixel(f.d.TimeImage, 10, 10), clTeal);
+
+    // A style outside 1..3 draws as black; the strip follows it at the next block.
+    f.d.BackgroundStyle = 7;
+    DrawTimeTrace(f.d, f.p, ch1, ch2);
+    EXPECT_EQ(CountOther(f.d.TimeWorkImage, clBlack, clRed), 0);
+}

@@ -140,3 +140,26 @@ TEST_F(WaterfallTest, ChannelOneLevelsAreNotLimitedChannelTwosAre)
 }
 
 }  // namespace
+
+// The history is created white; on entering the mode it starts in the palette's zero level,
+// so the rows not yet reached read as "nothing" instead of a white block, and rows of an
+// earlier visit are not shown as if they were recent.
+TEST(WaterfallHistory, EnteringTheModeStartsAnEmptyHistoryInThePalettesZeroLevel)
+{
+    Fixture f;
+    f.d.DisplayType = DisplaySpectrum;
+    f.d.WaterfallPalette = PaletteAqua;
+    ASSERT_EQ(Pixel(f.d.WaterfallImage, 100, 300), clWhite);
+    Waterfall1Click(f.d, f.p, f.Controls);
+    EXPECT_EQ(f.d.DisplayType, DisplayWaterfall);
+    EXPECT_EQ(CountOnRow(f.d.WaterfallImage, 0, clBlack), PaneWidth);
+    EXPECT_EQ(CountOnRow(f.d.WaterfallImage, SpectrumPaneHeight - 1, clBlack), PaneWidth);
+
+    // Choosing it again while in the mode keeps the history.
+    int32_t tone[TraceLength] = {};
+    FillTone(tone, 10.0, 30000.0);
+    DrawWaterfallChannel(f.d, f.p, 1, tone, 391);
+    const QImage history = f.d.WaterfallImage.Image().copy();
+    Waterfall1Click(f.d, f.p, f.Controls);
+    EXPECT_EQ(f.d.WaterfallImage.Image(), history);
+}

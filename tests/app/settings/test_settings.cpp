@@ -398,7 +398,7 @@ TEST(SettingsApply, DamagedValuesAreHeldToWhatTheirControlsAccept)
     FakeSettingsTarget t;
     t.State = InRangeStart();
     SettingsRecord r;
-    r.Chan1GainStep = 0;
+    r.Chan1GainStep = -1;
     r.Chan2GainStep = 99;
     r.TimeBaseSetting = -4;
     r.FreqScaleSetting = 1000;
@@ -616,4 +616,39 @@ TEST(SettingsPath, LivesUnderXdgConfigHomeAndTheFolderIsCreated)
         qputenv("XDG_CONFIG_HOME", old);
     EXPECT_EQ(path, dir.path() + "/velquor/Velquor.cfg");
     EXPECT_TRUE(QFileInfo(dir.path() + "/velquor").isDir());
+}
+
+// Only an exact 0 (the defaults table's unset value) becomes the first-run panel value;
+// every other stray value is still held to the nearest end of its control.
+TEST(SettingsApply, UnsetZerosLoadAsTheFirstRunPanelOtherStrayValuesAreClamped)
+{
+    SettingsRecord unset;
+    unset.Chan1GainStep = unset.Chan2GainStep = unset.Chan1RawGainStep = unset.Chan2RawGainStep = 0;
+    unset.TimeBaseSetting = 0;
+    unset.FreqScaleSetting = 0;
+    const SettingsRecord a = ClampSettings(unset);
+    EXPECT_EQ(a.Chan1GainStep, 3);
+    EXPECT_EQ(a.Chan2GainStep, 3);
+    EXPECT_EQ(a.Chan1RawGainStep, 3);
+    EXPECT_EQ(a.Chan2RawGainStep, 3);
+    EXPECT_EQ(a.TimeBaseSetting, 4);
+    EXPECT_EQ(a.FreqScaleSetting, 24);
+
+    SettingsRecord stray = unset;
+    stray.Chan1GainStep = -1;
+    stray.Chan2GainStep = 7;
+    stray.TimeBaseSetting = 1;
+    stray.FreqScaleSetting = 3;
+    const SettingsRecord b = ClampSettings(stray);
+    EXPECT_EQ(b.Chan1GainStep, 1);
+    EXPECT_EQ(b.Chan2GainStep, 6);
+    EXPECT_EQ(b.TimeBaseSetting, 2);
+    EXPECT_EQ(b.FreqScaleSetting, 4);
+
+    FakeSettingsTarget t;
+    t.State = InRangeStart();
+    ApplySettings(unset, 44, t);
+    EXPECT_EQ(t.Controls[SettingsControl::TimeBaseDial], 4.0);
+    EXPECT_EQ(t.Controls[SettingsControl::FreqBaseDial], 60.0);
+    EXPECT_EQ(t.State.Chan1GainStep, 3);
 }

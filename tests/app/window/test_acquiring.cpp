@@ -299,18 +299,24 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     EXPECT_EQ(run.exitCode(), 2);
 }
 
-// The demo signal at the first-run settings: both traces plainly visible over a pane's
-// width, and channel 1's spectrum peaking in the alpha band (8 to 12 Hz: rows 297 to 321).
+// The demo signal at the first-run settings: channel 1's trace at least 20 rows peak to peak
+// over a pane's width, channel 2's (whose demodulator gives about 0.6 of channel 1's output
+// for the same modulation) at least 12, Overload dark throughout (it lit in four blocks of ten
+// at the demo's former full level), and channel 1's spectrum peaking in the alpha band (8 to
+// 12 Hz: rows 297 to 321). Overload watches a smoothed level that an alpha burst drives to
+// about a third of the trace's swing, so channel 2 cannot reach 20 rows without lighting it.
 TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
 {
     WindowRig w;
-    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(w.Path("demo.wav"), DemoBackend::DefaultSettings(), 25));
+    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(w.Path("demo.wav"), DemoBackend::DefaultSettings(), 40));
     ASSERT_NO_FATAL_FAILURE(w.Open("file:" + w.Path("demo.wav")));
     TEEGForm& f = *w.Form;
     int lo[2] = {1 << 30, 1 << 30}, hi[2] = {-(1 << 30), -(1 << 30)};
-    int alphaPeaks = 0, peaks = 0;
-    w.Run(50 + 182, [&](long long n) {
+    int alphaPeaks = 0, peaks = 0, overloads = 0;
+    w.Run(50 + 370, [&](long long n) {
         if (n <= 50) return;   // the DC estimate settles first
+        overloads += f.Panel().OvldLED->Checked();
+        if (n > 50 + 182) return;
         const int32_t* traces[2] = {f.Proc->Chan1Trace, f.Proc->Chan2Trace};
         for (int c = 0; c < 2; ++c) {
             for (int i = 480; i < 512; i += 8) {   // the samples a time step of 4 draws
@@ -326,7 +332,8 @@ TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
         }
     });
     EXPECT_GE(hi[0] - lo[0], 20);
-    EXPECT_GE(hi[1] - lo[1], 20);
+    EXPECT_GE(hi[1] - lo[1], 12);
+    EXPECT_EQ(overloads, 0);
     EXPECT_GE(peaks, 20);
     EXPECT_GE(alphaPeaks * 10, peaks * 7) << alphaPeaks << " of " << peaks;
 }

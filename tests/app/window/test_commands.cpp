@@ -120,3 +120,37 @@ TEST(WindowCommands, LineWhileAcquiringRestartsInStereoWithoutDeviceMessages)
     EXPECT_TRUE(f.Action("Line1")->isChecked());
     for (const auto& m : rig.Dialogs.Messages()) ADD_FAILURE() << m.Caption.toStdString() << ": " << m.Text.toStdString();
 }
+
+// A first session that ended before saving (a crash, a power cut) leaves the defaults table
+// on disk. Its unset gain steps, time base and frequency scale load as the panel a first run
+// shows, not as the nearest end of each dial (gain dial 1 would flatten the traces for good).
+TEST(WindowSettings, TheDefaultsTableOfACrashedFirstRunLoadsAsTheFirstRunPanel)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    QFile written(rig.SettingsPath());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray table = written.readAll();
+    written.close();
+    ASSERT_EQ(table.size(), 158);
+    rig.Form.reset();   // saves the running state over it ...
+    QFile::remove(rig.SettingsPath());
+    QFile left(rig.SettingsPath());   // ... which the crash never did
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write(table);
+    left.close();
+
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    TEEGForm& f = *rig.Form;
+    TFrontPanel& p = f.Panel();
+    EXPECT_FLOAT_EQ(p.Chan1GainDial->Value(), 3.0f);
+    EXPECT_FLOAT_EQ(p.Chan2GainDial->Value(), 3.0f);
+    EXPECT_FLOAT_EQ(f.Proc->Chan1DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(p.TimeBaseDial->Value(), 4.0f);
+    EXPECT_EQ(f.Display->TimeStep, 4);
+    EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
+    EXPECT_EQ(f.Proc->FreqSpan, 123);
+    EXPECT_EQ(p.HiFreqLabel->text(), QStringLiteral("59 Hz"));
+    EXPECT_TRUE(rig.Dialogs.Messages().empty());
+}

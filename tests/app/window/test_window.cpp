@@ -2,10 +2,12 @@
 // the first-run state, and the command line.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QTest>
 
+#include "app/dialogs/DesktopCommands.h"
 #include "app/window/CommandLine.h"
 #include "tests/app/window/WindowTestSupport.h"
 
@@ -57,7 +59,8 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
     TFrontPanel& p = rig.Form->Panel();
     for (QLabel* label : p.Labels) {
         const QFontMetrics fm(label->font());
-        EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+        EXPECT_LE(fm.horizontalAdvance(label->text()) + std::max(0, label->indent()), label->width())
+            << label->text().toStdString();
         EXPECT_LE(fm.height(), label->height() + 4) << label->text().toStdString();
         for (QLabel* other : p.Labels) {
             if (other != label && other->parentWidget() == label->parentWidget()) {
@@ -66,6 +69,11 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
             }
         }
     }
+    // The frequency readouts in the pane's corners keep off its frame.
+    EXPECT_GE(p.LoFreqLabel->indent(), 3);
+    EXPECT_GE(p.HiFreqLabel->indent(), 3);
+    EXPECT_LE(QFontMetrics(p.HiFreqLabel->font()).horizontalAdvance(QStringLiteral("150 Hz")) + p.HiFreqLabel->indent(),
+              p.HiFreqLabel->width());
     // The longest readouts the labels ever show.
     const QFontMetrics readout(p.MarkerLabel->font());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Marker Difference = 150 Hz")), p.MarkerLabel->width());
@@ -348,4 +356,17 @@ TEST(WindowControls, ExitClosesAndTheDestroyHandlerSaves)
     EXPECT_FALSE(rig.Form->StartTimer().isActive());
     rig.Form.reset();
     EXPECT_EQ(QFile(rig.SettingsPath()).size(), 158);
+}
+
+// Help > Help Menu from a build tree: the program's folder holds no help, so the page is
+// found in the source tree the program was built from.
+TEST(WindowHelp, TheHelpPageIsFoundFromTheBuiltProgramsFolder)
+{
+    const QString programDir = QFileInfo(QStringLiteral(VELQUOR_PROGRAM)).absolutePath();
+    const QString page = FindHelpFile(programDir);
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_TRUE(page.endsWith(QStringLiteral("docs/help/index.html"))) << page.toStdString();
+    QFile html(page);
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(html.readAll().contains("Help Menu"));
 }
