@@ -133,8 +133,11 @@ void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& co
     d.Chan1TimeOffset = 42;
     d.Chan2TimeOffset = 126;
     TimeBaseDialClick(d, controls.SetDial(PanelDial::TimeBase, 4.0f));
-    Chan1GainFTrackBarChange(d, 1);
-    Chan2GainFTrackBarChange(d, 1);
+    // Spectrum track bars at position 3 like the time track bars (gain 21): at gain 1 a
+    // bar is the amplitude over about 1500, so an alpha rhythm strong enough to show would
+    // keep Overload lit.
+    Chan1GainFTrackBarChange(d, 3);
+    Chan2GainFTrackBarChange(d, 3);
     controls.SetFreqDialRange(150.0f, 105);
     FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 60.0f));
 }

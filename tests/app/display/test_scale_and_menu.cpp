@@ -216,8 +216,8 @@ TEST(FirstRun, PanelComesUpShowingTheSignal)
     EXPECT_FLOAT_EQ(f.p.Chan2DemodGain, 0.1f);
     EXPECT_EQ(f.d.TimeStep, 4);
     EXPECT_EQ(f.p.FreqSpan, 123);
-    EXPECT_EQ(f.d.Chan1SpecGain, 1);
-    EXPECT_EQ(f.d.Chan2SpecGain, 1);
+    EXPECT_EQ(f.d.Chan1SpecGain, 21);
+    EXPECT_EQ(f.d.Chan2SpecGain, 21);
     EXPECT_EQ(f.d.Chan1TimeGain, 25);
     EXPECT_EQ(f.d.Chan1TimeOffset, 42);
     EXPECT_EQ(f.d.Chan2TimeOffset, 126);

@@ -212,9 +212,10 @@ TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesTheDefaultsFile)
     EXPECT_EQ(f.Display->TimeStep, 4);
     EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
     EXPECT_EQ(f.Proc->FreqSpan, 123);
-    EXPECT_EQ(f.Display->Chan1SpecGain, 1);
-    EXPECT_EQ(f.Display->Chan2SpecGain, 1);
-    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 1);
+    EXPECT_EQ(f.Display->Chan1SpecGain, 21);
+    EXPECT_EQ(f.Display->Chan2SpecGain, 21);
+    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 3);
+    EXPECT_EQ(p.Chan2GainFTrackBar->value(), 3);
     EXPECT_EQ(f.Display->Chan1TimeGain, 25);
     EXPECT_EQ(f.Display->Chan2TimeGain, 25);
     EXPECT_EQ(p.Chan1GainTrackBar->value(), 3);
