@@ -43,6 +43,9 @@ void TPaintBox::paintEvent(QPaintEvent*)
 {
     if (!image_) return;
     QPainter painter(this);
+    // On a high-DPI screen the pane image is magnified by the (whole) scale factor; each pane
+    // pixel becomes a sharp block.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(0, 0, image_->Image());
 }
 
@@ -189,7 +192,7 @@ public:
         d->SetPointerSize(s_.Edge(10));
         d->SetColorFocus(clRed);
         d->SetEnableKeyboard(true);
-        d->SetEnabledKeys({_VK_PRIOR, _VK_NEXT, _VK_END, _VK_HOME, _VK_LEFT, _VK_DOWN, _VK_UP, _VK_RIGHT});
+        d->SetEnabledKeys({vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight});
     }
 
     TOvDial* Dial(QWidget* parent, const QString& name, int l, int t, int w, int h, int digitalFrom, int digitalTo,
