@@ -91,8 +91,9 @@ int main(int argc, char** argv)
 
     const bool screenshot = !options.Screenshot.empty();
     // A screenshot needs neither a display nor a person to answer message boxes.
+    // (An offscreen platform chosen with options, such as a screen configuration, is kept.)
     if (screenshot) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietOffscreenMessages);
     }
 
