@@ -11,8 +11,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string& path = FuzzScratchPath(".ini");
-    if (!WriteFuzzInput(path, data, size)) return 0;
+    const FuzzScratchFile input(".ini", data, size);
+    if (!input.Ok()) return 0;
+    const std::string& path = input.Path();
     const QString name = QString::fromStdString(path);
 
     TIniFile ini(name);

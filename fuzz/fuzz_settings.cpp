@@ -31,8 +31,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string& path = FuzzScratchPath(".cfg");
-    if (!WriteFuzzInput(path, data, size)) return 0;
+    const FuzzScratchFile input(".cfg", data, size);
+    if (!input.Ok()) return 0;
+    const std::string& path = input.Path();
 
     FakeSettingsTarget target;
     const SettingsLoadResult result = LoadSettings(QString::fromStdString(path), target);

@@ -9,8 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string& path = FuzzScratchPath(".wav");
-    if (!WriteFuzzInput(path, data, size)) return 0;
+    const FuzzScratchFile input(".wav", data, size);
+    if (!input.Ok()) return 0;
+    const std::string& path = input.Path();
 
     for (const bool anyFormat : {false, true}) {
         WaveReader reader;
