@@ -11,7 +11,12 @@ PACKAGES=(
   fonts-liberation2
   libedf-dev
   portaudio19-dev libasound2-dev libasound2-plugins pulseaudio pulseaudio-utils
+  desktop-file-utils
 )
+# `bootstrap.sh fuzz`: clang and its libFuzzer runtime, for `make fuzz` only.
+if [ "${1:-}" = "fuzz" ]; then
+  PACKAGES=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -43,6 +43,9 @@ void TPaintBox::paintEvent(QPaintEvent*)
 {
     if (!image_) return;
     QPainter painter(this);
+    // On a high-DPI screen the pane image is magnified by the (whole) scale factor; each pane
+    // pixel becomes a sharp block.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(0, 0, image_->Image());
 }
 

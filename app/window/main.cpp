@@ -113,18 +113,28 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.Version) {
-        std::printf("velquor%s\n", VelquorVersionLine);
+        std::printf("velquor %s\n", VELQUOR_VERSION);
         return 0;
     }
 
     const bool screenshot = !options.Screenshot.empty();
     // A screenshot needs neither a display nor a person to answer message boxes.
+    // (An offscreen platform chosen with options, such as a screen configuration, is kept.)
     if (screenshot) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietOffscreenMessages);
     }
 
+    // The panes are drawn in pane pixels (their arithmetic counts them), so on a high-DPI
+    // screen they are scaled up by whole factors without smoothing: a factor of 1.5 becomes
+    // 2 rather than smearing every trace pixel over one and a half device pixels.
+    // QT_SCALE_FACTOR_ROUNDING_POLICY still chooses otherwise.
+    if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR_ROUNDING_POLICY"))
+        QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELQUOR_VERSION));
+    // The desktop entry (velquor.desktop) names the window's icon and groups its windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velquor"));
     QCoreApplication::setApplicationName(QStringLiteral("velquor"));
     QCoreApplication::setOrganizationName(QString());
     // One look on every desktop: the classic style and palette the panel was designed with.

@@ -293,7 +293,7 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     EXPECT_TRUE(run.readAllStandardOutput().contains("--screenshot"));
     run.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--version")});
     ASSERT_TRUE(run.waitForFinished(20000));
-    EXPECT_TRUE(run.readAllStandardOutput().contains("Version 1.17"));
+    EXPECT_EQ(run.readAllStandardOutput(), QByteArray("velquor " VELQUOR_VERSION "\n"));
     run.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--input"), QStringLiteral("file:/no/such.wav")});
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 2);

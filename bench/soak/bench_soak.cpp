@@ -1,0 +1,166 @@
+// The soak run: the acquisition loop on a looping WAVE input for many blocks as fast as it
+// goes, with both panes redrawn after every block as the window does, reporting resident
+// memory at the start and the end of the run and the blocks per second.
+//
+// VELQUOR_SOAK_BLOCKS sets the block count (default 3000, about 4.6 minutes of sound, so
+// that `make bench` stays short); 310000 blocks are 8 hours of sound:
+//   VELQUOR_SOAK_BLOCKS=310000 build/bench/bench_soak
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/AcquisitionHost.h"
+#include "acquisition/AcquisitionLoop.h"
+#include "acquisition/AcquisitionState.h"
+#include "acquisition/WaveFile.h"
+#include "acquisition/WaveInFactory.h"
+#include "app/display/DisplayControls.h"
+#include "app/display/DisplayState.h"
+#include "app/display/Markers.h"
+#include "app/display/Redraw.h"
+#include "dsp/Designs.h"
+#include "dsp/ProcessingState.h"
+#include "dsp/SignalGenerator.h"
+
+namespace {
+
+constexpr double BlockSeconds = 4096.0 / 44100.0;
+constexpr long DefaultBlocks = 3000;
+constexpr int FileSeconds = 60;
+// Memory at the start is taken once the loop has run this many blocks: by then every
+// buffer, image and font cache of the steady state exists.
+constexpr long WarmUpBlocks = 200;
+
+long SoakBlocks()
+{
+    const char* text = std::getenv("VELQUOR_SOAK_BLOCKS");
+    if (!text || !*text) return DefaultBlocks;
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    return (*end == '\0' && n > WarmUpBlocks) ? n : DefaultBlocks;
+}
+
+// Resident set size in KiB (second field of /proc/self/statm, in pages).
+double ResidentKiB()
+{
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    long size = 0;
+    long resident = 0;
+    const int got = std::fscanf(f, "%ld %ld", &size, &resident);
+    std::fclose(f);
+    return got == 2 ? double(resident) * double(::sysconf(_SC_PAGESIZE)) / 1024.0 : 0;
+}
+
+// A minute of the demo EEG on both carriers, removed when the run is over.
+class DemoFile {
+public:
+    explicit DemoFile(SynthModulation modulation)
+    {
+        path_ = "/tmp/velquor_soak_" + std::to_string(::getpid()) + ".wav";
+        SignalGeneratorSettings settings;
+        settings.Signal = SynthSignal::Eeg;
+        settings.Modulation = modulation;
+        SignalGenerator generator(settings);
+        WaveWriter writer;
+        writer.PatchInterval = std::chrono::hours(1);
+        if (!writer.Create(path_, WaveFileFormat{})) return;
+        std::vector<int16_t> block(4096);
+        for (int b = 0; b < FileSeconds * 44100 / 4096; ++b) {
+            generator.Generate(block.data(), 4096);
+            writer.Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2);
+        }
+        ok_ = writer.Finish();
+    }
+    ~DemoFile() { std::remove(path_.c_str()); }
+    DemoFile(const DemoFile&) = delete;
+    DemoFile& operator=(const DemoFile&) = delete;
+    const std::string& Path() const { return path_; }
+    bool Ok() const { return ok_; }
+
+private:
+    std::string path_;
+    bool ok_ = false;
+};
+
+void BM_Soak(benchmark::State& st)
+{
+    const int modulation = static_cast<int>(st.range(0));
+    const long total = SoakBlocks();
+    const DemoFile file(modulation == 1 ? SynthModulation::Am : SynthModulation::Fm);
+    if (!file.Ok()) {
+        st.SkipWithError("cannot write the soak input file");
+        return;
+    }
+    std::string error;
+    std::unique_ptr<WaveInBackend> input = MakeWaveInBackend("file-loop:" + file.Path(), error);
+    if (!input) {
+        st.SkipWithError(error.c_str());
+        return;
+    }
+
+    auto state = std::make_unique<AcquisitionState>();
+    auto processing = std::make_unique<ProcessingState>();
+    auto display = std::make_unique<DisplayState>();
+    ModelControls controls;
+    state->ApplyingSettings = false;
+    processing->ModulationType = modulation;
+    StartupDesigns(*processing);
+    ApplyFirstRunPanel(*display, *processing, controls);
+    // Both markers on: the marker band-pass and the marker lines take part every block.
+    MkrSwitchClick(*display, *processing, true);
+    display->Marker1Pos = 330;
+    display->Marker2Pos = 250;
+
+    HeadlessHost host;
+    long blocks = 0;
+    double rssStart = 0;
+    auto clockStart = std::chrono::steady_clock::now();
+    std::clock_t cpuStart = std::clock();
+    host.OnBlock = [&](const BlockReport&) {
+        RedrawPanes(*display, *processing);
+        benchmark::DoNotOptimize(display->SpectrumImage.Image().constBits());
+        if (++blocks == WarmUpBlocks) {
+            rssStart = ResidentKiB();
+            clockStart = std::chrono::steady_clock::now();
+            cpuStart = std::clock();
+        }
+        if (blocks >= total) state->AcquisitionIdle = true;
+    };
+    AcquisitionLoop loop(*state, *processing, host, *input);
+    ConnectTimers(host, loop);
+
+    for (auto _ : st) {
+        loop.StartBtnClick();
+        loop.StopBtnClick();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart).count();
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    const double rssEnd = ResidentKiB();
+    if (!host.Messages.empty()) st.SkipWithError(host.Messages.front().Text.c_str());
+    if (blocks < total) st.SkipWithError("the loop stopped before the block count");
+
+    const double timed = double(blocks - WarmUpBlocks);
+    st.counters["blocks"] = double(blocks);
+    st.counters["hours_of_sound"] = double(blocks) * BlockSeconds / 3600.0;
+    st.counters["blocks_per_s"] = seconds > 0 ? timed / seconds : 0;
+    // On a shared machine the wall clock counts other programs' turns too.
+    st.counters["blocks_per_cpu_s"] = cpuSeconds > 0 ? timed / cpuSeconds : 0;
+    st.counters["realtime_factor"] = seconds > 0 ? timed * BlockSeconds / seconds : 0;
+    st.counters["rss_start_KiB"] = rssStart;
+    st.counters["rss_end_KiB"] = rssEnd;
+    st.counters["rss_growth_KiB"] = rssEnd - rssStart;
+}
+BENCHMARK(BM_Soak)->Arg(1)->Arg(2)->ArgName("mod")->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+}  // namespace
