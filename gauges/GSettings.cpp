@@ -578,7 +578,7 @@ bool TIniSettings::Execute(bool Read)
 // ---------------------------------------------------------------- TOvInfo
 
 QString TOvInfo::Library() const { return QStringLiteral("stdgauges"); }
-QString TOvInfo::Version() const { return QStringLiteral("0.1.0"); }
+QString TOvInfo::Version() const { return QStringLiteral(VELQUOR_VERSION); }
 QString TOvInfo::Author() const { return QStringLiteral("Velquor developers"); }
 QString TOvInfo::Contents() const
 {
