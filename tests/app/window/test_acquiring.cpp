@@ -31,8 +31,12 @@ TEST(WindowAcquiring, TracesMoveAndTheSpectrumPeaksOnTheRowOfEachTone)
     ToneWindow w;
     ASSERT_NO_FATAL_FAILURE(w.Start());
     TEEGForm& f = *w.Form;
+    // Spectrum gain 1, so the tones' bars stay below the cap and the longest is the tone's own row.
+    f.Panel().Chan1GainFTrackBar->setValue(1);
+    f.Panel().Chan2GainFTrackBar->setValue(1);
     w.Run(40);
     EXPECT_EQ(f.BlocksShown(), 40);
+    EXPECT_EQ(f.Display->Chan1SpecGain, 1);
     const QImage before = f.Display->TimeWorkImage.Image().copy();
     w.Run(1);
     const QImage after = f.Display->TimeWorkImage.Image().copy();
