@@ -17,8 +17,9 @@ public:
 
     // Longest sleep: the window's messages are served between sleeps, so at 100 Hz or more.
     static constexpr Clock::duration Slice = std::chrono::milliseconds(10);
-    // Millisecond polling starts this long before the expected completion.
-    static constexpr Clock::duration Lead = std::chrono::milliseconds(3);
+    // Millisecond polling starts this long before the expected completion: the expected
+    // moment is within about a millisecond of the real one (see SeenLate).
+    static constexpr Clock::duration Lead = std::chrono::milliseconds(1);
     // How long before the moment a completion was seen it may have happened: the polling
     // period and the scheduler's wake-up latency.
     static constexpr Clock::duration SeenLate = std::chrono::milliseconds(2);
