@@ -86,7 +86,15 @@ void UpdateSpectrumHint(DisplayState& d)
 
 void RedrawPanes(DisplayState& d, const ProcessingState& p)
 {
-    FillBackground(d);
+    // The time trace replaces the whole time pane with its strip, so the pane needs
+    // its background only when no trace is drawn.
+    const QRgb background = pane::ToRgb(BackgroundColor(d.BackgroundStyle));
+    pane::Pixels spectrum(d.SpectrumImage);
+    spectrum.Fill(0, 0, spectrum.Width(), spectrum.Height(), background);
+    if (!d.TimeTraceOn) {
+        pane::Pixels time(d.TimeImage);
+        time.Fill(0, 0, time.Width(), time.Height(), background);
+    }
     const int32_t* traces[2] = {p.Chan1Trace, p.Chan2Trace};
     const bool enabled[2] = {p.Chan1Enabled, p.Chan2Enabled};
     for (int channel = 1; channel <= 2; ++channel) {

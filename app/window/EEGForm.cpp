@@ -1,6 +1,7 @@
 #include "app/window/EEGForm.h"
 
 #include <algorithm>
+#include <thread>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -43,19 +44,15 @@ void TWindowHost::ProcessMessages()
 void TWindowHost::SleepMs(int milliseconds)
 {
     if (milliseconds <= 0) return;
-    // The loop polls its device every millisecond while it waits for the next buffer, but
-    // a buffer takes a whole block (92.9 ms) to fill: early in the wait a few milliseconds
-    // more cost nothing (the other buffer is queued), while a thousand wake-ups a second
-    // would cost as much as the processing itself. Near the expected completion the
-    // polling is back to the millisecond.
-    const auto now = std::chrono::steady_clock::now();
-    const uint64_t passes = form_.Loop().Passes();
-    if (passes != passesSeen_) {
-        passesSeen_ = passes;
-        passStart_ = now;
-    }
-    const bool early = now - passStart_ < std::chrono::milliseconds(EarlyWaitMs);
-    QThread::msleep(static_cast<unsigned long>(early ? std::max(milliseconds, EarlySleepMs) : milliseconds));
+    // The pacer stretches the loop's millisecond polls while the buffer is far from full;
+    // the window's messages are still served between any two sleeps.
+    const uint32_t rate = form_.Acq.AvgBytesPerSec ? form_.Acq.AvgBytesPerSec : 1;
+    const auto period = std::chrono::duration_cast<WaitPacer::Clock::duration>(
+        std::chrono::duration<double>(double(form_.Acq.BufferBytes) / rate));
+    const auto sleep = pacer_.Sleep(WaitPacer::Clock::now(), form_.Loop().Passes(), period,
+                                    std::chrono::milliseconds(milliseconds));
+    std::this_thread::sleep_for(sleep);
+    pacer_.Woke(WaitPacer::Clock::now());
 }
 
 void TWindowHost::SetTimeOutTimer(bool enabled)

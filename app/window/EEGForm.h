@@ -17,6 +17,7 @@
 #include "acquisition/AcquisitionState.h"
 #include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
+#include "acquisition/WaitPacer.h"
 #include "acquisition/WaveIn.h"
 #include "app/display/DisplayControls.h"
 #include "app/display/DisplayState.h"
@@ -35,9 +36,6 @@ class TEEGForm;
 // the two timers are QTimers, message boxes go through the window's dialogs.
 class TWindowHost : public AcquisitionHost {
 public:
-    // Polling while a pass is young: EarlySleepMs per sleep during its first EarlyWaitMs.
-    static constexpr int EarlyWaitMs = 70;
-    static constexpr int EarlySleepMs = 4;
     // Longest time a pass may go without serving the window's messages.
     static constexpr int MessageStarveMs = 20;
 
@@ -53,8 +51,7 @@ public:
 private:
     TEEGForm& form_;
     std::chrono::steady_clock::time_point lastMessages_{};
-    uint64_t passesSeen_ = 0;
-    std::chrono::steady_clock::time_point passStart_{};
+    WaitPacer pacer_;
 };
 
 struct EEGFormOptions {

@@ -1,6 +1,7 @@
 // CPU use of the whole program while it acquires the demo input in real time: the main
-// window with its panel, the acquisition loop polling every millisecond, the processing
-// chain, the redraw of both panes and the demo signal's pacing thread.
+// window with its panel, the acquisition loop waiting for its buffers (slices of up to
+// 10 ms, millisecond polls near each expected completion), the processing chain, the
+// redraw of both panes and the demo signal's pacing thread.
 //
 // Counters: cpu_pct (the whole process, % of one core), ui_thread_pct (the window's
 // thread alone: loop, processing, drawing), blocks (processed). The run lasts

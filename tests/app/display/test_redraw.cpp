@@ -139,3 +139,30 @@ TEST_F(RedrawTest, RawModesDrawGridAndVerticalMarkersOnly)
 }
 
 }  // namespace
+
+TEST_F(RedrawTest, TimeTraceCoversTheWholeTimePane)
+{
+    // With the trace on, the time pane is the strip alone: whatever the pane held before
+    // (here a red leftover) is gone, and the picture is the one a clean pane gets.
+    Fixture clean;
+    ApplyFirstRunPanel(clean.d, clean.p, clean.Controls);
+    std::copy(std::begin(f.p.Chan1Trace), std::end(f.p.Chan1Trace), clean.p.Chan1Trace);
+    std::copy(std::begin(f.p.Chan2Trace), std::end(f.p.Chan2Trace), clean.p.Chan2Trace);
+    Chan1GainFTrackBarChange(clean.d, 3);
+    Chan2GainFTrackBarChange(clean.d, 3);
+    f.d.TimeImage.MutableImage().fill(QColor(Qt::red));
+    ASSERT_TRUE(f.d.TimeTraceOn);
+    for (int block = 0; block < 3; ++block) {
+        RedrawPanes(f.d, f.p);
+        RedrawPanes(clean.d, clean.p);
+    }
+    EXPECT_EQ(f.d.TimeImage.Image(), clean.d.TimeImage.Image());
+    EXPECT_EQ(f.d.SpectrumImage.Image(), clean.d.SpectrumImage.Image());
+    EXPECT_GT(CountOnRow(f.d.TimeImage, 34 * 4, clTeal), 0);
+
+    // Switched off, the pane gets its background again.
+    f.d.TimeTraceOn = false;
+    f.d.TimeImage.MutableImage().fill(QColor(Qt::red));
+    RedrawPanes(f.d, f.p);
+    EXPECT_EQ(Pixel(f.d.TimeImage, 53, 10), clBlack);
+}
