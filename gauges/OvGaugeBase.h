@@ -80,19 +80,6 @@ public:
     void SettingsChanged(QObject* Sender) override;
     void ValueChange() override;
 
-    float ValueFrom() const { return SignalSettings().ValueFrom(); }
-    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
-    float ValueTo() const { return SignalSettings().ValueTo(); }
-    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
-    QString Name1() const { return SignalSettings().Name1(); }
-    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
-    QString Name2() const { return SignalSettings().Name2(); }
-    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
-    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
-    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
-    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
-    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
-
     TOvSBevel& BevelOuter() { return FBevelOuter; }
     void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
     TScaleSettings& ScaleSettings() { return FScaleSettings; }
@@ -180,23 +167,6 @@ public:
     void Loaded() override;
     void ParamChange(QObject* Sender) override;
     void ValueChange() override;
-
-    float ValueFrom() const { return SignalSettings().ValueFrom(); }
-    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
-    float ValueTo() const { return SignalSettings().ValueTo(); }
-    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
-    int DigitalFrom() const { return SignalSettings().DigitalFrom(); }
-    void SetDigitalFrom(int v) { SignalSettings().SetDigitalFrom(v); }
-    int DigitalTo() const { return SignalSettings().DigitalTo(); }
-    void SetDigitalTo(int v) { SignalSettings().SetDigitalTo(v); }
-    QString Name1() const { return SignalSettings().Name1(); }
-    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
-    QString Name2() const { return SignalSettings().Name2(); }
-    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
-    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
-    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
-    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
-    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
 
     TOvSBevel& BevelOuter() { return FBevelOuter; }
     void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
