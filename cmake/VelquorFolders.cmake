@@ -1,26 +1,14 @@
 # Adding the project's folders without silent skips.
 
-# The project's own folders (the top level, tests/, bench/): a folder without a CMakeLists.txt
-# is a configure error unless it is named in VELQUOR_FOLDERS_TO_COME.
+# The project's folders (the top level, tests/, bench/ and their sub-folders): a folder without
+# a CMakeLists.txt is a configure error, never a silent skip.
 function(velquor_add_folders)
-  foreach(dir IN LISTS ARGN)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    elseif(NOT dir IN_LIST VELQUOR_FOLDERS_TO_COME)
-      file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
-      message(FATAL_ERROR "${where}/CMakeLists.txt is missing: the checkout is incomplete")
-    endif()
-  endforeach()
-endfunction()
-
-# Sub-folders of a folder that may still be on their way: added when present, named when not.
-function(velquor_add_subdirs)
   foreach(dir IN LISTS ARGN)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
       add_subdirectory(${dir})
     else()
       file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
-      message(STATUS "${where}: not there yet, left out")
+      message(FATAL_ERROR "${where}/CMakeLists.txt is missing: the checkout is incomplete")
     endif()
   endforeach()
 endfunction()
@@ -29,7 +17,7 @@ endfunction()
 function(velquor_require_targets)
   foreach(target IN LISTS ARGN)
     if(NOT TARGET ${target})
-      message(FATAL_ERROR "target ${target} was not defined: its folder is empty or skipped it")
+      message(FATAL_ERROR "target ${target} was not defined: its folder is incomplete")
     endif()
   endforeach()
 endfunction()
@@ -65,4 +53,34 @@ function(velquor_require_test_programs tests_dir)
       endif()
     endif()
   endforeach()
+endfunction()
+
+# velquor_test_program(<name> LIBS <target>... [QT] [DEPENDS <target>...]): the test program
+# <name> from the *.cpp files of the calling folder, linked with LIBS and GoogleTest's main
+# (with QT, a main that creates a QApplication, and the tests run on the offscreen platform).
+# Each test learns the source and build folders; DEPENDS are built first (tools a test runs).
+function(velquor_test_program name)
+  cmake_parse_arguments(ARG "QT" "" "LIBS;DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    message(FATAL_ERROR "${where} holds no test sources")
+  endif()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE VELQUOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VELQUOR_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} velquor_warnings)
+  set(environment)
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE velquor_qt_test_main)
+    set(environment ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF)
+  endif()
+  if(ARG_DEPENDS)
+    add_dependencies(${name} ${ARG_DEPENDS})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${environment} TIMEOUT 120)
 endfunction()
