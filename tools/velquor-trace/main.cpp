@@ -63,7 +63,8 @@ void PrintHelp()
         "  --am             demodulate the carriers' envelopes (default)\n"
         "  --fm             demodulate the carriers' instantaneous frequency\n"
         "  --carrier1 HZ    channel 1 carrier, 1000 to 20000 Hz (default 19145); its band is\n"
-        "                   designed as the carrier dialog does: carrier -500 Hz to +500 Hz\n"
+        "                   designed as every design in the program does it: the carrier\n"
+        "                   -%.0f Hz to +%.0f Hz\n"
         "  --carrier2 HZ    channel 2 carrier, 1000 to 20000 Hz (default 16065)\n"
         "  --gain1 P        channel 1 gain dial position 1 to 6: gain 10^(P-4) (default %d)\n"
         "  --gain2 P        channel 2 gain dial position (default %d)\n"
@@ -80,7 +81,7 @@ void PrintHelp()
         "header says is played as far as it goes, with a warning.\n"
         "Exit status: 0 on success, 1 when the file is refused, holds no sample data or output\n"
         "cannot be written, 2 on a bad option.\n",
-        Program, DefaultGainPosition, DefaultGainPosition);
+        Program, CarrierHalfBandHz, CarrierHalfBandHz, DefaultGainPosition, DefaultGainPosition);
 }
 
 int Usage(const std::string& message)
