@@ -415,7 +415,7 @@ void EdfSession::AnnotateChanges(const Settings& now)
     if (now.PostFilter != last_.PostFilter) recorder_.Annotate("Post filter " + now.PostFilter);
 }
 
-bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now)
+bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now, int samples)
 {
     if (!Active()) return false;
     if (now && lastBlock_ && *now - *lastBlock_ > GapThreshold) {
@@ -429,7 +429,8 @@ bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_p
     AnnotateChanges(settings);
     last_ = settings;
     const int first = TraceLength - OutputPerBlock;
-    return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first, OutputPerBlock);
+    return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first,
+                                std::clamp(samples, 0, OutputPerBlock));
 }
 
 bool EdfSession::Stop()

@@ -134,10 +134,12 @@ public:
     // Opens the file and annotates the start with the chain's settings.
     bool Start(const std::string& path, const ProcessingState& state, std::string& error);
     bool Active() const { return recorder_.IsOpen(); }
-    // After each processed block: changes since the last block, then the block's 32 new samples
-    // of each trace. `now` (the window passes the time; tools play faster than real time and
-    // pass nothing) lets a pause in acquisition show as an annotated gap.
-    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt);
+    // After each processed block: changes since the last block, then the block's new samples
+    // of each trace, the first `samples` of its 32 (fewer only for a file's last, partial block).
+    // `now` (the window passes the time; tools play faster than real time and pass nothing) lets
+    // a pause in acquisition show as an annotated gap.
+    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt,
+               int samples = OutputPerBlock);
     void Annotate(const std::string& text) { recorder_.Annotate(text); }
     bool Stop();
     // The message a user gets when the recording stops: records, length, clipping.

@@ -1,5 +1,6 @@
 #include "dsp/BlockProcessor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -134,6 +135,12 @@ int UnpackBlock(ProcessingState& state, const uint8_t* data, size_t byteCount, b
     for (size_t i = frames; i < static_cast<size_t>(BlockFrames); ++i)
         state.BlockSamples[i] = 0;
     return static_cast<int>(frames);
+}
+
+int CoveredOutputSamples(int frames)
+{
+    constexpr int FramesPerSample = BlockFrames / OutputPerBlock;
+    return std::clamp((frames + FramesPerSample - 1) / FramesPerSample, 0, OutputPerBlock);
 }
 
 void SeparateBand(ProcessingState& state, int channel)

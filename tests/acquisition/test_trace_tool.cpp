@@ -25,6 +25,7 @@
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/DemoBackend.h"
 #include "dsp/Designs.h"
+#include "dsp/SignalGenerator.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
     // The stereo file plays in Line mode (right sample).
     const ToolRun line = Trace(Quote(stereo) + " --line --csv -");
     EXPECT_EQ(line.Status, 0) << line.Err;
-    EXPECT_EQ(ParseCsv(line.Out).size(), 3u * 32) << "2.5 blocks of stereo frames";
+    EXPECT_EQ(ParseCsv(line.Out).size(), 80u) << "2.5 blocks of stereo frames: the half block gives its 16";
 
     const ToolRun missing = Trace(Quote(TempPath("missing.wav")) + " --csv -");
     EXPECT_NE(missing.Status, 0);
@@ -327,4 +328,40 @@ TEST(TraceTool, SummaryReportsTheTraceAmplitudeAndChecksItsWrites)
     EXPECT_EQ(csvFull.Status, 1);
     EXPECT_NE(csvFull.Err.find("could not write"), std::string::npos) << csvFull.Err;
     EXPECT_EQ(Trace(Quote(path) + " --csv /dev/full").Status, 1);
+}
+
+// A file that ends inside a block: only the trace samples whose time the file's data covers
+// are written, to the CSV and to the EDF+ file, so the padding of the final block never shows
+// (in FM it made a spike of many times the signal).
+TEST(TraceTool, FinalPartialBlockWritesOnlyTheSamplesTheDataCovers)
+{
+    constexpr int Frames = 10 * 4096 + 1000;   // 1000 frames into the eleventh block
+    constexpr size_t Rows = 10 * 32 + 8;       // ceil(1000 / 128) samples of it
+    SignalGeneratorSettings synth;
+    synth.Modulation = SynthModulation::Fm;
+    SignalGenerator generator(synth);
+    std::vector<int16_t> pcm(Frames);
+    generator.Generate(pcm.data(), Frames);
+    Bytes samples;
+    for (int16_t v : pcm) Append16(samples, static_cast<uint16_t>(v));
+    const std::string path = TempPath("partial.wav");
+    WriteBytes(path, SimpleWave(samples));
+    const std::string edfPath = TempPath("partial.edf");
+
+    const ToolRun run = Trace(Quote(path) + " --fm --csv - --edf " + Quote(edfPath));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<Row> rows = ParseCsv(run.Out);
+    ASSERT_EQ(rows.size(), Rows);
+    // The last samples stay within the signal's own swing (taken over the last whole blocks).
+    int body = 0, tail = 0;
+    for (size_t i = 160; i < 320; ++i) body = std::max({body, std::abs(rows[i].Channel1), std::abs(rows[i].Channel2)});
+    for (size_t i = 320; i < Rows; ++i) tail = std::max({tail, std::abs(rows[i].Channel1), std::abs(rows[i].Channel2)});
+    EXPECT_GT(body, 1000);
+    EXPECT_LE(tail, 2 * body);
+    // The EDF+ recording ends where the CSV does.
+    EXPECT_NE(run.Err.find("EDF+: 1 records"), std::string::npos) << run.Err;
+    const std::string edf = ReadText(edfPath);
+    EXPECT_NE(edf.find("+0.9520\x14" "End of recording"), std::string::npos) << "end at 328 / 344.53125 s";
+    std::remove(path.c_str());
+    std::remove(edfPath.c_str());
 }

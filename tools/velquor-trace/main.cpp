@@ -14,6 +14,7 @@
 #include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveInFactory.h"
+#include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
 #include "dsp/Fft.h"
 #include "dsp/Iir.h"
@@ -37,8 +38,9 @@ void PrintHelp()
         "\n"
         "Plays FILE.wav through Velquor's acquisition loop as the recorder's PLAY does, on an\n"
         "input device that delivers blocks as fast as the loop takes them, and writes the two\n"
-        "channel traces: 32 samples per channel for each block of 4096 frames that carried file\n"
-        "data, 344.53125 rows per second of sound. The file must match the capture format:\n"
+        "channel traces: 32 samples per channel for each block of 4096 frames, 344.53125 rows\n"
+        "per second of sound; a last block the file fills only in part gives the samples its\n"
+        "data covers (one per 128 frames, rounded up). The file must match the capture format:\n"
         "44100 Hz, 16-bit PCM, mono (--mic) or stereo (--line, the right sample is used).\n"
         "\n"
         "Output (--csv): a header line \"time_s,channel1,channel2\", then one row per trace\n"
@@ -375,19 +377,23 @@ int main(int argc, char** argv)
     auto snapshot = std::make_unique<SummarySnapshot>();
     host.OnBlock = [&](const BlockReport&) {
         // Only blocks that carried file data become rows; the first one without ends the run.
-        if (recorder.LastPlayBytes() == 0) {
+        const size_t played = recorder.LastPlayBytes();
+        if (played == 0) {
             state->AcquisitionIdle = true;   // the loop ends at its next check
             return;
         }
-        if (recorder.LastPlayBytes() == static_cast<size_t>(state->BufferBytes)) snapshot->Take(*processing);
+        if (played == static_cast<size_t>(state->BufferBytes)) snapshot->Take(*processing);
+        // The samples whose time the data covers: the rest reflect the padding of the block.
+        const int count = CoveredOutputSamples(static_cast<int>(played / state->BlockAlign));
         if (csv) {
-            for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i, ++rows)
+            const int first = TraceLength - OutputPerBlock;
+            for (int i = first; i < first + count; ++i, ++rows)
                 std::fprintf(csv, "%.6f,%d,%d\n", rows / OutputRate, processing->Chan1Trace[i], processing->Chan2Trace[i]);
             if (std::ferror(csv)) state->AcquisitionIdle = true;   // the output is lost: stop here
         } else {
-            rows += OutputPerBlock;
+            rows += count;
         }
-        if (edf.Active() && !edf.Block(*processing)) state->AcquisitionIdle = true;
+        if (edf.Active() && !edf.Block(*processing, std::nullopt, count)) state->AcquisitionIdle = true;
     };
     recorder.PlayBtnClick();
     loop.StartBtnClick();
