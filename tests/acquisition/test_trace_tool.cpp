@@ -365,3 +365,82 @@ TEST(TraceTool, FinalPartialBlockWritesOnlyTheSamplesTheDataCovers)
     std::remove(path.c_str());
     std::remove(edfPath.c_str());
 }
+
+namespace {
+
+// A mono WAVE of the generator's signal, each sample times `boost` as 16 bits hold it.
+std::string SynthWave(const std::string& name, const SignalGeneratorSettings& synth, int frames, double boost = 1.0)
+{
+    SignalGenerator generator(synth);
+    std::vector<int16_t> pcm(frames);
+    generator.Generate(pcm.data(), frames);
+    Bytes samples;
+    for (int16_t v : pcm)
+        Append16(samples, static_cast<uint16_t>(static_cast<int16_t>(std::clamp(std::lround(v * boost), -32768L, 32767L))));
+    const std::string path = TempPath(name);
+    WriteBytes(path, SimpleWave(samples));
+    return path;
+}
+
+}  // namespace
+
+// --calibrate refuses a recording it cannot trust, says why and writes nothing; by default it
+// writes the user's calibration file; a calibration for other carriers is not applied, and the
+// channel stays in trace units with the reason on standard error.
+TEST(TraceTool, CalibrationRefusalsDefaultFileAndMismatches)
+{
+    SignalGeneratorSettings synth;
+    synth.ToneHz[0] = synth.ToneHz[1] = 10.0;
+    synth.Depth = 0.2;
+    const int frames = 6 * 44100;
+    const std::string ini = TempPath("refused.ini");
+    std::remove(ini.c_str());
+
+    const std::string clipped = SynthWave("clipped.wav", synth, frames, 1.5);
+    ToolRun r = Trace(Quote(clipped) + " --calibrate 100@10 --calibration " + Quote(ini));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("calibration refused: the input is clipped"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("nothing written to " + ini), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::ifstream(ini).good());
+
+    synth.ToneHz[1] = 14.0;
+    const std::string wrongTone = SynthWave("wrong-tone.wav", synth, frames);
+    r = Trace(Quote(wrongTone) + " --calibrate 100@10 --calibration " + Quote(ini));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("calibration refused: no clear tone at 10 Hz on channel 2"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::ifstream(ini).good()) << "channel 1 alone is not written either";
+    // Channel 1 alone is fine, and goes to the user's calibration file.
+    const std::string config = TempPath("config-home");
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", config.c_str(), 1), 0);
+    r = Trace(Quote(wrongTone) + " --calibrate 100@10 --channel 1");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    const std::string written = config + "/velquor/calibration.ini";
+    EXPECT_NE(ReadText(written).find("[Channel1 AM 19145]"), std::string::npos);
+    EXPECT_EQ(ReadText(written).find("Channel2"), std::string::npos);
+
+    // Played with other carriers, the calibration does not apply.
+    const std::string tone = SynthWave("tone.wav", synth, 2 * 4096);
+    r = Trace(Quote(tone) + " --carrier2 15000 --calibration " + Quote(written) + " --csv -");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "time_s,channel1_uV,channel2");
+    EXPECT_NE(r.Err.find("channel 2 uncalibrated, in trace units: " + written +
+                         " holds no calibration for AM at 15000 Hz"), std::string::npos) << r.Err;
+    r = Trace(Quote(tone) + " --fm --calibration " + Quote(written) + " --csv -");
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "time_s,channel1,channel2");
+    EXPECT_NE(r.Err.find("channel 1 uncalibrated, in trace units: " + written +
+                         " holds no calibration for FM at 19145 Hz (only for AM at 19145 Hz)"), std::string::npos) << r.Err;
+    // Without a calibration file both stay in trace units, and it says so.
+    r = Trace(Quote(tone) + " --csv -");
+    EXPECT_EQ(ParseCsv(r.Out).size(), 64u);
+    EXPECT_NE(r.Err.find("uncalibrated: both channels in trace units"), std::string::npos) << r.Err;
+    // A calibration file that cannot be read stops the run before anything is written.
+    r = Trace(Quote(tone) + " --calibration " + Quote(config) + " --csv -");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("cannot read the calibration file"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100 --csv -").Status, 2);
+    EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100@500").Status, 2);
+    EXPECT_EQ(Trace(Quote(tone) + " --channel 1 --csv -").Status, 2);
+    for (const std::string& path : {clipped, wrongTone, tone, written}) std::remove(path.c_str());
+}
