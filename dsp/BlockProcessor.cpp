@@ -80,21 +80,21 @@ void AmChain(ChannelRefs& ch, IirSection* chain)
 }
 
 // out[i] = the mean of the block's input i and the 15 before it (the last 15 of the previous
-// block in history). Partial sums of 2, 4, 8 and 16 in place, each pass a plain vector loop.
-void AverageAliases(const float* in, float* history, float* sums, float* out)
+// block in history), summed as a pairwise tree: sums of 4 in one pass, of 16 from them in the
+// next, each a plain vector loop (in AVX2 where the CPU has it; the same bits either way: adds
+// in the same order and a multiply by a power of two).
+__attribute__((target_clones("avx2", "default"))) void AverageAliases(const float* in, float* history, float* sums, float* out)
 {
+    static_assert(AliasAverageLength == 16, "two passes of four");
     constexpr int Keep = AliasAverageLength - 1;
     std::memcpy(sums, history, Keep * sizeof(float));
     std::memcpy(sums + Keep, in, BlockFrames * sizeof(float));
     std::memcpy(history, in + BlockFrames - Keep, Keep * sizeof(float));
-    int count = Keep + BlockFrames;
-    for (int span = 1; span < AliasAverageLength; span *= 2) {
-        count -= span;
-        for (int i = 0; i < count; ++i)
-            sums[i] = sums[i] + sums[i + span];
-    }
+    const int fours = BlockFrames + 12;
+    for (int i = 0; i < fours; ++i)
+        sums[i] = (sums[i] + sums[i + 1]) + (sums[i + 2] + sums[i + 3]);
     for (int i = 0; i < BlockFrames; ++i)
-        out[i] = sums[i] * (1.0f / AliasAverageLength);
+        out[i] = ((sums[i] + sums[i + 4]) + (sums[i + 8] + sums[i + 12])) * (1.0f / AliasAverageLength);
 }
 
 ChannelIndicator ChannelLed(bool enabled, float level, int32_t modulationType)
