@@ -402,12 +402,16 @@ bool EdfSession::Start(const std::string& path, const ProcessingState& state, st
     last_ = Snapshot(state, nullptr);
     lastBlock_.reset();
     applies_[0] = applies_[1] = true;
-    const char* unit[2] = {calibrations_.Channel[0] ? " uV" : "", calibrations_.Channel[1] ? " uV" : ""};
     char range[200];
-    std::snprintf(range, sizeof range, "Range Ch1 +-%.0f%s, Ch2 +-%.0f%s%s (steps of %.4g and %.4g)",
-                  recorder_.PhysicalMax(1), unit[0], recorder_.PhysicalMax(2), unit[1],
-                  calibrations_.Channel[0] && calibrations_.Channel[1] ? "" : " trace units",
-                  recorder_.Quantisation(1), recorder_.Quantisation(2));
+    if (!calibrations_.Channel[0] && !calibrations_.Channel[1])
+        std::snprintf(range, sizeof range, "Range Ch1 +-%.0f, Ch2 +-%.0f trace units (steps of %.4g and %.4g)",
+                      recorder_.PhysicalMax(1), recorder_.PhysicalMax(2), recorder_.Quantisation(1),
+                      recorder_.Quantisation(2));
+    else
+        std::snprintf(range, sizeof range, "Range Ch1 +-%.0f %s, Ch2 +-%.0f %s (steps of %.4g and %.4g)",
+                      recorder_.PhysicalMax(1), calibrations_.Channel[0] ? "uV" : "trace units",
+                      recorder_.PhysicalMax(2), calibrations_.Channel[1] ? "uV" : "trace units",
+                      recorder_.Quantisation(1), recorder_.Quantisation(2));
     recorder_.Annotate("Recording start");
     recorder_.Annotate(ModulationAnnotation(last_.ModulationType));
     recorder_.Annotate(CarrierAnnotation(last_.Carrier[0], last_.Carrier[1]));

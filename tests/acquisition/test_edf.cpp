@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -21,7 +22,9 @@
 
 #include "ToolRun.h"
 #include "acquisition/EdfRecorder.h"
+#include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
+#include "dsp/SignalGenerator.h"
 
 namespace {
 
@@ -306,6 +309,63 @@ TEST(EdfSession, AnnotatesChangesAtTheFirstSampleTheyAffect)
     for (const Annotation& a : edf.Annotations) filters += a.Text.rfind("Post filter", 0) == 0;
     EXPECT_EQ(filters, 2);
     EXPECT_EQ(edf.Find("Gain Ch2 10"), nullptr);
+    std::remove(path.c_str());
+}
+
+// A calibrated channel is written in microvolts with each block's factor; while its
+// calibration does not apply (here a carrier moved) it writes 0 and says so, both ways.
+TEST(EdfSession, CalibratedChannelWritesMicrovoltsWhileItsCalibrationApplies)
+{
+    auto ps = std::make_unique<ProcessingState>();
+    StartupDesigns(*ps);
+    ps->Chan1DemodGain = ps->Chan2DemodGain = 0.1f;
+    StartRun(*ps);
+    ChannelCalibration cal;
+    cal.Channel = 2;
+    cal.ModulationType = 1;
+    cal.CarrierHz = 16065.0;
+    cal.MicrovoltsPerUnit = 200.0;
+    cal.DeclaredMicrovoltsPp = 100.0;
+    cal.DeclaredHz = 10.0;
+    EdfCalibrations calibrations;
+    calibrations.Channel[1] = cal;
+    const std::string path = TempPath("calibrated-session.edf");
+    EdfSession session;
+    std::string error;
+    ASSERT_TRUE(session.Start(path, *ps, error, calibrations)) << error;
+    SignalGenerator generator(SignalGeneratorSettings{});
+    std::vector<int16_t> block(BlockFrames);
+    std::vector<double> expected;
+    BlockReport report;
+    for (int b = 0; b < 9; ++b) {
+        ps->Chan2CarrierHz = b >= 5 && b < 7 ? 15000.0f : 16065.0f;   // blocks 5 and 6: moved
+        generator.Generate(block.data(), BlockFrames);
+        std::copy(block.begin(), block.end(), ps->BlockSamples);
+        ProcessBlock(*ps, report);
+        const double factor = b >= 5 && b < 7 ? 0.0 : 200.0 / ps->Chan2State.DcEstimate;
+        for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i) expected.push_back(ps->Chan2Trace[i] * factor);
+        ASSERT_TRUE(session.Block(*ps));
+    }
+    ASSERT_TRUE(session.Stop());
+
+    const EdfRead edf(path);
+    ASSERT_GE(edf.Status, 0);
+    EXPECT_EQ(EdfRead::Trim(edf.Header.signalparam[0].physdimension), "AU");
+    EXPECT_EQ(EdfRead::Trim(edf.Header.signalparam[1].physdimension), "uV");
+    EXPECT_EQ(edf.Header.signalparam[1].phys_max, 800.0);   // 400 % depth
+    const double step = 800.0 / 32767;
+    double worst = 0.0;
+    for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::fabs(edf.Samples[1][i] - expected[i]));
+    EXPECT_LE(worst, 0.5 * step + 1e-9);
+    EXPECT_NE(edf.Find("Range Ch1 +-163840 trace units, Ch2 +-800 uV"), nullptr);
+    EXPECT_NE(edf.Find("Calibration Ch2 100 uV p-p at 10 Hz: 200 uV per 100 % modulation depth"), nullptr);
+    const Annotation* off = edf.Find("Ch2 calibration not applied (made for channel 2, AM at 16065 Hz; channel 2 "
+                                     "runs AM at 15000 Hz): 0 written");
+    ASSERT_NE(off, nullptr);
+    EXPECT_NEAR(off->Onset, 160 / EdfSampleRate, 1e-4);
+    const Annotation* on = edf.Find("Ch2 calibrated again");
+    ASSERT_NE(on, nullptr);
+    EXPECT_NEAR(on->Onset, 224 / EdfSampleRate, 1e-4);
     std::remove(path.c_str());
 }
 

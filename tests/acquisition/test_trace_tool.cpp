@@ -434,11 +434,14 @@ TEST(TraceTool, CalibrationRefusalsDefaultFileAndMismatches)
     r = Trace(Quote(tone) + " --csv -");
     EXPECT_EQ(ParseCsv(r.Out).size(), 64u);
     EXPECT_NE(r.Err.find("uncalibrated: both channels in trace units"), std::string::npos) << r.Err;
-    // A calibration file that cannot be read stops the run before anything is written.
-    r = Trace(Quote(tone) + " --calibration " + Quote(config) + " --csv -");
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_NE(r.Err.find("cannot read the calibration file"), std::string::npos) << r.Err;
-    EXPECT_EQ(r.Out, "");
+    // A calibration file that cannot be read, or is not there, stops the run before anything
+    // is written.
+    for (const std::string& bad : {config, config + "/missing.ini"}) {
+        r = Trace(Quote(tone) + " --calibration " + Quote(bad) + " --csv -");
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_NE(r.Err.find("cannot read the calibration file " + bad + ": "), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
     EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100 --csv -").Status, 2);
     EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100@500").Status, 2);
     EXPECT_EQ(Trace(Quote(tone) + " --channel 1 --csv -").Status, 2);

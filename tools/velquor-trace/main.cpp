@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,8 +101,9 @@ void PrintHelp()
         "checks (\"Not a RIFF file\", \"Wave parameters not compatible\", ...) are printed on\n"
         "standard error as \"FILE: Caption: Text (context)\"; a data chunk shorter than its\n"
         "header says is played as far as it goes, with a warning.\n"
-        "Exit status: 0 on success, 1 when the file is refused, holds no sample data or output\n"
-        "cannot be written, 2 on a bad option.\n",
+        "Exit status: 0 on success, 1 when the file is refused, holds no sample data, output\n"
+        "cannot be written, the calibration file cannot be read (or, with --calibration\n"
+        "FILE alone, does not exist) or a calibration is refused, 2 on a bad option.\n",
         Program, CarrierHalfBandHz, CarrierHalfBandHz, DefaultGainPosition, DefaultGainPosition);
 }
 
@@ -476,6 +478,13 @@ int main(int argc, char** argv)
         !o.calibration.empty() ? o.calibration : o.calibrate ? DefaultCalibrationPath() : std::string();
     if (!calibrationPath.empty()) {
         std::string reason;
+        // A file named to be read must be there: a mistyped name would pass as "no calibration".
+        std::error_code ec;
+        if (!o.calibrate && !std::filesystem::exists(calibrationPath, ec)) {
+            std::fprintf(stderr, "%s: cannot read the calibration file %s: %s\n", Program, calibrationPath.c_str(),
+                         ec ? ec.message().c_str() : "No such file or directory");
+            return 1;
+        }
         if (!calibrationFile.Load(calibrationPath, reason)) {
             std::fprintf(stderr, "%s: cannot read the calibration file %s: %s\n", Program, calibrationPath.c_str(),
                          reason.c_str());
