@@ -16,12 +16,11 @@ float HzToFraction(double hz);
 bool DesignBandPass(ProcessingState& state, int channel, int M, float lowEdge, float highEdge);
 
 // The one band rule of every carrier band, AM and FM alike, at every design moment (start-up,
-// the Modulation Type commands, the carrier dialog, the tools): the carrier +-1000 Hz. Chosen
-// by measurement over carriers 1000..20000 Hz: the AM trace's response stays within 1.5 % from
-// 10 to 140 Hz (+-500 Hz drooped 6 %, and the dialog's +-1000 Hz against start-up's +-500 Hz
-// changed the readings when the dialog opened); FM stays flat to 140 Hz for deviations up to
-// 1000 Hz (+-500 Hz lost a third there, +-2200 Hz took in a neighbour 2000 Hz away); carriers
-// 1500 Hz apart still keep each other's modulation below -29 dB in AM.
+// the Modulation Type commands, the carrier dialog, the tools): the carrier +-1000 Hz. Measured
+// over carriers 1000..20000 Hz: the AM trace's response stays within 1.5 % from 10 to 140 Hz
+// (6 % at +-500 Hz); FM stays flat to 140 Hz for deviations up to 1000 Hz (+-500 Hz lost a third
+// there, +-2200 Hz took in a carrier 2000 Hz away); AM carriers 1500 Hz apart keep each other's
+// modulation below -29 dB.
 constexpr double CarrierHalfBandHz = 1000.0;
 struct CarrierBandHz {
     double Low;
