@@ -14,11 +14,10 @@ SignalGeneratorSettings DemoBackend::DefaultSettings()
     SignalGeneratorSettings s;
     s.Signal = SynthSignal::Eeg;
     s.Modulation = SynthModulation::Am;
-    // The level a user first sees: channel 1's trace about 21 rows peak to peak at the
-    // first-run gains, while the louder channel (channel 1: its smoothed level peaks near
-    // 4500 against its overload limit of 5000; channel 2 near 3000 against 3800) never
-    // lights Overload. The full 0.8 lit it in four blocks of ten.
-    s.Amplitude = 0.37;
+    // The level a user first sees: both channels' traces about 21 rows peak to peak at the
+    // first-run gains, while neither lights Overload (their smoothed levels peak near 4400
+    // and 5300 against the AM limit of 6000). The full 0.8 lit it in four blocks of ten.
+    s.Amplitude = 0.33;
     return s;
 }
 

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "dsp/Designs.h"
+
 namespace {
 
 constexpr int SignalCount = 3;                          // two EEG signals and the annotations
@@ -73,19 +75,12 @@ std::string Hz(double hz)
     return text;
 }
 
-// Power gain of two sections of a 4-pole set at `fraction` of the rate it runs at:
-// y = sum a[k] x[n-k] + sum b[k] y[n-k].
-double SectionPairPower(const IirCoefficients& set, double fraction)
+// Text of a calibration for the header and the annotations: "100 uV p-p at 10 Hz".
+std::string Declared(const ChannelCalibration& c)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * M_PI * fraction);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0) den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    const double power = std::norm(num / den);
-    return power * power;
+    char text[64];
+    std::snprintf(text, sizeof text, "%g uV p-p at %g Hz", c.DeclaredMicrovoltsPp, c.DeclaredHz);
+    return text;
 }
 
 }  // namespace
@@ -200,13 +195,14 @@ void EdfRecorder::Annotate(const std::string& text)
     pending_.push_back({ticks, CleanAnnotation(text)});
 }
 
-bool EdfRecorder::AddSamples(const int32_t* chan1, const int32_t* chan2, int count)
+bool EdfRecorder::AddSamples(const int32_t* chan1, const int32_t* chan2, int count, double scale1, double scale2)
 {
     if (!IsOpen() || failed_) return false;
     const int32_t* in[2] = {chan1, chan2};
+    const double scale[2] = {scale1, scale2};
     for (int i = 0; i < count; ++i) {
         for (int s = 0; s < 2; ++s) {
-            const double x = in[s][i];
+            const double x = in[s][i] * scale[s];
             double d = std::nearbyint(x * EdfDigitalMax / physMax_[s]);
             if (std::fabs(x) > physMax_[s]) {
                 ++clipped_[s];
@@ -291,8 +287,8 @@ PostFilterEdges PostFilterInForce(const ProcessingState& state)
     PostFilterEdges edges;
     edges.Band = state.FilterEnabled;
     auto power = [&](double fraction) {
-        if (!edges.Band) return SectionPairPower(state.SmoothingLowPass, fraction);
-        return SectionPairPower(state.MarkerLowPass, fraction) * SectionPairPower(state.MarkerHighPass, fraction);
+        const double gain = PostFilterGain(state, fraction * EdfSampleRate);
+        return gain * gain;
     };
     // A scan at 0.01 Hz steps of the output rate's band, then the half-power crossings.
     constexpr int Steps = 17227;   // 0 .. 172.27 Hz
@@ -346,7 +342,7 @@ std::string GainAnnotation(int channel, float gain)
     return text;
 }
 
-EdfHeader DescribeRecording(const ProcessingState& state)
+EdfHeader DescribeRecording(const ProcessingState& state, const EdfCalibrations& calibrations)
 {
     EdfHeader header;
     const char* mod = state.ModulationType == 2 ? "FM" : "AM";
@@ -359,6 +355,15 @@ EdfHeader DescribeRecording(const ProcessingState& state)
         signal.Transducer = std::string(mod) + " telemetry carrier " + Hz(carriers[s]) + " Hz, sound card 44100 Hz";
         signal.Prefilter = filter;
         signal.PhysicalMax = ChainMaximum(state, s + 1);
+        const std::optional<ChannelCalibration>& c = calibrations.Channel[s];
+        if (c && CalibrationMatches(*c, state, s + 1)) {
+            signal.Dimension = "uV";
+            // The 80 characters of the field: the calibration in place of the sound card.
+            signal.Transducer = std::string(mod) + " telemetry carrier " + Hz(carriers[s]) + " Hz, calibrated " +
+                                Declared(*c);
+            signal.PhysicalMax = std::min(EdfPhysicalLimit, ReferenceMaximum(state.ModulationType, state.SampleRate) *
+                                                                c->MicrovoltsPerUnit);
+        }
     }
     return header;
 }
@@ -385,24 +390,60 @@ EdfSession::Settings EdfSession::Snapshot(const ProcessingState& state, const Se
     return s;
 }
 
-bool EdfSession::Start(const std::string& path, const ProcessingState& state, std::string& error)
+bool EdfSession::Start(const std::string& path, const ProcessingState& state, std::string& error,
+                       const EdfCalibrations& calibrations)
 {
     if (Active()) Stop();
-    if (!recorder_.Open(path, DescribeRecording(state), error)) return false;
+    calibrations_ = {};
+    for (int c = 0; c < 2; ++c)
+        if (calibrations.Channel[c] && CalibrationMatches(*calibrations.Channel[c], state, c + 1))
+            calibrations_.Channel[c] = calibrations.Channel[c];
+    if (!recorder_.Open(path, DescribeRecording(state, calibrations_), error)) return false;
     last_ = Snapshot(state, nullptr);
     lastBlock_.reset();
-    char range[160];
-    std::snprintf(range, sizeof range, "Range Ch1 +-%.0f, Ch2 +-%.0f trace units (steps of %.4g and %.4g)",
-                  recorder_.PhysicalMax(1), recorder_.PhysicalMax(2), recorder_.Quantisation(1),
-                  recorder_.Quantisation(2));
+    applies_[0] = applies_[1] = true;
+    char range[200];
+    if (!calibrations_.Channel[0] && !calibrations_.Channel[1])
+        std::snprintf(range, sizeof range, "Range Ch1 +-%.0f, Ch2 +-%.0f trace units (steps of %.4g and %.4g)",
+                      recorder_.PhysicalMax(1), recorder_.PhysicalMax(2), recorder_.Quantisation(1),
+                      recorder_.Quantisation(2));
+    else
+        std::snprintf(range, sizeof range, "Range Ch1 +-%.0f %s, Ch2 +-%.0f %s (steps of %.4g and %.4g)",
+                      recorder_.PhysicalMax(1), calibrations_.Channel[0] ? "uV" : "trace units",
+                      recorder_.PhysicalMax(2), calibrations_.Channel[1] ? "uV" : "trace units",
+                      recorder_.Quantisation(1), recorder_.Quantisation(2));
     recorder_.Annotate("Recording start");
     recorder_.Annotate(ModulationAnnotation(last_.ModulationType));
     recorder_.Annotate(CarrierAnnotation(last_.Carrier[0], last_.Carrier[1]));
     recorder_.Annotate(GainAnnotation(1, last_.Gain[0]));
     recorder_.Annotate(GainAnnotation(2, last_.Gain[1]));
     recorder_.Annotate("Post filter " + last_.PostFilter);
+    for (int c = 0; c < 2; ++c)
+        if (const std::optional<ChannelCalibration>& cal = calibrations_.Channel[c]) {
+            char text[160];
+            std::snprintf(text, sizeof text, "Calibration Ch%d %s: %.6g %s", c + 1, Declared(*cal).c_str(),
+                          cal->MicrovoltsPerUnit, ReferenceUnitText(cal->ModulationType));
+            recorder_.Annotate(text);
+        }
     recorder_.Annotate(range);
     return true;
+}
+
+double EdfSession::ChannelScale(const ProcessingState& state, int channel)
+{
+    const std::optional<ChannelCalibration>& cal = calibrations_.Channel[channel - 1];
+    if (!cal) return 1.0;
+    const double scale = MicrovoltsPerTraceUnit(*cal, state, channel);
+    const bool applies = scale > 0.0;
+    if (applies != applies_[channel - 1]) {
+        const std::string why = CalibrationMatches(*cal, state, channel) ? "no carrier"
+                                                                          : CalibrationMismatch(*cal, state, channel);
+        recorder_.Annotate(applies ? "Ch" + std::to_string(channel) + " calibrated again"
+                                   : "Ch" + std::to_string(channel) + " calibration not applied (" + why +
+                                         "): 0 written");
+        applies_[channel - 1] = applies;
+    }
+    return scale;
 }
 
 void EdfSession::AnnotateChanges(const Settings& now)
@@ -415,7 +456,7 @@ void EdfSession::AnnotateChanges(const Settings& now)
     if (now.PostFilter != last_.PostFilter) recorder_.Annotate("Post filter " + now.PostFilter);
 }
 
-bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now)
+bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now, int samples)
 {
     if (!Active()) return false;
     if (now && lastBlock_ && *now - *lastBlock_ > GapThreshold) {
@@ -429,7 +470,10 @@ bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_p
     AnnotateChanges(settings);
     last_ = settings;
     const int first = TraceLength - OutputPerBlock;
-    return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first, OutputPerBlock);
+    const double scale1 = ChannelScale(state, 1);
+    const double scale2 = ChannelScale(state, 2);
+    return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first,
+                                std::clamp(samples, 0, OutputPerBlock), scale1, scale2);
 }
 
 bool EdfSession::Stop()

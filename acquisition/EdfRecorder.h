@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "dsp/Calibration.h"
 #include "dsp/ProcessingState.h"
 
 constexpr int EdfSamplesPerRecord = 441;               // per signal and data record
@@ -34,7 +35,7 @@ struct EdfSignal {
     std::string Label;              // "EEG Ch1"
     std::string Transducer;         // carrier and modulation
     std::string Prefilter;          // "LP:25.8Hz (smoothing low-pass)"
-    std::string Dimension = "AU";   // trace units, uncalibrated
+    std::string Dimension = "AU";   // trace units, uncalibrated; "uV" when calibrated
     double PhysicalMax = 32767.0;   // the range is -PhysicalMax .. +PhysicalMax
 };
 
@@ -57,9 +58,11 @@ public:
     bool Open(const std::string& path, const EdfHeader& header, std::string& error);
     bool IsOpen() const { return fd_ >= 0; }
 
-    // `count` trace samples per channel; records are written as they fill. Samples beyond the
-    // physical range are clipped to it and counted. False once writing has failed.
-    bool AddSamples(const int32_t* chan1, const int32_t* chan2, int count);
+    // `count` trace samples per channel, each worth scale1 (scale2) physical units; records are
+    // written as they fill. Samples beyond the physical range are clipped to it and counted.
+    // False once writing has failed.
+    bool AddSamples(const int32_t* chan1, const int32_t* chan2, int count, double scale1 = 1.0,
+                    double scale2 = 1.0);
     // An event at the time of the next sample. Control characters become blanks; texts are
     // cut to 200 bytes (at a UTF-8 boundary).
     void Annotate(const std::string& text);
@@ -122,8 +125,14 @@ std::string PostFilterText(const ProcessingState& state);
 // (250 x SampleRate / 2 x gain). Bounded to what the header can state and at least 1.
 double ChainMaximum(const ProcessingState& state, int channel);
 
+// The channels recorded in microvolts: a channel whose calibration is given (and matches it at
+// the start) is recorded in "uV", the others in trace units.
+struct EdfCalibrations {
+    std::optional<ChannelCalibration> Channel[2];
+};
+
 // The header for a recording of the chain as it stands.
-EdfHeader DescribeRecording(const ProcessingState& state);
+EdfHeader DescribeRecording(const ProcessingState& state, const EdfCalibrations& calibrations = {});
 
 class EdfSession {
 public:
@@ -131,13 +140,19 @@ public:
     // A pause between processed blocks longer than this is annotated as a gap.
     static constexpr std::chrono::milliseconds GapThreshold{400};
 
-    // Opens the file and annotates the start with the chain's settings.
-    bool Start(const std::string& path, const ProcessingState& state, std::string& error);
+    // Opens the file and annotates the start with the chain's settings. A calibrated channel
+    // is written in microvolts with the factor of each block (MicrovoltsPerTraceUnit); while the
+    // calibration does not apply (modulation or carrier changed, an AM carrier gone) it writes
+    // 0 and says so in an annotation, and again when it applies once more.
+    bool Start(const std::string& path, const ProcessingState& state, std::string& error,
+               const EdfCalibrations& calibrations = {});
     bool Active() const { return recorder_.IsOpen(); }
-    // After each processed block: changes since the last block, then the block's 32 new samples
-    // of each trace. `now` (the window passes the time; tools play faster than real time and
-    // pass nothing) lets a pause in acquisition show as an annotated gap.
-    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt);
+    // After each processed block: changes since the last block, then the block's new samples
+    // of each trace, the first `samples` of its 32 (fewer only for a file's last, partial block).
+    // `now` (the window passes the time; tools play faster than real time and pass nothing) lets
+    // a pause in acquisition show as an annotated gap.
+    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt,
+               int samples = OutputPerBlock);
     void Annotate(const std::string& text) { recorder_.Annotate(text); }
     bool Stop();
     // The message a user gets when the recording stops: records, length, clipping.
@@ -155,8 +170,13 @@ private:
     };
     static Settings Snapshot(const ProcessingState& state, const Settings* previous);
     void AnnotateChanges(const Settings& now);
+    // Physical units per trace unit of a channel for the block (1 uncalibrated; 0 while its
+    // calibration does not apply), annotating when that starts or ends.
+    double ChannelScale(const ProcessingState& state, int channel);
 
     EdfRecorder recorder_;
+    EdfCalibrations calibrations_;
+    bool applies_[2] = {true, true};    // a calibrated channel's factor applied at the last block
     Settings last_;
     std::optional<Clock::time_point> lastBlock_;
     int64_t stoppedRecords_ = 0;

@@ -1,5 +1,6 @@
 #include "dsp/BlockProcessor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -17,6 +18,7 @@ struct ChannelRefs {
     int32_t* trace;
     float& level;
     float gain;
+    float amCompensation;
     const IirCoefficients& lowPass;
     const IirCoefficients& highPass;
     const FmBand& band;
@@ -26,9 +28,9 @@ ChannelRefs Refs(ProcessingState& s, int channel)
 {
     if (channel == 2)
         return {s.Chan2State, s.Chan2Work, s.Chan2Trace, s.Chan2Level, s.Chan2DemodGain,
-                s.Chan2BandLowPass, s.Chan2BandHighPass, s.Chan2Band};
+                s.Chan2AmCompensation, s.Chan2BandLowPass, s.Chan2BandHighPass, s.Chan2Band};
     return {s.Chan1State, s.Chan1Work, s.Chan1Trace, s.Chan1Level, s.Chan1DemodGain,
-            s.Chan1BandLowPass, s.Chan1BandHighPass, s.Chan1Band};
+            s.Chan1AmCompensation, s.Chan1BandLowPass, s.Chan1BandHighPass, s.Chan1Band};
 }
 
 // Non-finite floats are exactly those whose exponent bits are all ones; the
@@ -60,6 +62,7 @@ void ResetChannel(ChannelState& loop)
         ResetIfNonFinite(section);
     ZeroIfNonFinite(loop.FmTail, FmQuarter);
     ZeroIfNonFinite(loop.Quadrature, QuadratureHistory);
+    ZeroIfNonFinite(loop.AliasHistory, AliasAverageLength - 1);
     ZeroIfNonFinite(loop.Decim1Buffer, DecimationHistory);
     ZeroIfNonFinite(loop.Decim2Buffer, DecimationHistory);
     for (IirState& section : loop.PostSections)
@@ -74,6 +77,24 @@ void AmChain(ChannelRefs& ch, IirSection* chain)
                                        &ch.highPass, &ch.lowPass, &ch.highPass};
     for (int k = 0; k < 6; ++k)
         chain[k] = IirSection{order[k], &ch.loop.BandSections[k]};
+}
+
+// out[i] = the mean of the block's input i and the 15 before it (the last 15 of the previous
+// block in history), summed as a pairwise tree: sums of 4 in one pass, of 16 from them in the
+// next, each a plain vector loop (in AVX2 where the CPU has it; the same bits either way: adds
+// in the same order and a multiply by a power of two).
+__attribute__((target_clones("avx2", "default"))) void AverageAliases(const float* in, float* history, float* sums, float* out)
+{
+    static_assert(AliasAverageLength == 16, "two passes of four");
+    constexpr int Keep = AliasAverageLength - 1;
+    std::memcpy(sums, history, Keep * sizeof(float));
+    std::memcpy(sums + Keep, in, BlockFrames * sizeof(float));
+    std::memcpy(history, in + BlockFrames - Keep, Keep * sizeof(float));
+    const int fours = BlockFrames + 12;
+    for (int i = 0; i < fours; ++i)
+        sums[i] = (sums[i] + sums[i + 1]) + (sums[i + 2] + sums[i + 3]);
+    for (int i = 0; i < BlockFrames; ++i)
+        out[i] = ((sums[i] + sums[i + 4]) + (sums[i + 8] + sums[i + 12])) * (1.0f / AliasAverageLength);
 }
 
 ChannelIndicator ChannelLed(bool enabled, float level, int32_t modulationType)
@@ -114,6 +135,12 @@ int UnpackBlock(ProcessingState& state, const uint8_t* data, size_t byteCount, b
     for (size_t i = frames; i < static_cast<size_t>(BlockFrames); ++i)
         state.BlockSamples[i] = 0;
     return static_cast<int>(frames);
+}
+
+int CoveredOutputSamples(int frames)
+{
+    constexpr int FramesPerSample = BlockFrames / OutputPerBlock;
+    return std::clamp((frames + FramesPerSample - 1) / FramesPerSample, 0, OutputPerBlock);
 }
 
 void SeparateBand(ProcessingState& state, int channel)
@@ -163,7 +190,7 @@ void Demodulate(ProcessingState& state, int channel)
         DemodulateFm(loop.Quadrature, loop.QuadratureFiltered, ch.gain, state.FmScale,
                      state.AtanTable, ch.work);
     else
-        DemodulateAm(loop.Quadrature, loop.QuadratureFiltered, ch.gain, ch.work);
+        DemodulateAm(loop.Quadrature, loop.QuadratureFiltered, ch.gain * ch.amCompensation, ch.work);
     // The block's last 62 band samples, still at the end of I, become the next history.
     std::memcpy(loop.Quadrature, loop.Quadrature + BlockFrames, QuadratureHistory * sizeof(float));
 }
@@ -172,8 +199,9 @@ void Decimate(ProcessingState& state, int channel)
 {
     ChannelRefs ch = Refs(state, channel);
     ChannelState& loop = ch.loop;
-    // First stage, 44100 -> 2756.25 Hz: only the kept outputs 51, 67, ... are computed.
-    std::memcpy(loop.Decim1Buffer + DecimationHistory, ch.work, BlockFrames * sizeof(float));
+    // First stage, 44100 -> 2756.25 Hz: the 16-sample average into the buffer, then only the
+    // kept outputs 51, 67, ... are computed.
+    AverageAliases(ch.work, loop.AliasHistory, state.AliasScratch, loop.Decim1Buffer + DecimationHistory);
     FirFilterStrided(loop.Decim1Buffer, ch.work, Decim1Taps, DecimationHistory + BlockFrames,
                      51, 16, FirstDecimatedCount);
     std::memcpy(loop.Decim1Buffer, loop.Decim1Buffer + BlockFrames,
@@ -247,8 +275,12 @@ void ResetNonFiniteState(ProcessingState& state)
 BlockReport IndicatorReport(const ProcessingState& state)
 {
     BlockReport report;
-    // Either channel lights the overload LED (channel 1 from 5000, channel 2 from 3800).
-    report.Overload = state.Chan1Level > 5000.0f || state.Chan2Level > 3800.0f;
+    // Either channel lights the overload LED. In FM channel 1 from 5000, channel 2 from 3800.
+    // In AM both channels read alike since the band's gain is compensated: both from 6000,
+    // channel 1's former 5000 at its former band gain of 0.84 (channel 2's 3800 made up for a
+    // gain of 0.51 that is gone).
+    report.Overload = state.ModulationType == 2 ? state.Chan1Level > 5000.0f || state.Chan2Level > 3800.0f
+                                                : state.Chan1Level > 6000.0f || state.Chan2Level > 6000.0f;
     report.Chan1 = ChannelLed(state.Chan1Enabled, state.Chan1Level, state.ModulationType);
     report.Chan2 = ChannelLed(state.Chan2Enabled, state.Chan2Level, state.ModulationType);
     return report;

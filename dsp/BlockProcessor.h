@@ -36,6 +36,10 @@ void StartRun(ProcessingState& state);
 // missing from a short buffer become 0. Returns the number of frames read.
 int UnpackBlock(ProcessingState& state, const uint8_t* data, size_t byteCount, bool stereo);
 
+// The trace samples of a block whose first `frames` frames hold signal (a file's last block):
+// one per 128 frames, rounded up, so each sample's time lies within the signal.
+int CoveredOutputSamples(int frames);
+
 // Processes BlockSamples through the whole chain for both channels (also a
 // disabled one). No allocation. At the end any non-finite loop state is reset
 // to zero so that one bad block cannot poison a channel for the session.

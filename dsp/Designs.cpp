@@ -1,10 +1,16 @@
 #include "dsp/Designs.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "dsp/BandPass.h"
 #include "dsp/Iir.h"
 
 namespace {
 
+constexpr double Pi = 3.14159265358979323846;
+constexpr double InputRate = 44100.0;
+constexpr double OutputRate = InputRate / 128.0;
 constexpr float Ripple = 0.5f;
 constexpr int Poles = 4;
 constexpr int Chebyshev = 1;
@@ -20,22 +26,42 @@ void DesignHighPass(IirCoefficients& set, float cutoff)
     CalcIir(set, Ripple, cutoff, Poles, 1, Chebyshev);
 }
 
-void DesignBandHz(ProcessingState& state, int channel, double lowHz, double highHz)
-{
-    DesignBandPass(state, channel, 1024, HzToFraction(lowHz), HzToFraction(highHz));
-}
-
-// The four AM band sets: each channel's low-pass at its upper edge, high-pass at its lower edge.
-void DesignAmBandsHz(ProcessingState& state, double low1Hz, double high1Hz, double low2Hz,
-                     double high2Hz)
-{
-    DesignLowPass(state.Chan1BandLowPass, HzToFraction(high1Hz));
-    DesignHighPass(state.Chan1BandHighPass, HzToFraction(low1Hz));
-    DesignLowPass(state.Chan2BandLowPass, HzToFraction(high2Hz));
-    DesignHighPass(state.Chan2BandHighPass, HzToFraction(low2Hz));
-}
-
 }  // namespace
+
+CarrierBandHz CarrierBandEdges(double carrierHz)
+{
+    return {carrierHz - CarrierHalfBandHz, carrierHz + CarrierHalfBandHz};
+}
+
+void DesignCarrierBand(ProcessingState& state, int channel, int modulationType)
+{
+    if (channel != 1 && channel != 2)
+        return;
+    const double carrier = channel == 1 ? state.Chan1CarrierHz : state.Chan2CarrierHz;
+    const CarrierBandHz band = CarrierBandEdges(carrier);
+    if (modulationType == 2) {
+        DesignBandPass(state, channel, 1024, HzToFraction(band.Low), HzToFraction(band.High));
+        return;
+    }
+    IirCoefficients& lowPass = channel == 1 ? state.Chan1BandLowPass : state.Chan2BandLowPass;
+    IirCoefficients& highPass = channel == 1 ? state.Chan1BandHighPass : state.Chan2BandHighPass;
+    DesignLowPass(lowPass, HzToFraction(band.High));
+    DesignHighPass(highPass, HzToFraction(band.Low));
+    // A band that lets nothing through (a carrier far outside its own band) keeps the factor
+    // finite: the output is silence either way.
+    const double gain = AmCarrierGain(lowPass, highPass, carrier);
+    (channel == 1 ? state.Chan1AmCompensation : state.Chan2AmCompensation) =
+        gain > 1e-3 && std::isfinite(gain) ? static_cast<float>(1.0 / gain) : 1.0f;
+}
+
+void DesignCarrierBands(ProcessingState& state)
+{
+    for (int channel = 1; channel <= 2; ++channel) {
+        DesignCarrierBand(state, channel, 2);
+        if (state.ModulationType == 1)
+            DesignCarrierBand(state, channel, 1);
+    }
+}
 
 float HzToFraction(double hz)
 {
@@ -54,12 +80,7 @@ bool DesignBandPass(ProcessingState& state, int channel, int M, float lowEdge, f
 
 void StartupDesigns(ProcessingState& state)
 {
-    const double c1 = state.Chan1CarrierHz;
-    const double c2 = state.Chan2CarrierHz;
-    DesignBandHz(state, 1, c1 - 500.0, c1 + 500.0);
-    DesignBandHz(state, 2, c2 - 500.0, c2 + 500.0);
-    if (state.ModulationType == 1)
-        DesignAmBandsHz(state, c1 - 500.0, c1 + 500.0, c2 - 500.0, c2 + 500.0);
+    DesignCarrierBands(state);
     DesignLowPass(state.SmoothingLowPass, 0.075f);
     DesignLowPass(state.MarkerLowPass, HzToFraction(1536.0));
     DesignHighPass(state.MarkerHighPass, HzToFraction(1024.0));
@@ -68,16 +89,13 @@ void StartupDesigns(ProcessingState& state)
 void ApplyAmPresetBands(ProcessingState& state)
 {
     state.ModulationType = 1;
-    DesignBandHz(state, 1, 16250.0, 17750.0);
-    DesignBandHz(state, 2, 18250.0, 19750.0);
-    DesignAmBandsHz(state, 14750.0, 17000.0, 18250.0, 19750.0);
+    DesignCarrierBands(state);
 }
 
 void ApplyFmPresetBands(ProcessingState& state)
 {
     state.ModulationType = 2;
-    DesignBandHz(state, 1, 11500.0, 15500.0);
-    DesignBandHz(state, 2, 16500.0, 21500.0);
+    DesignCarrierBands(state);
 }
 
 void RecalcMarkerFilter(ProcessingState& state)
@@ -92,4 +110,61 @@ void RecalcMarkerFilter(ProcessingState& state)
 void RedesignSmoothing(ProcessingState& state)
 {
     DesignLowPass(state.SmoothingLowPass, SmoothingCutoff(state.FreqScaleSetting));
+}
+
+std::complex<double> IirResponse(const IirCoefficients& set, double fraction)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * fraction);
+    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
+    for (int k = 0; k <= 4; ++k) {
+        num += static_cast<double>(set.a[k]) * zk;
+        if (k > 0)
+            den -= static_cast<double>(set.b[k]) * zk;
+        zk *= z1;
+    }
+    return num / den;
+}
+
+std::complex<double> FirResponse(const FirTable& table, double fraction)
+{
+    // Centred: tap j weighs input i + h - j.
+    const int h = (table.n + 1) / 2 - 1;
+    std::complex<double> sum = 0.0;
+    for (int j = 0; j < table.n; ++j)
+        sum += static_cast<double>(table.c[j]) * std::polar(1.0, -2.0 * Pi * fraction * (j - h));
+    return sum;
+}
+
+double AmBandGain(const IirCoefficients& lowPass, const IirCoefficients& highPass, double hz)
+{
+    const double f = hz / InputRate;
+    return std::pow(std::abs(IirResponse(lowPass, f)), 3) * std::pow(std::abs(IirResponse(highPass, f)), 3);
+}
+
+double QuadratureEnvelopeGain(double hz)
+{
+    // Q is g times the band signal turned by a quarter period (the table is antisymmetric), so
+    // the envelope is sqrt(cos^2 + g^2 sin^2) of the carrier's phase; its mean over the phase
+    // is what the decimation keeps.
+    const double g = std::abs(FirResponse(QuadratureTaps, hz / InputRate));
+    constexpr int Steps = 256;
+    double sum = 0.0;
+    for (int k = 0; k < Steps; ++k) {
+        const double phase = 2.0 * Pi * (k + 0.5) / Steps;
+        sum += std::hypot(std::cos(phase), g * std::sin(phase));
+    }
+    return sum / Steps;
+}
+
+double AmCarrierGain(const IirCoefficients& lowPass, const IirCoefficients& highPass, double carrierHz)
+{
+    return AmBandGain(lowPass, highPass, carrierHz) * QuadratureEnvelopeGain(carrierHz);
+}
+
+double PostFilterGain(const ProcessingState& state, double hz)
+{
+    const double f = hz / OutputRate;
+    if (state.FilterEnabled)
+        return std::norm(IirResponse(state.MarkerLowPass, f)) * std::norm(IirResponse(state.MarkerHighPass, f));
+    return std::norm(IirResponse(state.SmoothingLowPass, f));
 }

@@ -14,6 +14,11 @@ constexpr int OutputPerBlock = 32;         // output samples per channel and blo
 constexpr int QuadratureHistory = 62;      // band samples carried into the next block
 constexpr int DecimationHistory = 101;     // FIR history in front of each decimation stage
 constexpr int FirstDecimatedCount = 256;   // samples after the first decimation (4096 / 16)
+// The demodulated samples are averaged over 16 before the first decimation: the average has
+// its zeros at every multiple of 44100 / 16 Hz, exactly the frequencies that stage folds onto
+// 0 Hz, where the FIR table lets through up to 17 %. The demodulators' ripple at twice the
+// carrier lands there for carriers near a multiple of 44100 / 32 Hz (11025 Hz above all).
+constexpr int AliasAverageLength = 16;
 // Blocks at the start of a run whose DC estimate is their own mean: while the filters warm up,
 // the blend from 0 would leave the FM traces far off scale for seconds.
 constexpr int DcWarmUpBlocks = 2;
@@ -25,6 +30,7 @@ struct ChannelState {
     float FmTail[FmQuarter];               // FM overlap-add tail
     float Quadrature[QuadratureHistory + BlockFrames];          // I: history + block
     float QuadratureFiltered[QuadratureHistory + BlockFrames];  // Q: its filtered twin
+    float AliasHistory[AliasAverageLength - 1];   // the last demodulated samples of the previous block
     // Decimation buffers (history + block). The chain computes only the kept
     // outputs, straight into the work array, so they need no filtered twins.
     float Decim1Buffer[DecimationHistory + BlockFrames];
@@ -65,6 +71,7 @@ struct ProcessingState {
     float Chan1Work[BlockFrames] = {};
     float Chan2Work[BlockFrames] = {};
     float PostScratch[OutputPerBlock] = {};
+    float AliasScratch[AliasAverageLength - 1 + BlockFrames] = {};   // the average's partial sums
     FmScratch FmWork = {};                 // work arrays of the FM fast convolution, both channels
     int32_t Chan1Trace[TraceLength] = {};
     int32_t Chan2Trace[TraceLength] = {};
@@ -85,6 +92,11 @@ struct ProcessingState {
     IirCoefficients Chan1BandHighPass = {};
     IirCoefficients Chan2BandLowPass = {};
     IirCoefficients Chan2BandHighPass = {};
+    // What each channel's AM output is multiplied by: 1 / the band's gain at the carrier (with
+    // the quadrature filter's envelope gain), set whenever the AM sets are designed, so the same
+    // modulation reads the same on both channels at any carriers.
+    float Chan1AmCompensation = 1.0f;
+    float Chan2AmCompensation = 1.0f;
     IirCoefficients SmoothingLowPass = {};
     IirCoefficients MarkerLowPass = {};
     IirCoefficients MarkerHighPass = {};

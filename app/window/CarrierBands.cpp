@@ -2,31 +2,12 @@
 
 #include "dsp/Designs.h"
 
-namespace {
-
-// StartupDesigns also designs the three post filters; those belong to the
-// frequency-scale dial and the filter markers, so they are kept.
-void DesignBandsFromCarriers(ProcessingState& p)
-{
-    const IirCoefficients smoothing = p.SmoothingLowPass;
-    const IirCoefficients markerLow = p.MarkerLowPass;
-    const IirCoefficients markerHigh = p.MarkerHighPass;
-    StartupDesigns(p);
-    p.SmoothingLowPass = smoothing;
-    p.MarkerLowPass = markerLow;
-    p.MarkerHighPass = markerHigh;
-}
-
-}  // namespace
-
 void DesignAmCarrierBands(ProcessingState& p)
 {
-    p.ModulationType = 1;
-    DesignBandsFromCarriers(p);
+    ApplyAmPresetBands(p);
 }
 
 void DesignFmCarrierBands(ProcessingState& p)
 {
-    p.ModulationType = 2;
-    DesignBandsFromCarriers(p);
+    ApplyFmPresetBands(p);
 }

@@ -3,8 +3,8 @@
 //
 // A fixed preset band ignores the carrier settings and, at the default carriers,
 // hands each channel the other one's carrier; instead both commands use the
-// start-up rule (carrier +-500 Hz for the FM responses, and in AM the four IIR
-// band sets), so each channel keeps its own signal whichever mode is chosen.
+// band rule of every design (dsp DesignCarrierBands: the FM responses, and in AM the four
+// IIR band sets), so each channel keeps its own signal whichever mode is chosen.
 // The post filters (smoothing and marker band-pass) are left as they are.
 
 #include "dsp/ProcessingState.h"

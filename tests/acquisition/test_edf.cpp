@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -20,7 +22,9 @@
 
 #include "ToolRun.h"
 #include "acquisition/EdfRecorder.h"
+#include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
+#include "dsp/SignalGenerator.h"
 
 namespace {
 
@@ -308,6 +312,63 @@ TEST(EdfSession, AnnotatesChangesAtTheFirstSampleTheyAffect)
     std::remove(path.c_str());
 }
 
+// A calibrated channel is written in microvolts with each block's factor; while its
+// calibration does not apply (here a carrier moved) it writes 0 and says so, both ways.
+TEST(EdfSession, CalibratedChannelWritesMicrovoltsWhileItsCalibrationApplies)
+{
+    auto ps = std::make_unique<ProcessingState>();
+    StartupDesigns(*ps);
+    ps->Chan1DemodGain = ps->Chan2DemodGain = 0.1f;
+    StartRun(*ps);
+    ChannelCalibration cal;
+    cal.Channel = 2;
+    cal.ModulationType = 1;
+    cal.CarrierHz = 16065.0;
+    cal.MicrovoltsPerUnit = 200.0;
+    cal.DeclaredMicrovoltsPp = 100.0;
+    cal.DeclaredHz = 10.0;
+    EdfCalibrations calibrations;
+    calibrations.Channel[1] = cal;
+    const std::string path = TempPath("calibrated-session.edf");
+    EdfSession session;
+    std::string error;
+    ASSERT_TRUE(session.Start(path, *ps, error, calibrations)) << error;
+    SignalGenerator generator(SignalGeneratorSettings{});
+    std::vector<int16_t> block(BlockFrames);
+    std::vector<double> expected;
+    BlockReport report;
+    for (int b = 0; b < 9; ++b) {
+        ps->Chan2CarrierHz = b >= 5 && b < 7 ? 15000.0f : 16065.0f;   // blocks 5 and 6: moved
+        generator.Generate(block.data(), BlockFrames);
+        std::copy(block.begin(), block.end(), ps->BlockSamples);
+        ProcessBlock(*ps, report);
+        const double factor = b >= 5 && b < 7 ? 0.0 : 200.0 / ps->Chan2State.DcEstimate;
+        for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i) expected.push_back(ps->Chan2Trace[i] * factor);
+        ASSERT_TRUE(session.Block(*ps));
+    }
+    ASSERT_TRUE(session.Stop());
+
+    const EdfRead edf(path);
+    ASSERT_GE(edf.Status, 0);
+    EXPECT_EQ(EdfRead::Trim(edf.Header.signalparam[0].physdimension), "AU");
+    EXPECT_EQ(EdfRead::Trim(edf.Header.signalparam[1].physdimension), "uV");
+    EXPECT_EQ(edf.Header.signalparam[1].phys_max, 800.0);   // 400 % depth
+    const double step = 800.0 / 32767;
+    double worst = 0.0;
+    for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::fabs(edf.Samples[1][i] - expected[i]));
+    EXPECT_LE(worst, 0.5 * step + 1e-9);
+    EXPECT_NE(edf.Find("Range Ch1 +-163840 trace units, Ch2 +-800 uV"), nullptr);
+    EXPECT_NE(edf.Find("Calibration Ch2 100 uV p-p at 10 Hz: 200 uV per 100 % modulation depth"), nullptr);
+    const Annotation* off = edf.Find("Ch2 calibration not applied (made for channel 2, AM at 16065 Hz; channel 2 "
+                                     "runs AM at 15000 Hz): 0 written");
+    ASSERT_NE(off, nullptr);
+    EXPECT_NEAR(off->Onset, 160 / EdfSampleRate, 1e-4);
+    const Annotation* on = edf.Find("Ch2 calibrated again");
+    ASSERT_NE(on, nullptr);
+    EXPECT_NEAR(on->Onset, 224 / EdfSampleRate, 1e-4);
+    std::remove(path.c_str());
+}
+
 TEST(EdfSession, ChainMaximumFollowsModulationAndGain)
 {
     auto ps = std::make_unique<ProcessingState>();
@@ -429,4 +490,69 @@ TEST(EdfExport, ToolReportsAFullDevice)
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("/dev/full"), std::string::npos) << run.Err;
     std::remove(wave.c_str());
+}
+
+namespace {
+
+// Peak-to-peak amplitude of the component at `hz` in samples[from..]: Hann-weighted correlation.
+double PeakToPeakAt(const std::vector<double>& samples, size_t from, double hz)
+{
+    const size_t n = samples.size() - from;
+    double mean = 0.0;
+    for (size_t i = from; i < samples.size(); ++i) mean += samples[i] / n;
+    std::complex<double> sum = 0.0;
+    double weight = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / (n - 1));
+        sum += w * (samples[from + i] - mean) * std::polar(1.0, -2.0 * M_PI * hz * i / EdfSampleRate);
+        weight += w;
+    }
+    return 4.0 * std::abs(sum) / weight;
+}
+
+}  // namespace
+
+// Calibrated on a 10 Hz recording declared 100 uV p-p at depth 0.2, recordings at depths 0.1
+// and 0.3 read 50 and 150 uV p-p in the EDF+ file EDFlib reads, at the full input level and at
+// half of it; the CSV says its columns are microvolts.
+TEST(EdfExport, CalibratedRecordingsReadMicrovoltsAtAnyInputLevel)
+{
+    const std::string wave = TempPath("calibrate.wav");
+    const std::string ini = TempPath("calibration.ini");
+    const std::string edfPath = TempPath("calibrated.edf");
+    const std::string csvPath = TempPath("calibrated.csv");
+    std::remove(ini.c_str());
+    const std::string tones = " --mode am --tone1 10 --tone2 10 --seconds 8 --out " + Quote(wave);
+    ASSERT_EQ(RunEdfTool(velquor_test::SynthTool, "--depth 0.2" + tones).Status, 0);
+    const auto cal = RunEdfTool(velquor_test::TraceTool, Quote(wave) + " --calibrate 100@10 --calibration " + Quote(ini));
+    ASSERT_EQ(cal.Status, 0) << cal.Err;
+    EXPECT_NE(cal.Err.find("calibration written to " + ini), std::string::npos) << cal.Err;
+    EXPECT_NE(velquor_test::ReadText(ini).find("[Channel2 AM 16065]"), std::string::npos);
+
+    for (const char* amplitude : {"0.8", "0.4"}) {
+        for (double depth : {0.1, 0.3}) {
+            SCOPED_TRACE(testing::Message() << "amplitude " << amplitude << ", depth " << depth);
+            ASSERT_EQ(RunEdfTool(velquor_test::SynthTool, "--depth " + std::to_string(depth) + " --amplitude " +
+                                                              amplitude + tones).Status, 0);
+            const auto run = RunEdfTool(velquor_test::TraceTool, Quote(wave) + " --calibration " + Quote(ini) +
+                                                                     " --edf " + Quote(edfPath) + " --csv " + Quote(csvPath));
+            ASSERT_EQ(run.Status, 0) << run.Err;
+            EXPECT_NE(run.Err.find("channel 1 in microvolts"), std::string::npos) << run.Err;
+            EXPECT_NE(run.Err.find("0 samples clipped"), std::string::npos) << run.Err;
+            const EdfRead edf(edfPath);
+            ASSERT_GE(edf.Status, 0);
+            for (int s = 0; s < 2; ++s) {
+                EXPECT_EQ(EdfRead::Trim(edf.Header.signalparam[s].physdimension), "uV");
+                // From 2 s on: the chain has settled.
+                EXPECT_NEAR(PeakToPeakAt(edf.Samples[s], 690, 10.0), 500.0 * depth, 0.04 * 500.0 * depth) << "signal " << s;
+            }
+            EXPECT_NE(edf.Transducer(0).find("calibrated 100 uV p-p at 10 Hz"), std::string::npos) << edf.Transducer(0);
+            EXPECT_NE(edf.Find("Calibration Ch1 100 uV p-p at 10 Hz"), nullptr);
+            std::ifstream csv(csvPath);
+            std::string header;
+            std::getline(csv, header);
+            EXPECT_EQ(header, "time_s,channel1_uV,channel2_uV");
+        }
+    }
+    for (const std::string& path : {wave, ini, edfPath, csvPath}) std::remove(path.c_str());
 }

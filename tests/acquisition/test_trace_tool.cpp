@@ -25,6 +25,7 @@
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/DemoBackend.h"
 #include "dsp/Designs.h"
+#include "dsp/SignalGenerator.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST(TraceTool, PlaysOtherToolsFilesAndRefusesIncompatibleOnes)
     // The stereo file plays in Line mode (right sample).
     const ToolRun line = Trace(Quote(stereo) + " --line --csv -");
     EXPECT_EQ(line.Status, 0) << line.Err;
-    EXPECT_EQ(ParseCsv(line.Out).size(), 3u * 32) << "2.5 blocks of stereo frames";
+    EXPECT_EQ(ParseCsv(line.Out).size(), 80u) << "2.5 blocks of stereo frames: the half block gives its 16";
 
     const ToolRun missing = Trace(Quote(TempPath("missing.wav")) + " --csv -");
     EXPECT_NE(missing.Status, 0);
@@ -327,4 +328,122 @@ TEST(TraceTool, SummaryReportsTheTraceAmplitudeAndChecksItsWrites)
     EXPECT_EQ(csvFull.Status, 1);
     EXPECT_NE(csvFull.Err.find("could not write"), std::string::npos) << csvFull.Err;
     EXPECT_EQ(Trace(Quote(path) + " --csv /dev/full").Status, 1);
+}
+
+// A file that ends inside a block: only the trace samples whose time the file's data covers
+// are written, to the CSV and to the EDF+ file, so the padding of the final block never shows
+// (in FM it made a spike of many times the signal).
+TEST(TraceTool, FinalPartialBlockWritesOnlyTheSamplesTheDataCovers)
+{
+    constexpr int Frames = 10 * 4096 + 1000;   // 1000 frames into the eleventh block
+    constexpr size_t Rows = 10 * 32 + 8;       // ceil(1000 / 128) samples of it
+    SignalGeneratorSettings synth;
+    synth.Modulation = SynthModulation::Fm;
+    SignalGenerator generator(synth);
+    std::vector<int16_t> pcm(Frames);
+    generator.Generate(pcm.data(), Frames);
+    Bytes samples;
+    for (int16_t v : pcm) Append16(samples, static_cast<uint16_t>(v));
+    const std::string path = TempPath("partial.wav");
+    WriteBytes(path, SimpleWave(samples));
+    const std::string edfPath = TempPath("partial.edf");
+
+    const ToolRun run = Trace(Quote(path) + " --fm --csv - --edf " + Quote(edfPath));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<Row> rows = ParseCsv(run.Out);
+    ASSERT_EQ(rows.size(), Rows);
+    // The last samples stay within the signal's own swing (taken over the last whole blocks).
+    int body = 0, tail = 0;
+    for (size_t i = 160; i < 320; ++i) body = std::max({body, std::abs(rows[i].Channel1), std::abs(rows[i].Channel2)});
+    for (size_t i = 320; i < Rows; ++i) tail = std::max({tail, std::abs(rows[i].Channel1), std::abs(rows[i].Channel2)});
+    EXPECT_GT(body, 1000);
+    EXPECT_LE(tail, 2 * body);
+    // The EDF+ recording ends where the CSV does.
+    EXPECT_NE(run.Err.find("EDF+: 1 records"), std::string::npos) << run.Err;
+    const std::string edf = ReadText(edfPath);
+    EXPECT_NE(edf.find("+0.9520\x14" "End of recording"), std::string::npos) << "end at 328 / 344.53125 s";
+    std::remove(path.c_str());
+    std::remove(edfPath.c_str());
+}
+
+namespace {
+
+// A mono WAVE of the generator's signal, each sample times `boost` as 16 bits hold it.
+std::string SynthWave(const std::string& name, const SignalGeneratorSettings& synth, int frames, double boost = 1.0)
+{
+    SignalGenerator generator(synth);
+    std::vector<int16_t> pcm(frames);
+    generator.Generate(pcm.data(), frames);
+    Bytes samples;
+    for (int16_t v : pcm)
+        Append16(samples, static_cast<uint16_t>(static_cast<int16_t>(std::clamp(std::lround(v * boost), -32768L, 32767L))));
+    const std::string path = TempPath(name);
+    WriteBytes(path, SimpleWave(samples));
+    return path;
+}
+
+}  // namespace
+
+// --calibrate refuses a recording it cannot trust, says why and writes nothing; by default it
+// writes the user's calibration file; a calibration for other carriers is not applied, and the
+// channel stays in trace units with the reason on standard error.
+TEST(TraceTool, CalibrationRefusalsDefaultFileAndMismatches)
+{
+    SignalGeneratorSettings synth;
+    synth.ToneHz[0] = synth.ToneHz[1] = 10.0;
+    synth.Depth = 0.2;
+    const int frames = 6 * 44100;
+    const std::string ini = TempPath("refused.ini");
+    std::remove(ini.c_str());
+
+    const std::string clipped = SynthWave("clipped.wav", synth, frames, 1.5);
+    ToolRun r = Trace(Quote(clipped) + " --calibrate 100@10 --calibration " + Quote(ini));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("calibration refused: the input is clipped"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("nothing written to " + ini), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::ifstream(ini).good());
+
+    synth.ToneHz[1] = 14.0;
+    const std::string wrongTone = SynthWave("wrong-tone.wav", synth, frames);
+    r = Trace(Quote(wrongTone) + " --calibrate 100@10 --calibration " + Quote(ini));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("calibration refused: no clear tone at 10 Hz on channel 2"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::ifstream(ini).good()) << "channel 1 alone is not written either";
+    // Channel 1 alone is fine, and goes to the user's calibration file.
+    const std::string config = TempPath("config-home");
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", config.c_str(), 1), 0);
+    r = Trace(Quote(wrongTone) + " --calibrate 100@10 --channel 1");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    const std::string written = config + "/velquor/calibration.ini";
+    EXPECT_NE(ReadText(written).find("[Channel1 AM 19145]"), std::string::npos);
+    EXPECT_EQ(ReadText(written).find("Channel2"), std::string::npos);
+
+    // Played with other carriers, the calibration does not apply.
+    const std::string tone = SynthWave("tone.wav", synth, 2 * 4096);
+    r = Trace(Quote(tone) + " --carrier2 15000 --calibration " + Quote(written) + " --csv -");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "time_s,channel1_uV,channel2");
+    EXPECT_NE(r.Err.find("channel 2 uncalibrated, in trace units: " + written +
+                         " holds no calibration for AM at 15000 Hz"), std::string::npos) << r.Err;
+    r = Trace(Quote(tone) + " --fm --calibration " + Quote(written) + " --csv -");
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "time_s,channel1,channel2");
+    EXPECT_NE(r.Err.find("channel 1 uncalibrated, in trace units: " + written +
+                         " holds no calibration for FM at 19145 Hz (only for AM at 19145 Hz)"), std::string::npos) << r.Err;
+    // Without a calibration file both stay in trace units, and it says so.
+    r = Trace(Quote(tone) + " --csv -");
+    EXPECT_EQ(ParseCsv(r.Out).size(), 64u);
+    EXPECT_NE(r.Err.find("uncalibrated: both channels in trace units"), std::string::npos) << r.Err;
+    // A calibration file that cannot be read, or is not there, stops the run before anything
+    // is written.
+    for (const std::string& bad : {config, config + "/missing.ini"}) {
+        r = Trace(Quote(tone) + " --calibration " + Quote(bad) + " --csv -");
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_NE(r.Err.find("cannot read the calibration file " + bad + ": "), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+    EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100 --csv -").Status, 2);
+    EXPECT_EQ(Trace(Quote(tone) + " --calibrate 100@500").Status, 2);
+    EXPECT_EQ(Trace(Quote(tone) + " --channel 1 --csv -").Status, 2);
+    for (const std::string& path : {clipped, wrongTone, tone, written}) std::remove(path.c_str());
 }

@@ -151,12 +151,23 @@ void PlainFir(const float* in, float* out, const FirTable& t, int count)
     }
 }
 
-// The two decimations exactly as the loop describes them: the full filter over
-// the buffer into its twin, outputs 51.. copied back, then every 16th / 8th kept.
+// Pairwise sum of n (a power of two) values: halves first, as a tree.
+float PairwiseSum(const float* x, int n)
+{
+    return n == 1 ? x[0] : PairwiseSum(x, n / 2) + PairwiseSum(x + n / 2, n / 2);
+}
+
+// The two decimations exactly as the loop describes them: each sample averaged with the 15
+// before it, the full filter over the buffer into its twin, outputs 51.. copied back, then
+// every 16th / 8th kept.
 void ReferenceDecimate(ChannelState& c, float* work)
 {
-    std::vector<float> filtered1(4197), filtered2(357);
-    std::memcpy(c.Decim1Buffer + 101, work, 4096 * sizeof(float));
+    std::vector<float> filtered1(4197), filtered2(357), raw(15 + 4096);
+    std::memcpy(raw.data(), c.AliasHistory, 15 * sizeof(float));
+    std::memcpy(raw.data() + 15, work, 4096 * sizeof(float));
+    std::memcpy(c.AliasHistory, raw.data() + 4096, 15 * sizeof(float));
+    for (int i = 0; i < 4096; ++i)
+        c.Decim1Buffer[101 + i] = PairwiseSum(raw.data() + i, 16) * (1.0f / 16.0f);
     PlainFir(c.Decim1Buffer, filtered1.data(), Decim1Taps, 4197);
     std::memcpy(c.Decim1Buffer, c.Decim1Buffer + 4096, 101 * sizeof(float));
     std::memcpy(work, filtered1.data() + 51, 4096 * sizeof(float));
@@ -332,6 +343,8 @@ TEST(Chain, IndicatorThresholds)
 {
     auto s = std::make_unique<ProcessingState>();
     s->Chan1Enabled = s->Chan2Enabled = true;
+    // FM: channel 1 from 5000, channel 2 from 3800.
+    s->ModulationType = 2;
     s->Chan1Level = 5000.0f;
     s->Chan2Level = 3800.0f;
     EXPECT_FALSE(IndicatorReport(*s).Overload);
@@ -339,6 +352,17 @@ TEST(Chain, IndicatorThresholds)
     EXPECT_TRUE(IndicatorReport(*s).Overload);  // channel 1 lights it too
     s->Chan1Level = 0.0f;
     s->Chan2Level = 3801.0f;
+    EXPECT_TRUE(IndicatorReport(*s).Overload);
+    // AM: the channels read alike, so both from 6000.
+    s->ModulationType = 1;
+    EXPECT_FALSE(IndicatorReport(*s).Overload);
+    s->Chan1Level = 6000.0f;
+    s->Chan2Level = 6000.0f;
+    EXPECT_FALSE(IndicatorReport(*s).Overload);
+    s->Chan2Level = 6001.0f;
+    EXPECT_TRUE(IndicatorReport(*s).Overload);
+    s->Chan1Level = 6001.0f;
+    s->Chan2Level = 0.0f;
     EXPECT_TRUE(IndicatorReport(*s).Overload);
 
     // AM: lit above 2400; FM: lit below 10000.

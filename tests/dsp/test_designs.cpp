@@ -18,25 +18,10 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// |H| of a 4-pole set at a fraction f of its rate (feedback terms added).
+// |H| of a 4-pole set at a fraction f of its rate.
 double Gain(const IirCoefficients& set, double f)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * f);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0)
-            den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    return std::abs(num / den);
-}
-
-// The six-section AM band of one channel: low, low, high, high, low, high.
-double AmBandGain(const IirCoefficients& low, const IirCoefficients& high, double hz)
-{
-    const double f = hz / 44100.0;
-    return std::pow(Gain(low, f), 3) * std::pow(Gain(high, f), 3);
+    return std::abs(IirResponse(set, f));
 }
 
 // Magnitude of an FM band response at a frequency (slot spacing 44100 / 2048 Hz).
@@ -72,20 +57,23 @@ TEST(Designs, StartupBandsFollowTheCarriers)
 {
     auto s = std::make_unique<ProcessingState>();
     StartupDesigns(*s);
-    // Fractions as hertz x (1/44100) in double, stored single.
-    EXPECT_TRUE(Same(s->Chan1BandLowPass, Design(static_cast<float>(19645.0 / 44100.0), 0)));
-    EXPECT_TRUE(Same(s->Chan1BandHighPass, Design(static_cast<float>(18645.0 / 44100.0), 1)));
-    EXPECT_TRUE(Same(s->Chan2BandLowPass, Design(static_cast<float>(16565.0 / 44100.0), 0)));
-    EXPECT_TRUE(Same(s->Chan2BandHighPass, Design(static_cast<float>(15565.0 / 44100.0), 1)));
+    // The band rule: the carrier +-1000 Hz; fractions as hertz x (1/44100) in double, stored single.
+    EXPECT_TRUE(Same(s->Chan1BandLowPass, Design(static_cast<float>(20145.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan1BandHighPass, Design(static_cast<float>(18145.0 / 44100.0), 1)));
+    EXPECT_TRUE(Same(s->Chan2BandLowPass, Design(static_cast<float>(17065.0 / 44100.0), 0)));
+    EXPECT_TRUE(Same(s->Chan2BandHighPass, Design(static_cast<float>(15065.0 / 44100.0), 1)));
 
-    // Each channel passes its own carrier (attenuated by the narrow band to about
-    // 0.85 at 19145 Hz and 0.50 at 16065 Hz) and rejects the other one by 60 dB.
-    EXPECT_NEAR(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 19145.0), 0.85, 0.03);
-    EXPECT_NEAR(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 16065.0), 0.50, 0.03);
-    EXPECT_LT(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 16065.0), 1e-3);
-    EXPECT_LT(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 19145.0), 1e-3);
+    // Each channel passes its own carrier (the narrow band attenuates channel 2's to about 0.87;
+    // the compensation makes up for it exactly) and rejects the other one by 40 dB.
+    EXPECT_NEAR(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 19145.0), 1.0, 0.03);
+    EXPECT_NEAR(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 16065.0), 0.87, 0.03);
+    EXPECT_NEAR(AmCarrierGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 19145.0) * s->Chan1AmCompensation, 1.0, 1e-6);
+    EXPECT_NEAR(AmCarrierGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 16065.0) * s->Chan2AmCompensation, 1.0, 1e-6);
+    EXPECT_LT(AmBandGain(s->Chan1BandLowPass, s->Chan1BandHighPass, 16065.0), 1e-2);
+    EXPECT_LT(AmBandGain(s->Chan2BandLowPass, s->Chan2BandHighPass, 19145.0), 1e-2);
     EXPECT_NEAR(FmBandGain(s->Chan1Band, 19145.0), 1.0, 0.01);
     EXPECT_NEAR(FmBandGain(s->Chan2Band, 16065.0), 1.0, 0.01);
+    EXPECT_NEAR(FmBandGain(s->Chan1Band, 18345.0), 1.0, 0.01);   // 800 Hz off the carrier
     EXPECT_LT(FmBandGain(s->Chan1Band, 16065.0), 1e-3);
     EXPECT_LT(FmBandGain(s->Chan2Band, 19145.0), 1e-3);
 
@@ -101,38 +89,46 @@ TEST(Designs, StartupBandsFollowTheCarriers)
     StartupDesigns(*fm);
     EXPECT_TRUE(Same(fm->Chan1BandLowPass, IirCoefficients{}));
     EXPECT_NEAR(FmBandGain(fm->Chan1Band, 12000.0), 1.0, 0.01);
-    EXPECT_LT(FmBandGain(fm->Chan1Band, 13000.0), 1e-3);
+    EXPECT_LT(FmBandGain(fm->Chan1Band, 13500.0), 1e-3);
 }
 
-TEST(Designs, PresetBandsOfTheModulationCommands)
+// Start-up, the Modulation Type commands and a channel's own redesign (the carrier dialog's)
+// all give the same bands for the same carriers, so no design moment changes a reading.
+TEST(Designs, EveryDesignMomentUsesTheOneBandRule)
 {
-    auto s = std::make_unique<ProcessingState>();
-    StartupDesigns(*s);
-    s->ModulationType = 2;
-    ApplyAmPresetBands(*s);
-    EXPECT_EQ(s->ModulationType, 1);
-    EXPECT_TRUE(Same(s->Chan1BandLowPass, Design(static_cast<float>(17000.0 / 44100.0), 0)));
-    EXPECT_TRUE(Same(s->Chan1BandHighPass, Design(static_cast<float>(14750.0 / 44100.0), 1)));
-    EXPECT_TRUE(Same(s->Chan2BandLowPass, Design(static_cast<float>(19750.0 / 44100.0), 0)));
-    EXPECT_TRUE(Same(s->Chan2BandHighPass, Design(static_cast<float>(18250.0 / 44100.0), 1)));
-    EXPECT_NEAR(FmBandGain(s->Chan1Band, 17000.0), 1.0, 0.01);  // 16250..17750
-    EXPECT_NEAR(FmBandGain(s->Chan2Band, 19000.0), 1.0, 0.01);  // 18250..19750
-    EXPECT_LT(FmBandGain(s->Chan1Band, 19000.0), 1e-3);
+    EXPECT_EQ(CarrierBandEdges(19145.0).Low, 18145.0);
+    EXPECT_EQ(CarrierBandEdges(19145.0).High, 20145.0);
 
-    // Selecting AM twice designs the same filters again.
-    auto again = std::make_unique<ProcessingState>(*s);
-    ApplyAmPresetBands(*again);
-    EXPECT_EQ(0, std::memcmp(&again->Chan1Band, &s->Chan1Band, sizeof s->Chan1Band));
-    EXPECT_TRUE(Same(again->Chan2BandHighPass, s->Chan2BandHighPass));
+    auto start = std::make_unique<ProcessingState>();
+    start->Chan1CarrierHz = 7300.0f;
+    StartupDesigns(*start);
+    auto moments = std::make_unique<ProcessingState>(*start);
+    moments->Chan1BandLowPass = moments->Chan2BandHighPass = IirCoefficients{};
+    moments->Chan1AmCompensation = 0.0f;
+    ApplyFmPresetBands(*moments);
+    EXPECT_EQ(moments->ModulationType, 2);
+    EXPECT_TRUE(Same(moments->Chan1BandLowPass, IirCoefficients{})) << "the FM command leaves the AM sets";
+    ApplyAmPresetBands(*moments);
+    EXPECT_EQ(moments->ModulationType, 1);
+    EXPECT_EQ(0, std::memcmp(&start->Chan1Band, &moments->Chan1Band, sizeof start->Chan1Band));
+    EXPECT_EQ(0, std::memcmp(&start->Chan2Band, &moments->Chan2Band, sizeof start->Chan2Band));
+    EXPECT_TRUE(Same(start->Chan1BandLowPass, moments->Chan1BandLowPass));
+    EXPECT_TRUE(Same(start->Chan2BandHighPass, moments->Chan2BandHighPass));
+    EXPECT_EQ(start->Chan1AmCompensation, moments->Chan1AmCompensation);
+    for (int channel = 1; channel <= 2; ++channel)
+        for (int modulation = 1; modulation <= 2; ++modulation)
+            DesignCarrierBand(*moments, channel, modulation);
+    EXPECT_EQ(0, std::memcmp(&start->Chan1Band, &moments->Chan1Band, sizeof start->Chan1Band));
+    EXPECT_TRUE(Same(start->Chan1BandHighPass, moments->Chan1BandHighPass));
+    EXPECT_TRUE(Same(start->Chan2BandLowPass, moments->Chan2BandLowPass));
+    EXPECT_EQ(start->Chan2AmCompensation, moments->Chan2AmCompensation);
 
-    // FM: new FM bands, AM sets untouched.
-    const IirCoefficients amLow = s->Chan1BandLowPass;
-    ApplyFmPresetBands(*s);
-    EXPECT_EQ(s->ModulationType, 2);
-    EXPECT_TRUE(Same(s->Chan1BandLowPass, amLow));
-    EXPECT_NEAR(FmBandGain(s->Chan1Band, 13500.0), 1.0, 0.01);  // 11500..15500
-    EXPECT_NEAR(FmBandGain(s->Chan2Band, 19000.0), 1.0, 0.01);  // 16500..21500
-    EXPECT_LT(FmBandGain(s->Chan1Band, 17000.0), 1e-3);
+    // A channel's redesign touches that channel and that modulation only.
+    moments->Chan2CarrierHz = 9000.0f;
+    DesignCarrierBand(*moments, 2, 2);
+    EXPECT_TRUE(Same(start->Chan2BandLowPass, moments->Chan2BandLowPass));
+    EXPECT_EQ(0, std::memcmp(&start->Chan1Band, &moments->Chan1Band, sizeof start->Chan1Band));
+    EXPECT_NEAR(FmBandGain(moments->Chan2Band, 9000.0), 1.0, 0.01);
 }
 
 TEST(Designs, MarkerAndSmoothingRedesigns)

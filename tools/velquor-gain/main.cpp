@@ -20,41 +20,38 @@ constexpr double InputRate = 44100.0;
 constexpr double FirstRate = InputRate / 16.0;     // 2756.25 Hz
 constexpr double OutputRate = InputRate / 128.0;   // 344.53125 Hz
 
-// |H| of a 4-pole set at a fraction f of its rate (feedback terms added).
+// |H| of a 4-pole set or a FIR table at a fraction f of its rate.
 double IirGain(const IirCoefficients& set, double f)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * f);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0) den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    return std::abs(num / den);
+    return std::abs(IirResponse(set, f));
 }
 
-// |H| of a FIR table at a fraction f of its rate.
 double FirGain(const FirTable& table, double f)
 {
-    std::complex<double> sum = 0.0;
-    for (int j = 0; j < table.n; ++j) sum += static_cast<double>(table.c[j]) * std::polar(1.0, -2.0 * Pi * f * j);
-    return std::abs(sum);
+    return std::abs(FirResponse(table, f));
+}
+
+// The mean of AliasAverageLength samples ahead of the first decimation, at a fraction f.
+double AverageGain(double f)
+{
+    if (f == 0.0) return 1.0;
+    return std::fabs(std::sin(Pi * f * AliasAverageLength) / (AliasAverageLength * std::sin(Pi * f)));
 }
 
 void AmBandTable(ProcessingState& state)
 {
-    std::printf("| Carrier (Hz) | AM band gain at the carrier | Quadrature filter gain |\n");
-    std::printf("|---:|---:|---:|\n");
+    std::printf("| Carrier (Hz) | AM band gain at the carrier | Quadrature filter gain | Envelope gain | Compensated gain |\n");
+    std::printf("|---:|---:|---:|---:|---:|\n");
     for (double carrier : {1000.0, 2000.0, 4000.0, 6000.0, 8000.0, 10000.0, 11000.0, 12000.0, 14000.0, 16065.0,
                            18000.0, 19145.0, 20000.0}) {
-        // The band as the carrier dialog and the start-up design it: carrier -500 to +500 Hz.
+        // The band as every design makes it.
         state.ModulationType = 1;
         state.Chan1CarrierHz = static_cast<float>(carrier);
         StartupDesigns(state);
-        const double f = carrier / InputRate;
-        // Six sections: three low-pass, three high-pass.
-        const double band = std::pow(IirGain(state.Chan1BandLowPass, f), 3) * std::pow(IirGain(state.Chan1BandHighPass, f), 3);
-        std::printf("| %.0f | %.2f | %.3f |\n", carrier, band, FirGain(QuadratureTaps, f));
+        const double band = AmBandGain(state.Chan1BandLowPass, state.Chan1BandHighPass, carrier);
+        const double envelope = AmCarrierGain(state.Chan1BandLowPass, state.Chan1BandHighPass, carrier);
+        std::printf("| %.0f | %.2f | %.3f | %.3f | %.2f |\n", carrier, band, FirGain(QuadratureTaps, carrier / InputRate),
+                    envelope, envelope * state.Chan1AmCompensation);
     }
 }
 
@@ -63,7 +60,7 @@ void DecimationTable()
     std::printf("| EEG frequency (Hz) | First stage | Second stage | Both |\n");
     std::printf("|---:|---:|---:|---:|\n");
     for (double hz : {0.0, 2.0, 5.0, 10.0, 15.0, 20.0, 30.0, 40.0, 60.0, 80.0, 100.0, 120.0, 150.0}) {
-        const double first = FirGain(Decim1Taps, hz / InputRate);
+        const double first = AverageGain(hz / InputRate) * FirGain(Decim1Taps, hz / InputRate);
         const double second = FirGain(Decim2Taps, hz / FirstRate);
         std::printf("| %.0f | %.2f | %.2f | %.2f |\n", hz, first, second, first * second);
     }
@@ -93,15 +90,21 @@ int main(int argc, char** argv)
         std::fprintf(help ? stdout : stderr,
                      "Usage: velquor-gain\n\n"
                      "Prints the processing chain's gain as Markdown tables: the AM carrier band's gain at\n"
-                     "the carrier (band designed at the carrier -500 to +500 Hz) and the quadrature filter's\n"
-                     "gain there; the two decimation tables' gain at EEG frequencies; the smoothing\n"
-                     "low-pass cut-off for each Freq Scale dial setting. Takes no options.\n");
+                     "the carrier (band designed at the carrier -%.0f to +%.0f Hz), the quadrature filter's\n"
+                     "gain there, the envelope gain the AM output is divided by and the gain that leaves;\n"
+                     "the first decimation stage (16-sample average and FIR table) and the second at EEG\n"
+                     "frequencies; the smoothing low-pass cut-off for each Freq Scale dial setting. Takes\n"
+                     "no options.\n",
+                     CarrierHalfBandHz, CarrierHalfBandHz);
         return help ? 0 : 2;
     }
     auto state = std::make_unique<ProcessingState>();
-    std::printf("AM carrier band (six sections, designed at the carrier -500 to +500 Hz):\n\n");
+    std::printf("AM carrier band (six sections, designed at the carrier -%.0f to +%.0f Hz); each channel's AM\n"
+                "output is divided by the envelope gain at its carrier, so every carrier reads the compensated gain:\n\n",
+                CarrierHalfBandHz, CarrierHalfBandHz);
     AmBandTable(*state);
-    std::printf("\nDecimation to 344.53 Hz (the two FIR tables, at the EEG frequency):\n\n");
+    std::printf("\nDecimation to 344.53 Hz (at the EEG frequency; the first stage averages 16 samples before its\n"
+                "FIR table):\n\n");
     DecimationTable();
     std::printf("\nSmoothing low-pass (two passes; cut-off 2.5 x the Freq Scale setting, at least 8.6 Hz;\n"
                 "25.8 Hz from start-up until the dial is first turned):\n\n");

@@ -7,13 +7,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "acquisition/AcquisitionLoop.h"
+#include "acquisition/CalibrationFile.h"
 #include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaveInFactory.h"
+#include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
 #include "dsp/Fft.h"
 #include "dsp/Iir.h"
@@ -29,6 +34,7 @@ constexpr int DefaultGainPosition = 3;           // the gain dials' default valu
 constexpr double FilterMinHz = 1.72;
 constexpr double FilterMaxHz = 170.5;
 static_assert(FilterMinHz >= MinCutoff * OutputRate - 0.01 && FilterMaxHz <= MaxCutoff * OutputRate);
+static_assert(CalibrationMinHz == 0.5 && CalibrationMaxHz == 150.0, "the messages name 0.5 to 150 Hz");
 
 void PrintHelp()
 {
@@ -37,19 +43,22 @@ void PrintHelp()
         "\n"
         "Plays FILE.wav through Velquor's acquisition loop as the recorder's PLAY does, on an\n"
         "input device that delivers blocks as fast as the loop takes them, and writes the two\n"
-        "channel traces: 32 samples per channel for each block of 4096 frames that carried file\n"
-        "data, 344.53125 rows per second of sound. The file must match the capture format:\n"
+        "channel traces: 32 samples per channel for each block of 4096 frames, 344.53125 rows\n"
+        "per second of sound; a last block the file fills only in part gives the samples its\n"
+        "data covers (one per 128 frames, rounded up). The file must match the capture format:\n"
         "44100 Hz, 16-bit PCM, mono (--mic) or stereo (--line, the right sample is used).\n"
         "\n"
         "Output (--csv): a header line \"time_s,channel1,channel2\", then one row per trace\n"
         "sample: time in seconds from the start of the file (row / 344.53125), then the\n"
-        "channel 1 and channel 2 trace values (integers, as the time pane draws them).\n"
+        "channel 1 and channel 2 trace values (integers, as the time pane draws them); a\n"
+        "channel calibrated by --calibration FILE is a column \"channelN_uV\" in microvolts.\n"
         "\n"
         "Output (--edf): an EDF+ file of the same traces: signals \"EEG Ch1\" and \"EEG Ch2\",\n"
         "441 samples per 1.28 s data record (344.53125 Hz), annotations for the settings; the\n"
         "range of each signal is the chain's maximum at its gain (AM: 32768 x 50 x gain, FM:\n"
-        "250 x 22050 x gain) in 16-bit steps. Samples beyond it are clipped; the count is\n"
-        "printed on standard error.\n"
+        "250 x 22050 x gain) in 16-bit steps; a calibrated channel is in microvolts (dimension\n"
+        "uV), its range 400 %% modulation depth (AM) or 22050 Hz of deviation (FM) in\n"
+        "microvolts. Samples beyond it are clipped; the count is printed on standard error.\n"
         "\n"
         "Options (a value may also be given as --option=VALUE):\n"
         "  --csv OUT        write the CSV to OUT; \"-\" writes it to standard output\n"
@@ -63,13 +72,27 @@ void PrintHelp()
         "  --am             demodulate the carriers' envelopes (default)\n"
         "  --fm             demodulate the carriers' instantaneous frequency\n"
         "  --carrier1 HZ    channel 1 carrier, 1000 to 20000 Hz (default 19145); its band is\n"
-        "                   designed as the carrier dialog does: carrier -500 Hz to +500 Hz\n"
+        "                   designed as every design in the program does it: the carrier\n"
+        "                   -%.0f Hz to +%.0f Hz\n"
         "  --carrier2 HZ    channel 2 carrier, 1000 to 20000 Hz (default 16065)\n"
         "  --gain1 P        channel 1 gain dial position 1 to 6: gain 10^(P-4) (default %d)\n"
         "  --gain2 P        channel 2 gain dial position (default %d)\n"
         "  --gain P         both gain dials\n"
         "  --filter LOW:HIGH  post filter: the marker band-pass from LOW to HIGH Hz, both\n"
         "                   within 1.72 to 170.5 Hz; without it the smoothing low-pass runs\n"
+        "  --calibration FILE  read the channels' calibrations from FILE: a channel with one\n"
+        "                   for the modulation and carrier in force is written in microvolts\n"
+        "                   (CSV column channelN_uV, EDF+ dimension uV); one without stays in\n"
+        "                   trace units, as both do without this option (standard error says\n"
+        "                   which and why)\n"
+        "  --calibrate UVPP@HZ  FILE.wav records a known signal of UVPP microvolts peak to\n"
+        "                   peak at HZ Hz (0.5 to 150) fed to the channels' inputs: measures\n"
+        "                   each channel's response (after the first second) and stores it in\n"
+        "                   the --calibration FILE, by default $XDG_CONFIG_HOME/velquor/\n"
+        "                   calibration.ini (~/.config/velquor/calibration.ini). A recording\n"
+        "                   without a clear tone at HZ, clipped, without a carrier or shorter\n"
+        "                   than about 4 s is refused with the reason, and nothing is written\n"
+        "  --channel N      with --calibrate: calibrate channel N only (default both)\n"
         "  --mic            Microphone input: mono files (default)\n"
         "  --line           Line input: stereo files\n"
         "  --help, -h       show this help and exit\n"
@@ -78,9 +101,10 @@ void PrintHelp()
         "checks (\"Not a RIFF file\", \"Wave parameters not compatible\", ...) are printed on\n"
         "standard error as \"FILE: Caption: Text (context)\"; a data chunk shorter than its\n"
         "header says is played as far as it goes, with a warning.\n"
-        "Exit status: 0 on success, 1 when the file is refused, holds no sample data or output\n"
-        "cannot be written, 2 on a bad option.\n",
-        Program, DefaultGainPosition, DefaultGainPosition);
+        "Exit status: 0 on success, 1 when the file is refused, holds no sample data, output\n"
+        "cannot be written, the calibration file cannot be read (or, with --calibration\n"
+        "FILE alone, does not exist) or a calibration is refused, 2 on a bad option.\n",
+        Program, CarrierHalfBandHz, CarrierHalfBandHz, DefaultGainPosition, DefaultGainPosition);
 }
 
 int Usage(const std::string& message)
@@ -131,6 +155,11 @@ struct Options {
     double filterLow = 0.0;
     double filterHigh = 0.0;
     bool line = false;
+    std::string calibration;         // --calibration FILE
+    bool calibrate = false;          // --calibrate UVPP@HZ
+    double calibrateUvPp = 0.0;
+    double calibrateHz = 0.0;
+    int calibrateChannel = 0;        // --channel N; 0 both
 };
 
 // 0 when parsed, 1 after --help, otherwise the exit status of a usage error.
@@ -147,7 +176,8 @@ int ParseOptions(int argc, char** argv, Options& o)
             inlineValue = true;
         }
         const bool valued = arg == "--csv" || arg == "--edf" || arg == "--carrier1" || arg == "--carrier2" || arg == "--gain1" ||
-                            arg == "--gain2" || arg == "--gain" || arg == "--filter";
+                            arg == "--gain2" || arg == "--gain" || arg == "--filter" || arg == "--calibration" ||
+                            arg == "--calibrate" || arg == "--channel";
         if (valued && !inlineValue) {
             if (i + 1 >= argc) return Usage("option " + arg + " needs a value");
             value = argv[++i];
@@ -192,6 +222,24 @@ int ParseOptions(int argc, char** argv, Options& o)
             o.filter = true;
             o.filterLow = low;
             o.filterHigh = high;
+        } else if (arg == "--calibration") {
+            if (value.empty()) return Usage("option --calibration needs a file name");
+            o.calibration = value;
+        } else if (arg == "--calibrate") {
+            const size_t at = value.find('@');
+            double uvpp = 0.0, hz = 0.0;
+            if (at == std::string::npos || !ParseNumber(value.substr(0, at), uvpp) ||
+                !ParseNumber(value.substr(at + 1), hz) || !(uvpp > 0.0))
+                return Usage("option --calibrate: '" + value + "' is not UVPP@HZ, e.g. 100@10 for 100 uV peak to peak at 10 Hz");
+            if (hz < CalibrationMinHz || hz > CalibrationMaxHz)
+                return Usage("option --calibrate: " + value.substr(at + 1) + " Hz lies outside 0.5 to 150 Hz, where the "
+                             "traces show a calibration signal");
+            o.calibrate = true;
+            o.calibrateUvPp = uvpp;
+            o.calibrateHz = hz;
+        } else if (arg == "--channel") {
+            if (value != "1" && value != "2") return Usage("option --channel: '" + value + "' is not 1 or 2");
+            o.calibrateChannel = value[0] - '0';
         } else if (arg == "--mic") {
             o.line = false;
         } else if (arg == "--line") {
@@ -204,8 +252,9 @@ int ParseOptions(int argc, char** argv, Options& o)
         }
     }
     if (o.path.empty()) return Usage("no input file given");
-    if (o.csv.empty() && o.edf.empty() && !o.summary)
-        return Usage("nothing to do: give --csv OUT, --edf OUT and/or --summary");
+    if (o.csv.empty() && o.edf.empty() && !o.summary && !o.calibrate)
+        return Usage("nothing to do: give --csv OUT, --edf OUT, --summary and/or --calibrate UVPP@HZ");
+    if (o.calibrateChannel != 0 && !o.calibrate) return Usage("option --channel belongs to --calibrate");
     return 0;
 }
 
@@ -288,6 +337,87 @@ bool PrintSummary(std::FILE* out, const ProcessingState& ps, SummarySnapshot& sn
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 
+// A frequency as the messages show it: whole hertz unless it has a fraction.
+std::string HzText(double hz)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, hz == std::round(hz) ? "%.0f" : "%.2f", hz);
+    return text;
+}
+
+// The stored calibrations that apply to the channels as the options set them.
+EdfCalibrations FindCalibrations(const Options& o, const CalibrationFile& file, const ProcessingState& ps)
+{
+    EdfCalibrations found;
+    if (o.calibration.empty()) return found;
+    for (int c = 0; c < 2; ++c)
+        if (const ChannelCalibration* cal = file.Find(c + 1, ps.ModulationType, c == 0 ? ps.Chan1CarrierHz : ps.Chan2CarrierHz))
+            found.Channel[c] = *cal;
+    return found;
+}
+
+// On standard error: which channels are in microvolts, and why the others are not.
+void ReportCalibrations(const Options& o, const CalibrationFile& file, const EdfCalibrations& found,
+                        const ProcessingState& ps)
+{
+    if (o.calibration.empty()) {
+        std::fprintf(stderr, "%s: uncalibrated: both channels in trace units (--calibration FILE gives microvolts)\n",
+                     Program);
+        return;
+    }
+    for (int c = 0; c < 2; ++c) {
+        const double carrier = c == 0 ? ps.Chan1CarrierHz : ps.Chan2CarrierHz;
+        if (const std::optional<ChannelCalibration>& cal = found.Channel[c]) {
+            std::fprintf(stderr, "%s: channel %d in microvolts: calibrated with %g uV p-p at %g Hz (%.6g %s)\n", Program,
+                         c + 1, cal->DeclaredMicrovoltsPp, cal->DeclaredHz, cal->MicrovoltsPerUnit,
+                         ReferenceUnitText(cal->ModulationType));
+            continue;
+        }
+        std::string others;
+        for (const ChannelCalibration& e : file.Entries())
+            if (e.Channel == c + 1) others += std::string(others.empty() ? "" : ", ") + ModulationName(e.ModulationType) +
+                                              " at " + HzText(e.CarrierHz) + " Hz";
+        std::fprintf(stderr, "%s: channel %d uncalibrated, in trace units: %s holds no calibration for %s at %s Hz%s%s%s\n",
+                     Program, c + 1, o.calibration.c_str(), ModulationName(ps.ModulationType), HzText(carrier).c_str(),
+                     others.empty() ? "" : " (only for ", others.c_str(), others.empty() ? "" : ")");
+    }
+}
+
+// After a --calibrate run: every measured channel's result; the file is written only when all
+// of them succeeded. False when one was refused or the file could not be written.
+bool FinishCalibration(const std::vector<CalibrationMeter>& meters, CalibrationFile& file, const std::string& path)
+{
+    bool ok = true;
+    for (const CalibrationMeter& meter : meters) {
+        const CalibrationResult r = meter.Result();
+        if (!r.Ok) {
+            std::fprintf(stderr, "%s: calibration refused: %s\n", Program, r.Reason.c_str());
+            ok = false;
+            continue;
+        }
+        const ChannelCalibration& c = r.Calibration;
+        std::fprintf(stderr,
+                     "%s: channel %d, %s at %s Hz: %g uV p-p at %g Hz read %.5g p-p (%s over %d blocks, the tone %.1f %% "
+                     "of the power): %.6g %s\n",
+                     Program, c.Channel, ModulationName(c.ModulationType), HzText(c.CarrierHz).c_str(),
+                     c.DeclaredMicrovoltsPp, c.DeclaredHz, r.MeasuredPp,
+                     c.ModulationType == 2 ? "Hz of deviation" : "modulation depth", r.Blocks, 100.0 * r.ToneShare,
+                     c.MicrovoltsPerUnit, ReferenceUnitText(c.ModulationType));
+        file.Store(c);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "%s: nothing written to %s\n", Program, path.c_str());
+        return false;
+    }
+    std::string error;
+    if (!file.Save(path, error)) {
+        std::fprintf(stderr, "%s: could not write the calibration: %s\n", Program, error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "%s: calibration written to %s\n", Program, path.c_str());
+    return true;
+}
+
 // The refusal of Open Wave with its context: the file, the system's reason or what was
 // found against what is needed, and a hint where an option would help.
 void PrintRefusal(const Options& o, const HeadlessHost& host, const Recorder& recorder)
@@ -341,6 +471,32 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The calibration file: read before anything is written, so a file that cannot be read is
+    // neither overwritten nor silently ignored.
+    CalibrationFile calibrationFile;
+    const std::string calibrationPath =
+        !o.calibration.empty() ? o.calibration : o.calibrate ? DefaultCalibrationPath() : std::string();
+    if (!calibrationPath.empty()) {
+        std::string reason;
+        // A file named to be read must be there: a mistyped name would pass as "no calibration".
+        std::error_code ec;
+        if (!o.calibrate && !std::filesystem::exists(calibrationPath, ec)) {
+            std::fprintf(stderr, "%s: cannot read the calibration file %s: %s\n", Program, calibrationPath.c_str(),
+                         ec ? ec.message().c_str() : "No such file or directory");
+            return 1;
+        }
+        if (!calibrationFile.Load(calibrationPath, reason)) {
+            std::fprintf(stderr, "%s: cannot read the calibration file %s: %s\n", Program, calibrationPath.c_str(),
+                         reason.c_str());
+            return 1;
+        }
+        for (const std::string& problem : calibrationFile.Problems())
+            std::fprintf(stderr, "%s: warning: %s: %s (ignored)\n", Program, calibrationPath.c_str(), problem.c_str());
+    }
+    const EdfCalibrations calibrations = o.calibrate ? EdfCalibrations{} : FindCalibrations(o, calibrationFile, *processing);
+    if (!o.calibrate && (!o.csv.empty() || !o.edf.empty()))
+        ReportCalibrations(o, calibrationFile, calibrations, *processing);
+
     std::FILE* csv = nullptr;
     const bool toStdout = o.csv == "-";
     if (!o.csv.empty()) {
@@ -349,13 +505,14 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: cannot write %s\n", Program, o.csv.c_str());
             return 1;
         }
-        std::fprintf(csv, "time_s,channel1,channel2\n");
+        std::fprintf(csv, "time_s,channel1%s,channel2%s\n", calibrations.Channel[0] ? "_uV" : "",
+                     calibrations.Channel[1] ? "_uV" : "");
     }
 
     EdfSession edf;
     if (!o.edf.empty()) {
         std::string reason;
-        if (!edf.Start(o.edf, *processing, reason)) {
+        if (!edf.Start(o.edf, *processing, reason, calibrations)) {
             std::fprintf(stderr, "%s: cannot write %s: %s\n", Program, o.edf.c_str(), reason.c_str());
             return 1;
         }
@@ -370,23 +527,49 @@ int main(int argc, char** argv)
     AcquisitionLoop loop(*state, *processing, host, *backend, &recorder);
     ConnectTimers(host, loop);
 
+    std::vector<CalibrationMeter> meters;
+    if (o.calibrate)
+        for (int channel = 1; channel <= 2; ++channel)
+            if (o.calibrateChannel == 0 || o.calibrateChannel == channel)
+                meters.emplace_back(channel, o.calibrateUvPp, o.calibrateHz);
+
     long rows = 0;
+    int64_t unavailable[2] = {0, 0};   // calibrated samples without a carrier to scale by
     auto snapshot = std::make_unique<SummarySnapshot>();
     host.OnBlock = [&](const BlockReport&) {
         // Only blocks that carried file data become rows; the first one without ends the run.
-        if (recorder.LastPlayBytes() == 0) {
+        const size_t played = recorder.LastPlayBytes();
+        if (played == 0) {
             state->AcquisitionIdle = true;   // the loop ends at its next check
             return;
         }
-        if (recorder.LastPlayBytes() == static_cast<size_t>(state->BufferBytes)) snapshot->Take(*processing);
+        if (played == static_cast<size_t>(state->BufferBytes)) snapshot->Take(*processing);
+        // The samples whose time the data covers: the rest reflect the padding of the block.
+        const int count = CoveredOutputSamples(static_cast<int>(played / state->BlockAlign));
+        for (CalibrationMeter& meter : meters) meter.AddBlock(*processing, static_cast<int>(played / state->BlockAlign));
         if (csv) {
-            for (int i = TraceLength - OutputPerBlock; i < TraceLength; ++i, ++rows)
-                std::fprintf(csv, "%.6f,%d,%d\n", rows / OutputRate, processing->Chan1Trace[i], processing->Chan2Trace[i]);
+            const int first = TraceLength - OutputPerBlock;
+            const int32_t* traces[2] = {processing->Chan1Trace, processing->Chan2Trace};
+            double scale[2] = {0.0, 0.0};
+            for (int c = 0; c < 2; ++c)
+                if (calibrations.Channel[c]) {
+                    scale[c] = MicrovoltsPerTraceUnit(*calibrations.Channel[c], *processing, c + 1);
+                    if (scale[c] <= 0.0) unavailable[c] += count;
+                }
+            for (int i = first; i < first + count; ++i, ++rows) {
+                std::fprintf(csv, "%.6f", rows / OutputRate);
+                for (int c = 0; c < 2; ++c) {
+                    if (!calibrations.Channel[c]) std::fprintf(csv, ",%d", traces[c][i]);
+                    else if (scale[c] > 0.0) std::fprintf(csv, ",%.3f", traces[c][i] * scale[c]);
+                    else std::fprintf(csv, ",nan");
+                }
+                std::fputc('\n', csv);
+            }
             if (std::ferror(csv)) state->AcquisitionIdle = true;   // the output is lost: stop here
         } else {
-            rows += OutputPerBlock;
+            rows += count;
         }
-        if (edf.Active() && !edf.Block(*processing)) state->AcquisitionIdle = true;
+        if (edf.Active() && !edf.Block(*processing, std::nullopt, count)) state->AcquisitionIdle = true;
     };
     recorder.PlayBtnClick();
     loop.StartBtnClick();
@@ -418,6 +601,11 @@ int main(int argc, char** argv)
                          static_cast<long long>(r.Clipped(2)));
         }
     }
+    for (int c = 0; c < 2; ++c)
+        if (unavailable[c] > 0)
+            std::fprintf(stderr, "%s: channel %d: %lld samples without a carrier to scale by were written as nan\n",
+                         Program, c + 1, static_cast<long long>(unavailable[c]));
+    if (o.calibrate && !FinishCalibration(meters, calibrationFile, calibrationPath)) status = 1;
     if (loop.TerminationRequested()) status = 1;
     if (o.summary && !PrintSummary(toStdout ? stderr : stdout, *processing, *snapshot, rows)) {
         std::fprintf(stderr, "%s: could not write the summary\n", Program);
