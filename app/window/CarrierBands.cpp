@@ -6,8 +6,9 @@ namespace {
 
 // StartupDesigns also designs the three post filters; those belong to the
 // frequency-scale dial and the filter markers, so they are kept.
-void DesignBandsFromCarriers(ProcessingState& p)
+void DesignBandsFromCarriers(ProcessingState& p, int32_t modulationType)
 {
+    p.ModulationType = modulationType;
     const IirCoefficients smoothing = p.SmoothingLowPass;
     const IirCoefficients markerLow = p.MarkerLowPass;
     const IirCoefficients markerHigh = p.MarkerHighPass;
@@ -21,12 +22,10 @@ void DesignBandsFromCarriers(ProcessingState& p)
 
 void DesignAmCarrierBands(ProcessingState& p)
 {
-    p.ModulationType = 1;
-    DesignBandsFromCarriers(p);
+    DesignBandsFromCarriers(p, 1);
 }
 
 void DesignFmCarrierBands(ProcessingState& p)
 {
-    p.ModulationType = 2;
-    DesignBandsFromCarriers(p);
+    DesignBandsFromCarriers(p, 2);
 }

@@ -31,8 +31,8 @@ struct Panes {
         else if (mode == DisplayWaterfall)
             Waterfall1Click(*d, *p, controls);
         MkrSwitchClick(*d, *p, true);
-        d->Marker1Pos = 330;
-        d->Marker2Pos = 250;
+        d->Settings.Marker1Pos = 330;
+        d->Settings.Marker2Pos = 250;
         d->TimeStep = 32;   // the most time-trace segments per block
         std::mt19937 random(3);
         std::normal_distribution<double> noise(0.0, 3000.0);
