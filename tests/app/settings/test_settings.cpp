@@ -592,29 +592,23 @@ TEST(SettingsPath, LivesUnderXdgConfigHomeAndTheFolderIsCreated)
 // every other stray value is still held to the nearest end of its control.
 TEST(SettingsApply, UnsetZerosLoadAsTheFirstRunPanelOtherStrayValuesAreClamped)
 {
-    SettingsRecord unset;
-    unset.Chan1GainStep = unset.Chan2GainStep = unset.Chan1RawGainStep = unset.Chan2RawGainStep = 0;
-    unset.TimeBaseSetting = 0;
-    unset.FreqScaleSetting = 0;
-    const SettingsRecord a = ClampSettings(unset);
-    EXPECT_EQ(a.Chan1GainStep, 3);
-    EXPECT_EQ(a.Chan2GainStep, 3);
-    EXPECT_EQ(a.Chan1RawGainStep, 3);
-    EXPECT_EQ(a.Chan2RawGainStep, 3);
-    EXPECT_EQ(a.TimeBaseSetting, 4);
-    EXPECT_EQ(a.FreqScaleSetting, 24);
+    const struct {
+        int32_t SettingsRecord::*Member;
+        int32_t Stored, Loaded;
+    } cases[] = {
+        {&SettingsRecord::Chan1GainStep, 0, 3},    {&SettingsRecord::Chan2GainStep, 0, 3},
+        {&SettingsRecord::Chan1RawGainStep, 0, 3}, {&SettingsRecord::Chan2RawGainStep, 0, 3},
+        {&SettingsRecord::TimeBaseSetting, 0, 4},  {&SettingsRecord::FreqScaleSetting, 0, 24},
+        {&SettingsRecord::Chan1GainStep, -1, 1},   {&SettingsRecord::Chan2GainStep, 7, 6},
+        {&SettingsRecord::TimeBaseSetting, 1, 2},  {&SettingsRecord::FreqScaleSetting, 3, 4},
+    };
+    for (const auto& c : cases) {
+        SettingsRecord r = InRangeStart();
+        r.*c.Member = c.Stored;
+        EXPECT_EQ(ClampSettings(r).*c.Member, c.Loaded) << c.Stored;
+    }
 
-    SettingsRecord stray = unset;
-    stray.Chan1GainStep = -1;
-    stray.Chan2GainStep = 7;
-    stray.TimeBaseSetting = 1;
-    stray.FreqScaleSetting = 3;
-    const SettingsRecord b = ClampSettings(stray);
-    EXPECT_EQ(b.Chan1GainStep, 1);
-    EXPECT_EQ(b.Chan2GainStep, 6);
-    EXPECT_EQ(b.TimeBaseSetting, 2);
-    EXPECT_EQ(b.FreqScaleSetting, 4);
-
+    SettingsRecord unset;   // the defaults: gain steps, time base and scale 0
     FakeSettingsTarget t = AppliedTo(unset);
     EXPECT_EQ(t.Controls[SettingsControl::TimeBaseDial], 4.0);
     EXPECT_EQ(t.Controls[SettingsControl::FreqBaseDial], 60.0);
