@@ -192,6 +192,13 @@ int DecodeSettings(std::span<const uint8_t> bytes, SettingsRecord& into)
     return read;
 }
 
+SettingsRecord SettingsFromBytes(std::span<const uint8_t> bytes)
+{
+    SettingsRecord r = FirstRunSettings();
+    DecodeSettings(bytes, r);
+    return r;
+}
+
 void CopySettingsFields(const SettingsRecord& from, SettingsRecord& to, int first, int last)
 {
     first = std::max(first, 1);

@@ -162,6 +162,10 @@ std::array<uint8_t, SettingsFileSize> EncodeSettings(const SettingsRecord& recor
 // values there) and returns how many fields were read. Bytes past 158 are ignored.
 int DecodeSettings(std::span<const uint8_t> bytes, SettingsRecord& into);
 
+// The record a file's bytes stand for: the fields they hold, and for those a short file
+// lacks the first-run panel's values (an empty file is the first-run panel).
+SettingsRecord SettingsFromBytes(std::span<const uint8_t> bytes);
+
 // Copies fields first..last (numbers 1..44) from `from` to `to`.
 void CopySettingsFields(const SettingsRecord& from, SettingsRecord& to, int first, int last);
 

@@ -125,15 +125,13 @@ FakeSettingsTarget AppliedTo(const SettingsRecord& file)
 {
     FakeSettingsTarget t;
     t.State = InRangeStart();
-    ApplySettings(file, SettingsFieldCount, t);
+    ApplySettings(file, t);
     return t;
 }
 
 void ApplyBytes(const std::vector<uint8_t>& bytes, FakeSettingsTarget& target)
 {
-    SettingsRecord r;
-    const int present = DecodeSettings(bytes, r);
-    ApplySettings(r, present, target);
+    ApplySettings(SettingsFromBytes(bytes), target);
 }
 
 std::vector<uint8_t> Encoded(const SettingsRecord& r)
@@ -193,22 +191,24 @@ TEST(SettingsLayout, CopyFieldsTouchesOnlyTheRange)
 
 // ---- Missing file -------------------------------------------------------------------
 
-TEST(SettingsLoad, MissingFileIsCreatedWithTheDefaultsAndNoHandlerRuns)
+TEST(SettingsLoad, MissingFileIsCreatedWithTheFirstRunPanelAndNoHandlerRuns)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Velquor.cfg");
     FakeSettingsTarget t;
-    t.State.Chan1Enabled = 1;   // the window's switches show on; the file still stores 0
     EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Created);
     EXPECT_TRUE(t.Calls.empty());
     EXPECT_TRUE(t.ControlSets.empty());
     EXPECT_FALSE(t.Applying);
     const std::vector<uint8_t> b = ReadAll(path);
     ASSERT_EQ(b.size(), 158u);
-    EXPECT_EQ(b, Encoded(SettingsRecord{}));
-    EXPECT_EQ(b[0], 0);
-    EXPECT_EQ(I32At(b, 42), 186);
-    EXPECT_EQ(I32At(b, 79), 396);
+    EXPECT_EQ(b, Encoded(FirstRunSettings()));
+    // What the window shows: channels on, gain dials 3, time base 4, frequency scale 60.
+    EXPECT_EQ(b[0], 1);
+    EXPECT_EQ(b[1], 1);
+    EXPECT_EQ(I32At(b, 18), 3);
+    EXPECT_EQ(I32At(b, 51), 4);
+    EXPECT_EQ(I32At(b, 89), 24);
     EXPECT_EQ(F32At(b, 150), 19145.0f);
 }
 
@@ -403,24 +403,53 @@ TEST(SettingsApply, DamagedValuesAreHeldToWhatTheirControlsAccept)
     EXPECT_EQ(s.Chan2CarrierHz, 1000.0f);
 }
 
-TEST(SettingsApply, ShortFileKeepsTheCurrentValuesOfMissingFieldsAndStillRunsEveryStep)
+TEST(SettingsLoad, AShortFileTakesTheFirstRunPanelForTheFieldsItLacksAndStillRunsEveryStep)
 {
     const FakeSettingsTarget full = AppliedTo(InRangeStart());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Velquor.cfg");
+    std::vector<uint8_t> bytes = Encoded(NonDefaultRecord());
+    bytes.resize(60);   // fields 1..17 whole, field 18 cut
+    WriteAll(path, bytes);
 
     FakeSettingsTarget t;
     t.State = InRangeStart();
-    t.State.ModulationType = 2;
+    t.State.ModulationType = 2;   // the window's current values play no part
     t.State.Chan2CarrierHz = 5000.0f;
-    std::vector<uint8_t> bytes = Encoded(NonDefaultRecord());
-    bytes.resize(60);   // fields 1..17 whole, field 18 cut
-    ApplyBytes(bytes, t);
+    EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Applied);
     EXPECT_EQ(t.CallNames().size(), full.CallNames().size());
     EXPECT_TRUE(t.Ran("Line1Click"));              // field 17 was there
-    EXPECT_TRUE(t.Ran("Spectrum1Click"));          // field 18 was not: current type 4
-    EXPECT_TRUE(t.Ran("FM1Click"));                // current modulation type
+    EXPECT_TRUE(t.Ran("Spectrum1Click"));          // field 18 was not: the first-run type
+    EXPECT_TRUE(t.Ran("AM1Click"));                // the first-run modulation
     EXPECT_EQ(t.State.TimeBaseSetting, 7);
-    EXPECT_EQ(t.State.Chan2CarrierHz, 5000.0f);
-    EXPECT_EQ(t.State.Chan1Color, InRangeStart().Chan1Color);
+    EXPECT_EQ(t.State.Chan2CarrierHz, 16065.0f);
+    const SettingsRecord first = FirstRunSettings();
+    for (const FieldCase& c : Cases) {
+        if (c.Offset >= 59 && std::string(c.Name).find("Marker2Pos") == std::string::npos) {
+            EXPECT_EQ(Get(t.State, c), Get(first, c)) << c.Name;
+        }
+    }
+}
+
+TEST(SettingsLoad, AnEmptyFileStartsWithTheFirstRunPanel)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Velquor.cfg");
+    WriteAll(path, {});
+    FakeSettingsTarget t;
+    t.State = SettingsRecord{};   // channels off, gain steps, time base and scale 0
+    EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Applied);
+    const SettingsRecord& s = t.State;
+    EXPECT_EQ(s.Chan1Enabled, 1);
+    EXPECT_EQ(s.Chan2Enabled, 1);
+    EXPECT_EQ(s.Chan1GainStep, 3);
+    EXPECT_EQ(s.Chan2GainStep, 3);
+    EXPECT_EQ(s.TimeBaseSetting, 4);
+    EXPECT_EQ(s.FreqScaleSetting, 24);
+    EXPECT_EQ(s.Chan1OffsetPos, 75);
+    EXPECT_EQ(s.Chan2OffsetPos, 25);
+    EXPECT_EQ(s.Chan1SpecGain, 21);
+    EXPECT_EQ(s.Chan2SpecGainSetting, 21);
 }
 
 TEST(SettingsApply, RoundTripOfEveryNonDefaultValue)

@@ -28,6 +28,19 @@ QStringList Checked(const TEEGForm& form, const QStringList& names)
     return out;
 }
 
+QByteArray ReadSettingsBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteSettingsBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
 const QStringList TypeItems = {"Spectrum1", "Phase1", "Waterfall1"};
 const QStringList PaletteItems = {"PsuedoColor1", "BlackWhite1", "Red3", "Green1", "Blue3", "RedGreen1"};
 
@@ -197,7 +210,7 @@ TEST(WindowMenus, AboutShowsTheVersionLineAndInputChangesWhileIdleShowNoDeviceEr
     EXPECT_EQ(rig.Dialogs.Messages().size(), 2u);
 }
 
-TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesTheDefaultsFile)
+TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesIt)
 {
     WindowRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
@@ -228,13 +241,55 @@ TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesTheDefaultsFile)
     EXPECT_EQ(f.Display().Settings.BackgroundStyle, 2);
     EXPECT_EQ(f.Display().Settings.DisplayType, DisplaySpectrum);
     EXPECT_FALSE(f.Acq().ApplyingSettings);
-    // The file written on the first run holds the defaults table (channels stored off).
-    QFile file(rig.SettingsPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    ASSERT_EQ(bytes.size(), 158);
-    EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(bytes[1], 0);
+    // The file written on the first run holds what the window shows.
+    const auto shown = EncodeSettings(f.Settings().StoredValues());
+    EXPECT_EQ(ReadSettingsBytes(rig.SettingsPath()), QByteArray(reinterpret_cast<const char*>(shown.data()), 158));
+}
+
+// A first session killed before it saves leaves only the file written at its start: the
+// next start shows the same panel, not both channels off and empty panes.
+TEST(WindowFirstRun, ASessionKilledBeforeItSavesComesBackWithTheFirstRunPanel)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    const QByteArray written = ReadSettingsBytes(rig.SettingsPath());
+    rig.Form.reset();
+    WriteSettingsBytes(rig.SettingsPath(), written);
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    TEEGForm& f = *rig.Form;
+    EXPECT_TRUE(f.Proc().Chan1Enabled);
+    EXPECT_TRUE(f.Proc().Chan2Enabled);
+    EXPECT_TRUE(f.Panel().Chan2EnableSwitch->Checked());
+    EXPECT_FLOAT_EQ(f.Panel().Chan1GainDial->Value(), 3.0f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
+    EXPECT_EQ(f.Display().TimeStep, 4);
+    EXPECT_EQ(f.Proc().FreqSpan, 123);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
+    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 3);
+}
+
+// An empty file, or one cut short, takes the first-run panel for the fields it lacks, and
+// the window saves them so.
+TEST(WindowFirstRun, AnEmptyOrShortFileGivesTheFirstRunPanelForWhatItLacks)
+{
+    WindowRig rig;
+    WriteSettingsBytes(rig.SettingsPath(), {});
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    EXPECT_TRUE(rig.Form->Proc().Chan1Enabled);
+    EXPECT_EQ(rig.Form->Proc().FreqSpan, 123);
+    EXPECT_FLOAT_EQ(rig.Form->Panel().FreqBaseDial->Value(), 60.0f);
+    rig.Form.reset();
+    QByteArray saved = ReadSettingsBytes(rig.SettingsPath());
+    ASSERT_EQ(saved.size(), 158);
+    EXPECT_EQ(saved[0], 1);
+    EXPECT_EQ(saved[89], 24);   // frequency scale 60
+
+    // Channel 1 stored off, nothing after it: only channel 1 is off.
+    WriteSettingsBytes(rig.SettingsPath(), QByteArray(1, '\0'));
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    EXPECT_FALSE(rig.Form->Proc().Chan1Enabled);
+    EXPECT_TRUE(rig.Form->Proc().Chan2Enabled);
+    EXPECT_FLOAT_EQ(rig.Form->Proc().Chan1DemodGain, 0.1f);
 }
 
 TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
