@@ -1,6 +1,5 @@
 #include "app/display/Redraw.h"
 
-#include "app/display/DisplayControls.h"
 #include "app/display/FrequencyPane.h"
 #include "app/display/PanePixels.h"
 #include "app/display/TimeTrace.h"
@@ -126,26 +125,4 @@ void RedrawPanes(DisplayState& d, const ProcessingState& p)
         DrawRawPane(d);
         DrawMarkerLines(d, p);
     }
-}
-
-void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& controls)
-{
-    p.Chan1Enabled = p.Chan2Enabled = true;
-    Chan1GainDialClick(d, p, controls.SetDial(PanelDial::Chan1Gain, 3.0f));
-    Chan2GainDialClick(d, p, controls.SetDial(PanelDial::Chan2Gain, 3.0f));
-    // The offset dials show 75 and 25 over the default rows 42 and 126; their
-    // handlers are not run, as channel 2's dial starts just above 0 and its
-    // 25 would land on row 125.
-    d.Settings.Chan1OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan1Offset, 75.0f));
-    d.Settings.Chan2OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan2Offset, 25.0f));
-    d.Settings.Chan1TimeOffset = 42;
-    d.Settings.Chan2TimeOffset = 126;
-    TimeBaseDialClick(d, controls.SetDial(PanelDial::TimeBase, 4.0f));
-    // Spectrum track bars at position 3 like the time track bars (gain 21): at gain 1 a
-    // bar is the amplitude over about 1500, so an alpha rhythm strong enough to show would
-    // keep Overload lit.
-    Chan1GainFTrackBarChange(d, 3);
-    Chan2GainFTrackBarChange(d, 3);
-    controls.SetFreqDialRange(150.0f, 105);
-    FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 60.0f));
 }

@@ -46,7 +46,9 @@ enum class SettingsRule {
 // offset     bytes from the start of the file
 // type       uint8_t (a flag byte; its home is a bool), int32_t or float
 // default    what a record holds before anything is read into it
-// first run  what the window's panel shows on a first run
+// first run  what the window's panel shows on a first run, held by its rule like a loaded
+//            value (marker 2 at the drag's stop, channel 2 on the row its offset dial gives),
+//            so that a file holding it reloads unchanged
 // rule, low, high  how a loaded value is held (SettingsRule)
 #define VELQUOR_SETTINGS_FIELDS(X)                                                                       \
     X(Chan1Enabled,           0, uint8_t, ProcessingState,  0,        1,        Flag,            0, 1)      \
@@ -71,7 +73,7 @@ enum class SettingsRule {
     X(Chan1Color,            67, int32_t, DisplaySettings,  0x00FFFF, 0x00FFFF, Colour,          0, 0xFFFFFF) \
     X(Chan2Color,            71, int32_t, DisplaySettings,  0x00FFFF, 0x00FFFF, Colour,          0, 0xFFFFFF) \
     X(Marker1Pos,            75, int32_t, DisplaySettings,  142,      142,      Clamp,           0, 366)    \
-    X(Marker2Pos,            79, int32_t, DisplaySettings,  396,      396,      Clamp,           0, 361)    \
+    X(Marker2Pos,            79, int32_t, DisplaySettings,  396,      361,      Clamp,           0, 361)    \
     X(Marker1On,             83, uint8_t, DisplaySettings,  0,        0,        Flag,            0, 1)      \
     X(WindowsOs,             84, int32_t, StoredOptions,    1,        1,        Either,          1, 2)      \
     X(GridOn,                88, uint8_t, DisplaySettings,  1,        1,        Flag,            0, 1)      \
@@ -80,7 +82,7 @@ enum class SettingsRule {
     X(Chan1TimeGain,         97, int32_t, DisplaySettings,  25,       25,       Clamp,           1, 391)    \
     X(Chan2TimeGain,        101, int32_t, DisplaySettings,  25,       25,       Clamp,           1, 391)    \
     X(Chan1TimeOffset,      105, int32_t, DisplaySettings,  42,       42,       Clamp,           0, 168)    \
-    X(Chan2TimeOffset,      109, int32_t, DisplaySettings,  126,      126,      Clamp,           0, 168)    \
+    X(Chan2TimeOffset,      109, int32_t, DisplaySettings,  126,      125,      Clamp,           0, 168)    \
     X(Chan1SpecOffsetPos,   113, int32_t, DisplaySettings,  0,        50,       Clamp,           0, 100)    \
     X(Chan2SpecOffsetPos,   117, int32_t, DisplaySettings,  0,        0,        Clamp,           0, 100)    \
     X(Chan1SpecGain,        121, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
@@ -88,7 +90,7 @@ enum class SettingsRule {
     X(Chan1SpecGainSetting, 129, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
     X(Chan2SpecGainSetting, 133, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
     X(FilterMarker1Pos,     137, int32_t, ProcessingState,  142,      142,      Clamp,           0, 366)    \
-    X(FilterMarker2Pos,     141, int32_t, ProcessingState,  396,      396,      Clamp,           0, 361)    \
+    X(FilterMarker2Pos,     141, int32_t, ProcessingState,  396,      361,      Clamp,           0, 361)    \
     X(FilterMarker1On,      145, uint8_t, DisplaySettings,  0,        0,        Flag,            0, 1)      \
     X(ModulationType,       146, int32_t, ProcessingState,  1,        1,        Either,          1, 2)      \
     X(Chan1CarrierHz,       150, float,   ProcessingState,  19145,    19145,    Clamp,           1000, 20000) \

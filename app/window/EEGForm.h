@@ -143,8 +143,6 @@ private:
                      bool checkable = false);
     void BindPanel();
     void LoadStoredSettings();
-    // The state a first run without a settings file comes up in: what the controls show.
-    void ApplyFirstRunState();
 
     // Commands shared by the menus and the settings loader.
     void SelectInput(bool stereo);              // Mic1Click, Line1Click

@@ -7,7 +7,6 @@
 
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
-#include "app/display/Redraw.h"
 #include "app/display/TimeTrace.h"
 #include "app/settings/SettingsFile.h"
 
@@ -84,23 +83,10 @@ private:
 void TEEGForm::LoadStoredSettings()
 {
     settings_ = std::make_unique<SettingsAdapter>(*this);
-    if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied) ApplyFirstRunState();
-}
-
-void TEEGForm::ApplyFirstRunState()
-{
-    // The panel shows both channels on, the gain dials at 3, time base 4, frequency
-    // scale 60 and Spectrum mode: the state is made to match, so the signal shows.
-    ApplyFirstRunPanel(*display_, *proc_, *this);
-    panel_.Chan1EnableSwitch->SetChecked(proc_->Chan1Enabled);
-    panel_.Chan2EnableSwitch->SetChecked(proc_->Chan2Enabled);
-    panel_.DisplayHoldSw->SetChecked(proc_->DisplayHold);
-    SyncTrackBars();
-    // The time gains keep 25; their stored positions are those the track bars now show,
-    // so the next run puts the bars where they are (the loader restores the gains after).
-    display_->Settings.Chan1TimeGainSetting = panel_.Chan1GainTrackBar->value() * 10 - 9;
-    display_->Settings.Chan2TimeGainSetting = panel_.Chan2GainTrackBar->value() * 10 - 9;
-    SyncDisplay();
+    // Without a readable file the first-run panel goes through the same loader, so what the
+    // window shows is exactly what a file holding it reloads to.
+    if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied)
+        ApplySettings(FirstRunSettings(), *settings_);
 }
 
 SettingsTarget& TEEGForm::Settings()

@@ -12,6 +12,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "dsp/ProcessingState.h"
 
 namespace {

@@ -27,6 +27,7 @@
 #include "app/display/DisplayState.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "dsp/Designs.h"
 #include "dsp/ProcessingState.h"
 #include "dsp/SignalGenerator.h"

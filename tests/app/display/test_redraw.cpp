@@ -7,6 +7,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "app/display/TimeTrace.h"
 
 using namespace display_test;

@@ -14,6 +14,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "app/display/TimeTrace.h"
 #include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"

@@ -643,3 +643,10 @@ TEST(SettingsApply, UnsetZerosLoadAsTheFirstRunPanelOtherStrayValuesAreClamped)
     EXPECT_EQ(t.Controls[SettingsControl::FreqBaseDial], 60.0);
     EXPECT_EQ(t.State.Chan1GainStep, 3);
 }
+
+// The first-run panel is what a load would make of it: a file holding it reloads unchanged.
+TEST(SettingsLayout, TheFirstRunPanelIsHeldLikeALoadedFile)
+{
+    EXPECT_EQ(ClampSettings(FirstRunSettings()), FirstRunSettings());
+    EXPECT_EQ(OutOfRange(FirstRunSettings()), "");
+}
