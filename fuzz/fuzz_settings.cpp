@@ -14,9 +14,9 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "app/display/TimeTrace.h"
 #include "app/settings/SettingsFile.h"
-#include "app/settings/binding/SettingsBinding.h"
 #include "dsp/Designs.h"
 #include "dsp/ProcessingState.h"
 #include "fuzz/FuzzInput.h"
@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ApplyFirstRunPanel(*display, *processing, controls);
 
     const SettingsRecord& r = target.State;
-    int32_t windowsOs = 1, reserved5 = 10, reserved6 = 10;
-    StoreSettings(r, SettingsSources{*display, *processing, *acquisition, windowsOs, reserved5, reserved6});
+    StoredOptions options;
+    StoreSettings(r, SettingsHome{display->Settings, *processing, *acquisition, options});
     TimeBaseDialClick(*display, float(r.TimeBaseSetting));
     Chan1GainDialClick(*display, *processing, float(r.Chan1GainStep));
     Chan2GainDialClick(*display, *processing, float(r.Chan2GainStep));

@@ -37,19 +37,19 @@ float ModelControls::SetDial(PanelDial dial, float value)
     const int index = static_cast<int>(dial);
     DialRange r = ranges[index];
     if (dial == PanelDial::FreqBase)
-        r.To = FFreqValueTo;
-    FValues[index] = HoldOnSteps(r, value);
-    return FValues[index];
+        r.To = freqValueTo_;
+    values_[index] = HoldOnSteps(r, value);
+    return values_[index];
 }
 
 void ModelControls::SetFreqDialRange(float valueTo, int)
 {
-    FFreqValueTo = valueTo;
+    freqValueTo_ = valueTo;
     const int index = static_cast<int>(PanelDial::FreqBase);
-    FValues[index] = std::fmin(FValues[index], valueTo);
+    values_[index] = std::fmin(values_[index], valueTo);
 }
 
 void ModelControls::ShowMessage(const QString& text, const QString& caption)
 {
-    Messages << caption + QStringLiteral(": ") + text;
+    messages_ << caption + QStringLiteral(": ") + text;
 }

@@ -58,16 +58,17 @@ public:
 class ModelControls : public DisplayControls {
 public:
     float SetDial(PanelDial dial, float value) override;
-    float DialValue(PanelDial dial) const override { return FValues[static_cast<int>(dial)]; }
+    float DialValue(PanelDial dial) const override { return values_[static_cast<int>(dial)]; }
     void SetFreqDialRange(float valueTo, int designWidth) override;
     void ShowMessage(const QString& text, const QString& caption) override;
 
-    float FreqValueTo() const { return FFreqValueTo; }
+    float FreqValueTo() const { return freqValueTo_; }
 
     // Every message shown, as "caption: text", oldest first.
-    QStringList Messages;
+    const QStringList& Messages() const { return messages_; }
 
 private:
-    float FValues[6] = {3.0f, 3.0f, 75.0f, 25.0f, 60.0f, 4.0f};
-    float FFreqValueTo = 150.0f;
+    float values_[6] = {3.0f, 3.0f, 75.0f, 25.0f, 60.0f, 4.0f};
+    float freqValueTo_ = 150.0f;
+    QStringList messages_;
 };

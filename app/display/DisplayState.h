@@ -1,19 +1,21 @@
 #pragma once
-// The display data model: everything the time pane, the frequency pane, the
-// markers and the readouts keep between blocks, in one object owned by the
-// main window. What the processing chain also reads (traces, levels, the
-// enable and hold flags, the modulation type, FreqSpan, FreqScaleSetting, the
-// filter marker rows and the post-filter flags) lives in ProcessingState and
-// is passed alongside; it is never copied here.
+// The display data model, in one object owned by the main window: the settings model
+// (DisplaySettings, what the settings file keeps), the view state the window mirrors onto
+// its widgets (DisplayView), what the panes keep between blocks and the four images.
+// What the processing chain also reads (traces, levels, the enable and hold flags, the
+// modulation type, FreqSpan, FreqScaleSetting, the filter marker rows and the post-filter
+// flags) lives in ProcessingState and is passed alongside; it is never copied here. The
+// frequency pane's work arrays belong to its routines (FrequencyScratch, FrequencyPane.h).
 //
-// The object holds four images and about 200 KiB of scratch arrays; its owner
-// allocates it on the heap. The images need a QGuiApplication to draw on.
+// The object holds four images; its owner allocates it on the heap. The images need a
+// QGuiApplication to draw on.
 
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
-#include "dsp/Spline.h"
+#include "app/display/DisplaySettings.h"
 #include "platform/canvas/Canvas.h"
 
 // Pane geometry after the window's start-up scaling.
@@ -21,22 +23,6 @@ constexpr int PaneWidth = 730;
 constexpr int SpectrumPaneHeight = 371;    // rows of the frequency axis (H)
 constexpr int TimePaneHeight = 168;
 constexpr int PaneCentre = PaneWidth / 2;  // x of the frequency pane's centre line (c)
-constexpr int RowArraySize = 4097;         // RowLevels, RowInterp, RowExpand, phase spectra
-
-// DisplayType values.
-constexpr int DisplayRawSpectrum = 1;      // raw-spectrum types 1 and 2 (settings file only)
-constexpr int DisplayRawTime = 2;
-constexpr int DisplaySpectrum = 4;
-constexpr int DisplayPhase = 5;
-constexpr int DisplayWaterfall = 6;
-
-// WaterfallPalette values.
-constexpr int PalettePseudoColor = 4;
-constexpr int PaletteBlackWhite = 5;
-constexpr int PaletteRed = 6;
-constexpr int PaletteGreen = 7;
-constexpr int PaletteBlue = 8;
-constexpr int PaletteAqua = 9;
 
 // Message captions and texts of the front-panel refusals.
 inline const char* const ErrorCaption = "Error Message";
@@ -82,76 +68,56 @@ struct DisplaySwitches {
     bool FltrEnbSw = false;
 };
 
+// What the window mirrors onto its widgets after each handler and block.
+struct DisplayView {
+    DisplayLabels Labels;
+    DisplayMenuChecks MenuChecks;
+    DisplaySwitches Switches;
+    bool SpectrumHintOn = false;           // SpectrumBox shows MarkerHint
+};
+
+// A pair of markers while the mouse drags it: whether each marker may still move (the
+// other one was not taken first) and how far from a marker the pointer grabs it.
+struct MarkerDrag {
+    bool Free1 = true;
+    bool Free2 = true;
+    int32_t GrabBelow = 10;
+    int32_t GrabAbove = 10;
+};
+
+struct FrequencyScratch;
+
 struct DisplayState {
-    // Frequency pane mode and looks.
-    int32_t DisplayType = DisplaySpectrum;
-    int32_t BackgroundStyle = 2;           // 1 white, 2 black, 3 teal
-    TColor Chan1Color = clYellow;
-    TColor Chan2Color = clYellow;
-    bool GridOn = true;
-    int32_t WaterfallPalette = PaletteBlackWhite;
+    DisplayState();
+    ~DisplayState();
+    DisplayState(const DisplayState&) = delete;
+    DisplayState& operator=(const DisplayState&) = delete;
+
+    DisplaySettings Settings;
+    DisplayView View;
+
     int32_t CurrentChannel = 1;            // channel being drawn
 
     // Time pane.
     bool TimeTraceOn = true;
     int32_t TimeStep = 4;                  // pixel columns per block: 4, 8, 16 or 32
-    int32_t TimeBaseSetting = 4;           // time-base dial position 2 .. 7 (stored)
     TColor TimeBackground = clWhite;       // the background the time images hold now
     int32_t TraceLast1 = 0;                // last value drawn, the joint to the next segment
     int32_t TraceLast2 = 0;
-    int32_t Chan1TimeGain = 25;
-    int32_t Chan2TimeGain = 25;
-    int32_t Chan1TimeOffset = 42;          // row of the channel's zero line
-    int32_t Chan2TimeOffset = 126;
-
-    // Frequency pane gains and baselines.
-    int32_t Chan1SpecGain = 0;
-    int32_t Chan2SpecGain = 0;
-    int32_t Chan1SpecOffset = 186;
-    int32_t Chan2SpecOffset = 371;
     int32_t PhaseScale1 = 50;
     int32_t PhaseScale2 = 50;
-
-    // Stored control positions (settings file).
-    int32_t Chan1GainStep = 3;
-    int32_t Chan2GainStep = 3;
-    int32_t Chan1RawGainStep = 3;          // gain dial positions of mode 1
-    int32_t Chan2RawGainStep = 3;
-    int32_t Chan1OffsetPos = 75;
-    int32_t Chan2OffsetPos = 25;
-    int32_t Chan1SpecOffsetPos = 50;
-    int32_t Chan2SpecOffsetPos = 0;
-    int32_t Chan1TimeGainSetting = 1;
-    int32_t Chan2TimeGainSetting = 1;
-    int32_t Chan1SpecGainSetting = 0;
-    int32_t Chan2SpecGainSetting = 0;
 
     // Frequency axis (FreqSpan S itself is in ProcessingState).
     int32_t InterpBase = 512;              // B: half the points handed to the interpolation
     int32_t InterpFactor = 2;              // F: for the expanded view from interpolated points
 
-    // Frequency markers (the filter marker rows are in ProcessingState).
-    bool Marker1On = false;
+    // Markers while they are shown and dragged.
     bool Marker2On = false;
-    int32_t Marker1Pos = 142;
-    int32_t Marker2Pos = 396;
-    bool FilterMarker1On = false;
     bool FilterMarker2On = false;
-    bool Marker1Free = true;
-    bool Marker2Free = true;
-    bool FilterMarker1Free = true;
-    bool FilterMarker2Free = true;
-    int32_t MarkerGrabBelow = 10;
-    int32_t MarkerGrabAbove = 10;
-    int32_t FilterGrabBelow = 10;
-    int32_t FilterGrabAbove = 10;
+    MarkerDrag FrequencyDrag;
+    MarkerDrag FilterDrag;
     bool ExpandOn = false;
     int32_t ExpandSpan = 9;
-    bool SpectrumHintOn = false;           // SpectrumBox shows MarkerHint
-
-    DisplayLabels Labels;
-    DisplayMenuChecks MenuChecks;
-    DisplaySwitches Switches;
 
     // Off-screen images: the frequency pane as shown, the waterfall history,
     // the time pane as shown and its scrolling strip. Filled white on creation.
@@ -160,18 +126,8 @@ struct DisplayState {
     TBitmap TimeImage{PaneWidth, TimePaneHeight};
     TBitmap TimeWorkImage{PaneWidth, TimePaneHeight};
 
-    // Scratch arrays of the drawing routines, sized for the largest case.
-    int32_t RowLevels[RowArraySize] = {};
-    int32_t RowInterp[RowArraySize] = {};
-    int32_t RowExpand[RowArraySize] = {};
-    float PhaseSpectrum1Re[RowArraySize] = {};
-    float PhaseSpectrum1Im[RowArraySize] = {};
-    float PhaseSpectrum2Re[RowArraySize] = {};
-    float PhaseSpectrum2Im[RowArraySize] = {};
-    float PowerWork[RowArraySize] = {};
-    float SpectrumRe[RowArraySize] = {};
-    float SpectrumIm[RowArraySize] = {};
-    SplineScratch Spline = {};
+    // The frequency pane routines' work arrays.
+    std::unique_ptr<FrequencyScratch> Scratch;
 };
 
 // Status strip colours of BackgroundStyle (white, black, teal; anything else as black).

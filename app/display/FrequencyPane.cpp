@@ -29,11 +29,10 @@ int32_t Saturate(int64_t v)
 // rate's Nyquist frequency and carry no power. The chain's transform stores
 // slot k in entry k + 1; reading entry k + 1 for point k keeps the bars on the
 // rows that RowToHz and the cursor readout name.
-void Amplitudes(DisplayState& d, const ProcessingState& p, const int32_t* trace, float* re,
-                float* im, bool waterfall)
+void Amplitudes(FrequencyScratch& s, const ProcessingState& p, const int32_t* trace, bool waterfall)
 {
-    float* work = d.PowerWork;
-    PowerSpectrum(trace, 0, p.Hamming512, work, re, im, TransformLength);
+    float* work = s.PowerWork;
+    PowerSpectrum(trace, 0, p.Hamming512, work, s.SpectrumRe, s.SpectrumIm, TransformLength);
     const bool fm = p.ModulationType == 2;
     for (int k = 0; k < DisplayPoints; ++k) {
         float v = k < SpectrumSlots ? work[k + 1] : 0.0f;
@@ -51,8 +50,8 @@ void Amplitudes(DisplayState& d, const ProcessingState& p, const int32_t* trace,
 void InterpolateRows(DisplayState& d, double span)
 {
     const int n = std::clamp(2 * d.InterpBase, 2, RowArraySize);
-    InterpolateTrace(d.RowLevels, n, float(DisplayPoints), float(std::max(span, 1.0)), d.RowInterp,
-                     d.Spline);
+    FrequencyScratch& s = *d.Scratch;
+    InterpolateTrace(s.RowLevels, n, float(DisplayPoints), float(std::max(span, 1.0)), s.RowInterp, s.Spline);
 }
 
 // The expanded view: the band between the frequency markers, from RowLevels
@@ -61,15 +60,16 @@ void InterpolateRows(DisplayState& d, double span)
 // labels and the cursor readout of the expanded view hold for the drawing.
 bool InterpolateExpanded(DisplayState& d, bool fromRowLevels)
 {
-    if (!(d.Marker1On && d.ExpandOn))
+    if (!(d.Settings.Marker1On && d.ExpandOn))
         return false;
-    d.ExpandSpan = std::max(d.Marker1Pos - d.Marker2Pos, 9);
-    const int start = std::clamp(H - d.Marker1Pos, 0, RowArraySize - 1);
+    d.ExpandSpan = std::max(d.Settings.Marker1Pos - d.Settings.Marker2Pos, 9);
+    const int start = std::clamp(H - d.Settings.Marker1Pos, 0, RowArraySize - 1);
     int n = fromRowLevels ? (d.InterpBase * d.ExpandSpan) / 256
                           : ((d.InterpBase * d.ExpandSpan) / 256 * d.InterpFactor) / 2;
     n = std::clamp(n, 2, RowArraySize - start);
-    const int32_t* source = (fromRowLevels ? d.RowLevels : d.RowInterp) + start;
-    InterpolateTrace(source, n, float(H), float(d.ExpandSpan), d.RowExpand, d.Spline);
+    FrequencyScratch& s = *d.Scratch;
+    const int32_t* source = (fromRowLevels ? s.RowLevels : s.RowInterp) + start;
+    InterpolateTrace(source, n, float(H), float(d.ExpandSpan), s.RowExpand, s.Spline);
     return true;
 }
 
@@ -110,7 +110,7 @@ const QString UnknownMarker = QStringLiteral("Marker Difference = ?");
 
 bool BothMarkers(const DisplayState& d)
 {
-    return d.Marker1On && d.Marker2On;
+    return d.Settings.Marker1On && d.Marker2On;
 }
 
 // Milliseconds of the time-axis mode: (((pos x 100000 div SampleRate) x S) >> 11) x 0.01.
@@ -130,23 +130,23 @@ QString MsText(double ms)
 // UpdateMarkerLabel runs.
 void ScaleMarkerText(DisplayState& d, const ProcessingState& p)
 {
-    switch (d.DisplayType) {
+    switch (d.Settings.DisplayType) {
     case DisplaySpectrum:
-        d.Labels.Marker = UnknownMarker;
+        d.View.Labels.Marker = UnknownMarker;
         break;
     case DisplayWaterfall:
-        if (BothMarkers(d) && d.Marker1Pos > d.Marker2Pos)
-            d.Labels.Marker = MarkerText(RowToHz(p, d.Marker1Pos - d.Marker2Pos));
+        if (BothMarkers(d) && d.Settings.Marker1Pos > d.Settings.Marker2Pos)
+            d.View.Labels.Marker = MarkerText(RowToHz(p, d.Settings.Marker1Pos - d.Settings.Marker2Pos));
         else
-            d.Labels.Marker = UnknownMarker;
+            d.View.Labels.Marker = UnknownMarker;
         break;
     case DisplayRawTime:
         // Columns: marker 1 lies right of marker 2 after any drag.
-        if (BothMarkers(d) && d.Marker1Pos > d.Marker2Pos)
-            d.Labels.Marker = QStringLiteral("Marker Difference = ") +
-                              MsText(RawTimeMs(p, d.Marker1Pos - d.Marker2Pos));
+        if (BothMarkers(d) && d.Settings.Marker1Pos > d.Settings.Marker2Pos)
+            d.View.Labels.Marker = QStringLiteral("Marker Difference = ") +
+                              MsText(RawTimeMs(p, d.Settings.Marker1Pos - d.Settings.Marker2Pos));
         else
-            d.Labels.Marker = UnknownMarker;
+            d.View.Labels.Marker = UnknownMarker;
         break;
     default:
         break;
@@ -155,10 +155,10 @@ void ScaleMarkerText(DisplayState& d, const ProcessingState& p)
 
 void SelectType(DisplayState& d, int type)
 {
-    d.MenuChecks.Spectrum1 = type == DisplaySpectrum;
-    d.MenuChecks.Phase1 = type == DisplayPhase;
-    d.MenuChecks.Waterfall1 = type == DisplayWaterfall;
-    d.DisplayType = type;
+    d.View.MenuChecks.Spectrum1 = type == DisplaySpectrum;
+    d.View.MenuChecks.Phase1 = type == DisplayPhase;
+    d.View.MenuChecks.Waterfall1 = type == DisplayWaterfall;
+    d.Settings.DisplayType = type;
 }
 
 void ReapplyChannelDials(DisplayState& d, ProcessingState& p, DisplayControls& controls, int gain1,
@@ -173,10 +173,23 @@ void ReapplyChannelDials(DisplayState& d, ProcessingState& p, DisplayControls& c
 void SelectFrequencyType(DisplayState& d, ProcessingState& p, DisplayControls& controls, int type)
 {
     SelectType(d, type);
-    ReapplyChannelDials(d, p, controls, d.Chan1GainStep, d.Chan2GainStep, d.Chan1OffsetPos,
-                        d.Chan2OffsetPos);
+    ReapplyChannelDials(d, p, controls, d.Settings.Chan1GainStep, d.Settings.Chan2GainStep, d.Settings.Chan1OffsetPos,
+                        d.Settings.Chan2OffsetPos);
     controls.SetFreqDialRange(150.0f, 105);
     FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, float(p.FreqScaleSetting) * 2.5f));
+}
+
+void SetBackground(DisplayState& d, int32_t style)
+{
+    d.Settings.BackgroundStyle = style;
+    MatchTimeBackground(d);
+}
+
+void SetGrid(DisplayState& d, bool on)
+{
+    d.View.MenuChecks.GridOn1 = on;
+    d.View.MenuChecks.GridOff1 = !on;
+    d.Settings.GridOn = on;
 }
 
 }  // namespace
@@ -234,52 +247,54 @@ void DrawCentreStrip(TBitmap& image)
 void DrawSpectrumChannel(DisplayState& d, const ProcessingState& p, int channel,
                          const int32_t* trace, int32_t gain)
 {
-    if (d.DisplayType != DisplaySpectrum || (channel != 1 && channel != 2))
+    if (d.Settings.DisplayType != DisplaySpectrum || (channel != 1 && channel != 2))
         return;
-    Amplitudes(d, p, trace, d.SpectrumRe, d.SpectrumIm, false);
+    FrequencyScratch& s = *d.Scratch;
+    Amplitudes(s, p, trace, false);
     DrawCentreStrip(d.SpectrumImage);
     pane::Pixels px(d.SpectrumImage);
-    const QRgb bar = pane::ToRgb(BarColor(d.BackgroundStyle));
+    const QRgb bar = pane::ToRgb(BarColor(d.Settings.BackgroundStyle));
 
     for (int i = 0; i < H; ++i) {
-        const int64_t level = (int64_t(TruncateToInt(d.PowerWork[i])) * gain) >> 9;
-        d.RowLevels[i] = Saturate(std::min<int64_t>(level, BarLimit));
+        const int64_t level = (int64_t(TruncateToInt(s.PowerWork[i])) * gain) >> 9;
+        s.RowLevels[i] = Saturate(std::min<int64_t>(level, BarLimit));
     }
     const bool full = p.FreqSpan == 512;
     if (full) {
         if (!d.ExpandOn)
-            DrawBars(px, channel, d.RowLevels, 0, bar);
+            DrawBars(px, channel, s.RowLevels, 0, bar);
     } else {
         InterpolateRows(d, p.FreqSpan);
         if (!d.ExpandOn)
-            DrawBars(px, channel, d.RowInterp, 1, bar);
+            DrawBars(px, channel, s.RowInterp, 1, bar);
     }
     if (InterpolateExpanded(d, full))
-        DrawBars(px, channel, d.RowExpand, 1, pane::ToRgb(clYellow));
+        DrawBars(px, channel, s.RowExpand, 1, pane::ToRgb(clYellow));
 }
 
 void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
                       const int32_t* trace, TColor penColor)
 {
-    if (d.DisplayType != DisplayPhase || (channel != 1 && channel != 2))
+    if (d.Settings.DisplayType != DisplayPhase || (channel != 1 && channel != 2))
         return;
+    FrequencyScratch& s = *d.Scratch;
     if (channel == 1) {
-        PowerSpectrum(trace, 0, p.Hamming512, d.PowerWork, d.PhaseSpectrum1Re, d.PhaseSpectrum1Im,
+        PowerSpectrum(trace, 0, p.Hamming512, s.PowerWork, s.PhaseSpectrum1Re, s.PhaseSpectrum1Im,
                       TransformLength);
         DrawCentreStrip(d.SpectrumImage);
         return;
     }
-    PowerSpectrum(trace, 0, p.Hamming512, d.PowerWork, d.PhaseSpectrum2Re, d.PhaseSpectrum2Im,
+    PowerSpectrum(trace, 0, p.Hamming512, s.PowerWork, s.PhaseSpectrum2Re, s.PhaseSpectrum2Im,
                   TransformLength);
     for (int k = 1; k <= H; ++k) {
-        d.PhaseSpectrum2Re[k] *= 0.1f;
-        d.PhaseSpectrum2Im[k] *= 0.1f;
+        s.PhaseSpectrum2Re[k] *= 0.1f;
+        s.PhaseSpectrum2Im[k] *= 0.1f;
     }
     // Row i shows slot i, stored in entry i + 1 (see Amplitudes); entries above
     // the transform's 256 slots stay zero, which reads as phase 0.
     for (int i = 1; i < H; ++i) {
-        const double a = d.PhaseSpectrum1Re[i + 1], b = d.PhaseSpectrum1Im[i + 1];
-        const double c = d.PhaseSpectrum2Re[i + 1], e = d.PhaseSpectrum2Im[i + 1];
+        const double a = s.PhaseSpectrum1Re[i + 1], b = s.PhaseSpectrum1Im[i + 1];
+        const double c = s.PhaseSpectrum2Re[i + 1], e = s.PhaseSpectrum2Im[i + 1];
         double x = a * c - b * e;
         const double y = b * c + a * e;
         if (!(x >= 1.0))
@@ -288,7 +303,7 @@ void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
         if (!std::isfinite(phi))
             phi = 0.0;
         const int64_t level = (int64_t(std::trunc(1000.0 * phi)) * 3) >> 5;
-        d.RowLevels[i] = Saturate(std::min<int64_t>(level, BarLimit));
+        s.RowLevels[i] = Saturate(std::min<int64_t>(level, BarLimit));
     }
 
     pane::Pixels px(d.SpectrumImage);
@@ -304,17 +319,17 @@ void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
                                              {19, 29, clLime}, {31, 59, clBlue}, {61, H - 1, clPurple}};
             for (const Band& band : bands)
                 for (int i = band.First; i <= band.Last; ++i)
-                    px.HLine(H - i, x0, int64_t(x0) + d.RowLevels[i], pane::ToRgb(band.Color));
+                    px.HLine(H - i, x0, int64_t(x0) + s.RowLevels[i], pane::ToRgb(band.Color));
         }
     } else {
         InterpolateRows(d, p.FreqSpan);
         if (!d.ExpandOn)
             for (int i = 1; i < H; ++i)
-                px.HLine(H - i, x0, int64_t(x0) + d.RowInterp[i], pane::ToRgb(penColor));
+                px.HLine(H - i, x0, int64_t(x0) + s.RowInterp[i], pane::ToRgb(penColor));
     }
     if (InterpolateExpanded(d, full))
         for (int i = 1; i < H; ++i)
-            px.HLine(H - i, x0, int64_t(x0) + d.RowExpand[i], pane::ToRgb(penColor));
+            px.HLine(H - i, x0, int64_t(x0) + s.RowExpand[i], pane::ToRgb(penColor));
     DrawCentreStrip(d.SpectrumImage);
 }
 
@@ -323,12 +338,13 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
 {
     if (channel != 1 && channel != 2)
         return;
-    Amplitudes(d, p, trace, d.SpectrumRe, d.SpectrumIm, true);
+    FrequencyScratch& s = *d.Scratch;
+    Amplitudes(s, p, trace, true);
     for (int i = 0; i < H; ++i) {
-        int64_t level = (int64_t(TruncateToInt(d.PowerWork[i])) * gain) >> 5;
+        int64_t level = (int64_t(TruncateToInt(s.PowerWork[i])) * gain) >> 5;
         if (channel == 2)
             level = std::min<int64_t>(level, BarLimit);
-        d.RowLevels[i] = Saturate(level);
+        s.RowLevels[i] = Saturate(level);
     }
     InterpolateRows(d, p.FreqSpan - 3);
 
@@ -338,7 +354,7 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
     QRgb* top = fall.Row(0);
     const int first = channel == 1 ? 0 : 370;
     for (int x = 0; x <= 367 && first + x < w; ++x)
-        top[first + x] = pane::ToRgb(WaterfallColor(d.WaterfallPalette, std::min(d.RowInterp[x], 255)));
+        top[first + x] = pane::ToRgb(WaterfallColor(d.Settings.WaterfallPalette, std::min(s.RowInterp[x], 255)));
 
     // Scroll down one row: rows 0 .. h - 3 move to 1 .. h - 2; row 0 keeps the
     // new line and the last row is left alone.
@@ -355,46 +371,46 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
 
 void UpdateScaleLabels(DisplayState& d, const ProcessingState& p)
 {
-    const int m1 = d.Marker1Pos, m2 = d.Marker2Pos;
-    switch (d.DisplayType) {
+    const int m1 = d.Settings.Marker1Pos, m2 = d.Settings.Marker2Pos;
+    switch (d.Settings.DisplayType) {
     case DisplaySpectrum:
     case DisplayPhase:
-        if (BothMarkers(d) && !d.Switches.FltrMkrsSw && d.ExpandOn) {
-            d.Labels.HiFreq = HzText(RowToHz(p, H - m2));
-            d.Labels.LoFreq = HzText(RowToHz(p, H - m1));
-        } else if ((BothMarkers(d) && !d.Switches.FltrMkrsSw) ||
-                   (d.FilterMarker1On && d.FilterMarker2On && d.Switches.FltrMkrsSw)) {
-            d.Labels.HiFreq = HzText(RowToHz(p, H));
-            d.Labels.LoFreq = QStringLiteral("0 Hz");
+        if (BothMarkers(d) && !d.View.Switches.FltrMkrsSw && d.ExpandOn) {
+            d.View.Labels.HiFreq = HzText(RowToHz(p, H - m2));
+            d.View.Labels.LoFreq = HzText(RowToHz(p, H - m1));
+        } else if ((BothMarkers(d) && !d.View.Switches.FltrMkrsSw) ||
+                   (d.Settings.FilterMarker1On && d.FilterMarker2On && d.View.Switches.FltrMkrsSw)) {
+            d.View.Labels.HiFreq = HzText(RowToHz(p, H));
+            d.View.Labels.LoFreq = QStringLiteral("0 Hz");
         } else {
-            d.Labels.HiFreq = HzText(RowToHz(p, H));
+            d.View.Labels.HiFreq = HzText(RowToHz(p, H));
         }
         break;
     case DisplayWaterfall:
         if (BothMarkers(d) && d.ExpandOn) {
-            d.Labels.HiFreq = HzText(RowToHz(p, m1));
-            d.Labels.LoFreq = HzText(RowToHz(p, m2));
+            d.View.Labels.HiFreq = HzText(RowToHz(p, m1));
+            d.View.Labels.LoFreq = HzText(RowToHz(p, m2));
         } else {
-            d.Labels.HiFreq = HzText(RowToHz(p, 363));
+            d.View.Labels.HiFreq = HzText(RowToHz(p, 363));
             if (BothMarkers(d))
-                d.Labels.LoFreq = QStringLiteral("0 Hz");
+                d.View.Labels.LoFreq = QStringLiteral("0 Hz");
         }
         break;
     case DisplayRawSpectrum: {
         // The raw spectrum's columns, read as the cursor reads them: the right
         // edge (column 729) at ((S x SampleRate) div 729 x 729) >> 10 hertz.
         const uint32_t perColumn = (uint32_t(p.FreqSpan) * p.SampleRate) / 729u;
-        d.Labels.HiFreq = HzText((perColumn * 729u) >> 10);
-        d.Labels.LoFreq = QStringLiteral("0 Hz");
+        d.View.Labels.HiFreq = HzText((perColumn * 729u) >> 10);
+        d.View.Labels.LoFreq = QStringLiteral("0 Hz");
         break;
     }
     case DisplayRawTime:
         if (d.ExpandOn) {
-            d.Labels.HiFreq = MsText(RawTimeMs(p, m2));
-            d.Labels.LoFreq = MsText(RawTimeMs(p, m1));
+            d.View.Labels.HiFreq = MsText(RawTimeMs(p, m2));
+            d.View.Labels.LoFreq = MsText(RawTimeMs(p, m1));
         } else {
-            d.Labels.HiFreq = MsText(RawTimeMs(p, 512));
-            d.Labels.LoFreq = QStringLiteral("0 ms");
+            d.View.Labels.HiFreq = MsText(RawTimeMs(p, 512));
+            d.View.Labels.LoFreq = QStringLiteral("0 ms");
         }
         break;
     default:
@@ -406,7 +422,7 @@ void FreqBaseDialClick(DisplayState& d, ProcessingState& p, float value)
 {
     if (!std::isfinite(value))
         return;
-    if (d.DisplayType != DisplayRawSpectrum)
+    if (d.Settings.DisplayType != DisplayRawSpectrum)
         p.FreqScaleSetting = DialPosition(0.4 * value);
     const float span = static_cast<float>(0.4L * value * 5.15L);
     const int32_t s = TruncateToInt(span);
@@ -444,9 +460,9 @@ void Waterfall1Click(DisplayState& d, ProcessingState& p, DisplayControls& contr
 {
     // Entering the mode starts an empty history in the palette's zero level: the image is
     // created white, and rows from an earlier visit would show a time that has gone.
-    if (d.DisplayType != DisplayWaterfall)
+    if (d.Settings.DisplayType != DisplayWaterfall)
         pane::Pixels(d.WaterfallImage).Fill(0, 0, PaneWidth, SpectrumPaneHeight,
-                                            pane::ToRgb(WaterfallColor(d.WaterfallPalette, 0)));
+                                            pane::ToRgb(WaterfallColor(d.Settings.WaterfallPalette, 0)));
     SelectFrequencyType(d, p, controls, DisplayWaterfall);
 }
 
@@ -454,8 +470,8 @@ void RawSpectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& con
 {
     SelectType(d, DisplayRawSpectrum);
     d.InterpBase = 512;
-    ReapplyChannelDials(d, p, controls, d.Chan1RawGainStep, d.Chan2RawGainStep,
-                        d.Chan1SpecOffsetPos, d.Chan2SpecOffsetPos);
+    ReapplyChannelDials(d, p, controls, d.Settings.Chan1RawGainStep, d.Settings.Chan2RawGainStep,
+                        d.Settings.Chan1SpecOffsetPos, d.Settings.Chan2SpecOffsetPos);
     p.FreqScaleSetting = DialPosition(0.4 * controls.DialValue(PanelDial::FreqBase));
     controls.SetFreqDialRange(100.0f, 102);
     FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 101.0f));
@@ -464,66 +480,47 @@ void RawSpectrum1Click(DisplayState& d, ProcessingState& p, DisplayControls& con
 
 void White1Click(DisplayState& d)
 {
-    d.BackgroundStyle = 1;
-    MatchTimeBackground(d);
+    SetBackground(d, 1);
 }
 
 void Black1Click(DisplayState& d)
 {
-    d.BackgroundStyle = 2;
-    MatchTimeBackground(d);
+    SetBackground(d, 2);
 }
 
 void Teal1Click(DisplayState& d)
 {
-    d.BackgroundStyle = 3;
-    MatchTimeBackground(d);
-}
-
-StatusStripColors StatusColors(int backgroundStyle)
-{
-    switch (backgroundStyle) {
-    case 1:
-        return {clWhite, clRed, clRed};
-    case 3:
-        return {clTeal, clYellow, clYellow};
-    default:
-        return {clBlack, clAqua, clYellow};
-    }
+    SetBackground(d, 3);
 }
 
 void Chan1ColorClick(DisplayState& d, TColor color)
 {
-    d.Chan1Color = color;
+    d.Settings.Chan1Color = color;
 }
 
 void Chan2ColorClick(DisplayState& d, TColor color)
 {
-    d.Chan2Color = color;
+    d.Settings.Chan2Color = color;
 }
 
 void WaterfallColorClick(DisplayState& d, int palette)
 {
-    d.WaterfallPalette = palette;
+    d.Settings.WaterfallPalette = palette;
     CheckWaterfallColor(d, palette);
 }
 
 void CheckWaterfallColor(DisplayState& d, int palette)
 {
     if (palette >= PalettePseudoColor && palette <= PaletteAqua)
-        d.MenuChecks.WaterfallColor = palette;
+        d.View.MenuChecks.WaterfallColor = palette;
 }
 
 void GridOn1Click(DisplayState& d)
 {
-    d.MenuChecks.GridOn1 = true;
-    d.MenuChecks.GridOff1 = false;
-    d.GridOn = true;
+    SetGrid(d, true);
 }
 
 void GridOff1Click(DisplayState& d)
 {
-    d.MenuChecks.GridOn1 = false;
-    d.MenuChecks.GridOff1 = true;
-    d.GridOn = false;
+    SetGrid(d, false);
 }

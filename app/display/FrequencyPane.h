@@ -8,6 +8,26 @@
 #include "app/display/DisplayControls.h"
 #include "app/display/DisplayState.h"
 #include "dsp/ProcessingState.h"
+#include "dsp/Spline.h"
+
+// Entries of the work arrays: RowLevels, RowInterp, RowExpand, the phase spectra.
+constexpr int RowArraySize = 4097;
+
+// Work arrays of the routines below (about 200 KiB), sized for the largest case; the
+// display state holds one. After a drawing call they hold that channel's rows.
+struct FrequencyScratch {
+    int32_t RowLevels[RowArraySize] = {};
+    int32_t RowInterp[RowArraySize] = {};
+    int32_t RowExpand[RowArraySize] = {};
+    float PhaseSpectrum1Re[RowArraySize] = {};
+    float PhaseSpectrum1Im[RowArraySize] = {};
+    float PhaseSpectrum2Re[RowArraySize] = {};
+    float PhaseSpectrum2Im[RowArraySize] = {};
+    float PowerWork[RowArraySize] = {};
+    float SpectrumRe[RowArraySize] = {};
+    float SpectrumIm[RowArraySize] = {};
+    SplineScratch Spline = {};
+};
 
 // Whole hertz at a distance of d pixels along the frequency axis:
 // floor(floor(S x SampleRate / 2048) x d / 16384) in unsigned 32-bit arithmetic

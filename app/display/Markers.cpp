@@ -27,39 +27,37 @@ struct Pair {
     int32_t& Pos2;
     bool On1;
     bool On2;
-    bool& Free1;
-    bool& Free2;
-    int32_t& Below;
-    int32_t& Above;
+    MarkerDrag& Drag;
 };
 
 void Drag(Pair m, int q)
 {
-    if (m.Pos1 - m.Below < q && q < m.Pos1 + m.Above && m.On1 && m.Free1) {
-        m.Free2 = false;
+    MarkerDrag& g = m.Drag;
+    if (m.Pos1 - g.GrabBelow < q && q < m.Pos1 + g.GrabAbove && m.On1 && g.Free1) {
+        g.Free2 = false;
         m.Pos1 = m.Pos1 > m.Pos2 ? q : m.Pos2 + 1;
-    } else if (m.Pos2 - m.Below < q && q < m.Pos2 + m.Above && m.On2 && m.Free2) {
-        m.Free1 = false;
+    } else if (m.Pos2 - g.GrabBelow < q && q < m.Pos2 + g.GrabAbove && m.On2 && g.Free2) {
+        g.Free1 = false;
         m.Pos2 = m.Pos2 < m.Pos1 ? q : m.Pos1 - 1;
     }
-    m.Below = m.Above = DragWindow;
+    g.GrabBelow = g.GrabAbove = DragWindow;
 }
 
 Pair FrequencyPair(DisplayState& d)
 {
-    return {d.Marker1Pos,  d.Marker2Pos,      d.Marker1On,      d.Marker2On,
-            d.Marker1Free, d.Marker2Free,     d.MarkerGrabBelow, d.MarkerGrabAbove};
+    return {d.Settings.Marker1Pos, d.Settings.Marker2Pos, d.Settings.Marker1On, d.Marker2On, d.FrequencyDrag};
 }
 
 Pair FilterPair(DisplayState& d, ProcessingState& p)
 {
-    return {p.FilterMarker1Pos,  p.FilterMarker2Pos,  d.FilterMarker1On, d.FilterMarker2On,
-            d.FilterMarker1Free, d.FilterMarker2Free, d.FilterGrabBelow, d.FilterGrabAbove};
+    return {p.FilterMarker1Pos, p.FilterMarker2Pos, d.Settings.FilterMarker1On, d.FilterMarker2On, d.FilterDrag};
 }
 
-void SetWindows(DisplayState& d, int pixels)
+// How far from a marker the pointer grabs it, for both pairs.
+void SetGrabWindows(DisplayState& d, int pixels)
 {
-    d.MarkerGrabBelow = d.MarkerGrabAbove = d.FilterGrabBelow = d.FilterGrabAbove = pixels;
+    for (MarkerDrag* g : {&d.FrequencyDrag, &d.FilterDrag})
+        g->GrabBelow = g->GrabAbove = pixels;
 }
 
 // The raw-spectrum cursor: ((S x SampleRate) div 729 x x) >> 10, unsigned.
@@ -82,25 +80,26 @@ QString Difference(const ProcessingState& p, int32_t first, int32_t second)
 
 void SpectrumBoxMouseDown(DisplayState& d)
 {
-    SetWindows(d, ClickWindow);
+    SetGrabWindows(d, ClickWindow);
 }
 
 void SpectrumBoxMouseUp(DisplayState& d)
 {
-    d.Marker1Free = d.Marker2Free = d.FilterMarker1Free = d.FilterMarker2Free = true;
-    SetWindows(d, ClickWindow);
+    for (MarkerDrag* g : {&d.FrequencyDrag, &d.FilterDrag})
+        g->Free1 = g->Free2 = true;
+    SetGrabWindows(d, ClickWindow);
 }
 
 void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, bool leftButton)
 {
-    const int m1 = d.Marker1Pos, m2 = d.Marker2Pos;
-    switch (d.DisplayType) {
+    const int m1 = d.Settings.Marker1Pos, m2 = d.Settings.Marker2Pos;
+    switch (d.Settings.DisplayType) {
     case DisplayRawSpectrum:
     case DisplayRawTime: {
         x = std::clamp(x, 0, PaneWidth);
-        if (d.DisplayType == DisplayRawSpectrum) {
+        if (d.Settings.DisplayType == DisplayRawSpectrum) {
             const int32_t column = d.ExpandOn ? (m1 - m2) * x / 729 + m2 : x;
-            d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RawCursorHz(p, column));
+            d.View.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RawCursorHz(p, column));
         }
         if (leftButton)
             Drag(FrequencyPair(d), x);
@@ -111,7 +110,7 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
         if (x > 369)
             x -= 369;   // the right half shows channel 2 over the same frequencies
         const int32_t column = d.ExpandOn ? (m2 - m1) * x / 512 + m1 : x;
-        d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, column));
+        d.View.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, column));
         if (leftButton)
             Drag(FrequencyPair(d), x);
         break;
@@ -119,12 +118,12 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
     case DisplaySpectrum:
     case DisplayPhase: {
         y = std::clamp(y, 0, H);
-        for (int32_t* pos : {&d.Marker1Pos, &d.Marker2Pos, &p.FilterMarker1Pos, &p.FilterMarker2Pos})
+        for (int32_t* pos : {&d.Settings.Marker1Pos, &d.Settings.Marker2Pos, &p.FilterMarker1Pos, &p.FilterMarker2Pos})
             if (*pos > H)
                 *pos = H - 2;
-        const int32_t row = d.ExpandOn ? (d.Marker1Pos - d.Marker2Pos) * (H - y) / H + (H - d.Marker1Pos)
+        const int32_t row = d.ExpandOn ? (d.Settings.Marker1Pos - d.Settings.Marker2Pos) * (H - y) / H + (H - d.Settings.Marker1Pos)
                                        : H - y;
-        d.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, row));
+        d.View.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, row));
         if (leftButton) {
             Drag(FrequencyPair(d), y);
             Drag(FilterPair(d, p), y);
@@ -135,8 +134,8 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
         break;
     }
 
-    d.Marker1Pos = std::min(d.Marker1Pos, H - 5);
-    d.Marker2Pos = std::min(d.Marker2Pos, H - 10);
+    d.Settings.Marker1Pos = std::min(d.Settings.Marker1Pos, H - 5);
+    d.Settings.Marker2Pos = std::min(d.Settings.Marker2Pos, H - 10);
     p.FilterMarker1Pos = std::min(p.FilterMarker1Pos, H - 5);
     p.FilterMarker2Pos = std::min(p.FilterMarker2Pos, H - 10);
     UpdateMarkerLabel(d, p);
@@ -145,25 +144,25 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
 
 void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p)
 {
-    const bool both = d.Marker1On && d.Marker2On;
-    switch (d.DisplayType) {
+    const bool both = d.Settings.Marker1On && d.Marker2On;
+    switch (d.Settings.DisplayType) {
     case DisplayRawSpectrum:
-        if (both && d.Marker1Pos > d.Marker2Pos) {
+        if (both && d.Settings.Marker1Pos > d.Settings.Marker2Pos) {
             const uint32_t perColumn = (4u * uint32_t(p.FreqSpan) * p.SampleRate) / 729u;
-            const uint32_t hz = (perColumn * uint32_t(d.Marker1Pos - d.Marker2Pos)) >> 10;
-            d.Labels.Marker = QStringLiteral("Marker Difference = ") + HzText(hz);
+            const uint32_t hz = (perColumn * uint32_t(d.Settings.Marker1Pos - d.Settings.Marker2Pos)) >> 10;
+            d.View.Labels.Marker = QStringLiteral("Marker Difference = ") + HzText(hz);
         } else {
-            d.Labels.Marker = UnknownMarker;
+            d.View.Labels.Marker = UnknownMarker;
         }
         break;
     case DisplaySpectrum:
         if (both)
-            d.Labels.Marker = Difference(p, d.Marker1Pos, d.Marker2Pos);
-        if (d.Switches.FltrMkrsSw)
-            d.Labels.Marker = Difference(p, p.FilterMarker1Pos, p.FilterMarker2Pos);
+            d.View.Labels.Marker = Difference(p, d.Settings.Marker1Pos, d.Settings.Marker2Pos);
+        if (d.View.Switches.FltrMkrsSw)
+            d.View.Labels.Marker = Difference(p, p.FilterMarker1Pos, p.FilterMarker2Pos);
         break;
     case DisplayPhase:
-        d.Labels.Marker = both ? Difference(p, d.Marker1Pos, d.Marker2Pos) : UnknownMarker;
+        d.View.Labels.Marker = both ? Difference(p, d.Settings.Marker1Pos, d.Settings.Marker2Pos) : UnknownMarker;
         break;
     default:
         break;
@@ -172,48 +171,48 @@ void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p)
 
 void MkrSwitchClick(DisplayState& d, const ProcessingState& p, bool checked)
 {
-    d.Switches.MkrSwitch = checked;
+    d.View.Switches.MkrSwitch = checked;
     if (checked) {
-        d.Marker1On = d.Marker2On = true;
-        d.FilterMarker1On = d.FilterMarker2On = false;
-        d.Switches.FltrMkrsSw = false;
+        d.Settings.Marker1On = d.Marker2On = true;
+        d.Settings.FilterMarker1On = d.FilterMarker2On = false;
+        d.View.Switches.FltrMkrsSw = false;
         UpdateMarkerLabel(d, p);
     } else {
-        d.Marker1On = d.Marker2On = false;
+        d.Settings.Marker1On = d.Marker2On = false;
         d.ExpandOn = false;
-        d.Switches.ExpandSw = false;
-        d.Labels.Marker = UnknownMarker;
-        d.Labels.LoFreq = QStringLiteral("0 Hz");
+        d.View.Switches.ExpandSw = false;
+        d.View.Labels.Marker = UnknownMarker;
+        d.View.Labels.LoFreq = QStringLiteral("0 Hz");
     }
-    TimeBaseDialClick(d, float(d.TimeBaseSetting));
+    TimeBaseDialClick(d, float(d.Settings.TimeBaseSetting));
 }
 
 void FltrMkrsSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked)
 {
-    d.Switches.FltrMkrsSw = checked;
-    if (checked && (d.DisplayType == DisplaySpectrum || d.DisplayType == DisplayPhase)) {
-        d.FilterMarker1On = d.FilterMarker2On = true;
-        d.Marker1On = d.Marker2On = false;
+    d.View.Switches.FltrMkrsSw = checked;
+    if (checked && (d.Settings.DisplayType == DisplaySpectrum || d.Settings.DisplayType == DisplayPhase)) {
+        d.Settings.FilterMarker1On = d.FilterMarker2On = true;
+        d.Settings.Marker1On = d.Marker2On = false;
         d.ExpandOn = false;
-        d.Switches.MkrSwitch = false;
-        d.Switches.ExpandSw = false;
-        d.Labels.Marker = UnknownMarker;
-        d.Labels.LoFreq = QStringLiteral("0 Hz");
+        d.View.Switches.MkrSwitch = false;
+        d.View.Switches.ExpandSw = false;
+        d.View.Labels.Marker = UnknownMarker;
+        d.View.Labels.LoFreq = QStringLiteral("0 Hz");
         UpdateMarkerLabel(d, p);
     } else if (checked) {
         controls.ShowMessage(QString::fromLatin1(FilterModeMessage), QString::fromLatin1(ErrorCaption));
-        d.Switches.FltrMkrsSw = false;
+        d.View.Switches.FltrMkrsSw = false;
     } else {
-        d.FilterMarker1On = d.FilterMarker2On = false;
+        d.Settings.FilterMarker1On = d.FilterMarker2On = false;
     }
-    TimeBaseDialClick(d, float(d.TimeBaseSetting));
+    TimeBaseDialClick(d, float(d.Settings.TimeBaseSetting));
     FreqBaseDialClick(d, p, controls.DialValue(PanelDial::FreqBase));
     UpdateMarkerLabel(d, p);
 }
 
 void FltrEnbSwClick(DisplayState& d, ProcessingState& p, bool checked)
 {
-    d.Switches.FltrEnbSw = checked;
+    d.View.Switches.FltrEnbSw = checked;
     p.FilterEnabled = checked;
     p.FilterBypass = !checked;
     RecalcMarkerFilter(p);
@@ -221,15 +220,15 @@ void FltrEnbSwClick(DisplayState& d, ProcessingState& p, bool checked)
 
 void ExpandSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked)
 {
-    d.Switches.ExpandSw = checked;
-    if (d.DisplayType == DisplayWaterfall)
+    d.View.Switches.ExpandSw = checked;
+    if (d.Settings.DisplayType == DisplayWaterfall)
         return;
-    if (d.Marker1On && d.Marker2On) {
+    if (d.Settings.Marker1On && d.Marker2On) {
         d.ExpandOn = checked;
-        d.FilterMarker1On = d.FilterMarker2On = false;
-        d.Switches.FltrMkrsSw = false;
+        d.Settings.FilterMarker1On = d.FilterMarker2On = false;
+        d.View.Switches.FltrMkrsSw = false;
     } else {
-        d.Switches.ExpandSw = false;
+        d.View.Switches.ExpandSw = false;
         if (checked)
             controls.ShowMessage(QString::fromLatin1(MarkersNeededMessage), QString::fromLatin1(ErrorCaption));
     }

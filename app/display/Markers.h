@@ -18,7 +18,7 @@ void SpectrumBoxMouseUp(DisplayState& d);
 void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p);
 
 // The four switches; `checked` is the switch's new position. A refusal sets the
-// switch back off in d.Switches and shows its message through `controls`.
+// switch back off in d.View.Switches and shows its message through `controls`.
 void MkrSwitchClick(DisplayState& d, const ProcessingState& p, bool checked);
 void FltrMkrsSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked);
 void FltrEnbSwClick(DisplayState& d, ProcessingState& p, bool checked);

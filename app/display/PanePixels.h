@@ -27,18 +27,18 @@ class Pixels {
 public:
     explicit Pixels(TBitmap& bitmap) : Pixels(bitmap.MutableImage()) {}
     explicit Pixels(QImage& image)
-        : FBits(image.bits()), FStride(image.bytesPerLine() / 4), FWidth(image.width()),
-          FHeight(image.height())
+        : bits_(image.bits()), stride_(image.bytesPerLine() / 4), width_(image.width()),
+          height_(image.height())
     {
     }
 
-    int Width() const { return FWidth; }
-    int Height() const { return FHeight; }
-    QRgb* Row(int y) { return reinterpret_cast<QRgb*>(FBits) + static_cast<ptrdiff_t>(y) * FStride; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    QRgb* Row(int y) { return reinterpret_cast<QRgb*>(bits_) + static_cast<ptrdiff_t>(y) * stride_; }
 
     void Set(int x, int y, QRgb c)
     {
-        if (x >= 0 && x < FWidth && y >= 0 && y < FHeight)
+        if (x >= 0 && x < width_ && y >= 0 && y < height_)
             Row(y)[x] = c;
     }
 
@@ -58,10 +58,10 @@ public:
     void StepLine(int x, int64_t y0, int64_t y1, QRgb c);
 
 private:
-    uchar* FBits;
-    ptrdiff_t FStride;
-    int FWidth;
-    int FHeight;
+    uchar* bits_;
+    ptrdiff_t stride_;
+    int width_;
+    int height_;
 };
 
 // Copies all of `from` onto `to` (same size).

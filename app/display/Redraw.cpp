@@ -1,6 +1,5 @@
 #include "app/display/Redraw.h"
 
-#include "app/display/DisplayControls.h"
 #include "app/display/FrequencyPane.h"
 #include "app/display/PanePixels.h"
 #include "app/display/TimeTrace.h"
@@ -14,9 +13,9 @@ void DrawRawPane(DisplayState& d)
     // The raw types have no curve: background, a 13-line grid and the vertical
     // marker lines.
     pane::Pixels px(d.SpectrumImage);
-    px.Fill(0, 0, px.Width(), px.Height(), pane::ToRgb(BackgroundColor(d.BackgroundStyle)));
-    const QRgb grid = pane::ToRgb(d.BackgroundStyle == 3 ? clBlack : clTeal);
-    if (d.GridOn) {
+    px.Fill(0, 0, px.Width(), px.Height(), pane::ToRgb(BackgroundColor(d.Settings.BackgroundStyle)));
+    const QRgb grid = pane::ToRgb(d.Settings.BackgroundStyle == 3 ? clBlack : clTeal);
+    if (d.Settings.GridOn) {
         for (int k = 0; k <= 12; ++k)
             px.HLine(37 * k, 0, px.Width(), grid);
         for (int k = 0; k <= 14; ++k)
@@ -28,7 +27,7 @@ void DrawRawPane(DisplayState& d)
 
 void FillBackground(DisplayState& d)
 {
-    const QRgb c = pane::ToRgb(BackgroundColor(d.BackgroundStyle));
+    const QRgb c = pane::ToRgb(BackgroundColor(d.Settings.BackgroundStyle));
     for (TBitmap* image : {&d.SpectrumImage, &d.TimeImage}) {
         pane::Pixels px(*image);
         px.Fill(0, 0, px.Width(), px.Height(), c);
@@ -37,9 +36,9 @@ void FillBackground(DisplayState& d)
 
 void DrawGrid(DisplayState& d)
 {
-    if (!d.GridOn)
+    if (!d.Settings.GridOn)
         return;
-    const QRgb c = pane::ToRgb(d.BackgroundStyle == 3 ? clBlack : clTeal);
+    const QRgb c = pane::ToRgb(d.Settings.BackgroundStyle == 3 ? clBlack : clTeal);
     pane::Pixels spectrum(d.SpectrumImage);
     for (int k = 0; k <= 10; ++k)
         spectrum.HLine(37 * k, 0, spectrum.Width(), c);
@@ -54,22 +53,22 @@ void DrawGrid(DisplayState& d)
 
 void DrawMarkerLines(DisplayState& d, const ProcessingState& p)
 {
-    if (d.DisplayType == DisplayWaterfall || d.ExpandOn)
+    if (d.Settings.DisplayType == DisplayWaterfall || d.ExpandOn)
         return;
     pane::Pixels px(d.SpectrumImage);
-    const bool vertical = d.DisplayType == DisplayRawSpectrum || d.DisplayType == DisplayRawTime;
+    const bool vertical = d.Settings.DisplayType == DisplayRawSpectrum || d.Settings.DisplayType == DisplayRawTime;
     auto line = [&](int32_t pos, TColor color) {
         if (vertical)
             px.VLine(pos, 0, px.Height(), pane::ToRgb(color));
         else
             px.HLine(pos, 0, px.Width(), pane::ToRgb(color));
     };
-    if (d.Marker1On || d.Marker2On) {
-        line(d.Marker1Pos, clFuchsia);
-        line(d.Marker2Pos, clFuchsia);
+    if (d.Settings.Marker1On || d.Marker2On) {
+        line(d.Settings.Marker1Pos, clFuchsia);
+        line(d.Settings.Marker2Pos, clFuchsia);
     }
-    const bool frequencyMode = d.DisplayType == DisplaySpectrum || d.DisplayType == DisplayPhase;
-    if (frequencyMode && (d.FilterMarker1On || d.FilterMarker2On)) {
+    const bool frequencyMode = d.Settings.DisplayType == DisplaySpectrum || d.Settings.DisplayType == DisplayPhase;
+    if (frequencyMode && (d.Settings.FilterMarker1On || d.FilterMarker2On)) {
         line(p.FilterMarker1Pos, clYellow);
         line(p.FilterMarker2Pos, clYellow);
     }
@@ -80,15 +79,15 @@ void UpdateSpectrumHint(DisplayState& d)
     // Outside the waterfall the frequency markers would switch the hint, but the
     // filter markers decide right after them in every such mode, so the hint
     // follows the filter markers. The waterfall keeps whatever the hint was.
-    if (d.DisplayType != DisplayWaterfall)
-        d.SpectrumHintOn = d.FilterMarker1On || d.FilterMarker2On;
+    if (d.Settings.DisplayType != DisplayWaterfall)
+        d.View.SpectrumHintOn = d.Settings.FilterMarker1On || d.FilterMarker2On;
 }
 
 void RedrawPanes(DisplayState& d, const ProcessingState& p)
 {
     // The time trace replaces the whole time pane with its strip, so the pane needs
     // its background only when no trace is drawn.
-    const QRgb background = pane::ToRgb(BackgroundColor(d.BackgroundStyle));
+    const QRgb background = pane::ToRgb(BackgroundColor(d.Settings.BackgroundStyle));
     pane::Pixels spectrum(d.SpectrumImage);
     spectrum.Fill(0, 0, spectrum.Width(), spectrum.Height(), background);
     if (!d.TimeTraceOn) {
@@ -101,9 +100,9 @@ void RedrawPanes(DisplayState& d, const ProcessingState& p)
         if (!enabled[channel - 1])
             continue;
         d.CurrentChannel = channel;
-        const TColor color = channel == 1 ? d.Chan1Color : d.Chan2Color;
-        const int32_t gain = channel == 1 ? d.Chan1SpecGain : d.Chan2SpecGain;
-        switch (d.DisplayType) {
+        const TColor color = channel == 1 ? d.Settings.Chan1Color : d.Settings.Chan2Color;
+        const int32_t gain = channel == 1 ? d.Settings.Chan1SpecGain : d.Settings.Chan2SpecGain;
+        switch (d.Settings.DisplayType) {
         case DisplaySpectrum:
             DrawSpectrumChannel(d, p, channel, traces[channel - 1], gain);
             break;
@@ -122,30 +121,8 @@ void RedrawPanes(DisplayState& d, const ProcessingState& p)
     DrawGrid(d);
     DrawMarkerLines(d, p);
     UpdateSpectrumHint(d);
-    if (d.DisplayType == DisplayRawSpectrum || d.DisplayType == DisplayRawTime) {
+    if (d.Settings.DisplayType == DisplayRawSpectrum || d.Settings.DisplayType == DisplayRawTime) {
         DrawRawPane(d);
         DrawMarkerLines(d, p);
     }
-}
-
-void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& controls)
-{
-    p.Chan1Enabled = p.Chan2Enabled = true;
-    Chan1GainDialClick(d, p, controls.SetDial(PanelDial::Chan1Gain, 3.0f));
-    Chan2GainDialClick(d, p, controls.SetDial(PanelDial::Chan2Gain, 3.0f));
-    // The offset dials show 75 and 25 over the default rows 42 and 126; their
-    // handlers are not run, as channel 2's dial starts just above 0 and its
-    // 25 would land on row 125.
-    d.Chan1OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan1Offset, 75.0f));
-    d.Chan2OffsetPos = static_cast<int>(controls.SetDial(PanelDial::Chan2Offset, 25.0f));
-    d.Chan1TimeOffset = 42;
-    d.Chan2TimeOffset = 126;
-    TimeBaseDialClick(d, controls.SetDial(PanelDial::TimeBase, 4.0f));
-    // Spectrum track bars at position 3 like the time track bars (gain 21): at gain 1 a
-    // bar is the amplitude over about 1500, so an alpha rhythm strong enough to show would
-    // keep Overload lit.
-    Chan1GainFTrackBarChange(d, 3);
-    Chan2GainFTrackBarChange(d, 3);
-    controls.SetFreqDialRange(150.0f, 105);
-    FreqBaseDialClick(d, p, controls.SetDial(PanelDial::FreqBase, 60.0f));
 }

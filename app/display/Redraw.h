@@ -18,10 +18,3 @@ void FillBackground(DisplayState& d);
 void DrawGrid(DisplayState& d);
 void DrawMarkerLines(DisplayState& d, const ProcessingState& p);
 void UpdateSpectrumHint(DisplayState& d);
-
-// The front panel as the window shows it on a first run without settings:
-// channels enabled, gain dials 3, offsets at rows 42 and 126 (dials 75, 25),
-// time base 4, frequency scale 60, spectrum gains 1, Spectrum mode. Sets the
-// dials through `controls` and runs their handlers; the time gains stay 25.
-class DisplayControls;
-void ApplyFirstRunPanel(DisplayState& d, ProcessingState& p, DisplayControls& controls);

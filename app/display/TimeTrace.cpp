@@ -35,16 +35,39 @@ void DrawChannel(pane::Pixels& px, int step, const int32_t* samples, int32_t gai
     last = int32_t(std::clamp<int64_t>(previous, INT32_MIN, INT32_MAX));
 }
 
-void SetDemodGain(float& gain, float value)
+// A gain dial: its stored step and the demodulator gain 10^(p - 4) of positions 1 .. 10.
+void GainDial(int32_t& step, float& gain, float value)
 {
-    const int position = DialPosition(value);
-    if (position >= 1 && position <= 10)
-        gain = static_cast<float>(std::pow(10.0, position - 4));
+    step = DialPosition(value);
+    if (step >= 1 && step <= 10)
+        gain = static_cast<float>(std::pow(10.0, step - 4));
 }
 
 int32_t OffsetRow(int rows, float value)
 {
     return DialPosition(static_cast<double>(std::trunc(rows - static_cast<long double>(rows) * value * 0.01L)));
+}
+
+// An offset dial's stored position and the row it puts the channel on.
+struct OffsetPlace {
+    int32_t& Position;
+    int32_t& Row;
+};
+
+// In mode 1 an offset dial moves the channel's spectrum baseline, otherwise its zero row
+// in the time pane.
+void OffsetDial(const DisplaySettings& s, float value, OffsetPlace time, OffsetPlace spectrum)
+{
+    const bool raw = s.DisplayType == DisplayRawSpectrum;
+    OffsetPlace& place = raw ? spectrum : time;
+    place.Position = DialPosition(value);
+    place.Row = OffsetRow(raw ? SpectrumPaneHeight : TimePaneHeight, value);
+}
+
+// A gain track bar: gain = position x 10 - 9, stored as its setting too.
+void TrackBar(int32_t& gain, int32_t& setting, int position)
+{
+    gain = setting = position * 10 - 9;
 }
 
 }  // namespace
@@ -63,7 +86,7 @@ TColor BackgroundColor(int backgroundStyle)
 
 void MatchTimeBackground(DisplayState& d)
 {
-    const TColor wanted = BackgroundColor(d.BackgroundStyle);
+    const TColor wanted = BackgroundColor(d.Settings.BackgroundStyle);
     if (wanted == d.TimeBackground)
         return;
     const QRgb from = pane::ToRgb(d.TimeBackground) & 0xFFFFFF;
@@ -90,13 +113,13 @@ void DrawTimeTrace(DisplayState& d, const ProcessingState& p, const int32_t* new
     pane::Pixels work(d.TimeWorkImage);
     const int w = work.Width();
     const int h = work.Height();
-    work.Fill(w - t, 0, w, h, pane::ToRgb(BackgroundColor(d.BackgroundStyle)));
+    work.Fill(w - t, 0, w, h, pane::ToRgb(BackgroundColor(d.Settings.BackgroundStyle)));
 
     const int shift = p.ModulationType == 2 ? 15 : 14;
     if (p.Chan1Enabled)
-        DrawChannel(work, t, new1, d.Chan1TimeGain, d.Chan1TimeOffset, shift, d.Chan1Color, d.TraceLast1);
+        DrawChannel(work, t, new1, d.Settings.Chan1TimeGain, d.Settings.Chan1TimeOffset, shift, d.Settings.Chan1Color, d.TraceLast1);
     if (p.Chan2Enabled)
-        DrawChannel(work, t, new2, d.Chan2TimeGain, d.Chan2TimeOffset, shift, d.Chan2Color, d.TraceLast2);
+        DrawChannel(work, t, new2, d.Settings.Chan2TimeGain, d.Settings.Chan2TimeOffset, shift, d.Settings.Chan2Color, d.TraceLast2);
 
     pane::CopyImage(d.TimeImage, d.TimeWorkImage);
     // Scroll the strip left by t columns for the next block; the right-hand t
@@ -110,7 +133,7 @@ void DrawTimeTrace(DisplayState& d, const ProcessingState& p, const int32_t* new
 void TimeBaseDialClick(DisplayState& d, float value)
 {
     const int position = DialPosition(value);
-    d.TimeBaseSetting = position;
+    d.Settings.TimeBaseSetting = position;
     switch (position) {
     case 2:
     case 3:
@@ -133,56 +156,44 @@ void TimeBaseDialClick(DisplayState& d, float value)
 
 void Chan1GainDialClick(DisplayState& d, ProcessingState& p, float value)
 {
-    d.Chan1GainStep = DialPosition(value);
-    SetDemodGain(p.Chan1DemodGain, value);
+    GainDial(d.Settings.Chan1GainStep, p.Chan1DemodGain, value);
 }
 
 void Chan2GainDialClick(DisplayState& d, ProcessingState& p, float value)
 {
-    d.Chan2GainStep = DialPosition(value);
-    SetDemodGain(p.Chan2DemodGain, value);
+    GainDial(d.Settings.Chan2GainStep, p.Chan2DemodGain, value);
 }
 
 void Chan1OffsetDialClick(DisplayState& d, float value)
 {
-    if (d.DisplayType == DisplayRawSpectrum) {
-        d.Chan1SpecOffsetPos = DialPosition(value);
-        d.Chan1SpecOffset = OffsetRow(SpectrumPaneHeight, value);
-    } else {
-        d.Chan1OffsetPos = DialPosition(value);
-        d.Chan1TimeOffset = OffsetRow(TimePaneHeight, value);
-    }
+    DisplaySettings& s = d.Settings;
+    OffsetDial(s, value, {s.Chan1OffsetPos, s.Chan1TimeOffset}, {s.Chan1SpecOffsetPos, s.Chan1SpecOffset});
 }
 
 void Chan2OffsetDialClick(DisplayState& d, float value)
 {
-    if (d.DisplayType == DisplayRawSpectrum) {
-        d.Chan2SpecOffsetPos = DialPosition(value);
-        d.Chan2SpecOffset = OffsetRow(SpectrumPaneHeight, value);
-    } else {
-        d.Chan2OffsetPos = DialPosition(value);
-        d.Chan2TimeOffset = OffsetRow(TimePaneHeight, value);
-    }
+    DisplaySettings& s = d.Settings;
+    OffsetDial(s, value, {s.Chan2OffsetPos, s.Chan2TimeOffset}, {s.Chan2SpecOffsetPos, s.Chan2SpecOffset});
 }
 
 void Chan1GainTrackBarChange(DisplayState& d, int position)
 {
-    d.Chan1TimeGain = d.Chan1TimeGainSetting = position * 10 - 9;
+    TrackBar(d.Settings.Chan1TimeGain, d.Settings.Chan1TimeGainSetting, position);
 }
 
 void Chan2GainTrackBarChange(DisplayState& d, int position)
 {
-    d.Chan2TimeGain = d.Chan2TimeGainSetting = position * 10 - 9;
+    TrackBar(d.Settings.Chan2TimeGain, d.Settings.Chan2TimeGainSetting, position);
 }
 
 void Chan1GainFTrackBarChange(DisplayState& d, int position)
 {
-    d.Chan1SpecGain = d.Chan1SpecGainSetting = position * 10 - 9;
+    TrackBar(d.Settings.Chan1SpecGain, d.Settings.Chan1SpecGainSetting, position);
 }
 
 void Chan2GainFTrackBarChange(DisplayState& d, int position)
 {
-    d.Chan2SpecGain = d.Chan2SpecGainSetting = position * 10 - 9;
+    TrackBar(d.Settings.Chan2SpecGain, d.Settings.Chan2SpecGainSetting, position);
 }
 
 void Chan1EnableSwitchClick(ProcessingState& p, bool checked)

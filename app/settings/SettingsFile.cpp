@@ -26,19 +26,14 @@ namespace {
 // The loader's steps, over a working copy of the shared values.
 class Applier {
 public:
-    Applier(const SettingsRecord& file, int present, SettingsTarget& target)
-        : file_(ClampSettings(file)), present_(present), t_(target)
-    {
-    }
+    Applier(const SettingsRecord& file, SettingsTarget& target) : file_(ClampSettings(file)), t_(target) {}
 
-    // Reads fields first..last into the shared values: those the file holds replace the
-    // current ones; the handlers run so far may have changed the others.
+    // Reads fields first..last into the shared values; the handlers run so far may have
+    // changed the others.
     const SettingsRecord& Read(int first, int last)
     {
         cur_ = t_.StoredValues();
-        const int lastPresent = std::min(last, present_);
-        if (first <= lastPresent)
-            CopySettingsFields(file_, cur_, first, lastPresent);
+        CopySettingsFields(file_, cur_, first, last);
         t_.SetStoredValues(cur_);
         return cur_;
     }
@@ -156,16 +151,15 @@ private:
     static int TrackPosition(int32_t value) { return (value + 9) / 10; }
 
     const SettingsRecord file_;
-    const int present_;
     SettingsTarget& t_;
     SettingsRecord cur_;
 };
 
 }  // namespace
 
-void ApplySettings(const SettingsRecord& fileRecord, int fieldsPresent, SettingsTarget& target)
+void ApplySettings(const SettingsRecord& fileRecord, SettingsTarget& target)
 {
-    Applier(fileRecord, fieldsPresent, target).Run();
+    Applier(fileRecord, target).Run();
 }
 
 bool WriteSettingsFile(const QString& path, const SettingsRecord& record)
@@ -202,9 +196,10 @@ SettingsLoadResult LoadSettings(const QString& path, SettingsTarget& target)
 {
     QFile file(path);
     if (!QFileInfo::exists(path)) {
-        // First run: a file holding the defaults; the controls keep their start-up states.
+        // First run: a file holding what the window shows, so that a session that never
+        // saves (killed, or a crash) still leaves the first-run panel behind.
         target.SetApplyingSettings(true);
-        const bool written = WriteSettingsFile(path, SettingsRecord{});
+        const bool written = WriteSettingsFile(path, FirstRunSettings());
         target.SetApplyingSettings(false);
         return written ? SettingsLoadResult::Created : SettingsLoadResult::Unavailable;
     }
@@ -215,11 +210,9 @@ SettingsLoadResult LoadSettings(const QString& path, SettingsTarget& target)
     }
     const QByteArray bytes = file.read(qint64(SettingsFileSize));
     file.close();
-    SettingsRecord record;
-    const int present = DecodeSettings(
-        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
-        record);
-    ApplySettings(record, present, target);
+    ApplySettings(SettingsFromBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                             size_t(bytes.size()))),
+                  target);
     return SettingsLoadResult::Applied;
 }
 

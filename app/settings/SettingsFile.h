@@ -5,7 +5,9 @@
 // order, with ApplyingSettings set, so the menus, switches, dials and track bars show the
 // loaded state and every derived value is recomputed. Each value is checked first (a
 // damaged or hand-edited file cannot put a control or an array index out of range); a
-// short file keeps the current values for the fields it lacks. No message is ever shown.
+// short file gives the first-run panel's values for the fields it lacks, and a missing
+// file is created holding the first-run panel, what the window shows on a first run. No
+// message is ever shown.
 //
 // Save writes a temporary file in the same folder and renames it over the old one, so a
 // crash or a full disk never leaves a half-written file: a failed save changes nothing.
@@ -19,14 +21,13 @@
 // XDG_CONFIG_HOME). The folder is created when `createFolder` is set.
 QString SettingsFilePath(bool createFolder = true);
 
-// Applies `fileRecord`, of which the first `fieldsPresent` fields were read from the file,
-// through the target in the loader's order. ApplyingSettings is true throughout and false
-// at the end.
-void ApplySettings(const SettingsRecord& fileRecord, int fieldsPresent, SettingsTarget& target);
+// Applies `fileRecord` through the target in the loader's order. ApplyingSettings is true
+// throughout and false at the end.
+void ApplySettings(const SettingsRecord& fileRecord, SettingsTarget& target);
 
 enum class SettingsLoadResult {
     Applied,        // the file was read and applied
-    Created,        // no file: one holding the defaults was written; nothing applied
+    Created,        // no file: one holding the first-run panel was written; nothing applied
     Unavailable     // no file and none could be created, or it could not be read
 };
 

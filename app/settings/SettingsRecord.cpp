@@ -5,63 +5,90 @@
 #include <cmath>
 #include <type_traits>
 
+#include "acquisition/AcquisitionState.h"
+#include "app/display/DisplaySettings.h"
+#include "dsp/ProcessingState.h"
+
 namespace {
 
-constexpr std::array<SettingsFieldInfo, SettingsFieldCount> Fields = {{
-    {1, 0, SettingsFieldType::U8, "Chan1Enabled"},
-    {2, 1, SettingsFieldType::U8, "Chan2Enabled"},
-    {3, 2, SettingsFieldType::I32, "Chan1TimeGainSetting"},
-    {4, 6, SettingsFieldType::I32, "Chan2TimeGainSetting"},
-    {5, 10, SettingsFieldType::I32, "Reserved5"},
-    {6, 14, SettingsFieldType::I32, "Reserved6"},
-    {7, 18, SettingsFieldType::I32, "Chan1GainStep"},
-    {8, 22, SettingsFieldType::I32, "Chan2GainStep"},
-    {9, 26, SettingsFieldType::I32, "Chan1OffsetPos"},
-    {10, 30, SettingsFieldType::I32, "Chan2OffsetPos"},
-    {11, 34, SettingsFieldType::I32, "Chan1RawGainStep"},
-    {12, 38, SettingsFieldType::I32, "Chan2RawGainStep"},
-    {13, 42, SettingsFieldType::I32, "Chan1SpecOffset"},
-    {14, 46, SettingsFieldType::I32, "Chan2SpecOffset"},
-    {15, 50, SettingsFieldType::U8, "DisplayHold"},
-    {16, 51, SettingsFieldType::I32, "TimeBaseSetting"},
-    {17, 55, SettingsFieldType::I32, "InputStereo"},
-    {18, 59, SettingsFieldType::I32, "DisplayType"},
-    {19, 63, SettingsFieldType::I32, "BackgroundStyle"},
-    {20, 67, SettingsFieldType::I32, "Chan1Color"},
-    {21, 71, SettingsFieldType::I32, "Chan2Color"},
-    {22, 75, SettingsFieldType::I32, "Marker1Pos"},
-    {23, 79, SettingsFieldType::I32, "Marker2Pos"},
-    {24, 83, SettingsFieldType::U8, "Marker1On"},
-    {25, 84, SettingsFieldType::I32, "WindowsOs"},
-    {26, 88, SettingsFieldType::U8, "GridOn"},
-    {27, 89, SettingsFieldType::I32, "FreqScaleSetting"},
-    {28, 93, SettingsFieldType::I32, "WaterfallPalette"},
-    {29, 97, SettingsFieldType::I32, "Chan1TimeGain"},
-    {30, 101, SettingsFieldType::I32, "Chan2TimeGain"},
-    {31, 105, SettingsFieldType::I32, "Chan1TimeOffset"},
-    {32, 109, SettingsFieldType::I32, "Chan2TimeOffset"},
-    {33, 113, SettingsFieldType::I32, "Chan1SpecOffsetPos"},
-    {34, 117, SettingsFieldType::I32, "Chan2SpecOffsetPos"},
-    {35, 121, SettingsFieldType::I32, "Chan1SpecGain"},
-    {36, 125, SettingsFieldType::I32, "Chan2SpecGain"},
-    {37, 129, SettingsFieldType::I32, "Chan1SpecGainSetting"},
-    {38, 133, SettingsFieldType::I32, "Chan2SpecGainSetting"},
-    {39, 137, SettingsFieldType::I32, "FilterMarker1Pos"},
-    {40, 141, SettingsFieldType::I32, "FilterMarker2Pos"},
-    {41, 145, SettingsFieldType::U8, "FilterMarker1On"},
-    {42, 146, SettingsFieldType::I32, "ModulationType"},
-    {43, 150, SettingsFieldType::F32, "Chan1CarrierHz"},
-    {44, 154, SettingsFieldType::F32, "Chan2CarrierHz"},
-}};
+template <typename Home>
+Home& In(const SettingsHome& h)
+{
+    if constexpr (std::is_same_v<Home, DisplaySettings>)
+        return h.Display;
+    else if constexpr (std::is_same_v<Home, ProcessingState>)
+        return h.Processing;
+    else if constexpr (std::is_same_v<Home, AcquisitionState>)
+        return h.Acquisition;
+    else
+        return h.Options;
+}
 
-// The table is contiguous and ends at the record's size.
+// A flag byte lives as a bool; every other value has its own type in both places.
+template <typename Stored, typename Held>
+Stored ToRecord(Held value)
+{
+    if constexpr (std::is_same_v<Held, bool>) {
+        static_assert(std::is_same_v<Stored, uint8_t>, "a bool is stored as a flag byte");
+        return value ? 1 : 0;
+    } else {
+        static_assert(std::is_same_v<Stored, Held>, "a field's home holds its record type");
+        return value;
+    }
+}
+
+template <typename Held, typename Stored>
+Held FromRecord(Stored value)
+{
+    if constexpr (std::is_same_v<Held, bool>)
+        return value == 1;
+    else
+        return value;
+}
+
+template <typename T>
+constexpr SettingsFieldType TypeOf()
+{
+    static_assert(std::is_same_v<T, uint8_t> || std::is_same_v<T, int32_t> || std::is_same_v<T, float>);
+    return std::is_same_v<T, uint8_t> ? SettingsFieldType::U8
+                                      : std::is_same_v<T, int32_t> ? SettingsFieldType::I32 : SettingsFieldType::F32;
+}
+
+#define VELQUOR_SETTINGS_ROW(name, offset, type, home, def, firstRun, rule, low, high)                     \
+    SettingsField{0,                                                                                        \
+                  offset,                                                                                   \
+                  TypeOf<type>(),                                                                           \
+                  #name,                                                                                    \
+                  &SettingsRecord::name,                                                                    \
+                  double(def),                                                                              \
+                  double(firstRun),                                                                         \
+                  SettingsRule::rule,                                                                       \
+                  double(low),                                                                              \
+                  double(high),                                                                             \
+                  [](const SettingsHome& h, SettingsRecord& r) { r.name = ToRecord<type>(In<home>(h).name); }, \
+                  [](const SettingsRecord& r, const SettingsHome& h) {                                     \
+                      In<home>(h).name = FromRecord<decltype(In<home>(h).name)>(r.name);                   \
+                  }},
+
+constexpr std::array<SettingsField, SettingsFieldCount> Numbered(std::array<SettingsField, SettingsFieldCount> rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].Number = static_cast<int>(i) + 1;
+    return rows;
+}
+
+constexpr std::array<SettingsField, SettingsFieldCount> Fields = Numbered({{VELQUOR_SETTINGS_FIELDS(VELQUOR_SETTINGS_ROW)}});
+#undef VELQUOR_SETTINGS_ROW
+
+// Each field starts where the one before it ends, and the last ends at the record's size,
+// so a row moved or given the wrong type cannot pass.
 constexpr bool LayoutIsContiguous()
 {
     size_t next = 0;
-    for (size_t i = 0; i < Fields.size(); ++i) {
-        if (Fields[i].Offset != next || Fields[i].Number != static_cast<int>(i) + 1)
+    for (const SettingsField& f : Fields) {
+        if (f.Offset != next)
             return false;
-        next += Fields[i].Type == SettingsFieldType::U8 ? 1 : 4;
+        next += f.Type == SettingsFieldType::U8 ? 1 : 4;
     }
     return next == SettingsFileSize;
 }
@@ -102,127 +129,103 @@ void Encode(uint8_t* p, const T& value)
         StoreLe32(p, std::bit_cast<uint32_t>(value));
 }
 
-int32_t Clamp(int32_t v, int32_t lo, int32_t hi)
-{
-    return std::clamp(v, lo, hi);
-}
-
-uint8_t Flag(uint8_t v)
-{
-    // The loader tests "value = 1": any other byte means off.
-    return v == 1 ? 1 : 0;
-}
-
-float Carrier(float hz, float fallback)
-{
-    if (!std::isfinite(hz))
-        return fallback;
-    return std::clamp(hz, SettingsLimits::CarrierMinHz, SettingsLimits::CarrierMaxHz);
-}
-
-bool KnownDisplayType(int32_t type)
+bool KnownDisplayType(double type)
 {
     return type == 1 || type == 2 || type == 4 || type == 5 || type == 6;
 }
 
+double Held(const SettingsField& f, double v)
+{
+    switch (f.Rule) {
+    case SettingsRule::Kept:
+        return v;
+    case SettingsRule::Flag:
+        return v == 1 ? 1 : 0;
+    case SettingsRule::Clamp:
+        return std::isfinite(v) ? std::clamp(v, f.Low, f.High) : f.Default;
+    case SettingsRule::ClampOrFirstRun:
+        return v == 0 ? f.FirstRun : std::clamp(v, f.Low, f.High);
+    case SettingsRule::Either:
+        return v == f.Low ? f.Low : f.High;
+    case SettingsRule::InsideOrDefault:
+        return v >= f.Low && v <= f.High ? v : f.Default;
+    case SettingsRule::KnownType:
+        return KnownDisplayType(v) ? v : f.Default;
+    case SettingsRule::Colour:
+        return static_cast<int32_t>(v) & 0x00FFFFFF;
+    }
+    return v;
+}
+
 }  // namespace
 
-const std::array<SettingsFieldInfo, SettingsFieldCount>& SettingsFields()
+const std::array<SettingsField, SettingsFieldCount>& SettingsFields()
 {
     return Fields;
+}
+
+SettingsRecord FirstRunSettings()
+{
+    SettingsRecord r;
+    for (const SettingsField& f : Fields)
+        f.Set(r, f.FirstRun);
+    return r;
 }
 
 std::array<uint8_t, SettingsFileSize> EncodeSettings(const SettingsRecord& record)
 {
     std::array<uint8_t, SettingsFileSize> bytes{};
-    ForEachSettingsField(record, [&](const SettingsFieldInfo& info, const auto& member) {
-        Encode(bytes.data() + info.Offset, member);
-    });
+    for (const SettingsField& f : Fields)
+        std::visit([&](auto member) { Encode(bytes.data() + f.Offset, record.*member); }, f.Member);
     return bytes;
 }
 
 int DecodeSettings(std::span<const uint8_t> bytes, SettingsRecord& into)
 {
     int read = 0;
-    ForEachSettingsField(into, [&](const SettingsFieldInfo& info, auto& member) {
-        if (info.Offset + FieldSize(info.Type) <= bytes.size()) {
-            Decode(bytes.data() + info.Offset, member);
+    for (const SettingsField& f : Fields) {
+        if (f.Offset + FieldSize(f.Type) <= bytes.size()) {
+            std::visit([&](auto member) { Decode(bytes.data() + f.Offset, into.*member); }, f.Member);
             ++read;
         }
-    });
+    }
     return read;
+}
+
+SettingsRecord SettingsFromBytes(std::span<const uint8_t> bytes)
+{
+    SettingsRecord r = FirstRunSettings();
+    DecodeSettings(bytes, r);
+    return r;
 }
 
 void CopySettingsFields(const SettingsRecord& from, SettingsRecord& to, int first, int last)
 {
-    // Encode both, splice the byte range of the fields, decode: one layout, no field list twice.
-    if (first > last || first > SettingsFieldCount || last < 1)
-        return;
     first = std::max(first, 1);
     last = std::min(last, SettingsFieldCount);
-    const auto& info = SettingsFields();
-    const size_t begin = info[first - 1].Offset;
-    const size_t end = info[last - 1].Offset + FieldSize(info[last - 1].Type);
-    const auto source = EncodeSettings(from);
-    auto target = EncodeSettings(to);
-    std::copy(source.begin() + begin, source.begin() + end, target.begin() + begin);
-    DecodeSettings(target, to);
+    for (int number = first; number <= last; ++number) {
+        std::visit([&](auto member) { to.*member = from.*member; }, Fields[size_t(number - 1)].Member);
+    }
 }
 
 SettingsRecord ClampSettings(const SettingsRecord& in)
 {
-    using L = SettingsLimits;
-    const SettingsRecord defaults;
     SettingsRecord r = in;
-    r.Chan1Enabled = Flag(r.Chan1Enabled);
-    r.Chan2Enabled = Flag(r.Chan2Enabled);
-    r.DisplayHold = Flag(r.DisplayHold);
-    r.Marker1On = Flag(r.Marker1On);
-    r.GridOn = Flag(r.GridOn);
-    r.FilterMarker1On = Flag(r.FilterMarker1On);
-
-    for (int32_t* track : {&r.Chan1TimeGainSetting, &r.Chan2TimeGainSetting, &r.Chan1TimeGain,
-                           &r.Chan2TimeGain, &r.Chan1SpecGain, &r.Chan2SpecGain,
-                           &r.Chan1SpecGainSetting, &r.Chan2SpecGainSetting})
-        *track = Clamp(*track, L::TrackMin, L::TrackMax);
-    for (int32_t* step : {&r.Chan1GainStep, &r.Chan2GainStep, &r.Chan1RawGainStep, &r.Chan2RawGainStep})
-        *step = *step == 0 ? L::FirstRunGainStep : Clamp(*step, L::GainStepMin, L::GainStepMax);
-    for (int32_t* pos : {&r.Chan1OffsetPos, &r.Chan2OffsetPos, &r.Chan1SpecOffsetPos, &r.Chan2SpecOffsetPos})
-        *pos = Clamp(*pos, L::OffsetPosMin, L::OffsetPosMax);
-    r.Chan1SpecOffset = Clamp(r.Chan1SpecOffset, 0, L::SpectrumRows);
-    r.Chan2SpecOffset = Clamp(r.Chan2SpecOffset, 0, L::SpectrumRows);
-    r.Chan1TimeOffset = Clamp(r.Chan1TimeOffset, 0, L::TimeRows);
-    r.Chan2TimeOffset = Clamp(r.Chan2TimeOffset, 0, L::TimeRows);
-    r.TimeBaseSetting = r.TimeBaseSetting == 0 ? L::FirstRunTimeBase : Clamp(r.TimeBaseSetting, L::TimeBaseMin, L::TimeBaseMax);
-    r.FreqScaleSetting =
-        r.FreqScaleSetting == 0 ? L::FirstRunFreqScale : Clamp(r.FreqScaleSetting, L::FreqScaleMin, L::FreqScaleMax);
-
-    // Two-way choices: the loader runs the first handler for one value and the second
-    // for any other, so the clamped value names the handler that runs.
-    r.InputStereo = r.InputStereo == 0 ? 0 : 1;
-    r.WindowsOs = r.WindowsOs == 1 ? 1 : 2;
-    r.ModulationType = r.ModulationType == 1 ? 1 : 2;
-
-    // An unknown display type would leave the pane blank under a Spectrum check mark.
-    if (!KnownDisplayType(r.DisplayType))
-        r.DisplayType = defaults.DisplayType;
-    // A palette number indexes the palette table; outside it the menu keeps its check.
-    if (r.WaterfallPalette < L::PaletteMin || r.WaterfallPalette > L::PaletteMax)
-        r.WaterfallPalette = defaults.WaterfallPalette;
-    r.Chan1Color &= 0x00FFFFFF;
-    r.Chan2Color &= 0x00FFFFFF;
-
-    r.Marker1Pos = Clamp(r.Marker1Pos, 0, L::Marker1Max);
-    r.Marker2Pos = Clamp(r.Marker2Pos, 0, L::Marker2Max);
-    r.FilterMarker1Pos = Clamp(r.FilterMarker1Pos, 0, L::Marker1Max);
-    r.FilterMarker2Pos = Clamp(r.FilterMarker2Pos, 0, L::Marker2Max);
-
-    r.Chan1CarrierHz = Carrier(r.Chan1CarrierHz, defaults.Chan1CarrierHz);
-    r.Chan2CarrierHz = Carrier(r.Chan2CarrierHz, defaults.Chan2CarrierHz);
+    for (const SettingsField& f : Fields)
+        f.Set(r, Held(f, f.Get(in)));
     return r;
 }
 
-bool SettingsInRange(const SettingsRecord& r)
+SettingsRecord CaptureSettings(const SettingsHome& from)
 {
-    return ClampSettings(r) == r && std::isfinite(r.Chan1CarrierHz) && std::isfinite(r.Chan2CarrierHz);
+    SettingsRecord r;
+    for (const SettingsField& f : Fields)
+        f.Capture(from, r);
+    return r;
+}
+
+void StoreSettings(const SettingsRecord& record, const SettingsHome& into)
+{
+    for (const SettingsField& f : Fields)
+        f.Store(record, into);
 }

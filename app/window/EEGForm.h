@@ -1,8 +1,15 @@
 #pragma once
 // TEEGForm: Velquor's main window. It owns the shared state (capture, processing and
 // display), the front panel, the menus, the two timers and the acquisition loop, and
-// binds every menu item and control to its handler. The handlers themselves are thin:
-// display logic lives in app/display, processing in dsp/, acquisition in acquisition/.
+// binds every menu item and control to its handler. The handlers live where their work
+// is: the display commands in app/display, the recorder's in acquisition/Recorder, the
+// graphics commands in app/dialogs; the window's menu table and panel bindings call them
+// and then mirror the display state onto the widgets.
+//
+// The window's code is split by concern: construction and the loop's host (EEGForm.cpp),
+// the menus and their commands (EEGFormMenus.cpp), the front panel's bindings and dials
+// (EEGFormPanel.cpp), the mirrors of the state onto the widgets (EEGFormSync.cpp) and the
+// settings file's view of the window (EEGFormSettings.cpp).
 
 #include <QHash>
 #include <QMainWindow>
@@ -13,15 +20,18 @@
 #include <functional>
 #include <memory>
 
+#include "acquisition/AcquisitionHost.h"
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/AcquisitionState.h"
 #include "acquisition/EdfRecorder.h"
 #include "acquisition/Recorder.h"
 #include "acquisition/WaitPacer.h"
 #include "acquisition/WaveIn.h"
+#include "app/dialogs/GraphicsCommands.h"
+#include "app/dialogs/RecorderDialogs.h"
 #include "app/display/DisplayControls.h"
 #include "app/display/DisplayState.h"
-#include "app/dialogs/GraphicsCommands.h"
+#include "app/settings/SettingsRecord.h"
 #include "app/settings/SettingsTarget.h"
 #include "app/window/FrontPanel.h"
 #include "dsp/ProcessingState.h"
@@ -30,29 +40,6 @@
 class QAction;
 class QMenu;
 class TChannelSetupForm;
-class TEEGForm;
-
-// The loop's view of the window: nested message processing serves the Qt event loop,
-// the two timers are QTimers, message boxes go through the window's dialogs.
-class TWindowHost : public AcquisitionHost {
-public:
-    // Longest time a pass may go without serving the window's messages.
-    static constexpr int MessageStarveMs = 20;
-
-    explicit TWindowHost(TEEGForm& form) : form_(form) {}
-    void ShowMessage(const std::string& text, const std::string& caption) override;
-    void ProcessMessages() override;
-    void SleepMs(int milliseconds) override;
-    void SetTimeOutTimer(bool enabled) override;
-    void SetStartTimer(bool enabled) override;
-    void RequestTerminate() override;
-    void BlockProcessed(const BlockReport& report) override;
-
-private:
-    TEEGForm& form_;
-    std::chrono::steady_clock::time_point lastMessages_{};
-    WaitPacer pacer_;
-};
 
 struct EEGFormOptions {
     Dialogs* UserDialogs = nullptr;             // required; outlives the window
@@ -61,96 +48,35 @@ struct EEGFormOptions {
     bool StartAcquisition = true;               // arm the start-up timer at construction
 };
 
-class TEEGForm : public QMainWindow, public DisplayControls {
+class TEEGForm : public QMainWindow, public DisplayControls, private AcquisitionHost {
 public:
+    // Longest time a pass of the loop may go without serving the window's messages.
+    static constexpr int MessageStarveMs = 20;
+
     explicit TEEGForm(EEGFormOptions options, QWidget* parent = nullptr);
     ~TEEGForm() override;                       // FormDestroy
 
-    // ---- Shared state (one instance each, for the life of the window).
-    AcquisitionState Acq;
-    std::unique_ptr<ProcessingState> Proc;
-    std::unique_ptr<DisplayState> Display;
-    int32_t WindowsOsOption = 1;                // 1 WinXP, 2 Win2K: stored, chooses nothing here
-    int32_t Reserved5 = 10;                     // two settings fields kept only to be written back
-    int32_t Reserved6 = 10;
+    // The shared state, one instance each for the life of the window.
+    AcquisitionState& Acq() { return acq_; }
+    const AcquisitionState& Acq() const { return acq_; }
+    ProcessingState& Proc() { return *proc_; }
+    const ProcessingState& Proc() const { return *proc_; }
+    DisplayState& Display() { return *display_; }
+    const DisplayState& Display() const { return *display_; }
+    StoredOptions& Options() { return options_; }
 
-    // ---- Lifecycle and loop.
-    void StartTimerTimer();
-    void TimeOutTimerTimer();
-    void StartBtnClick();
-    void StopBtnClick();
+    // Lifecycle.
     void FormClose();
     void FormDestroy();
 
-    // ---- File menu.
-    void OpenWave1Click();
-    void SaveWave1Click();
-    // "Record EDF+..." / "Stop EDF+": the traces of every processed block to an EDF+ file.
+    // The handlers that do more than one command's work: the EDF+ recording, Hold (which
+    // the recording notes) and the recorder's buttons (their captions and notes follow).
     void RecordEdf1Click();
-    void SaveForm1Click();
-    void SaveBitmap1Click();
-    void CopyForm1Click();
-    void CopyBitmap1Click();
-    void Vomume1Click();
-    void PrintForm1Click();
-    void Exit1Click();
-    // ---- Options menu.
-    void Mic1Click();
-    void Line1Click();
-    void WindowsXPClick();
-    void Windows2KClick();
-    void AM1Click();
-    void FM1Click();
-    void ChannelSetup1Click();
-    // ---- Display menu.
-    void Spectrum1Click();
-    void Phase1Click();
-    void Waterfall1Click();
-    void RawSpectrum1Click();
-    void White1Click();
-    void Black1Click();
-    void Teal1Click();
-    void Chan1ColorClick(TColor color);
-    void Chan2ColorClick(TColor color);
-    void WaterfallColorClick(int palette);
-    void CheckWaterfallColor(int palette);
-    void GridOn1Click();
-    void GridOff1Click();
-    // ---- Help menu.
-    void HelpMenu1Click();
-    void About1Click();
+    void DisplayHoldSwClick();
     static QString AboutText();
 
-    // ---- Front panel (the handlers read the control's current position).
-    void TimeBaseDialClick();
-    void Chan1GainDialClick();
-    void Chan2GainDialClick();
-    void Chan1OffsetDialClick();
-    void Chan2OffsetDialClick();
-    void FreqBaseDialClick();
-    void Chan1GainTrackBarChange();
-    void Chan2GainTrackBarChange();
-    void Chan1GainFTrackBarChange();
-    void Chan2GainFTrackBarChange();
-    void Chan1EnableSwitchClick();
-    void Chan2EnableSwitchClick();
-    void DisplayHoldSwClick();
-    void MkrSwitchClick();
-    void ExpandSwClick();
-    void FltrMkrsSwClick();
-    void FltrEnbSwClick();
-    void RecordBtnClick();
-    void PlayBtnClick();
-    void StopWvBtnClick();
-    void PauseBtnClick();
-    void SpectrumBoxMouseDown(int x, int y);
-    void SpectrumBoxMouseMove(int x, int y, bool leftButton);
-    void SpectrumBoxMouseUp(int x, int y);
-
-    // The state a first run without a settings file comes up in: what the controls show.
-    void ApplyFirstRunState();
-    // The settings file: loaded at construction (with the first-run state when there is
-    // none), saved by the destroy handler.
+    // The settings file: loaded at construction (the first-run panel when there is none),
+    // saved by the destroy handler.
     SettingsTarget& Settings();
     bool SaveSettingsNow();
 
@@ -165,7 +91,7 @@ public:
     QWidget* Client() const { return client_; }
     // A menu item by its component name ("Spectrum1", "AM1", "Exit1", ...); null when unknown.
     QAction* Action(const QString& name) const { return actions_.value(name); }
-    QMenu* MenuNamed(const QString& name) const;
+    QMenu* MenuNamed(const QString& name) const { return menus_.value(name); }
     AcquisitionLoop& Loop() { return *loop_; }
     Recorder& Rec() { return *recorder_; }
     const EdfSession& Edf() const { return edf_; }
@@ -180,15 +106,9 @@ public:
     // Processed blocks since construction.
     long long BlocksShown() const { return blocksShown_; }
     // Runs after every processed block (after the redraw and the indicators).
-    std::function<void(long long blocks)> OnBlock;
+    void SetOnBlock(std::function<void(long long blocks)> onBlock) { onBlock_ = std::move(onBlock); }
     // The client area as "Save Form" takes it.
     QImage ClientImage();
-
-    // Called by the host.
-    void BlockProcessed(const BlockReport& report);
-    void RequestTerminate();
-    void HostSetTimeOutTimer(bool enabled);
-    void HostSetStartTimer(bool enabled);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -197,32 +117,65 @@ private:
     class HourCounter;
     class SettingsAdapter;
 
+    // ---- AcquisitionHost: the loop's view of the window. Nested message processing
+    // serves the Qt event loop, the two timers are QTimers, message boxes go through the
+    // window's dialogs.
+    void ShowMessage(const std::string& text, const std::string& caption) override
+    {
+        ShowHostMessage(dialogs_, text, caption);
+    }
+    void ProcessMessages() override;
+    void SleepMs(int milliseconds) override;
+    void SetTimeOutTimer(bool enabled) override;
+    void SetStartTimer(bool enabled) override
+    {
+        if (!enabled || closing_)
+            startTimer_.stop();
+        else if (!startTimer_.isActive())
+            startTimer_.start();
+    }
+    void RequestTerminate() override;
+    void BlockProcessed(const BlockReport& report) override;
+
+    // Construction (EEGFormMenus.cpp, EEGFormPanel.cpp, EEGFormSettings.cpp).
     void BuildMenus();
-    void BindPanel();
-    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler,
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> command,
                      bool checkable = false);
-    TOvDial* DialOf(PanelDial dial) const;
-    // Mirrors the display state (labels, colours, switches, check marks, hint) onto the widgets.
-    void SyncDisplay();
-    void SyncTrackBars();
-    void SyncRecorderButtons();
-    void SetInputChecks();
-    void SetModulationChecks();
-    void SetWindowsChecks();
-    // Runs a dial handler unless the dial is being set from code.
-    void OnDial(PanelDial dial);
+    void BindPanel();
+    void LoadStoredSettings();
+
+    // Commands shared by the menus and the settings loader.
+    void SelectInput(bool stereo);              // Mic1Click, Line1Click
+    void SelectWindowsOs(int32_t option);       // WindowsXPClick, Windows2KClick
+    void SelectModulation(int32_t type);        // AM1Click, FM1Click
+    // A recorder button's handler, then its captions and the EDF+ note of the change.
+    void RunRecorder(void (Recorder::*handler)());
     // Ends the EDF+ recording; `tell` shows its summary (and any failure) in a message box.
     void StopEdf(bool tell);
     void AnnotateEdf(const std::string& text);
-    // The WAVE recorder's state change, if a button changed it (pauses and ends of playback).
-    void AnnotateRecorder(int32_t before);
+
+    // Dials (EEGFormPanel.cpp).
+    TOvDial* DialOf(PanelDial dial) const;
+    // Runs a dial's handler unless the dial is being set from code.
+    void OnDial(PanelDial dial);
+
+    // Mirrors of the state onto the widgets (EEGFormSync.cpp).
+    void SyncDisplay();                         // labels, colours, switches, check marks, hint
+    void SyncTrackBars();
+    void SyncRecorderButtons();
+    void SyncOptionChecks();                    // input, modulation, Windows OS
+    void Check(const QString& item, bool checked);
+
+    AcquisitionState acq_;
+    std::unique_ptr<ProcessingState> proc_;
+    std::unique_ptr<DisplayState> display_;
+    StoredOptions options_;
 
     Dialogs& dialogs_;
     std::unique_ptr<WaveInBackend> input_;
-    TWindowHost host_;
     std::unique_ptr<FileDialogs> waveDialogs_;
     std::unique_ptr<HourCounter> hourCounter_;
-    std::unique_ptr<SettingsAdapter> settings_;
+    std::unique_ptr<SettingsTarget> settings_;
     std::unique_ptr<GraphicsCommands> graphics_;
     TChannelSetupForm* channelSetup_ = nullptr;
     bool pausedForGraphics_ = false;
@@ -230,6 +183,8 @@ private:
     std::unique_ptr<AcquisitionLoop> loop_;
     QTimer startTimer_;
     QTimer timeOutTimer_;
+    std::chrono::steady_clock::time_point lastMessages_{};
+    WaitPacer pacer_;
     QWidget* client_ = nullptr;
     TFrontPanel panel_;
     QHash<QString, QAction*> actions_;
@@ -240,6 +195,6 @@ private:
     bool destroyed_ = false;
     int exitCode_ = 0;
     long long blocksShown_ = 0;
+    std::function<void(long long)> onBlock_;
     EdfSession edf_;
 };
-

@@ -9,23 +9,6 @@
 
 #include "app/display/DisplayState.h"
 
-int PanelScale::Edge(int v) const
-{
-    return static_cast<int>(std::trunc(v * factor_));
-}
-
-QRect PanelScale::Rect(int left, int top, int width, int height) const
-{
-    const int l = Edge(left);
-    const int t = Edge(top);
-    return QRect(l, t, Edge(left + width) - l, Edge(top + height) - t);
-}
-
-int PanelScale::FontPoints(int designPixelHeight) const
-{
-    return static_cast<int>(std::lround(designPixelHeight * factor_ * 0.75));
-}
-
 PanelScale StartupScale()
 {
     return PanelScale(double(PaneWidth) / DesignPaneWidth);
@@ -52,19 +35,19 @@ void TPaintBox::paintEvent(QPaintEvent*)
 void TPaintBox::mousePressEvent(QMouseEvent* e)
 {
     const QPoint p = e->position().toPoint();
-    if (OnMouseDown) OnMouseDown(p.x(), p.y());
+    if (onMouseDown_) onMouseDown_(p.x(), p.y());
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint p = e->position().toPoint();
-    if (OnMouseMove) OnMouseMove(p.x(), p.y(), (e->buttons() & Qt::LeftButton) != 0);
+    if (onMouseMove_) onMouseMove_(p.x(), p.y(), (e->buttons() & Qt::LeftButton) != 0);
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* e)
 {
     const QPoint p = e->position().toPoint();
-    if (OnMouseUp) OnMouseUp(p.x(), p.y());
+    if (onMouseUp_) onMouseUp_(p.x(), p.y());
 }
 
 // ---------------------------------------------------------------- builders
@@ -86,23 +69,10 @@ void FitFont(QWidget* w, const QStringList& texts, int margin)
     w->setFont(f);
 }
 
-class Builder {
+// The panel's parts, and the boxes, panels, labels and buttons only the window has.
+class Builder : public TPanelParts {
 public:
-    explicit Builder(const PanelScale& s) : s_(s) {}
-
-    TFont Font(const QString& name, int designPixels, TColor color, TFontStyles style = 0) const
-    {
-        return TFont(name, s_.FontPoints(designPixels), color, style);
-    }
-    // Group-box captions and the labels inside: "MS Sans Serif", 15 px, navy.
-    TFont PanelFont() const { return Font(QStringLiteral("MS Sans Serif"), 15, clNavy); }
-
-    void Place(QWidget* w, int l, int t, int width, int height) const { w->setGeometry(s_.Rect(l, t, width, height)); }
-    void Place(TControl* c, int l, int t, int width, int height) const
-    {
-        const QRect r = s_.Rect(l, t, width, height);
-        c->SetBounds(r.x(), r.y(), r.width(), r.height());
-    }
+    using TPanelParts::TPanelParts;
 
     static void SetTextColor(QWidget* w, TColor color)
     {
@@ -147,133 +117,6 @@ public:
         return label;
     }
 
-    QSlider* TrackBar(QWidget* parent, int l, int t) const
-    {
-        auto* bar = new QSlider(Qt::Horizontal, parent);
-        Place(bar, l, t, 79, 20);
-        bar->setRange(1, 40);
-        bar->setValue(1);
-        bar->setPageStep(1);
-        bar->setSingleStep(1);
-        bar->setTickPosition(QSlider::NoTicks);
-        bar->setFocusPolicy(Qt::StrongFocus);
-        return bar;
-    }
-
-    // The look all six dials share.
-    void DialLook(TOvDial* d, TColor valueColor) const
-    {
-        d->BevelOuter().SetStyle(bsRaised);
-        d->BevelOuter().SetSpacing(5);
-        d->BevelOuter().SetWidth(2);
-        d->BevelOuter().SetBevelLine(blOuter);
-        d->BevelValue().SetStyle(bsLowered);
-        d->BevelValue().SetColor(clBlack);
-        d->BevelValue().SetWidth(2);
-        d->BevelDial().SetStyle(bsRaised);
-        d->BevelDial().SetColor(clSkyBlue);
-        d->BevelDial().SetSpacing(1);
-        d->BevelDial().SetWidth(2);
-        d->BevelDial().SetColorShadowFrom(clBtnHighlight);
-        d->BevelDial().SetPenColor(clBtnShadow);
-        d->SetFontValue(Font(QStringLiteral("System"), 17, valueColor, fsBold));
-        d->SetFont(Font(QStringLiteral("MS Sans Serif"), 11, clWindowText));
-        d->SetOptions({opUnit, opName2, opScale, opScaleText});
-        TScaleSettings& scale = d->ScaleSettings();
-        scale.SetColor(clBlack);
-        scale.SetPointerColor(clLime);
-        scale.SetFont(Font(QStringLiteral("Arial"), 13, clNavy));
-        scale.SetSteps(5);
-        scale.SetSubSteps(2);
-        scale.SetValueFormat(QStringLiteral("##0"));
-        d->SignalSettings().SetValueFormat(QStringLiteral("##0.0"));
-        d->SignalSettings().SetValueUnit(QStringLiteral("%"));
-        d->SetPointerType(dpLine);
-        d->SetPointerSize(s_.Edge(10));
-        d->SetColorFocus(clRed);
-        d->SetEnableKeyboard(true);
-        d->SetEnabledKeys({vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight});
-    }
-
-    TOvDial* Dial(QWidget* parent, const QString& name, int l, int t, int w, int h, int digitalFrom, int digitalTo,
-                  float valueFrom, float valueTo, float value, int changeLarge, const QString& name2,
-                  TColor valueColor, int subSteps = 2, const QString& scaleFormat = QStringLiteral("##0")) const
-    {
-        auto* d = new TOvDial(parent);
-        d->SetName(name);
-        Place(d, l, t, w, h);
-        DialLook(d, valueColor);
-        d->ScaleSettings().SetSubSteps(subSteps);
-        d->ScaleSettings().SetValueFormat(scaleFormat);
-        TSignalSettings& sig = d->SignalSettings();
-        sig.SetDigitalFrom(digitalFrom);
-        sig.SetDigitalTo(digitalTo);
-        sig.SetValueFrom(valueFrom);
-        sig.SetValueTo(valueTo);
-        sig.SetName2(name2);
-        d->SetChangeLarge(changeLarge);
-        d->SetValue(value);
-        d->Loaded();
-        return d;
-    }
-
-    TOvRockerSwitch* Rocker(QWidget* parent, const QString& name, int l, int t, int w, int h) const
-    {
-        auto* s = new TOvRockerSwitch(parent);
-        s->SetName(name);
-        s->SetOrientation(boVertical);
-        s->SetMode(mSwitch);
-        s->BevelOuter().SetStyle(bsLowered);
-        s->BevelOuter().SetWidth(1);
-        s->BevelOuter().SetSpacing(1);
-        s->BevelOuter().SetBevelLine(blInner);
-        s->BevelOuter().SetColor(clBtnShadow);
-        s->SetBtnBevelWidth(2);
-        s->SetBtnBevel2Width(3);
-        s->SetBtnColorFaceHi(0xDDDDDD);
-        s->SetLEDHeight(s_.Edge(8));
-        s->SetLEDColorOn(clLime);
-        s->SetLEDColorOff(clGreen);
-        s->SetChecked(false);
-        Place(s, l, t, w, h);
-        s->Loaded();
-        return s;
-    }
-
-    TOvToggleSwitch* Toggle(QWidget* parent, const QString& name) const
-    {
-        auto* s = new TOvToggleSwitch(parent);
-        s->SetName(name);
-        s->SetOrientation(boHorizontal);
-        s->SetMode(mSwitch);
-        s->SetChecked(true);
-        s->SetStatusInt(1);
-        s->SetTextOn(QStringLiteral("-"));
-        s->SetTextOff(QStringLiteral("-"));
-        s->SetColorOn(clSkyBlue);
-        s->SetColorOff(clSkyBlue);
-        Place(s, 34, 280, 33, 20);
-        s->Loaded();
-        return s;
-    }
-
-    TOvLED* Led(QWidget* parent, const QString& name, const QString& caption, int l, int t, int w, int h,
-                bool redWhenOn) const
-    {
-        auto* led = new TOvLED(parent);
-        led->SetName(name);
-        led->SetCaption(caption);
-        led->SetMode(mIndicator);
-        led->SetLED_Position(lpLeft);
-        led->SetSpacing(5);
-        led->LED().SetColorOff(clMedGray);
-        if (redWhenOn) led->LED().SetColorOn(clRed);
-        led->SetFont(PanelFont());
-        Place(led, l, t, w, h);
-        led->Loaded();
-        return led;
-    }
-
     QPushButton* RecorderButton(QWidget* parent, const QString& caption, int left, int width, TColor color) const
     {
         auto* b = new QPushButton(caption, parent);
@@ -284,9 +127,6 @@ public:
         SetButtonCaptionColor(b, color);
         return b;
     }
-
-private:
-    const PanelScale& s_;
 };
 
 void BuildChannelColumn(const Builder& b, TFrontPanel& p, QGroupBox* box, int channel)
@@ -404,33 +244,12 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.FltrEnbSw = b.Rocker(p.GroupBox6, QStringLiteral("FltrEnbSw"), 62, 46, 27, 46);
 
     p.RecordBox = b.Box(client, QString(), 104, -4, 599, 37);
-    const TFont display = b.Font(QStringLiteral("System"), 15, clLime);
-    p.OvClock1 = new TOvClock(p.RecordBox);
-    p.OvClock1->SetName(QStringLiteral("OvClock1"));
-    p.OvClock1->SetFont(display);
-    p.OvClock1->BevelInner().SetStyle(bsLowered);
-    p.OvClock1->BevelOuter().SetStyle(bsRaised);
-    b.Place(p.OvClock1, 11, 10, 94, 24);
-    p.OvClock1->Loaded();
+    p.OvClock1 = b.Clock(p.RecordBox);
     p.RecordBtn = b.RecorderButton(p.RecordBox, QStringLiteral("RECORD"), 125, 66, clNavy);
     p.PlayBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PLAY"), 216, 66, clNavy);
     p.StopWvBtn = b.RecorderButton(p.RecordBox, QStringLiteral("STOP"), 301, 66, clRed);
     p.PauseBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PAUSE"), 392, 65, clNavy);
-    p.OvOpHourCounter1 = new TOvOpHourCounter(p.RecordBox);
-    p.OvOpHourCounter1->SetName(QStringLiteral("OvOpHourCounter1"));
-    p.OvOpHourCounter1->SetFont(display);
-    p.OvOpHourCounter1->SetSeparatorHour(QStringLiteral("h"));
-    p.OvOpHourCounter1->SetSeparatorMin(QStringLiteral("m"));
-    p.OvOpHourCounter1->SetSeparatorSec(QStringLiteral("s"));
-    p.OvOpHourCounter1->SetSeparatorChar(QStringLiteral(":"));
-    p.OvOpHourCounter1->SetHourDigits(2);
-    p.OvOpHourCounter1->IniSettings().SetFileName(QStringLiteral("OrvellApp.ini"));
-    p.OvOpHourCounter1->IniSettings().SetSection(QStringLiteral("OvOpHourCounter1"));
-    p.OvOpHourCounter1->IniSettings().SetAutoLoadSave(false);
-    b.Place(p.OvOpHourCounter1, 483, 10, 103, 24);
-    p.OvOpHourCounter1->Loaded();
-    p.OvOpHourCounter1->SetTime(0, 0, 0);
-    p.OvOpHourCounter1->SetCount(false);
+    p.OvOpHourCounter1 = b.HourCounter(p.RecordBox);
 
     p.StatusBox = b.Box(client, QString(), 104, 506, 599, 35);
     p.ModeLabel = b.Label(p, p.StatusBox, QStringLiteral("Mode =  Active"), 8, 7, 150, 26,

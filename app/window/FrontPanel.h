@@ -15,31 +15,12 @@
 
 #include <functional>
 
-#include "gauges/OvClock.h"
-#include "gauges/OvDial.h"
-#include "gauges/OvLED.h"
-#include "gauges/OvOpHour.h"
-#include "gauges/OvSwitch.h"
+#include "app/window/PanelParts.h"
 
 // Design client area and the pane the scale is taken from.
 constexpr int DesignClientWidth = 808;
 constexpr int DesignClientHeight = 541;
 constexpr int DesignPaneWidth = 592;
-
-// The start-up scale: every edge at design coordinate v moves to trunc(v x k),
-// so a control keeps touching its neighbours, and font pixel heights grow by k.
-class PanelScale {
-public:
-    explicit PanelScale(double factor) : factor_(factor) {}
-    double Factor() const { return factor_; }
-    int Edge(int v) const;
-    QRect Rect(int left, int top, int width, int height) const;
-    // Point size (96 dpi) of a design font of the given pixel height.
-    int FontPoints(int designPixelHeight) const;
-
-private:
-    double factor_;
-};
 
 // The factor that turns the design pane width into PaneWidth.
 PanelScale StartupScale();
@@ -49,10 +30,10 @@ class TPaintBox : public QWidget {
 public:
     explicit TPaintBox(QWidget* parent = nullptr);
     void SetImage(const TBitmap* image) { image_ = image; }
-    // Pane coordinates; `left` tells whether the left button is held.
-    std::function<void(int x, int y)> OnMouseDown;
-    std::function<void(int x, int y, bool left)> OnMouseMove;
-    std::function<void(int x, int y)> OnMouseUp;
+    // Handlers of the mouse, in pane coordinates; `left` tells whether the left button is held.
+    void SetOnMouseDown(std::function<void(int x, int y)> handler) { onMouseDown_ = std::move(handler); }
+    void SetOnMouseMove(std::function<void(int x, int y, bool left)> handler) { onMouseMove_ = std::move(handler); }
+    void SetOnMouseUp(std::function<void(int x, int y)> handler) { onMouseUp_ = std::move(handler); }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -62,6 +43,9 @@ protected:
 
 private:
     const TBitmap* image_ = nullptr;
+    std::function<void(int x, int y)> onMouseDown_;
+    std::function<void(int x, int y, bool left)> onMouseMove_;
+    std::function<void(int x, int y)> onMouseUp_;
 };
 
 struct TFrontPanel {

@@ -192,7 +192,7 @@ int main(int argc, char** argv)
             }
             const QString file = QString::fromLocal8Bit(options.Screenshot.c_str());
             int shotStatus = 1;
-            window.OnBlock = [&](long long blocks) {
+            window.SetOnBlock([&](long long blocks) {
                 if (blocks != options.Blocks) return;
                 const QImage image = window.ClientImage();
                 if (!image.isNull() && image.save(file, "PNG")) {
@@ -204,7 +204,7 @@ int main(int argc, char** argv)
                 }
                 std::fflush(stdout);
                 window.close();
-            };
+            });
             QTimer::singleShot(ScreenshotDeadlineMs(options.Blocks), &window, [&] {
                 std::fprintf(stderr, "velquor: no screenshot: only %lld of %d blocks arrived\n", window.BlocksShown(),
                              options.Blocks);
@@ -214,11 +214,11 @@ int main(int argc, char** argv)
             status = window.ExitCode() != 0 ? window.ExitCode() : shotStatus;
         } else {
             if (!recordHook.isEmpty()) {
-                window.OnBlock = [&window](long long blocks) {
+                window.SetOnBlock([&window](long long blocks) {
                     if (blocks != 1) return;
-                    window.SaveWave1Click();
-                    window.RecordBtnClick();
-                };
+                    window.Rec().SaveWave1Click();
+                    window.Panel().RecordBtn->click();
+                });
             }
             status = app.exec();
             if (window.ExitCode() != 0) status = window.ExitCode();

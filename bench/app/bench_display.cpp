@@ -12,6 +12,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "dsp/ProcessingState.h"
 
 namespace {
@@ -31,8 +32,8 @@ struct Panes {
         else if (mode == DisplayWaterfall)
             Waterfall1Click(*d, *p, controls);
         MkrSwitchClick(*d, *p, true);
-        d->Marker1Pos = 330;
-        d->Marker2Pos = 250;
+        d->Settings.Marker1Pos = 330;
+        d->Settings.Marker2Pos = 250;
         d->TimeStep = 32;   // the most time-trace segments per block
         std::mt19937 random(3);
         std::normal_distribution<double> noise(0.0, 3000.0);

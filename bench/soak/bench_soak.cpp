@@ -27,6 +27,7 @@
 #include "app/display/DisplayState.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "dsp/Designs.h"
 #include "dsp/ProcessingState.h"
 #include "dsp/SignalGenerator.h"
@@ -118,8 +119,8 @@ void BM_Soak(benchmark::State& st)
     ApplyFirstRunPanel(*display, *processing, controls);
     // Both markers on: the marker band-pass and the marker lines take part every block.
     MkrSwitchClick(*display, *processing, true);
-    display->Marker1Pos = 330;
-    display->Marker2Pos = 250;
+    display->Settings.Marker1Pos = 330;
+    display->Settings.Marker2Pos = 250;
 
     HeadlessHost host;
     long blocks = 0;

@@ -1,6 +1,8 @@
 #include "tools/gauge-gallery/Gallery.h"
 #include "tools/gauge-gallery/MoreGauges.h"
 
+#include "app/window/PanelParts.h"
+
 #include "gauges/OvClock.h"
 #include "gauges/OvDial.h"
 #include "gauges/OvLED.h"
@@ -22,6 +24,9 @@ constexpr int EventLineHeight = 22;
 // Font heights are given as pixel heights; TFont sizes are points at 96 dpi,
 // so -15 px is 11 pt, -17 px is 13 pt and -13 px is 10 pt.
 TFont GroupFont() { return TFont(QStringLiteral("MS Sans Serif"), 11, clNavy); }
+
+// Velquor's front-panel parts at design size.
+const TPanelParts Parts{PanelScale(1.0)};
 
 void UseGroupLook(QWidget* w)
 {
@@ -47,134 +52,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int l, int t, int w, int
     label->setAlignment(align);
     return label;
 }
-
-QSlider* MakeTrackBar(QWidget* parent, int l, int t)
-{
-    auto* bar = new QSlider(Qt::Horizontal, parent);
-    bar->setGeometry(l, t, 79, 20);
-    bar->setRange(1, 40);
-    bar->setValue(1);
-    bar->setPageStep(1);
-    return bar;
-}
-
-// The appearance all six front-panel dials share.
-void ApplyPanelDialLook(TOvDial* d, TColor valueColor)
-{
-    d->BevelOuter().SetStyle(bsRaised);
-    d->BevelOuter().SetSpacing(5);
-    d->BevelOuter().SetWidth(2);
-    d->BevelOuter().SetBevelLine(blOuter);
-    d->BevelValue().SetStyle(bsLowered);
-    d->BevelValue().SetColor(clBlack);
-    d->BevelValue().SetWidth(2);
-    d->BevelDial().SetStyle(bsRaised);
-    d->BevelDial().SetColor(clSkyBlue);
-    d->BevelDial().SetSpacing(1);
-    d->BevelDial().SetWidth(2);
-    d->BevelDial().SetColorShadowFrom(clBtnHighlight);
-    d->BevelDial().SetPenColor(clBtnShadow);
-    d->SetFontValue(TFont(QStringLiteral("System"), 13, valueColor, fsBold));
-    d->SetOptions({ opUnit, opName2, opScale, opScaleText });
-    TScaleSettings& scale = d->ScaleSettings();
-    scale.SetColor(clBlack);
-    scale.SetPointerColor(clLime);
-    scale.SetFont(TFont(QStringLiteral("Arial"), 10, clNavy));
-    scale.SetSteps(5);
-    scale.SetSubSteps(2);
-    scale.SetValueFormat(QStringLiteral("##0"));
-    d->SignalSettings().SetValueFormat(QStringLiteral("##0.0"));
-    d->SignalSettings().SetValueUnit(QStringLiteral("%"));
-    d->SetPointerType(dpLine);
-    d->SetPointerSize(10);
-    d->SetColorFocus(clRed);
-    d->SetEnableKeyboard(true);
-    d->SetEnabledKeys({ vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight });
-}
-
-// A front-panel dial over positions digitalFrom..digitalTo and values
-// valueFrom..valueTo.
-TOvDial* MakePanelDial(QWidget* parent, const QString& name, TRect bounds, int digitalFrom,
-                       int digitalTo, float valueFrom, float valueTo, float value, int changeLarge,
-                       const QString& name2, TColor valueColor)
-{
-    auto* d = new TOvDial(parent);
-    d->SetName(name);
-    d->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-    ApplyPanelDialLook(d, valueColor);
-    TSignalSettings& sig = d->SignalSettings();
-    sig.SetDigitalFrom(digitalFrom);
-    sig.SetDigitalTo(digitalTo);
-    sig.SetValueFrom(valueFrom);
-    sig.SetValueTo(valueTo);
-    sig.SetName2(name2);
-    d->SetChangeLarge(changeLarge);
-    d->SetValue(value);
-    d->Loaded();
-    return d;
-}
-
-// The shared look of the five front-panel rocker switches; their captions are
-// labels above them.
-TOvRockerSwitch* MakePanelRocker(QWidget* parent, const QString& name, int l, int t, int w, int h)
-{
-    auto* s = new TOvRockerSwitch(parent);
-    s->SetName(name);
-    s->SetOrientation(boVertical);
-    s->SetMode(mSwitch);
-    s->BevelOuter().SetStyle(bsLowered);
-    s->BevelOuter().SetWidth(1);
-    s->BevelOuter().SetSpacing(1);
-    s->BevelOuter().SetBevelLine(blInner);
-    s->BevelOuter().SetColor(clBtnShadow);
-    s->SetBtnBevelWidth(2);
-    s->SetBtnBevel2Width(3);
-    s->SetBtnColorFaceHi(0xDDDDDD);
-    s->SetLEDHeight(8);
-    s->SetLEDColorOn(clLime);
-    s->SetLEDColorOff(clGreen);
-    s->SetChecked(false);
-    s->SetBounds(l, t, w, h);
-    s->Loaded();
-    return s;
-}
-
-TOvToggleSwitch* MakeEnableSwitch(QWidget* parent, const QString& name)
-{
-    auto* s = new TOvToggleSwitch(parent);
-    s->SetName(name);
-    s->SetOrientation(boHorizontal);
-    s->SetMode(mSwitch);
-    s->SetChecked(true);
-    s->SetStatusInt(1);
-    s->SetTextOn(QStringLiteral("-"));
-    s->SetTextOff(QStringLiteral("-"));
-    s->SetColorOn(clSkyBlue);
-    s->SetColorOff(clSkyBlue);
-    s->SetBounds(34, 280, 33, 20);
-    s->Loaded();
-    return s;
-}
-
-TOvLED* MakePanelLED(QWidget* parent, const QString& name, const QString& caption, TRect bounds,
-                     bool redWhenOn)
-{
-    auto* led = new TOvLED(parent);
-    led->SetName(name);
-    led->SetCaption(caption);
-    led->SetMode(mIndicator);
-    led->SetLED_Position(lpLeft);
-    led->SetSpacing(5);
-    led->LED().SetColorOff(clMedGray);
-    if (redWhenOn)
-        led->LED().SetColorOn(clRed);
-    led->SetFont(GroupFont());
-    led->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-    led->Loaded();
-    return led;
-}
-
-TFont DisplayFont() { return TFont(QStringLiteral("System"), 11, clLime); }
 
 void SetHintText(TControl* c, const QString& text)
 {
@@ -244,20 +121,19 @@ void TGalleryWindow::WatchSwitch(TOvBinGControl* bin, const std::function<bool()
 void TGalleryWindow::BuildChannelBox(QGroupBox* box, int channel)
 {
     const QString n = QString::number(channel);
-    TOvDial* gain = MakePanelDial(box, QStringLiteral("Chan%1GainDial").arg(n),
-                                  channel == 1 ? Bounds(22, 20, 61, 76) : Bounds(20, 20, 62, 76), 1, 6,
-                                  1.0f, 6.0f, 3.0f, 5, QStringLiteral("Gain x10"), clNavy);
+    TOvDial* gain = Parts.Dial(box, QStringLiteral("Chan%1GainDial").arg(n), channel == 1 ? 22 : 20, 20,
+                               channel == 1 ? 61 : 62, 76, 1, 6, 1.0f, 6.0f, 3.0f, 5, QStringLiteral("Gain x10"), clNavy);
     MakeLabel(box, QStringLiteral("Timeline"), 13, 96, 79, 18, Qt::AlignCenter);
-    MakeTrackBar(box, 13, 114);
+    Parts.TrackBar(box, 13, 114);
     MakeLabel(box, QStringLiteral("Spectrum"), 13, 135, 79, 18, Qt::AlignCenter);
-    MakeTrackBar(box, 13, 153);
-    TOvDial* offset = MakePanelDial(box, QStringLiteral("Chan%1OffsetDial").arg(n), Bounds(11, 174, 85, 85), 0,
+    Parts.TrackBar(box, 13, 153);
+    TOvDial* offset = Parts.Dial(box, QStringLiteral("Chan%1OffsetDial").arg(n), 11, 174, 85, 85, 0,
                                     1000, channel == 1 ? 0.0f : 0.000001f, 100.0f,
                                     channel == 1 ? 55.0f : 22.0f, 5, QStringLiteral("Position"), clLime);
     MakeLabel(box, QStringLiteral("Enable"), 13, 261, 79, 18, Qt::AlignCenter);
     MakeLabel(box, QStringLiteral("On"), 8, 280, 24, 20, Qt::AlignRight | Qt::AlignVCenter);
     MakeLabel(box, QStringLiteral("Off"), 70, 280, 30, 20);
-    TOvToggleSwitch* enable = MakeEnableSwitch(box, QStringLiteral("Chan%1EnableSwitch").arg(n));
+    TOvToggleSwitch* enable = Parts.Toggle(box, QStringLiteral("Chan%1EnableSwitch").arg(n));
     WatchDial(gain);
     WatchDial(offset);
     WatchSwitch(enable, [enable] { return enable->Checked(); });
@@ -274,28 +150,14 @@ void TGalleryWindow::BuildChannelBox(QGroupBox* box, int channel)
 
 void TGalleryWindow::BuildFreqBox(QGroupBox* box)
 {
-    auto* d = new TOvDial(box);
-    d->SetName(QStringLiteral("FreqBaseDial"));
-    d->SetBounds(7, 20, 85, 85);
-    ApplyPanelDialLook(d, clLime);
-    d->ScaleSettings().SetSubSteps(1);
-    d->ScaleSettings().SetValueFormat(QStringLiteral("0"));
-    TSignalSettings& sig = d->SignalSettings();
-    sig.SetDigitalFrom(10);
-    sig.SetDigitalTo(150);
-    sig.SetValueFrom(10.0f);
-    sig.SetValueTo(150.0f);
-    sig.SetName2(QStringLiteral("Freq Scale"));
-    d->SetChangeLarge(5);
-    d->SetValue(60.0f);
-    d->Loaded();
-    FreqBaseDial = d;
-    WatchDial(d);
+    FreqBaseDial = Parts.Dial(box, QStringLiteral("FreqBaseDial"), 7, 20, 85, 85, 10, 150, 10.0f, 150.0f, 60.0f, 5,
+                              QStringLiteral("Freq Scale"), clLime, 1, QStringLiteral("0"));
+    WatchDial(FreqBaseDial);
 }
 
 void TGalleryWindow::BuildTimeBox(QGroupBox* box)
 {
-    TimeBaseDial = MakePanelDial(box, QStringLiteral("TimeBaseDial"), Bounds(20, 20, 59, 85), 2, 7, 2.0f, 7.0f,
+    TimeBaseDial = Parts.Dial(box, QStringLiteral("TimeBaseDial"), 20, 20, 59, 85, 2, 7, 2.0f, 7.0f,
                                  4.0f, 1, QStringLiteral("Time"), clLime);
     WatchDial(TimeBaseDial);
 }
@@ -305,9 +167,9 @@ void TGalleryWindow::BuildDisplayBox(QGroupBox* box)
     MakeLabel(box, QStringLiteral("Hold"), 1, 27, 35, 18, Qt::AlignCenter);
     MakeLabel(box, QStringLiteral("Mkrs"), 34, 27, 35, 18, Qt::AlignCenter);
     MakeLabel(box, QStringLiteral("Exp"), 68, 27, 35, 18, Qt::AlignCenter);
-    DisplayHoldSw = MakePanelRocker(box, QStringLiteral("DisplayHoldSw"), 5, 46, 27, 47);
-    MkrSwitch = MakePanelRocker(box, QStringLiteral("MkrSwitch"), 38, 46, 27, 47);
-    ExpandSw = MakePanelRocker(box, QStringLiteral("ExpandSw"), 72, 46, 26, 46);
+    DisplayHoldSw = Parts.Rocker(box, QStringLiteral("DisplayHoldSw"), 5, 46, 27, 47);
+    MkrSwitch = Parts.Rocker(box, QStringLiteral("MkrSwitch"), 38, 46, 27, 47);
+    ExpandSw = Parts.Rocker(box, QStringLiteral("ExpandSw"), 72, 46, 26, 46);
     for (TOvRockerSwitch* s : { DisplayHoldSw, MkrSwitch, ExpandSw })
         WatchSwitch(s, [s] { return s->Checked(); });
 }
@@ -316,36 +178,17 @@ void TGalleryWindow::BuildFilterBox(QGroupBox* box)
 {
     MakeLabel(box, QStringLiteral("Mkrs"), 8, 27, 43, 18, Qt::AlignCenter);
     MakeLabel(box, QStringLiteral("Enable"), 50, 27, 51, 18, Qt::AlignCenter);
-    FltrMkrsSw = MakePanelRocker(box, QStringLiteral("FltrMkrsSw"), 16, 46, 27, 46);
-    FltrEnbSw = MakePanelRocker(box, QStringLiteral("FltrEnbSw"), 62, 46, 27, 46);
+    FltrMkrsSw = Parts.Rocker(box, QStringLiteral("FltrMkrsSw"), 16, 46, 27, 46);
+    FltrEnbSw = Parts.Rocker(box, QStringLiteral("FltrEnbSw"), 62, 46, 27, 46);
     for (TOvRockerSwitch* s : { FltrMkrsSw, FltrEnbSw })
         WatchSwitch(s, [s] { return s->Checked(); });
 }
 
 void TGalleryWindow::BuildRecordBox(QWidget* box)
 {
-    OvClock1 = new TOvClock(box);
-    OvClock1->SetName(QStringLiteral("OvClock1"));
-    OvClock1->SetFont(DisplayFont());
-    OvClock1->BevelInner().SetStyle(bsLowered);
-    OvClock1->BevelOuter().SetStyle(bsRaised);
-    OvClock1->SetBounds(11, 10, 94, 24);
-    OvClock1->Loaded();
-
-    OvOpHourCounter1 = new TOvOpHourCounter(box);
-    OvOpHourCounter1->SetName(QStringLiteral("OvOpHourCounter1"));
-    OvOpHourCounter1->SetFont(DisplayFont());
-    OvOpHourCounter1->SetSeparatorHour(QStringLiteral("h"));
-    OvOpHourCounter1->SetSeparatorMin(QStringLiteral("m"));
-    OvOpHourCounter1->SetSeparatorSec(QStringLiteral("s"));
-    OvOpHourCounter1->SetSeparatorChar(QStringLiteral(":"));
-    OvOpHourCounter1->SetHourDigits(2);
+    OvClock1 = Parts.Clock(box);
     // Named as on the main window, but the gallery never loads or saves it.
-    OvOpHourCounter1->IniSettings().SetFileName(QStringLiteral("OrvellApp.ini"));
-    OvOpHourCounter1->IniSettings().SetSection(QStringLiteral("OvOpHourCounter1"));
-    OvOpHourCounter1->IniSettings().SetAutoLoadSave(false);
-    OvOpHourCounter1->SetBounds(483, 10, 103, 24);
-    OvOpHourCounter1->Loaded();
+    OvOpHourCounter1 = Parts.HourCounter(box);
     OvOpHourCounter1->SetTime(1, 5, 9);
     OvOpHourCounter1->SetCount(true);
 
@@ -388,10 +231,10 @@ void TGalleryWindow::BuildStatusBox(QWidget* box)
 {
     auto* mode = MakeLabel(box, QStringLiteral("Mode =  Active"), 8, 7, 160, 26);
     mode->setFont(GroupFont().ToQFont());
-    OvldLED = MakePanelLED(box, QStringLiteral("OvldLED"), QStringLiteral("Overload"), Bounds(353, 7, 80, 26), true);
-    Ov60HzLED = MakePanelLED(box, QStringLiteral("Ov60HzLED"), QStringLiteral("60 Hz"), Bounds(449, 7, 59, 26), true);
-    OvChan1 = MakePanelLED(box, QStringLiteral("OvChan1"), QStringLiteral("Ch1"), Bounds(507, 7, 46, 26), false);
-    OvChan2 = MakePanelLED(box, QStringLiteral("OvChan2"), QStringLiteral("Ch2"), Bounds(553, 7, 46, 27), false);
+    OvldLED = Parts.Led(box, QStringLiteral("OvldLED"), QStringLiteral("Overload"), 353, 7, 80, 26, true);
+    Ov60HzLED = Parts.Led(box, QStringLiteral("Ov60HzLED"), QStringLiteral("60 Hz"), 449, 7, 59, 26, true);
+    OvChan1 = Parts.Led(box, QStringLiteral("OvChan1"), QStringLiteral("Ch1"), 507, 7, 46, 26, false);
+    OvChan2 = Parts.Led(box, QStringLiteral("OvChan2"), QStringLiteral("Ch2"), 553, 7, 46, 27, false);
     // As the acquisition loop would set them: channels on, mains hum seen,
     // and an overload that flashes (the front panel itself never flashes).
     OvChan1->SetChecked(true);
@@ -448,11 +291,11 @@ void TGalleryWindow::BuildOtherOptions(QGroupBox* box)
     noScale->Loaded();
     WatchDial(noScale);
 
-    auto* disabled = MakePanelDial(box, QStringLiteral("DisabledDial"), Bounds(339, 22, 85, 85), 0, 1000, 0.0f,
+    auto* disabled = Parts.Dial(box, QStringLiteral("DisabledDial"), 339, 22, 85, 85, 0, 1000, 0.0f,
                                    100.0f, 30.0f, 5, QStringLiteral("Disabled"), clLime);
     disabled->SetEnabled(false);
 
-    auto* big = MakePanelDial(box, QStringLiteral("LargePanelDial"), Bounds(430, 22, 160, 200), 0, 200, -100.0f,
+    auto* big = Parts.Dial(box, QStringLiteral("LargePanelDial"), 430, 22, 160, 200, 0, 200, -100.0f,
                               100.0f, -40.0f, 10, QStringLiteral("Panel look, large"), clLime);
     big->SetOptions({ opBevelOuter, opValue, opUnit, opName1, opName2, opScale, opScaleText });
     big->SignalSettings().SetName1(QStringLiteral("-100 .. 100"));

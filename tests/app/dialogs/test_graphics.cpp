@@ -91,7 +91,7 @@ TEST(SaveBitmap, StopsFirstThenSavesThePaneAsShown)
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), rig.pane);
 }
 
-TEST(SaveForm, CancelWritesNothingAndResumes)
+TEST(SaveForm, CancelResumesAndAFailedWriteLeavesTheRestartToTheStartTimer)
 {
     QTemporaryDir dir;
     Rig rig;
@@ -99,12 +99,9 @@ TEST(SaveForm, CancelWritesNothingAndResumes)
     EXPECT_FALSE(rig.commands.SaveForm1Click());
     EXPECT_EQ(rig.events, (Events{"window image", "stop", "dialog", "start"}));
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
-}
 
-TEST(SaveForm, AFailedWriteShowsAMessageAndLeavesTheRestartToTheStartTimer)
-{
-    QTemporaryDir dir;
-    Rig rig;
+    // A file that cannot be written: a message, and no restart from the command.
+    rig.events.clear();
     rig.dialogs.AnswerFile(dir.filePath("missing-folder/shot.bmp"));
     EXPECT_FALSE(rig.commands.SaveForm1Click());
     EXPECT_EQ(rig.events, (Events{"window image", "stop", "dialog", "message"}));

@@ -8,6 +8,7 @@
 #include "app/display/DisplayControls.h"
 #include "app/display/FrequencyPane.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "dsp/Designs.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 

@@ -22,7 +22,7 @@ struct SpectrumTest : ::testing::Test {
 
     void SetUp() override
     {
-        f.d.DisplayType = DisplaySpectrum;
+        f.d.Settings.DisplayType = DisplaySpectrum;
         Fill(f.d.SpectrumImage, clBlack);
     }
     void Scale(float dial) { FreqBaseDialClick(f.d, f.p, dial); }
@@ -67,12 +67,12 @@ TEST_F(SpectrumTest, BarsStopShortOfThePaneWidth)
 {
     FillTone(trace, 15 * SlotHz, 2.0e8);
     Draw(2, 391);
-    EXPECT_EQ(f.d.RowLevels[15], PaneWidth - 5);
+    EXPECT_EQ(f.d.Scratch->RowLevels[15], PaneWidth - 5);
     const int row = H - 15;
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, row, clLime, RightEdge, PaneWidth), PaneWidth - RightEdge)
         << "a capped bar is clipped by the pane";
     for (int i = 0; i < H; ++i)
-        EXPECT_LE(f.d.RowLevels[i], PaneWidth - 5);
+        EXPECT_LE(f.d.Scratch->RowLevels[i], PaneWidth - 5);
 }
 
 TEST_F(SpectrumTest, SilenceDrawsNothingAtAnyGain)
@@ -98,7 +98,7 @@ TEST_F(SpectrumTest, BarColourFollowsTheBackground)
         TColor Bar;
     } cases[] = {{1, clBlack}, {2, clLime}, {3, clYellow}};
     for (const auto& c : cases) {
-        f.d.BackgroundStyle = c.Style;
+        f.d.Settings.BackgroundStyle = c.Style;
         Fill(f.d.SpectrumImage, clGray);
         Draw(1, 21);
         EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge, H - 15), c.Bar) << c.Style;
@@ -108,7 +108,7 @@ TEST_F(SpectrumTest, BarColourFollowsTheBackground)
 TEST_F(SpectrumTest, OtherModesLeaveThePaneAlone)
 {
     FillTone(trace, 15 * SlotHz, 20000.0);
-    f.d.DisplayType = DisplayPhase;
+    f.d.Settings.DisplayType = DisplayPhase;
     Draw(1, 21);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 0, clRed), 0) << "not even the strip";
 }
@@ -116,9 +116,9 @@ TEST_F(SpectrumTest, OtherModesLeaveThePaneAlone)
 TEST_F(SpectrumTest, ExpandedViewSpreadsTheMarkerBandOverThePane)
 {
     Scale(60.0f);
-    f.d.Marker1On = f.d.Marker2On = true;
-    f.d.Marker1Pos = 330;                     // RowToHz(41) = 6 Hz
-    f.d.Marker2Pos = 250;                     // RowToHz(121) = 19 Hz
+    f.d.Settings.Marker1On = f.d.Marker2On = true;
+    f.d.Settings.Marker1Pos = 330;                     // RowToHz(41) = 6 Hz
+    f.d.Settings.Marker2Pos = 250;                     // RowToHz(121) = 19 Hz
     f.d.ExpandOn = true;
     FillTone(trace, 10.0, 20000.0);
     Draw(1, 21);
@@ -136,7 +136,7 @@ struct PhaseTest : ::testing::Test {
 
     void SetUp() override
     {
-        f.d.DisplayType = DisplayPhase;
+        f.d.Settings.DisplayType = DisplayPhase;
         Fill(f.d.SpectrumImage, clBlack);
         std::mt19937 random(7);
         std::uniform_int_distribution<int> noise(-30000, 30000);
@@ -165,7 +165,7 @@ TEST_F(PhaseTest, CurveIsDrawnInFixedBandsRightOfTheCentre)
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     int drawn = 0, negative = 0;
     for (int i = 1; i < 256; ++i) {
-        const int level = f.d.RowLevels[i];
+        const int level = f.d.Scratch->RowLevels[i];
         const TColor expected = level == 0 ? clBlack : BandColor(i);
         EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge, H - i), expected) << "row " << i;
         EXPECT_GE(level, -148);
@@ -180,7 +180,7 @@ TEST_F(PhaseTest, CurveIsDrawnInFixedBandsRightOfTheCentre)
     EXPECT_GT(negative, 20) << "negative phases grow left from the strip's edge";
     // Rows above the transform's 256 slots carry no spectrum: phase 0, nothing drawn.
     for (int i = 257; i < H; ++i)
-        EXPECT_EQ(f.d.RowLevels[i], 0) << i;
+        EXPECT_EQ(f.d.Scratch->RowLevels[i], 0) << i;
     EXPECT_EQ(Pixel(f.d.SpectrumImage, PaneCentre, 50), clRed) << "the strip ends both calls";
 }
 
@@ -203,7 +203,7 @@ TEST_F(PhaseTest, ChannelTwoAloneUsesTheStoredChannelOneSpectrum)
     // row reads phase 0.
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     for (int i = 1; i < H; ++i)
-        ASSERT_EQ(f.d.RowLevels[i], 0) << i;
+        ASSERT_EQ(f.d.Scratch->RowLevels[i], 0) << i;
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, H - 40, clBlack, RightEdge, PaneWidth), PaneWidth - RightEdge);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 100, clRed), 10);
 
@@ -211,32 +211,32 @@ TEST_F(PhaseTest, ChannelTwoAloneUsesTheStoredChannelOneSpectrum)
     DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     int32_t first[H];
-    std::copy(f.d.RowLevels, f.d.RowLevels + H, first);
+    std::copy(f.d.Scratch->RowLevels, f.d.Scratch->RowLevels + H, first);
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
-    EXPECT_TRUE(std::equal(first + 1, first + H, f.d.RowLevels + 1));
+    EXPECT_TRUE(std::equal(first + 1, first + H, f.d.Scratch->RowLevels + 1));
     EXPECT_NE(std::count(first + 1, first + H, 0), H - 1);
 }
 
 TEST_F(PhaseTest, ExpandedViewFillsEveryRowFromTheMarkerBand)
 {
     FreqBaseDialClick(f.d, f.p, 60.0f);
-    f.d.Marker1On = f.d.Marker2On = true;
-    f.d.Marker1Pos = 330;
-    f.d.Marker2Pos = 250;
+    f.d.Settings.Marker1On = f.d.Marker2On = true;
+    f.d.Settings.Marker1Pos = 330;
+    f.d.Settings.Marker2Pos = 250;
     f.d.ExpandOn = true;
-    std::fill(f.d.RowExpand, f.d.RowExpand + RowArraySize, 9999);
+    std::fill(f.d.Scratch->RowExpand, f.d.Scratch->RowExpand + RowArraySize, 9999);
     DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     for (int i = 1; i < H; ++i) {
         // The spline may overshoot the curve's -148 .. 147 a little; 9999 would be a stale row.
-        ASSERT_GE(f.d.RowExpand[i], -300) << i;
-        ASSERT_LE(f.d.RowExpand[i], 300) << "row " << i << " left over from an earlier call";
+        ASSERT_GE(f.d.Scratch->RowExpand[i], -300) << i;
+        ASSERT_LE(f.d.Scratch->RowExpand[i], 300) << "row " << i << " left over from an earlier call";
     }
     // Only the expanded curve is drawn, in the pen colour.
     int aqua = 0;
     for (int i = 1; i < H; ++i)
         aqua += Pixel(f.d.SpectrumImage, RightEdge, H - i) == clAqua;
-    EXPECT_EQ(aqua, int(std::count_if(f.d.RowExpand + 1, f.d.RowExpand + H, [](int v) { return v != 0; })));
+    EXPECT_EQ(aqua, int(std::count_if(f.d.Scratch->RowExpand + 1, f.d.Scratch->RowExpand + H, [](int v) { return v != 0; })));
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ struct MarkerTest : ::testing::Test {
     {
         FreqBaseDialClick(f.d, f.p, f.Controls.SetDial(PanelDial::FreqBase, 60.0f));
         MkrSwitchClick(f.d, f.p, true);
-        f.d.Marker1Pos = 200;
-        f.d.Marker2Pos = 100;
+        f.d.Settings.Marker1Pos = 200;
+        f.d.Settings.Marker2Pos = 100;
     }
     void Move(int y, bool left = true) { SpectrumBoxMouseMove(f.d, f.p, 100, y, left); }
 };
@@ -31,29 +31,29 @@ struct MarkerTest : ::testing::Test {
 TEST_F(MarkerTest, GrabWindowWidensOnTheFirstMoveWithTheButtonHeld)
 {
     SpectrumBoxMouseDown(f.d);
-    EXPECT_EQ(f.d.MarkerGrabBelow, 5);
+    EXPECT_EQ(f.d.FrequencyDrag.GrabBelow, 5);
     Move(230);                                 // 30 pixels off: outside the 5-pixel window
-    EXPECT_EQ(f.d.Marker1Pos, 200);
-    EXPECT_EQ(f.d.MarkerGrabAbove, 45);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 200);
+    EXPECT_EQ(f.d.FrequencyDrag.GrabAbove, 45);
     Move(230);                                 // now inside the 45-pixel window
-    EXPECT_EQ(f.d.Marker1Pos, 230);
-    EXPECT_FALSE(f.d.Marker2Free);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 230);
+    EXPECT_FALSE(f.d.FrequencyDrag.Free2);
     Move(274);                                 // follows fast moves within 45 pixels
-    EXPECT_EQ(f.d.Marker1Pos, 274);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 274);
     Move(319);                                 // 45 away: lost
-    EXPECT_EQ(f.d.Marker1Pos, 274);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 274);
     SpectrumBoxMouseUp(f.d);
-    EXPECT_TRUE(f.d.Marker1Free && f.d.Marker2Free);
-    EXPECT_EQ(f.d.MarkerGrabBelow, 5);
-    EXPECT_EQ(f.d.FilterGrabAbove, 5);
+    EXPECT_TRUE(f.d.FrequencyDrag.Free1 && f.d.FrequencyDrag.Free2);
+    EXPECT_EQ(f.d.FrequencyDrag.GrabBelow, 5);
+    EXPECT_EQ(f.d.FilterDrag.GrabAbove, 5);
 }
 
 TEST_F(MarkerTest, WithoutTheButtonNothingMovesOrWidens)
 {
     SpectrumBoxMouseDown(f.d);
     Move(201, false);
-    EXPECT_EQ(f.d.Marker1Pos, 200);
-    EXPECT_EQ(f.d.MarkerGrabBelow, 5);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 200);
+    EXPECT_EQ(f.d.FrequencyDrag.GrabBelow, 5);
 }
 
 TEST_F(MarkerTest, MarkerPulledPastItsPartnerStaysOneMoveThenSitsBeside)
@@ -63,11 +63,11 @@ TEST_F(MarkerTest, MarkerPulledPastItsPartnerStaysOneMoveThenSitsBeside)
     Move(160);
     Move(120);
     Move(95);                                  // marker 1 (lower) now above marker 2
-    EXPECT_EQ(f.d.Marker1Pos, 95);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = ?"));
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 95);
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = ?"));
     Move(93);
-    EXPECT_EQ(f.d.Marker1Pos, 101) << "one pixel below marker 2";
-    EXPECT_EQ(f.d.Marker2Pos, 100) << "marker 2 cannot be grabbed in this drag";
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 101) << "one pixel below marker 2";
+    EXPECT_EQ(f.d.Settings.Marker2Pos, 100) << "marker 2 cannot be grabbed in this drag";
 }
 
 TEST_F(MarkerTest, MarkersStopAboveTheBottomOfThePane)
@@ -78,85 +78,84 @@ TEST_F(MarkerTest, MarkersStopAboveTheBottomOfThePane)
     Move(289);
     Move(333);
     Move(H + 40);                              // limited to row H, then to H - 5
-    EXPECT_EQ(f.d.Marker1Pos, 366);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 366);
     SpectrumBoxMouseUp(f.d);
     SpectrumBoxMouseDown(f.d);
     Move(102);
     for (int y = 140; y < 400; y += 40)
         Move(y);
-    EXPECT_EQ(f.d.Marker2Pos, 361);
-    EXPECT_EQ(f.d.Marker1Pos, 366);
+    EXPECT_EQ(f.d.Settings.Marker2Pos, 361);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 366);
 }
 
 TEST_F(MarkerTest, DifferenceReadsRowToHzAndQuestionMarkWhileOutOfOrder)
 {
-    f.d.Marker1Pos = 300;
-    f.d.Marker2Pos = 290;
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 1 Hz"));
-    f.d.Marker2Pos = 200;
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
-    // The start-up positions put marker 1 above marker 2.
-    f.d.Marker1Pos = 142;
-    f.d.Marker2Pos = 396;
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = ?"));
-    f.d.Marker2Pos = 142;
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = ?"));
+    // The start-up positions (142, 396) put marker 1 above marker 2.
+    const struct {
+        int32_t Marker1, Marker2;
+        const char* Text;
+    } cases[] = {{300, 290, "Marker Difference = 1 Hz"},
+                 {300, 200, "Marker Difference = 16 Hz"},
+                 {142, 396, "Marker Difference = ?"},
+                 {142, 142, "Marker Difference = ?"}};
+    for (const auto& c : cases) {
+        f.d.Settings.Marker1Pos = c.Marker1;
+        f.d.Settings.Marker2Pos = c.Marker2;
+        UpdateMarkerLabel(f.d, f.p);
+        EXPECT_EQ(f.d.View.Labels.Marker, QString::fromLatin1(c.Text)) << c.Marker1 << " " << c.Marker2;
+    }
     // Phase reads the same; Waterfall's figure comes from the scale update.
-    f.d.DisplayType = DisplayPhase;
-    f.d.Marker1Pos = 300;
-    f.d.Marker2Pos = 200;
+    f.d.Settings.DisplayType = DisplayPhase;
+    f.d.Settings.Marker1Pos = 300;
+    f.d.Settings.Marker2Pos = 200;
     UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
-    f.d.DisplayType = DisplayWaterfall;
-    f.d.Labels.Marker = QStringLiteral("kept");
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
+    f.d.Settings.DisplayType = DisplayWaterfall;
+    f.d.View.Labels.Marker = QStringLiteral("kept");
     UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("kept"));
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("kept"));
     FreqBaseDialClick(f.d, f.p, 60.0f);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
 }
 
 TEST_F(MarkerTest, CursorReadout)
 {
     Move(0, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.Labels.HiFreq);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = 59 Hz"));
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.View.Labels.HiFreq);
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = 59 Hz"));
     Move(-50, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = 59 Hz")) << "Y limited to 0";
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = 59 Hz")) << "Y limited to 0";
     Move(H, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = 0 Hz"));
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = 0 Hz"));
     Move(H - 62, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = 10 Hz"));
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = 10 Hz"));
 
     // Expanded: the pane spans the marker band; the top reads HiFreqLabel again.
-    f.d.Marker1Pos = 330;
-    f.d.Marker2Pos = 250;
+    f.d.Settings.Marker1Pos = 330;
+    f.d.Settings.Marker2Pos = 250;
     ExpandSwClick(f.d, f.p, f.Controls, true);
     ASSERT_TRUE(f.d.ExpandOn);
     Move(0, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.Labels.HiFreq);
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.View.Labels.HiFreq);
     Move(H, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.Labels.LoFreq);
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.View.Labels.LoFreq);
 
     // Waterfall: columns, the right half repeats the frequencies of the left.
     f.d.ExpandOn = false;
-    f.d.DisplayType = DisplayWaterfall;
+    f.d.Settings.DisplayType = DisplayWaterfall;
     SpectrumBoxMouseMove(f.d, f.p, 63, 10, false);
-    const QString left = f.d.Labels.Cursor;
+    const QString left = f.d.View.Labels.Cursor;
     EXPECT_EQ(left, QStringLiteral("Cursor Position = 10 Hz"));
     SpectrumBoxMouseMove(f.d, f.p, 63 + 369, 10, false);
-    EXPECT_EQ(f.d.Labels.Cursor, left);
+    EXPECT_EQ(f.d.View.Labels.Cursor, left);
 }
 
 TEST_F(MarkerTest, MarkerPositionsOutsideThePaneComeInOnTheFirstMove)
 {
-    f.d.Marker2Pos = 396;
+    f.d.Settings.Marker2Pos = 396;
     f.p.FilterMarker2Pos = 396;
     Move(50, false);
-    EXPECT_EQ(f.d.Marker2Pos, 361) << "set to H - 2, then held at H - 10";
+    EXPECT_EQ(f.d.Settings.Marker2Pos, 361) << "set to H - 2, then held at H - 10";
     EXPECT_EQ(f.p.FilterMarker2Pos, 361);
 }
 
@@ -167,13 +166,13 @@ TEST_F(MarkerTest, FilterMarkersReplaceTheFrequencyMarkersAndSetTheBand)
     f.p.FilterMarker1Pos = 300;
     f.p.FilterMarker2Pos = 200;
     FltrMkrsSwClick(f.d, f.p, f.Controls, true);
-    EXPECT_TRUE(f.d.FilterMarker1On && f.d.FilterMarker2On);
-    EXPECT_FALSE(f.d.Marker1On || f.d.Marker2On || f.d.ExpandOn);
-    EXPECT_FALSE(f.d.Switches.MkrSwitch || f.d.Switches.ExpandSw);
-    EXPECT_TRUE(f.d.Switches.FltrMkrsSw);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
-    EXPECT_EQ(f.d.Labels.LoFreq, QStringLiteral("0 Hz"));
-    EXPECT_TRUE(f.Controls.Messages.isEmpty());
+    EXPECT_TRUE(f.d.Settings.FilterMarker1On && f.d.FilterMarker2On);
+    EXPECT_FALSE(f.d.Settings.Marker1On || f.d.Marker2On || f.d.ExpandOn);
+    EXPECT_FALSE(f.d.View.Switches.MkrSwitch || f.d.View.Switches.ExpandSw);
+    EXPECT_TRUE(f.d.View.Switches.FltrMkrsSw);
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
+    EXPECT_EQ(f.d.View.Labels.LoFreq, QStringLiteral("0 Hz"));
+    EXPECT_TRUE(f.Controls.Messages().isEmpty());
 
     // Dragging a filter marker recomputes the band-pass at once.
     const IirCoefficients before = f.p.MarkerLowPass;
@@ -181,7 +180,7 @@ TEST_F(MarkerTest, FilterMarkersReplaceTheFrequencyMarkersAndSetTheBand)
     Move(202);
     Move(180);
     EXPECT_EQ(f.p.FilterMarker2Pos, 180);
-    EXPECT_EQ(f.d.Marker2Pos, 100) << "the frequency markers are off";
+    EXPECT_EQ(f.d.Settings.Marker2Pos, 100) << "the frequency markers are off";
     EXPECT_NE(0, std::memcmp(&before, &f.p.MarkerLowPass, sizeof before));
 
     FltrEnbSwClick(f.d, f.p, true);
@@ -193,73 +192,73 @@ TEST_F(MarkerTest, FilterMarkersReplaceTheFrequencyMarkersAndSetTheBand)
 
     // Turning the frequency markers on switches the filter markers off.
     MkrSwitchClick(f.d, f.p, true);
-    EXPECT_FALSE(f.d.FilterMarker1On || f.d.Switches.FltrMkrsSw);
+    EXPECT_FALSE(f.d.Settings.FilterMarker1On || f.d.View.Switches.FltrMkrsSw);
     MkrSwitchClick(f.d, f.p, false);
-    EXPECT_FALSE(f.d.Marker1On || f.d.Marker2On);
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = ?"));
+    EXPECT_FALSE(f.d.Settings.Marker1On || f.d.Marker2On);
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = ?"));
 }
 
 TEST_F(MarkerTest, RefusalsShowTheirMessagesAndLeaveTheSwitchOff)
 {
-    f.d.DisplayType = DisplayWaterfall;
+    f.d.Settings.DisplayType = DisplayWaterfall;
     FltrMkrsSwClick(f.d, f.p, f.Controls, true);
-    ASSERT_EQ(f.Controls.Messages.size(), 1);
-    EXPECT_EQ(f.Controls.Messages[0],
+    ASSERT_EQ(f.Controls.Messages().size(), 1);
+    EXPECT_EQ(f.Controls.Messages()[0],
               QStringLiteral("Error Message: Only Vertical Frequency or Phase mode allowed"));
-    EXPECT_FALSE(f.d.Switches.FltrMkrsSw);
-    EXPECT_FALSE(f.d.FilterMarker1On);
+    EXPECT_FALSE(f.d.View.Switches.FltrMkrsSw);
+    EXPECT_FALSE(f.d.Settings.FilterMarker1On);
 
     // In Waterfall the Expand switch toggles but changes nothing.
     ExpandSwClick(f.d, f.p, f.Controls, true);
-    EXPECT_TRUE(f.d.Switches.ExpandSw);
+    EXPECT_TRUE(f.d.View.Switches.ExpandSw);
     EXPECT_FALSE(f.d.ExpandOn);
-    EXPECT_EQ(f.Controls.Messages.size(), 1);
+    EXPECT_EQ(f.Controls.Messages().size(), 1);
 
-    f.d.DisplayType = DisplaySpectrum;
+    f.d.Settings.DisplayType = DisplaySpectrum;
     MkrSwitchClick(f.d, f.p, false);
     ExpandSwClick(f.d, f.p, f.Controls, true);
-    ASSERT_EQ(f.Controls.Messages.size(), 2);
-    EXPECT_EQ(f.Controls.Messages[1], QStringLiteral("Error Message: Markers must be enabled!"));
-    EXPECT_FALSE(f.d.Switches.ExpandSw);
+    ASSERT_EQ(f.Controls.Messages().size(), 2);
+    EXPECT_EQ(f.Controls.Messages()[1], QStringLiteral("Error Message: Markers must be enabled!"));
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
     EXPECT_FALSE(f.d.ExpandOn);
 }
 
 TEST_F(MarkerTest, WaterfallDragsColumnsAndKeepsMarkersInTheLeftHalf)
 {
-    f.d.DisplayType = DisplayWaterfall;
+    f.d.Settings.DisplayType = DisplayWaterfall;
     SpectrumBoxMouseDown(f.d);
     SpectrumBoxMouseMove(f.d, f.p, 202, 10, true);
     SpectrumBoxMouseMove(f.d, f.p, 240, 10, true);
-    EXPECT_EQ(f.d.Marker1Pos, 240);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 240);
     SpectrumBoxMouseMove(f.d, f.p, 280, 10, true);
     SpectrumBoxMouseMove(f.d, f.p, 320, 10, true);
     SpectrumBoxMouseMove(f.d, f.p, 360, 10, true);
     SpectrumBoxMouseMove(f.d, f.p, 369, 10, true);
-    EXPECT_EQ(f.d.Marker1Pos, 366);
+    EXPECT_EQ(f.d.Settings.Marker1Pos, 366);
 }
 
 TEST_F(MarkerTest, RawModesReadColumnsInHertzAndMilliseconds)
 {
-    f.d.DisplayType = DisplayRawSpectrum;
+    f.d.Settings.DisplayType = DisplayRawSpectrum;
     FreqBaseDialClick(f.d, f.p, 100.0f);       // S = 206
     SpectrumBoxMouseMove(f.d, f.p, 729, 10, false);
-    EXPECT_EQ(f.d.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.Labels.HiFreq);
-    EXPECT_EQ(f.d.Labels.HiFreq, QStringLiteral("8871 Hz"));
-    f.d.Marker1Pos = 300;
-    f.d.Marker2Pos = 200;
+    EXPECT_EQ(f.d.View.Labels.Cursor, QStringLiteral("Cursor Position = ") + f.d.View.Labels.HiFreq);
+    EXPECT_EQ(f.d.View.Labels.HiFreq, QStringLiteral("8871 Hz"));
+    f.d.Settings.Marker1Pos = 300;
+    f.d.Settings.Marker2Pos = 200;
     UpdateMarkerLabel(f.d, f.p);
     // ((4 x 206 x 44100) div 729 x 100) >> 10 = 4867
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 4867 Hz"));
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 4867 Hz"));
 
-    f.d.DisplayType = DisplayRawTime;
+    f.d.Settings.DisplayType = DisplayRawTime;
     FreqBaseDialClick(f.d, f.p, 60.0f);        // S = 123
-    EXPECT_EQ(f.d.Labels.HiFreq, QStringLiteral("0.69 ms"));   // ((1160 x 123) >> 11) x 0.01
-    EXPECT_EQ(f.d.Labels.LoFreq, QStringLiteral("0 ms"));
+    EXPECT_EQ(f.d.View.Labels.HiFreq, QStringLiteral("0.69 ms"));   // ((1160 x 123) >> 11) x 0.01
+    EXPECT_EQ(f.d.View.Labels.LoFreq, QStringLiteral("0 ms"));
     // ((100 x 100000 div 44100) x 123 >> 11) x 0.01 = 0.13 ms
-    EXPECT_EQ(f.d.Labels.Marker, QStringLiteral("Marker Difference = 0.13 ms"));
-    const QString cursor = f.d.Labels.Cursor;
+    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 0.13 ms"));
+    const QString cursor = f.d.View.Labels.Cursor;
     SpectrumBoxMouseMove(f.d, f.p, 10, 10, false);
-    EXPECT_EQ(f.d.Labels.Cursor, cursor) << "mode 2 leaves the cursor readout";
+    EXPECT_EQ(f.d.View.Labels.Cursor, cursor) << "mode 2 leaves the cursor readout";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "app/display/TimeTrace.h"
 
 using namespace display_test;
@@ -54,12 +55,12 @@ TEST_F(RedrawTest, GridLinesOnBothPanes)
 TEST_F(RedrawTest, MarkerLinesAndHint)
 {
     MkrSwitchClick(f.d, f.p, true);
-    f.d.Marker1Pos = 300;
-    f.d.Marker2Pos = 250;
+    f.d.Settings.Marker1Pos = 300;
+    f.d.Settings.Marker2Pos = 250;
     RedrawPanes(f.d, f.p);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 300, clFuchsia), PaneWidth);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 250, clFuchsia), PaneWidth);
-    EXPECT_FALSE(f.d.SpectrumHintOn) << "in the frequency modes the filter markers decide";
+    EXPECT_FALSE(f.d.View.SpectrumHintOn) << "in the frequency modes the filter markers decide";
 
     ExpandSwClick(f.d, f.p, f.Controls, true);
     RedrawPanes(f.d, f.p);
@@ -72,16 +73,16 @@ TEST_F(RedrawTest, MarkerLinesAndHint)
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 320, clYellow), PaneWidth);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 280, clYellow), PaneWidth);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 300, clFuchsia), 0);
-    EXPECT_TRUE(f.d.SpectrumHintOn);
+    EXPECT_TRUE(f.d.View.SpectrumHintOn);
 
     Waterfall1Click(f.d, f.p, f.Controls);
     RedrawPanes(f.d, f.p);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 320, clYellow), 0) << "no marker lines on the waterfall";
-    EXPECT_TRUE(f.d.SpectrumHintOn) << "the waterfall keeps the hint as it was";
+    EXPECT_TRUE(f.d.View.SpectrumHintOn) << "the waterfall keeps the hint as it was";
     FltrMkrsSwClick(f.d, f.p, f.Controls, false);
     Spectrum1Click(f.d, f.p, f.Controls);
     RedrawPanes(f.d, f.p);
-    EXPECT_FALSE(f.d.SpectrumHintOn);
+    EXPECT_FALSE(f.d.View.SpectrumHintOn);
 }
 
 TEST_F(RedrawTest, DisabledChannelIsDrawnInNeitherPane)
@@ -127,8 +128,8 @@ TEST_F(RedrawTest, EveryModeDrawsItsPane)
 TEST_F(RedrawTest, RawModesDrawGridAndVerticalMarkersOnly)
 {
     MkrSwitchClick(f.d, f.p, true);
-    f.d.Marker1Pos = 300;
-    f.d.Marker2Pos = 250;
+    f.d.Settings.Marker1Pos = 300;
+    f.d.Settings.Marker2Pos = 250;
     RawSpectrum1Click(f.d, f.p, f.Controls);
     RedrawPanes(f.d, f.p);
     EXPECT_EQ(Pixel(f.d.SpectrumImage, 300, 10), clFuchsia);

@@ -14,6 +14,7 @@
 #include "app/display/FrequencyPane.h"
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
+#include "app/settings/FirstRunPanel.h"
 #include "app/display/TimeTrace.h"
 #include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
@@ -50,7 +51,7 @@ struct DemoRun {
     // Both panes as the window stacks them, with the scale labels' texts beneath.
     QImage Compose()
     {
-        const StatusStripColors colors = StatusColors(f.d.BackgroundStyle);
+        const StatusStripColors colors = StatusColors(f.d.Settings.BackgroundStyle);
         QImage out(PaneWidth, TimePaneHeight + 6 + SpectrumPaneHeight + 24, QImage::Format_RGB32);
         out.fill(QColor(166, 202, 240));
         QPainter painter(&out);
@@ -59,10 +60,10 @@ struct DemoRun {
         const QRect strip(0, TimePaneHeight + 6 + SpectrumPaneHeight, PaneWidth, 24);
         painter.fillRect(strip, ColorToQColor(colors.Panel));
         painter.setPen(ColorToQColor(colors.FreqLabels));
-        painter.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, f.d.Labels.LoFreq);
-        painter.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight, f.d.Labels.HiFreq);
+        painter.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, f.d.View.Labels.LoFreq);
+        painter.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight, f.d.View.Labels.HiFreq);
         painter.setPen(ColorToQColor(colors.ReadoutLabels));
-        painter.drawText(strip, Qt::AlignCenter, f.d.Labels.Cursor + QStringLiteral("     ") + f.d.Labels.Marker);
+        painter.drawText(strip, Qt::AlignCenter, f.d.View.Labels.Cursor + QStringLiteral("     ") + f.d.View.Labels.Marker);
         return out;
     }
 };
@@ -90,7 +91,7 @@ TEST(RenderDemo, EveryModeAndBackgroundShowsTheSignal)
 
     const char* backgrounds[] = {"", "white", "black", "teal"};
     for (int style = 1; style <= 3; ++style) {
-        d.BackgroundStyle = style;
+        d.Settings.BackgroundStyle = style;
         Spectrum1Click(d, p, run.f.Controls);
         run.Blocks(200);   // a full pane width of time trace in the new background
         Save(run.Compose(), QStringLiteral("spectrum-%1.png").arg(backgrounds[style]));
@@ -121,26 +122,26 @@ TEST(RenderDemo, EveryModeAndBackgroundShowsTheSignal)
     run.Blocks(60);
     Save(run.Compose(), QStringLiteral("waterfall-palettes.png"));
 
-    d.BackgroundStyle = 2;
+    d.Settings.BackgroundStyle = 2;
     Spectrum1Click(d, p, run.f.Controls);
     MkrSwitchClick(d, p, true);
     SpectrumBoxMouseDown(d);
     SpectrumBoxMouseMove(d, p, 200, 300, false);
-    d.Marker1Pos = 330;
-    d.Marker2Pos = 250;
+    d.Settings.Marker1Pos = 330;
+    d.Settings.Marker2Pos = 250;
     UpdateMarkerLabel(d, p);
     run.Blocks(2);
     Save(run.Compose(), QStringLiteral("spectrum-markers.png"));
     ExpandSwClick(d, p, run.f.Controls, true);
     run.Blocks(2);
     Save(run.Compose(), QStringLiteral("spectrum-expanded.png"));
-    EXPECT_EQ(d.Labels.HiFreq, QStringLiteral("19 Hz"));
+    EXPECT_EQ(d.View.Labels.HiFreq, QStringLiteral("19 Hz"));
     p.FilterMarker1Pos = 320;
     p.FilterMarker2Pos = 280;
     FltrMkrsSwClick(d, p, run.f.Controls, true);
     run.Blocks(2);
     Save(run.Compose(), QStringLiteral("spectrum-filter-markers.png"));
-    EXPECT_TRUE(run.f.Controls.Messages.isEmpty());
+    EXPECT_TRUE(run.f.Controls.Messages().isEmpty());
 }
 
 TEST(RenderDemo, AlphaPeakOfChannelOne)

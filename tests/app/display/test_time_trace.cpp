@@ -24,9 +24,9 @@ struct TimeTraceTest : ::testing::Test {
     {
         f.p.Chan1Enabled = true;
         f.p.Chan2Enabled = false;
-        f.d.Chan1TimeGain = 16384;
-        f.d.Chan1TimeOffset = 84;
-        f.d.Chan1Color = clRed;
+        f.d.Settings.Chan1TimeGain = 16384;
+        f.d.Settings.Chan1TimeOffset = 84;
+        f.d.Settings.Chan1Color = clRed;
         Fill(f.d.TimeWorkImage, clBlack);
     }
     void Draw() { DrawTimeTrace(f.d, f.p, ch1, ch2); }
@@ -80,7 +80,7 @@ TEST_F(TimeTraceTest, StripScrollsLeftByTheStepEachBlock)
     EXPECT_EQ(At(721, 74), clRed);
     EXPECT_EQ(At(729, 74), clRed);
     // The new strip was cleared to the background before drawing.
-    f.d.BackgroundStyle = 1;
+    f.d.Settings.BackgroundStyle = 1;
     for (int s = 0; s < OutputPerBlock; ++s)
         ch1[s] = 100;                          // off the pane at the top after the joint
     f.p.Chan1Enabled = false;
@@ -111,7 +111,7 @@ TEST_F(TimeTraceTest, ReenabledChannelJoinsItsLastDrawnValue)
 
 TEST_F(TimeTraceTest, ValuesBeyondThePaneAreClippedNotLimited)
 {
-    f.d.Chan1TimeGain = 391;                  // the largest track-bar gain
+    f.d.Settings.Chan1TimeGain = 391;                  // the largest track-bar gain
     for (int s = 0; s < OutputPerBlock; ++s)
         ch1[s] = INT32_MAX;                    // a row some 52 million pixels above the pane
     Draw();
@@ -132,9 +132,9 @@ TEST_F(TimeTraceTest, FmShiftsByFifteenAndBothChannelsUseTheirOwnState)
 {
     f.p.ModulationType = 2;
     f.p.Chan2Enabled = true;
-    f.d.Chan2TimeGain = 16384;
-    f.d.Chan2TimeOffset = 140;
-    f.d.Chan2Color = clLime;
+    f.d.Settings.Chan2TimeGain = 16384;
+    f.d.Settings.Chan2TimeOffset = 140;
+    f.d.Settings.Chan2Color = clLime;
     for (int s = 0; s < OutputPerBlock; ++s) {
         ch1[s] = 20;                           // (20 x 16384) >> 15 = 10
         ch2[s] = -7;                           // arithmetic shift: -3.5 rounds down to -4
@@ -162,7 +162,7 @@ TEST(TimeControls, TimeBaseGainOffsetAndTrackBars)
     EXPECT_EQ(f.d.TimeStep, 32);
     TimeBaseDialClick(f.d, 8.0f);
     EXPECT_EQ(f.d.TimeStep, 32) << "an unknown position keeps the step";
-    EXPECT_EQ(f.d.TimeBaseSetting, 8);
+    EXPECT_EQ(f.d.Settings.TimeBaseSetting, 8);
 
     Chan1GainDialClick(f.d, f.p, 1.0f);
     EXPECT_FLOAT_EQ(f.p.Chan1DemodGain, 0.001f);
@@ -170,33 +170,33 @@ TEST(TimeControls, TimeBaseGainOffsetAndTrackBars)
     EXPECT_FLOAT_EQ(f.p.Chan2DemodGain, 100.0f);
     Chan2GainDialClick(f.d, f.p, 0.0f);
     EXPECT_FLOAT_EQ(f.p.Chan2DemodGain, 100.0f) << "position 0 leaves the gain";
-    EXPECT_EQ(f.d.Chan2GainStep, 0);
+    EXPECT_EQ(f.d.Settings.Chan2GainStep, 0);
 
     Chan1OffsetDialClick(f.d, 55.0f);
-    EXPECT_EQ(f.d.Chan1TimeOffset, 75);
-    EXPECT_EQ(f.d.Chan1OffsetPos, 55);
+    EXPECT_EQ(f.d.Settings.Chan1TimeOffset, 75);
+    EXPECT_EQ(f.d.Settings.Chan1OffsetPos, 55);
     Chan2OffsetDialClick(f.d, 22.0f);
-    EXPECT_EQ(f.d.Chan2TimeOffset, 131);
+    EXPECT_EQ(f.d.Settings.Chan2TimeOffset, 131);
     Chan1OffsetDialClick(f.d, 100.0f);
-    EXPECT_EQ(f.d.Chan1TimeOffset, 0);
-    f.d.DisplayType = DisplayRawSpectrum;
+    EXPECT_EQ(f.d.Settings.Chan1TimeOffset, 0);
+    f.d.Settings.DisplayType = DisplayRawSpectrum;
     Chan2OffsetDialClick(f.d, 50.0f);
-    EXPECT_EQ(f.d.Chan2SpecOffset, 185);
-    EXPECT_EQ(f.d.Chan2SpecOffsetPos, 50);
-    EXPECT_EQ(f.d.Chan2TimeOffset, 131) << "mode 1 moves the spectrum baseline only";
+    EXPECT_EQ(f.d.Settings.Chan2SpecOffset, 185);
+    EXPECT_EQ(f.d.Settings.Chan2SpecOffsetPos, 50);
+    EXPECT_EQ(f.d.Settings.Chan2TimeOffset, 131) << "mode 1 moves the spectrum baseline only";
 
     Chan1GainTrackBarChange(f.d, 40);
-    EXPECT_EQ(f.d.Chan1TimeGain, 391);
-    EXPECT_EQ(f.d.Chan1TimeGainSetting, 391);
+    EXPECT_EQ(f.d.Settings.Chan1TimeGain, 391);
+    EXPECT_EQ(f.d.Settings.Chan1TimeGainSetting, 391);
     Chan2GainFTrackBarChange(f.d, 1);
-    EXPECT_EQ(f.d.Chan2SpecGain, 1);
-    EXPECT_EQ(f.d.Chan2SpecGainSetting, 1);
+    EXPECT_EQ(f.d.Settings.Chan2SpecGain, 1);
+    EXPECT_EQ(f.d.Settings.Chan2SpecGainSetting, 1);
 
     // Values no dial can hold (a damaged settings value) change nothing or stay finite.
     TimeBaseDialClick(f.d, std::nanf(""));
     EXPECT_EQ(f.d.TimeStep, 32);
     Chan1OffsetDialClick(f.d, 1e30f);
-    EXPECT_EQ(f.d.Chan1SpecOffset, INT32_MIN);   // still in mode 1 here
+    EXPECT_EQ(f.d.Settings.Chan1SpecOffset, INT32_MIN);   // still in mode 1 here
     Chan1GainDialClick(f.d, f.p, -1e30f);
     EXPECT_FLOAT_EQ(f.p.Chan1DemodGain, 0.001f);
 
@@ -231,14 +231,14 @@ TEST(TimeBackground, TheTimeImagesStartInAndFollowTheBackgroundColour)
     Fixture f;   // images as created: white
     f.p.Chan1Enabled = true;
     f.p.Chan2Enabled = false;
-    f.d.Chan1TimeGain = 16384;
-    f.d.Chan1TimeOffset = 84;
-    f.d.Chan1Color = clRed;
+    f.d.Settings.Chan1TimeGain = 16384;
+    f.d.Settings.Chan1TimeOffset = 84;
+    f.d.Settings.Chan1Color = clRed;
     int32_t ch1[OutputPerBlock] = {};
     int32_t ch2[OutputPerBlock] = {};
     for (int s = 0; s < OutputPerBlock; ++s)
         ch1[s] = (s % 16) - 8;
-    ASSERT_EQ(f.d.BackgroundStyle, 2);
+    ASSERT_EQ(f.d.Settings.BackgroundStyle, 2);
     for (int block = 0; block < 3; ++block)
         DrawTimeTrace(f.d, f.p, ch1, ch2);
     EXPECT_EQ(CountOther(f.d.TimeImage, clBlack, clRed), 0);
@@ -256,7 +256,7 @@ TEST(TimeBackground, TheTimeImagesStartInAndFollowTheBackgroundColour)
     EXPECT_EQ(Pixel(f.d.TimeImage, 10, 10), clTeal);
 
     // A style outside 1..3 draws as black; the strip follows it at the next block.
-    f.d.BackgroundStyle = 7;
+    f.d.Settings.BackgroundStyle = 7;
     DrawTimeTrace(f.d, f.p, ch1, ch2);
     EXPECT_EQ(CountOther(f.d.TimeWorkImage, clBlack, clRed), 0);
 }

@@ -53,8 +53,8 @@ struct WaterfallTest : ::testing::Test {
 
     void SetUp() override
     {
-        f.d.DisplayType = DisplayWaterfall;
-        f.d.WaterfallPalette = PaletteBlackWhite;
+        f.d.Settings.DisplayType = DisplayWaterfall;
+        f.d.Settings.WaterfallPalette = PaletteBlackWhite;
         FreqBaseDialClick(f.d, f.p, 60.0f);
         Fill(f.d.WaterfallImage, clNavy);
         Fill(f.d.SpectrumImage, clBlack);
@@ -70,7 +70,7 @@ struct WaterfallTest : ::testing::Test {
     {
         int best = 0;
         for (int x = 1; x < 368; ++x)
-            if (f.d.RowInterp[x] > f.d.RowInterp[best])
+            if (f.d.Scratch->RowInterp[x] > f.d.Scratch->RowInterp[best])
                 best = x;
         return best;
     }
@@ -125,7 +125,7 @@ TEST_F(WaterfallTest, PaletteAppliesToNewLinesOnly)
 {
     Block(tone);
     const int x = ToneColumn();
-    f.d.WaterfallPalette = PaletteRed;
+    f.d.Settings.WaterfallPalette = PaletteRed;
     DrawWaterfallChannel(f.d, f.p, 1, tone, 391);
     EXPECT_EQ(Pixel(f.d.WaterfallImage, x, 0), RGB(255, 0, 0));
     EXPECT_EQ(Pixel(f.d.WaterfallImage, x, 2), clWhite);
@@ -134,9 +134,9 @@ TEST_F(WaterfallTest, PaletteAppliesToNewLinesOnly)
 TEST_F(WaterfallTest, ChannelOneLevelsAreNotLimitedChannelTwosAre)
 {
     DrawWaterfallChannel(f.d, f.p, 1, tone, 391);
-    EXPECT_GT(*std::max_element(f.d.RowLevels, f.d.RowLevels + SpectrumPaneHeight), PaneWidth - 5);
+    EXPECT_GT(*std::max_element(f.d.Scratch->RowLevels, f.d.Scratch->RowLevels + SpectrumPaneHeight), PaneWidth - 5);
     DrawWaterfallChannel(f.d, f.p, 2, tone, 391);
-    EXPECT_EQ(*std::max_element(f.d.RowLevels, f.d.RowLevels + SpectrumPaneHeight), PaneWidth - 5);
+    EXPECT_EQ(*std::max_element(f.d.Scratch->RowLevels, f.d.Scratch->RowLevels + SpectrumPaneHeight), PaneWidth - 5);
 }
 
 }  // namespace
@@ -147,11 +147,11 @@ TEST_F(WaterfallTest, ChannelOneLevelsAreNotLimitedChannelTwosAre)
 TEST(WaterfallHistory, EnteringTheModeStartsAnEmptyHistoryInThePalettesZeroLevel)
 {
     Fixture f;
-    f.d.DisplayType = DisplaySpectrum;
-    f.d.WaterfallPalette = PaletteAqua;
+    f.d.Settings.DisplayType = DisplaySpectrum;
+    f.d.Settings.WaterfallPalette = PaletteAqua;
     ASSERT_EQ(Pixel(f.d.WaterfallImage, 100, 300), clWhite);
     Waterfall1Click(f.d, f.p, f.Controls);
-    EXPECT_EQ(f.d.DisplayType, DisplayWaterfall);
+    EXPECT_EQ(f.d.Settings.DisplayType, DisplayWaterfall);
     EXPECT_EQ(CountOnRow(f.d.WaterfallImage, 0, clBlack), PaneWidth);
     EXPECT_EQ(CountOnRow(f.d.WaterfallImage, SpectrumPaneHeight - 1, clBlack), PaneWidth);
 

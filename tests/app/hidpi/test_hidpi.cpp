@@ -44,8 +44,8 @@ TEST(HighDpi, PanesAreShownAsWholePixelBlocksAtScaleFactorTwo)
     const struct {
         TPaintBox* Box;
         const QImage& Pane;
-    } panes[] = {{rig.Form->Panel().TimeBox, rig.Form->Display->TimeImage.Image()},
-                 {rig.Form->Panel().SpectrumBox, rig.Form->Display->SpectrumImage.Image()}};
+    } panes[] = {{rig.Form->Panel().TimeBox, rig.Form->Display().TimeImage.Image()},
+                 {rig.Form->Panel().SpectrumBox, rig.Form->Display().SpectrumImage.Image()}};
     for (const auto& p : panes) {
         SCOPED_TRACE(p.Box->objectName().toStdString());
         ASSERT_EQ(p.Box->size(), p.Pane.size());

@@ -57,16 +57,8 @@ public:
 
     void Chan1EnableSwitchClick() override { Log("Chan1EnableSwitchClick"); State.Chan1Enabled = Checked(SettingsControl::Chan1EnableSwitch); }
     void Chan2EnableSwitchClick() override { Log("Chan2EnableSwitchClick"); State.Chan2Enabled = Checked(SettingsControl::Chan2EnableSwitch); }
-    void Chan1GainTrackBarChange() override
-    {
-        Log("Chan1GainTrackBarChange");
-        State.Chan1TimeGain = State.Chan1TimeGainSetting = Track(SettingsControl::Chan1GainTrackBar);
-    }
-    void Chan2GainTrackBarChange() override
-    {
-        Log("Chan2GainTrackBarChange");
-        State.Chan2TimeGain = State.Chan2TimeGainSetting = Track(SettingsControl::Chan2GainTrackBar);
-    }
+    void Chan1GainTrackBarChange() override { Track("Chan1GainTrackBarChange", SettingsControl::Chan1GainTrackBar, State.Chan1TimeGain, State.Chan1TimeGainSetting); }
+    void Chan2GainTrackBarChange() override { Track("Chan2GainTrackBarChange", SettingsControl::Chan2GainTrackBar, State.Chan2TimeGain, State.Chan2TimeGainSetting); }
     void TimeBaseDialClick() override { Log("TimeBaseDialClick"); State.TimeBaseSetting = int(Controls[SettingsControl::TimeBaseDial]); }
     void Mic1Click() override { Log("Mic1Click"); State.InputStereo = 0; }
     void Line1Click() override { Log("Line1Click"); State.InputStereo = 1; }
@@ -86,16 +78,8 @@ public:
         if (palette >= 4 && palette <= 9)
             CheckedPalette = palette;
     }
-    void Chan1GainFTrackBarChange() override
-    {
-        Log("Chan1GainFTrackBarChange");
-        State.Chan1SpecGain = State.Chan1SpecGainSetting = Track(SettingsControl::Chan1GainFTrackBar);
-    }
-    void Chan2GainFTrackBarChange() override
-    {
-        Log("Chan2GainFTrackBarChange");
-        State.Chan2SpecGain = State.Chan2SpecGainSetting = Track(SettingsControl::Chan2GainFTrackBar);
-    }
+    void Chan1GainFTrackBarChange() override { Track("Chan1GainFTrackBarChange", SettingsControl::Chan1GainFTrackBar, State.Chan1SpecGain, State.Chan1SpecGainSetting); }
+    void Chan2GainFTrackBarChange() override { Track("Chan2GainFTrackBarChange", SettingsControl::Chan2GainFTrackBar, State.Chan2SpecGain, State.Chan2SpecGainSetting); }
     void RawSpectrum1Click() override { Log("RawSpectrum1Click"); State.DisplayType = 1; }
     void Spectrum1Click() override { Log("Spectrum1Click"); State.DisplayType = 4; }
     void Phase1Click() override { Log("Phase1Click"); State.DisplayType = 5; }
@@ -113,7 +97,12 @@ private:
         EverApplyingDuringHandlers = EverApplyingDuringHandlers && Applying;
     }
     uint8_t Checked(SettingsControl c) { return Controls[c] != 0.0 ? 1 : 0; }
-    int32_t Track(SettingsControl c) { return int32_t(Controls[c]) * 10 - 9; }
+    // A track bar's handler: gain and stored setting from the position.
+    void Track(const char* name, SettingsControl c, int32_t& gain, int32_t& setting)
+    {
+        Log(name);
+        gain = setting = int32_t(Controls[c]) * 10 - 9;
+    }
     void FreqScale()
     {
         if (State.DisplayType != 1)

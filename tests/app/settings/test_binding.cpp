@@ -3,30 +3,29 @@
 #include <memory>
 
 #include "acquisition/AcquisitionState.h"
-#include "app/display/DisplayState.h"
-#include "app/settings/binding/SettingsBinding.h"
+#include "app/display/DisplaySettings.h"
+#include "app/settings/SettingsRecord.h"
 #include "dsp/ProcessingState.h"
 
-// Every stored value has one home in the state objects: storing a record of non-default
-// values and capturing it again gives the same record.
+// Every stored value has one home of its own in the state objects: storing a record of
+// distinct values and capturing it again gives the same record.
 TEST(SettingsBinding, StoreThenCaptureGivesEveryFieldBack)
 {
-    auto display = std::make_unique<DisplayState>();
+    auto display = std::make_unique<DisplaySettings>();
     auto processing = std::make_unique<ProcessingState>();
     auto acquisition = std::make_unique<AcquisitionState>();
-    int32_t windowsOs = 1;
+    StoredOptions options;
+    const SettingsHome home{*display, *processing, *acquisition, options};
 
-    SettingsRecord r;
-    int32_t next = 2;
-    // Distinct in-range-agnostic values per field, flags 1, carriers odd.
-    ForEachSettingsField(r, [&](const SettingsFieldInfo&, auto& member) {
-        using T = std::remove_reference_t<decltype(member)>;
-        if constexpr (std::is_same_v<T, uint8_t>)
-            member = 1;
-        else
-            member = static_cast<T>(next++ * 3);
-    });
-    int32_t reserved5 = 0, reserved6 = 0;
-    StoreSettings(r, {*display, *processing, *acquisition, windowsOs, reserved5, reserved6});
-    EXPECT_EQ(CaptureSettings(*display, *processing, *acquisition, windowsOs, reserved5, reserved6), r);
+    // A flag holds only 0 or 1: two records, each flag 1 in one of them and 0 in the other,
+    // in a pattern that differs between neighbouring flags.
+    for (int pass = 0; pass < 2; ++pass) {
+        SettingsRecord r;
+        int32_t next = 2;
+        int flag = pass;
+        for (const SettingsField& f : SettingsFields())
+            f.Set(r, f.Type == SettingsFieldType::U8 ? (flag++ % 2) : next++ * 3);
+        StoreSettings(r, home);
+        EXPECT_EQ(CaptureSettings(home), r) << "pass " << pass;
+    }
 }

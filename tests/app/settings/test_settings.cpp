@@ -5,6 +5,9 @@
 
 #include <cstring>
 #include <random>
+#include <string>
+#include <type_traits>
+#include <variant>
 #include <sys/resource.h>
 #include <csignal>
 #include <sys/wait.h>
@@ -45,55 +48,58 @@ float F32At(const std::vector<uint8_t>& b, size_t off)
     return f;
 }
 
-// Non-default values that a user can reach, consistent with what the handlers derive
-// (a track-bar copy is position x 10 - 9; the spectrum gain is its track bar's copy).
+// What the tests know of each field, written out here from the file's description rather
+// than taken from the code under test: its offset, a value a user can reach that differs
+// from the default (consistent with what the handlers derive: a track-bar copy is position
+// x 10 - 9, a spectrum gain is its track bar's copy) and the range the loader must hold a
+// loaded value to.
+struct FieldCase {
+    const char* Name;
+    std::variant<uint8_t SettingsRecord::*, int32_t SettingsRecord::*, float SettingsRecord::*> Member;
+    size_t Offset;
+    double Value;
+    double Low, High;
+};
+
+#define FIELD(name) #name, &SettingsRecord::name
+constexpr double Any = 1e12;   // no range: the value is written back as read
+const FieldCase Cases[] = {
+    {FIELD(Chan1Enabled), 0, 1, 0, 1},              {FIELD(Chan2Enabled), 1, 1, 0, 1},
+    {FIELD(Chan1TimeGainSetting), 2, 391, 1, 391},  {FIELD(Chan2TimeGainSetting), 6, 21, 1, 391},
+    {FIELD(Reserved5), 10, -7, -Any, Any},          {FIELD(Reserved6), 14, 123456, -Any, Any},
+    {FIELD(Chan1GainStep), 18, 6, 1, 6},            {FIELD(Chan2GainStep), 22, 2, 1, 6},
+    {FIELD(Chan1OffsetPos), 26, 90, 0, 100},        {FIELD(Chan2OffsetPos), 30, 10, 0, 100},
+    {FIELD(Chan1RawGainStep), 34, 5, 1, 6},         {FIELD(Chan2RawGainStep), 38, 1, 1, 6},
+    {FIELD(Chan1SpecOffset), 42, 200, 0, 371},      {FIELD(Chan2SpecOffset), 46, 300, 0, 371},
+    {FIELD(DisplayHold), 50, 1, 0, 1},              {FIELD(TimeBaseSetting), 51, 7, 2, 7},
+    {FIELD(InputStereo), 55, 1, 0, 1},              {FIELD(DisplayType), 59, 6, 1, 6},
+    {FIELD(BackgroundStyle), 63, 3, -Any, Any},     {FIELD(Chan1Color), 67, 0x123456, 0, 0xFFFFFF},
+    {FIELD(Chan2Color), 71, 0xABCDEF, 0, 0xFFFFFF}, {FIELD(Marker1Pos), 75, 300, 0, 366},
+    {FIELD(Marker2Pos), 79, 100, 0, 361},           {FIELD(Marker1On), 83, 1, 0, 1},
+    {FIELD(WindowsOs), 84, 2, 1, 2},                {FIELD(GridOn), 88, 0, 0, 1},
+    {FIELD(FreqScaleSetting), 89, 40, 4, 60},       {FIELD(WaterfallPalette), 93, 8, 4, 9},
+    {FIELD(Chan1TimeGain), 97, 101, 1, 391},        {FIELD(Chan2TimeGain), 101, 111, 1, 391},
+    {FIELD(Chan1TimeOffset), 105, 20, 0, 168},      {FIELD(Chan2TimeOffset), 109, 150, 0, 168},
+    {FIELD(Chan1SpecOffsetPos), 113, 33, 0, 100},   {FIELD(Chan2SpecOffsetPos), 117, 66, 0, 100},
+    {FIELD(Chan1SpecGain), 121, 31, 1, 391},        {FIELD(Chan2SpecGain), 125, 381, 1, 391},
+    {FIELD(Chan1SpecGainSetting), 129, 31, 1, 391}, {FIELD(Chan2SpecGainSetting), 133, 381, 1, 391},
+    {FIELD(FilterMarker1Pos), 137, 250, 0, 366},    {FIELD(FilterMarker2Pos), 141, 50, 0, 361},
+    {FIELD(FilterMarker1On), 145, 1, 0, 1},         {FIELD(ModulationType), 146, 2, 1, 2},
+    {FIELD(Chan1CarrierHz), 150, 2500.5, 1000, 20000}, {FIELD(Chan2CarrierHz), 154, 12000.25, 1000, 20000},
+};
+#undef FIELD
+
+double Get(const SettingsRecord& r, const FieldCase& c)
+{
+    return std::visit([&](auto member) { return double(r.*member); }, c.Member);
+}
+
 SettingsRecord NonDefaultRecord()
 {
     SettingsRecord r;
-    r.Chan1Enabled = 1;
-    r.Chan2Enabled = 1;
-    r.Chan1TimeGainSetting = 391;
-    r.Chan2TimeGainSetting = 21;
-    r.Reserved5 = -7;
-    r.Reserved6 = 123456;
-    r.Chan1GainStep = 6;
-    r.Chan2GainStep = 2;
-    r.Chan1OffsetPos = 90;
-    r.Chan2OffsetPos = 10;
-    r.Chan1RawGainStep = 5;
-    r.Chan2RawGainStep = 1;
-    r.Chan1SpecOffset = 200;
-    r.Chan2SpecOffset = 300;
-    r.DisplayHold = 1;
-    r.TimeBaseSetting = 7;
-    r.InputStereo = 1;
-    r.DisplayType = 6;
-    r.BackgroundStyle = 3;
-    r.Chan1Color = 0x123456;
-    r.Chan2Color = 0xABCDEF;
-    r.Marker1Pos = 300;
-    r.Marker2Pos = 100;
-    r.Marker1On = 1;
-    r.WindowsOs = 2;
-    r.GridOn = 0;
-    r.FreqScaleSetting = 40;
-    r.WaterfallPalette = 8;
-    r.Chan1TimeGain = 101;
-    r.Chan2TimeGain = 111;
-    r.Chan1TimeOffset = 20;
-    r.Chan2TimeOffset = 150;
-    r.Chan1SpecOffsetPos = 33;
-    r.Chan2SpecOffsetPos = 66;
-    r.Chan1SpecGain = 31;
-    r.Chan2SpecGain = 381;
-    r.Chan1SpecGainSetting = 31;
-    r.Chan2SpecGainSetting = 381;
-    r.FilterMarker1Pos = 250;
-    r.FilterMarker2Pos = 50;
-    r.FilterMarker1On = 1;
-    r.ModulationType = 2;
-    r.Chan1CarrierHz = 2500.5f;
-    r.Chan2CarrierHz = 12000.25f;
+    for (const FieldCase& c : Cases)
+        std::visit([&](auto member) { r.*member = static_cast<std::remove_reference_t<decltype(r.*member)>>(c.Value); },
+                   c.Member);
     return r;
 }
 
@@ -102,11 +108,30 @@ SettingsRecord InRangeStart()
     return ClampSettings(SettingsRecord{});
 }
 
+// The names of the fields outside the ranges above (display type 3 draws nothing).
+std::string OutOfRange(const SettingsRecord& r)
+{
+    std::string out;
+    for (const FieldCase& c : Cases)
+        if (!(Get(r, c) >= c.Low && Get(r, c) <= c.High))   // a NaN carrier is outside too
+            out += std::string(c.Name) + " ";
+    if (r.DisplayType == 3)
+        out += "DisplayType ";
+    return out;
+}
+
+// A stand-in window in the in-range start state after `file` (all its fields) is applied.
+FakeSettingsTarget AppliedTo(const SettingsRecord& file)
+{
+    FakeSettingsTarget t;
+    t.State = InRangeStart();
+    ApplySettings(file, t);
+    return t;
+}
+
 void ApplyBytes(const std::vector<uint8_t>& bytes, FakeSettingsTarget& target)
 {
-    SettingsRecord r;
-    const int present = DecodeSettings(bytes, r);
-    ApplySettings(r, present, target);
+    ApplySettings(SettingsFromBytes(bytes), target);
 }
 
 std::vector<uint8_t> Encoded(const SettingsRecord& r)
@@ -127,51 +152,16 @@ TEST(SettingsLayout, WrittenFileIs158BytesWithEachFieldAtItsOffset)
     ASSERT_TRUE(WriteSettingsFile(path, r));
     const std::vector<uint8_t> b = ReadAll(path);
     ASSERT_EQ(b.size(), 158u);
-
-    EXPECT_EQ(b[0], 1);
-    EXPECT_EQ(b[1], 1);
-    EXPECT_EQ(I32At(b, 2), 391);
-    EXPECT_EQ(I32At(b, 6), 21);
-    EXPECT_EQ(I32At(b, 10), -7);
-    EXPECT_EQ(I32At(b, 14), 123456);
-    EXPECT_EQ(I32At(b, 18), 6);
-    EXPECT_EQ(I32At(b, 22), 2);
-    EXPECT_EQ(I32At(b, 26), 90);
-    EXPECT_EQ(I32At(b, 30), 10);
-    EXPECT_EQ(I32At(b, 34), 5);
-    EXPECT_EQ(I32At(b, 38), 1);
-    EXPECT_EQ(I32At(b, 42), 200);
-    EXPECT_EQ(I32At(b, 46), 300);
-    EXPECT_EQ(b[50], 1);
-    EXPECT_EQ(I32At(b, 51), 7);
-    EXPECT_EQ(I32At(b, 55), 1);
-    EXPECT_EQ(I32At(b, 59), 6);
-    EXPECT_EQ(I32At(b, 63), 3);
-    EXPECT_EQ(I32At(b, 67), 0x123456);
-    EXPECT_EQ(I32At(b, 71), 0xABCDEF);
-    EXPECT_EQ(I32At(b, 75), 300);
-    EXPECT_EQ(I32At(b, 79), 100);
-    EXPECT_EQ(b[83], 1);
-    EXPECT_EQ(I32At(b, 84), 2);
-    EXPECT_EQ(b[88], 0);
-    EXPECT_EQ(I32At(b, 89), 40);
-    EXPECT_EQ(I32At(b, 93), 8);
-    EXPECT_EQ(I32At(b, 97), 101);
-    EXPECT_EQ(I32At(b, 101), 111);
-    EXPECT_EQ(I32At(b, 105), 20);
-    EXPECT_EQ(I32At(b, 109), 150);
-    EXPECT_EQ(I32At(b, 113), 33);
-    EXPECT_EQ(I32At(b, 117), 66);
-    EXPECT_EQ(I32At(b, 121), 31);
-    EXPECT_EQ(I32At(b, 125), 381);
-    EXPECT_EQ(I32At(b, 129), 31);
-    EXPECT_EQ(I32At(b, 133), 381);
-    EXPECT_EQ(I32At(b, 137), 250);
-    EXPECT_EQ(I32At(b, 141), 50);
-    EXPECT_EQ(b[145], 1);
-    EXPECT_EQ(I32At(b, 146), 2);
-    EXPECT_EQ(F32At(b, 150), 2500.5f);
-    EXPECT_EQ(F32At(b, 154), 12000.25f);
+    for (const FieldCase& c : Cases) {
+        double stored = 0;
+        if (std::holds_alternative<uint8_t SettingsRecord::*>(c.Member))
+            stored = b[c.Offset];
+        else if (std::holds_alternative<int32_t SettingsRecord::*>(c.Member))
+            stored = I32At(b, c.Offset);
+        else
+            stored = F32At(b, c.Offset);
+        EXPECT_EQ(stored, c.Value) << c.Name << " at " << c.Offset;
+    }
 }
 
 TEST(SettingsLayout, NegativeAndExtremeValuesSurviveEncoding)
@@ -201,22 +191,24 @@ TEST(SettingsLayout, CopyFieldsTouchesOnlyTheRange)
 
 // ---- Missing file -------------------------------------------------------------------
 
-TEST(SettingsLoad, MissingFileIsCreatedWithTheDefaultsAndNoHandlerRuns)
+TEST(SettingsLoad, MissingFileIsCreatedWithTheFirstRunPanelAndNoHandlerRuns)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Velquor.cfg");
     FakeSettingsTarget t;
-    t.State.Chan1Enabled = 1;   // the window's switches show on; the file still stores 0
     EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Created);
     EXPECT_TRUE(t.Calls.empty());
     EXPECT_TRUE(t.ControlSets.empty());
     EXPECT_FALSE(t.Applying);
     const std::vector<uint8_t> b = ReadAll(path);
     ASSERT_EQ(b.size(), 158u);
-    EXPECT_EQ(b, Encoded(SettingsRecord{}));
-    EXPECT_EQ(b[0], 0);
-    EXPECT_EQ(I32At(b, 42), 186);
-    EXPECT_EQ(I32At(b, 79), 396);
+    EXPECT_EQ(b, Encoded(FirstRunSettings()));
+    // What the window shows: channels on, gain dials 3, time base 4, frequency scale 60.
+    EXPECT_EQ(b[0], 1);
+    EXPECT_EQ(b[1], 1);
+    EXPECT_EQ(I32At(b, 18), 3);
+    EXPECT_EQ(I32At(b, 51), 4);
+    EXPECT_EQ(I32At(b, 89), 24);
     EXPECT_EQ(F32At(b, 150), 19145.0f);
 }
 
@@ -240,9 +232,7 @@ TEST(SettingsLoad, UncreatableOrUnreadableFileMeansCurrentValuesAndNothingWritte
 
 TEST(SettingsApply, HandlersRunInTheLoadersOrderWithApplyingSettingsSet)
 {
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
-    ApplySettings(NonDefaultRecord(), 44, t);
+    FakeSettingsTarget t = AppliedTo(NonDefaultRecord());
     const std::vector<std::string> expected = {
         "Chan1EnableSwitchClick", "Chan2EnableSwitchClick", "Chan1GainTrackBarChange",
         "Chan2GainTrackBarChange", "TimeBaseDialClick", "Line1Click", "Teal1Click",
@@ -260,11 +250,9 @@ TEST(SettingsApply, HandlersRunInTheLoadersOrderWithApplyingSettingsSet)
 
 TEST(SettingsApply, EachHandlerSeesItsOwnFieldAndTheEarlierOnesButNotTheLaterOnes)
 {
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
-    const SettingsRecord start = t.State;
+    const SettingsRecord start = InRangeStart();
     const SettingsRecord file = NonDefaultRecord();
-    ApplySettings(file, 44, t);
+    const FakeSettingsTarget t = AppliedTo(file);
     const HandlerCall* timeBase = t.Find("TimeBaseDialClick");
     ASSERT_NE(timeBase, nullptr);
     EXPECT_EQ(timeBase->Values.Chan1SpecOffset, file.Chan1SpecOffset);     // field 13: read
@@ -279,11 +267,9 @@ TEST(SettingsApply, EachHandlerSeesItsOwnFieldAndTheEarlierOnesButNotTheLaterOne
 
 TEST(SettingsApply, LineModeFromTheFileRunsLine1ClickWhileApplying)
 {
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
     SettingsRecord r = InRangeStart();
     r.InputStereo = 1;
-    ApplySettings(r, 44, t);
+    FakeSettingsTarget t = AppliedTo(r);
     const HandlerCall* line = t.Find("Line1Click");
     ASSERT_NE(line, nullptr);
     EXPECT_TRUE(line->Applying);
@@ -293,11 +279,9 @@ TEST(SettingsApply, LineModeFromTheFileRunsLine1ClickWhileApplying)
 
 TEST(SettingsApply, RawSpectrumTypeSetsTheGainDialsWithoutTheirHandlers)
 {
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
     SettingsRecord r = NonDefaultRecord();
     r.DisplayType = 1;
-    ApplySettings(r, 44, t);
+    FakeSettingsTarget t = AppliedTo(r);
     EXPECT_TRUE(t.Ran("RawSpectrum1Click"));
     EXPECT_FALSE(t.Ran("Chan1GainDialClick"));
     EXPECT_FALSE(t.Ran("Chan2GainDialClick"));
@@ -313,12 +297,10 @@ TEST(SettingsApply, TrackValuesGivePositionsOneToForty)
         double position;
     } cases[] = {{391, 40}, {0, 1}, {1, 1}, {11, 2}, {12, 2}, {20, 2}, {21, 3}, {-500, 1}, {INT32_MAX, 40}, {INT32_MIN, 1}};
     for (const Case& c : cases) {
-        FakeSettingsTarget t;
-        t.State = InRangeStart();
         SettingsRecord r = InRangeStart();
         r.Chan1TimeGainSetting = c.stored;
         r.Chan2SpecGainSetting = c.stored;
-        ApplySettings(r, 44, t);
+        FakeSettingsTarget t = AppliedTo(r);
         // Position as set, before the control holds it (the set value itself is already in range).
         double set1 = -1, set2 = -1;
         for (const auto& [control, value] : t.ControlSets) {
@@ -335,19 +317,16 @@ TEST(SettingsApply, TrackValuesGivePositionsOneToForty)
 TEST(SettingsApply, BackgroundOutsideOneToThreeRunsNoColourHandlerAndStays)
 {
     for (int32_t style : {0, 4, -1, 1000}) {
-        FakeSettingsTarget t;
-        t.State = InRangeStart();
         SettingsRecord r = InRangeStart();
         r.BackgroundStyle = style;
-        ApplySettings(r, 44, t);
+        FakeSettingsTarget t = AppliedTo(r);
         EXPECT_FALSE(t.Ran("White1Click") || t.Ran("Black1Click") || t.Ran("Teal1Click")) << style;
         EXPECT_EQ(t.State.BackgroundStyle, style);
     }
     for (auto [style, handler] : {std::pair{1, "White1Click"}, {2, "Black1Click"}, {3, "Teal1Click"}}) {
-        FakeSettingsTarget t;
         SettingsRecord r = InRangeStart();
         r.BackgroundStyle = style;
-        ApplySettings(r, 44, t);
+        FakeSettingsTarget t = AppliedTo(r);
         EXPECT_TRUE(t.Ran(handler));
     }
 }
@@ -356,35 +335,30 @@ TEST(SettingsApply, DisplayTypesChooseTheirCommand)
 {
     for (auto [type, handler] : {std::pair{1, "RawSpectrum1Click"}, {4, "Spectrum1Click"},
                                  {5, "Phase1Click"}, {6, "Waterfall1Click"}}) {
-        FakeSettingsTarget t;
         SettingsRecord r = InRangeStart();
         r.DisplayType = type;
-        ApplySettings(r, 44, t);
+        FakeSettingsTarget t = AppliedTo(r);
         EXPECT_TRUE(t.Ran(handler)) << type;
     }
     // Type 2 is kept and runs nothing; an unknown type becomes Spectrum.
-    FakeSettingsTarget t2;
     SettingsRecord r = InRangeStart();
     r.DisplayType = 2;
-    ApplySettings(r, 44, t2);
+    FakeSettingsTarget t2 = AppliedTo(r);
     EXPECT_EQ(t2.State.DisplayType, 2);
     EXPECT_FALSE(t2.Ran("Spectrum1Click") || t2.Ran("Phase1Click") || t2.Ran("Waterfall1Click"));
-    FakeSettingsTarget t3;
     r.DisplayType = 3;
-    ApplySettings(r, 44, t3);
-    EXPECT_TRUE(t3.Ran("Spectrum1Click"));
+    EXPECT_TRUE(AppliedTo(r).Ran("Spectrum1Click"));
 }
 
 TEST(SettingsApply, TwoWayChoicesFollowTheFirstValueOnly)
 {
-    FakeSettingsTarget t;
     SettingsRecord r = InRangeStart();
     r.InputStereo = 7;       // anything but 0: Line
     r.WindowsOs = 0;         // anything but 1: Win2K
     r.GridOn = 2;            // anything but 1: grid off
     r.ModulationType = -3;   // anything but 1: FM
     r.Chan1Enabled = 2;      // only 1 turns a switch on
-    ApplySettings(r, 44, t);
+    FakeSettingsTarget t = AppliedTo(r);
     EXPECT_TRUE(t.Ran("Line1Click"));
     EXPECT_TRUE(t.Ran("Windows2KClick"));
     EXPECT_TRUE(t.Ran("GridOff1Click"));
@@ -395,8 +369,6 @@ TEST(SettingsApply, TwoWayChoicesFollowTheFirstValueOnly)
 
 TEST(SettingsApply, DamagedValuesAreHeldToWhatTheirControlsAccept)
 {
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
     SettingsRecord r;
     r.Chan1GainStep = -1;
     r.Chan2GainStep = 99;
@@ -412,7 +384,7 @@ TEST(SettingsApply, DamagedValuesAreHeldToWhatTheirControlsAccept)
     r.Chan2SpecOffset = -1;
     r.Chan1CarrierHz = std::numeric_limits<float>::quiet_NaN();
     r.Chan2CarrierHz = 0.0f;
-    ApplySettings(r, 44, t);
+    FakeSettingsTarget t = AppliedTo(r);
     const SettingsRecord& s = t.State;
     EXPECT_EQ(s.Chan1GainStep, 1);
     EXPECT_EQ(s.Chan2GainStep, 6);
@@ -431,26 +403,46 @@ TEST(SettingsApply, DamagedValuesAreHeldToWhatTheirControlsAccept)
     EXPECT_EQ(s.Chan2CarrierHz, 1000.0f);
 }
 
-TEST(SettingsApply, ShortFileKeepsTheCurrentValuesOfMissingFieldsAndStillRunsEveryStep)
+TEST(SettingsLoad, AShortFileTakesTheFirstRunPanelForTheFieldsItLacksAndStillRunsEveryStep)
 {
-    FakeSettingsTarget full;
-    full.State = InRangeStart();
-    ApplySettings(InRangeStart(), 44, full);
+    const FakeSettingsTarget full = AppliedTo(InRangeStart());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Velquor.cfg");
+    std::vector<uint8_t> bytes = Encoded(NonDefaultRecord());
+    bytes.resize(60);   // fields 1..17 whole, field 18 cut
+    WriteAll(path, bytes);
 
     FakeSettingsTarget t;
     t.State = InRangeStart();
-    t.State.ModulationType = 2;
+    t.State.ModulationType = 2;   // the window's current values play no part
     t.State.Chan2CarrierHz = 5000.0f;
-    std::vector<uint8_t> bytes = Encoded(NonDefaultRecord());
-    bytes.resize(60);   // fields 1..17 whole, field 18 cut
-    ApplyBytes(bytes, t);
+    EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Applied);
     EXPECT_EQ(t.CallNames().size(), full.CallNames().size());
     EXPECT_TRUE(t.Ran("Line1Click"));              // field 17 was there
-    EXPECT_TRUE(t.Ran("Spectrum1Click"));          // field 18 was not: current type 4
-    EXPECT_TRUE(t.Ran("FM1Click"));                // current modulation type
+    EXPECT_TRUE(t.Ran("Spectrum1Click"));          // field 18 was not: the first-run type
+    EXPECT_TRUE(t.Ran("AM1Click"));                // the first-run modulation
     EXPECT_EQ(t.State.TimeBaseSetting, 7);
-    EXPECT_EQ(t.State.Chan2CarrierHz, 5000.0f);
-    EXPECT_EQ(t.State.Chan1Color, InRangeStart().Chan1Color);
+    EXPECT_EQ(t.State.Chan2CarrierHz, 16065.0f);
+    const SettingsRecord first = FirstRunSettings();
+    for (const FieldCase& c : Cases) {
+        if (c.Offset >= 59) {
+            EXPECT_EQ(Get(t.State, c), Get(first, c)) << c.Name;
+        }
+    }
+}
+
+TEST(SettingsLoad, AnEmptyFileStartsWithTheFirstRunPanel)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Velquor.cfg");
+    WriteAll(path, {});
+    FakeSettingsTarget t;
+    t.State = SettingsRecord{};   // channels off, gain steps, time base and scale 0
+    EXPECT_EQ(LoadSettings(path, t), SettingsLoadResult::Applied);
+    // Channels on, gain dials 3, offsets 75 and 25, time base 4, scale 60, track bars at 3.
+    EXPECT_EQ(t.State, FirstRunSettings());
+    EXPECT_EQ(t.State.Chan1Enabled, 1);
+    EXPECT_EQ(t.State.FreqScaleSetting, 24);
 }
 
 TEST(SettingsApply, RoundTripOfEveryNonDefaultValue)
@@ -462,7 +454,7 @@ TEST(SettingsApply, RoundTripOfEveryNonDefaultValue)
     // Every field differs from its default, so a field dropped anywhere shows.
     const auto def = Encoded(SettingsRecord{});
     const auto mine = Encoded(r);
-    for (const SettingsFieldInfo& f : SettingsFields())
+    for (const SettingsField& f : SettingsFields())
         EXPECT_FALSE(std::equal(def.begin() + f.Offset, def.begin() + f.Offset + FieldSize(f.Type),
                                 mine.begin() + f.Offset))
             << f.Name;
@@ -487,7 +479,7 @@ TEST(SettingsFuzz, AnyBytesYieldAStateInsideTheRanges)
         t.State = InRangeStart();
         ApplyBytes(bytes, t);
         ++cases;
-        ASSERT_TRUE(SettingsInRange(t.State)) << "length " << bytes.size();
+        ASSERT_EQ(OutOfRange(t.State), "") << "length " << bytes.size();
         ASSERT_FALSE(t.Applying);
         // Every step ran: 20 handlers, less the background one for a style outside 1..3,
         // the display-type one for type 2, the two gain-dial ones for type 1.
@@ -622,33 +614,32 @@ TEST(SettingsPath, LivesUnderXdgConfigHomeAndTheFolderIsCreated)
 // every other stray value is still held to the nearest end of its control.
 TEST(SettingsApply, UnsetZerosLoadAsTheFirstRunPanelOtherStrayValuesAreClamped)
 {
-    SettingsRecord unset;
-    unset.Chan1GainStep = unset.Chan2GainStep = unset.Chan1RawGainStep = unset.Chan2RawGainStep = 0;
-    unset.TimeBaseSetting = 0;
-    unset.FreqScaleSetting = 0;
-    const SettingsRecord a = ClampSettings(unset);
-    EXPECT_EQ(a.Chan1GainStep, 3);
-    EXPECT_EQ(a.Chan2GainStep, 3);
-    EXPECT_EQ(a.Chan1RawGainStep, 3);
-    EXPECT_EQ(a.Chan2RawGainStep, 3);
-    EXPECT_EQ(a.TimeBaseSetting, 4);
-    EXPECT_EQ(a.FreqScaleSetting, 24);
+    const struct {
+        int32_t SettingsRecord::*Member;
+        int32_t Stored, Loaded;
+    } cases[] = {
+        {&SettingsRecord::Chan1GainStep, 0, 3},    {&SettingsRecord::Chan2GainStep, 0, 3},
+        {&SettingsRecord::Chan1RawGainStep, 0, 3}, {&SettingsRecord::Chan2RawGainStep, 0, 3},
+        {&SettingsRecord::TimeBaseSetting, 0, 4},  {&SettingsRecord::FreqScaleSetting, 0, 24},
+        {&SettingsRecord::Chan1GainStep, -1, 1},   {&SettingsRecord::Chan2GainStep, 7, 6},
+        {&SettingsRecord::TimeBaseSetting, 1, 2},  {&SettingsRecord::FreqScaleSetting, 3, 4},
+    };
+    for (const auto& c : cases) {
+        SettingsRecord r = InRangeStart();
+        r.*c.Member = c.Stored;
+        EXPECT_EQ(ClampSettings(r).*c.Member, c.Loaded) << c.Stored;
+    }
 
-    SettingsRecord stray = unset;
-    stray.Chan1GainStep = -1;
-    stray.Chan2GainStep = 7;
-    stray.TimeBaseSetting = 1;
-    stray.FreqScaleSetting = 3;
-    const SettingsRecord b = ClampSettings(stray);
-    EXPECT_EQ(b.Chan1GainStep, 1);
-    EXPECT_EQ(b.Chan2GainStep, 6);
-    EXPECT_EQ(b.TimeBaseSetting, 2);
-    EXPECT_EQ(b.FreqScaleSetting, 4);
-
-    FakeSettingsTarget t;
-    t.State = InRangeStart();
-    ApplySettings(unset, 44, t);
+    SettingsRecord unset;   // the defaults: gain steps, time base and scale 0
+    FakeSettingsTarget t = AppliedTo(unset);
     EXPECT_EQ(t.Controls[SettingsControl::TimeBaseDial], 4.0);
     EXPECT_EQ(t.Controls[SettingsControl::FreqBaseDial], 60.0);
     EXPECT_EQ(t.State.Chan1GainStep, 3);
+}
+
+// The first-run panel is what a load would make of it: a file holding it reloads unchanged.
+TEST(SettingsLayout, TheFirstRunPanelIsHeldLikeALoadedFile)
+{
+    EXPECT_EQ(ClampSettings(FirstRunSettings()), FirstRunSettings());
+    EXPECT_EQ(OutOfRange(FirstRunSettings()), "");
 }

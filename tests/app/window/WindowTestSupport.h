@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,17 @@
 #include "app/window/EEGForm.h"
 #include "dsp/SignalGenerator.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+
+// The environment of a velquor program run by a test: offscreen, without a display, and
+// with a settings folder of its own (`configHome` is its XDG_CONFIG_HOME).
+inline QProcessEnvironment ProgramEnvironment(const QString& configHome)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    env.remove(QStringLiteral("DISPLAY"));
+    return env;
+}
 
 // Writes `seconds` of the generator's output as a 44100 Hz 16-bit WAVE file.
 inline void WriteSignalWave(const std::string& path, const SignalGeneratorSettings& settings, double seconds)
@@ -85,13 +97,13 @@ struct WindowRig {
     void Run(long long blocks, const std::function<void(long long)>& each = {})
     {
         const long long target = Form->BlocksShown() + blocks;
-        Form->OnBlock = [this, target, each](long long n) {
+        Form->SetOnBlock([this, target, each](long long n) {
             if (each) each(n);
-            if (n >= target) Form->Acq.AcquisitionIdle = true;
-        };
-        Form->StartTimerTimer();
+            if (n >= target) Form->Acq().AcquisitionIdle = true;
+        });
+        Form->Loop().StartTimerTimer();
         Form->StartTimer().stop();
-        Form->OnBlock = {};
+        Form->SetOnBlock({});
     }
 };
 

@@ -37,19 +37,19 @@ TEST(WindowAcquiring, TracesMoveAndTheSpectrumPeaksOnTheRowOfEachTone)
     f.Panel().Chan2GainFTrackBar->setValue(1);
     w.Run(40);
     EXPECT_EQ(f.BlocksShown(), 40);
-    EXPECT_EQ(f.Display->Chan1SpecGain, 1);
-    const QImage before = f.Display->TimeWorkImage.Image().copy();
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 1);
+    const QImage before = f.Display().TimeWorkImage.Image().copy();
     w.Run(1);
-    const QImage after = f.Display->TimeWorkImage.Image().copy();
+    const QImage after = f.Display().TimeWorkImage.Image().copy();
     EXPECT_NE(before, after);
     // The strip scrolled by the time step: the old picture reappears 4 columns to the left.
     EXPECT_EQ(before.copy(4, 0, 300, 168).convertToFormat(QImage::Format_RGB32),
               after.copy(0, 0, 300, 168).convertToFormat(QImage::Format_RGB32));
-    EXPECT_GE(PeakToPeakRows(f.Proc->Chan1Trace, f.Display->Chan1TimeGain), 20);
-    EXPECT_GE(PeakToPeakRows(f.Proc->Chan2Trace, f.Display->Chan2TimeGain), 20);
+    EXPECT_GE(PeakToPeakRows(f.Proc().Chan1Trace, f.Display().Settings.Chan1TimeGain), 20);
+    EXPECT_GE(PeakToPeakRows(f.Proc().Chan2Trace, f.Display().Settings.Chan2TimeGain), 20);
 
     // At S = 123 a channel-1 tone of 10 Hz lies at d = 62, row 309; 6 Hz at d = 37, row 334.
-    const QImage& pane = f.Display->SpectrumImage.Image();
+    const QImage& pane = f.Display().SpectrumImage.Image();
     const Bar bar1 = LongestBar(pane, 1, Lime);
     const Bar bar2 = LongestBar(pane, 2, Lime);
     EXPECT_NEAR(bar1.Row, 309, 2);
@@ -74,14 +74,14 @@ TEST(WindowAcquiring, ChannelLedsFollowTheLevelsAndTurnRedForADisabledChannel)
     EXPECT_FALSE(p.Ov60HzLED->Checked());
 
     p.Chan2EnableSwitch->SetChecked(false);
-    f.Chan2EnableSwitchClick();
+    f.Settings().Chan2EnableSwitchClick();
     w.Run(2);
     EXPECT_FALSE(p.OvChan2->Checked());
     EXPECT_EQ(p.OvChan2->LED().ColorOff(), clRed);
     EXPECT_TRUE(p.OvChan1->Checked());
     // Channel 2 is still processed, just not drawn: no bars right of the centre strip.
-    EXPECT_EQ(LongestBar(f.Display->SpectrumImage.Image(), 2, Lime).Length, 0);
-    EXPECT_GT(LongestBar(f.Display->SpectrumImage.Image(), 1, Lime).Length, 0);
+    EXPECT_EQ(LongestBar(f.Display().SpectrumImage.Image(), 2, Lime).Length, 0);
+    EXPECT_GT(LongestBar(f.Display().SpectrumImage.Image(), 1, Lime).Length, 0);
 }
 
 TEST(WindowAcquiring, OverloadLedLightsOnALoudFileOnly)
@@ -111,17 +111,17 @@ TEST(WindowAcquiring, HoldFreezesThePanesWhileBlocksGoOn)
     ASSERT_NO_FATAL_FAILURE(w.Start());
     TEEGForm& f = *w.Form;
     w.Run(20);
-    const QImage frozen = f.Display->TimeImage.Image().copy();
+    const QImage frozen = f.Display().TimeImage.Image().copy();
     f.Panel().DisplayHoldSw->SetChecked(true);
     f.DisplayHoldSwClick();
     const uint64_t passes = f.Loop().Passes();
-    f.OnBlock = {};
-    QTimer::singleShot(300, [&] { f.Acq.AcquisitionIdle = true; });
-    f.StartTimerTimer();
+    f.SetOnBlock({});
+    QTimer::singleShot(300, [&] { f.Acq().AcquisitionIdle = true; });
+    f.Loop().StartTimerTimer();
     f.StartTimer().stop();
     EXPECT_GT(f.Loop().Passes(), passes + 5);
     EXPECT_EQ(f.BlocksShown(), 20);
-    EXPECT_EQ(f.Display->TimeImage.Image(), frozen);
+    EXPECT_EQ(f.Display().TimeImage.Image(), frozen);
 }
 
 // With the demo signal's carriers, each channel must keep its own signal whichever
@@ -133,15 +133,15 @@ TEST(WindowAcquiring, ModulationPresetsFollowTheCarriers)
     TEEGForm& f = *am.Form;
     f.Action("AM1")->trigger();
     am.Run(30);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan1Trace), 10.0, 0.5);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan2Trace), 6.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan1Trace), 10.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan2Trace), 6.0, 0.5);
     f.Action("FM1")->trigger();
-    EXPECT_EQ(f.Proc->ModulationType, 2);
+    EXPECT_EQ(f.Proc().ModulationType, 2);
     am.Run(5);
     f.Action("AM1")->trigger();
     am.Run(30);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan1Trace), 10.0, 0.5);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan2Trace), 6.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan1Trace), 10.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan2Trace), 6.0, 0.5);
     EXPECT_TRUE(f.Action("AM1")->isChecked());
     EXPECT_FALSE(f.Action("FM1")->isChecked());
 
@@ -150,8 +150,8 @@ TEST(WindowAcquiring, ModulationPresetsFollowTheCarriers)
     TEEGForm& g = *fm.Form;
     g.Action("FM1")->trigger();
     fm.Run(90);   // the FM discriminator's DC (the carrier itself) takes a while to settle
-    EXPECT_NEAR(DominantHz(g.Proc->Chan1Trace), 9.0, 0.5);
-    EXPECT_NEAR(DominantHz(g.Proc->Chan2Trace), 5.0, 0.5);
+    EXPECT_NEAR(DominantHz(g.Proc().Chan1Trace), 9.0, 0.5);
+    EXPECT_NEAR(DominantHz(g.Proc().Chan2Trace), 5.0, 0.5);
 }
 
 TEST(WindowEnding, ClosingWithTheLoopRunningEndsItSavesAndFinishesTheRecording)
@@ -161,31 +161,31 @@ TEST(WindowEnding, ClosingWithTheLoopRunningEndsItSavesAndFinishesTheRecording)
     TEEGForm& f = *w.Form;
     const std::string recording = w.Path("take.wav");
     w.Dialogs.AnswerFile(QString::fromStdString(recording));
-    f.SaveWave1Click();
-    f.RecordBtnClick();
+    f.Rec().SaveWave1Click();
+    f.Panel().RecordBtn->click();
     EXPECT_EQ(f.Panel().RecordBtn->palette().color(QPalette::ButtonText), QColor(Qt::red));
     EXPECT_EQ(f.Panel().StopWvBtn->palette().color(QPalette::ButtonText), QColor(0, 0, 128));
     f.Action("Phase1")->trigger();
 
     bool closedInside = false;
-    f.OnBlock = [&](long long n) {
+    f.SetOnBlock([&](long long n) {
         if (n == 12) {
             f.close();
             closedInside = true;
         }
         ASSERT_LE(n, 13) << "the loop went on after the window closed";
-    };
+    });
     // The start timer runs the loop inside this event loop; the close inside it ends both.
     QEventLoop events;
     QTimer::singleShot(20000, &events, [&] {   // guard: a hang fails instead of blocking
-        f.Acq.AcquisitionIdle = true;
+        f.Acq().AcquisitionIdle = true;
         events.quit();
     });
     f.StartTimer().start();
     events.exec();
     EXPECT_TRUE(closedInside);
     EXPECT_TRUE(f.Closing());
-    EXPECT_TRUE(f.Acq.AcquisitionIdle);
+    EXPECT_TRUE(f.Acq().AcquisitionIdle);
     EXPECT_FALSE(f.StartTimer().isActive());
     EXPECT_EQ(f.ExitCode(), 0);
     const long long blocks = f.BlocksShown();
@@ -214,11 +214,11 @@ TEST(WindowEnding, ADeviceFailureWhileAcquiringEndsTheProgramCleanly)
     TEEGForm& f = *w.Form;
     const std::string recording = w.Path("take.wav");
     w.Dialogs.AnswerFile(QString::fromStdString(recording));
-    f.SaveWave1Click();
-    f.RecordBtnClick();
+    f.Rec().SaveWave1Click();
+    f.Panel().RecordBtn->click();
     long long blocks = 0;
-    f.OnBlock = [&](long long n) { blocks = n; };
-    f.StartTimerTimer();   // returns once the failure has ended the loop
+    f.SetOnBlock([&](long long n) { blocks = n; });
+    f.Loop().StartTimerTimer();   // returns once the failure has ended the loop
     ASSERT_GE(w.Dialogs.Messages().size(), 1u);
     EXPECT_EQ(w.Dialogs.Messages().front().Caption, QStringLiteral("Wave Device Message"));
     EXPECT_EQ(f.ExitCode(), 1);
@@ -244,9 +244,7 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     ASSERT_NO_FATAL_FAILURE(WriteSignalWave(wave.toStdString(), ToneSettings(10.0, 6.0), 3));
     const QString shot = dir.filePath(QStringLiteral("shot.png"));
     QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    env.remove(QStringLiteral("DISPLAY"));
+    const QProcessEnvironment env = ProgramEnvironment(dir.filePath(QStringLiteral("config")));
     run.setProcessEnvironment(env);
     run.start(QStringLiteral(VELQUOR_PROGRAM),
               {QStringLiteral("--input"), QStringLiteral("file:") + wave, QStringLiteral("--screenshot"), shot,
@@ -260,10 +258,7 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
 
     // A polite kill while acquiring closes the window as the user would: settings saved.
     QProcess live;
-    QProcessEnvironment liveEnv = env;
-    liveEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    liveEnv.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("live")));
-    live.setProcessEnvironment(liveEnv);
+    live.setProcessEnvironment(ProgramEnvironment(dir.filePath(QStringLiteral("live"))));
     live.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--input"), QStringLiteral("demo")});
     ASSERT_TRUE(live.waitForStarted(20000));
     QThread::msleep(1500);
@@ -323,7 +318,7 @@ TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
         if (n <= 50) return;   // the DC estimate settles first
         overloads += f.Panel().OvldLED->Checked();
         if (n > 50 + 182) return;
-        const int32_t* traces[2] = {f.Proc->Chan1Trace, f.Proc->Chan2Trace};
+        const int32_t* traces[2] = {f.Proc().Chan1Trace, f.Proc().Chan2Trace};
         for (int c = 0; c < 2; ++c) {
             for (int i = 480; i < 512; i += 8) {   // the samples a time step of 4 draws
                 const int y = (traces[c][i] * 25) >> 14;
@@ -331,7 +326,7 @@ TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
                 hi[c] = std::max(hi[c], y);
             }
         }
-        const Bar bar = LongestBar(f.Display->SpectrumImage.Image(), 1, Lime);
+        const Bar bar = LongestBar(f.Display().SpectrumImage.Image(), 1, Lime);
         if (bar.Length > 0) {
             ++peaks;
             if (bar.Row >= 297 && bar.Row <= 321) {

@@ -32,24 +32,24 @@ TEST(WindowSettings, AStoredFileIsAppliedThroughTheHandlers)
     TFrontPanel& p = f.Panel();
     EXPECT_TRUE(p.Chan1EnableSwitch->Checked());
     EXPECT_FALSE(p.Chan2EnableSwitch->Checked());
-    EXPECT_FALSE(f.Proc->Chan2Enabled);
+    EXPECT_FALSE(f.Proc().Chan2Enabled);
     EXPECT_EQ(p.Chan1GainTrackBar->value(), 40);
     EXPECT_EQ(p.Chan2GainTrackBar->value(), 1);
     EXPECT_TRUE(f.Action("Line1")->isChecked());
-    EXPECT_EQ(f.Acq.BufferBytes, 16384);
-    EXPECT_TRUE(f.Acq.AcquisitionIdle);      // the load started nothing
-    EXPECT_FLOAT_EQ(f.Proc->Chan1DemodGain, 10.0f);
-    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 0.01f);
-    EXPECT_EQ(f.Display->TimeStep, 16);
-    EXPECT_EQ(f.Proc->FreqSpan, 206);
+    EXPECT_EQ(f.Acq().BufferBytes, 16384);
+    EXPECT_TRUE(f.Acq().AcquisitionIdle);      // the load started nothing
+    EXPECT_FLOAT_EQ(f.Proc().Chan1DemodGain, 10.0f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.01f);
+    EXPECT_EQ(f.Display().TimeStep, 16);
+    EXPECT_EQ(f.Proc().FreqSpan, 206);
     EXPECT_EQ(p.HiFreqLabel->text(), QStringLiteral("100 Hz"));
     EXPECT_TRUE(f.Action("Phase1")->isChecked());
     EXPECT_TRUE(f.Action("FM1")->isChecked());
-    EXPECT_EQ(f.Proc->ModulationType, 2);
+    EXPECT_EQ(f.Proc().ModulationType, 2);
     EXPECT_TRUE(f.Action("Windows2K")->isChecked());
     EXPECT_TRUE(f.Action("GridOff1")->isChecked());
     EXPECT_TRUE(f.Action("PsuedoColor1")->isChecked());
-    EXPECT_EQ(f.Display->BackgroundStyle, 7);
+    EXPECT_EQ(f.Display().Settings.BackgroundStyle, 7);
     EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }
 
@@ -74,7 +74,7 @@ TEST(WindowCommands, SaveFormWritesTheWindowAndSaveBitmapThePane)
     // The waterfall carries the red centre strip.
     EXPECT_EQ(bitmap.pixelColor(PaneCentre, 100), QColor(Qt::red));
     // Nothing ran a loop behind the idle window's back.
-    EXPECT_TRUE(f.Acq.AcquisitionIdle);
+    EXPECT_TRUE(f.Acq().AcquisitionIdle);
     EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }
 
@@ -93,10 +93,10 @@ TEST(WindowCommands, ChannelSetupIsModelessAndItsCarriersReachTheNextBlock)
     EXPECT_TRUE(setup->isVisible());
     EXPECT_FALSE(setup->isModal());
     setup->Chan1FreqScrollBar()->setValue(17000);
-    EXPECT_FLOAT_EQ(f.Proc->Chan1CarrierHz, 17000.0f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan1CarrierHz, 17000.0f);
     rig.Run(40);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan1Trace), 10.0, 0.5);
-    EXPECT_NEAR(DominantHz(f.Proc->Chan2Trace), 6.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan1Trace), 10.0, 0.5);
+    EXPECT_NEAR(DominantHz(f.Proc().Chan2Trace), 6.0, 0.5);
 }
 
 TEST(WindowCommands, LineWhileAcquiringRestartsInStereoWithoutDeviceMessages)
@@ -105,18 +105,18 @@ TEST(WindowCommands, LineWhileAcquiringRestartsInStereoWithoutDeviceMessages)
     ASSERT_NO_FATAL_FAILURE(rig.Open("demo"));
     TEEGForm& f = *rig.Form;
     bool switched = false;
-    f.OnBlock = [&](long long n) {
+    f.SetOnBlock([&](long long n) {
         if (n == 3 && !switched) {
             switched = true;
             f.Action("Line1")->trigger();   // stops, reformats and runs a nested loop
         }
-        if (n >= 8) f.Acq.AcquisitionIdle = true;
-    };
-    f.StartTimerTimer();
+        if (n >= 8) f.Acq().AcquisitionIdle = true;
+    });
+    f.Loop().StartTimerTimer();
     f.StartTimer().stop();
     EXPECT_TRUE(switched);
     EXPECT_GE(f.BlocksShown(), 8);
-    EXPECT_EQ(f.Acq.InputStereo, 1);
+    EXPECT_EQ(f.Acq().InputStereo, 1);
     EXPECT_TRUE(f.Action("Line1")->isChecked());
     for (const auto& m : rig.Dialogs.Messages()) ADD_FAILURE() << m.Caption.toStdString() << ": " << m.Text.toStdString();
 }
@@ -145,12 +145,12 @@ TEST(WindowSettings, TheDefaultsTableOfACrashedFirstRunLoadsAsTheFirstRunPanel)
     TFrontPanel& p = f.Panel();
     EXPECT_FLOAT_EQ(p.Chan1GainDial->Value(), 3.0f);
     EXPECT_FLOAT_EQ(p.Chan2GainDial->Value(), 3.0f);
-    EXPECT_FLOAT_EQ(f.Proc->Chan1DemodGain, 0.1f);
-    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan1DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
     EXPECT_FLOAT_EQ(p.TimeBaseDial->Value(), 4.0f);
-    EXPECT_EQ(f.Display->TimeStep, 4);
+    EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
-    EXPECT_EQ(f.Proc->FreqSpan, 123);
+    EXPECT_EQ(f.Proc().FreqSpan, 123);
     EXPECT_EQ(p.HiFreqLabel->text(), QStringLiteral("59 Hz"));
     EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }

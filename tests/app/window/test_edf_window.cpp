@@ -70,8 +70,8 @@ TEST(WindowEdf, RecordEdfWritesEveryProcessedBlockWithTheWindowsEvents)
 
     std::vector<int32_t> expected[2];
     auto keep = [&](long long) {
-        expected[0].insert(expected[0].end(), f.Proc->Chan1Trace + 480, f.Proc->Chan1Trace + 512);
-        expected[1].insert(expected[1].end(), f.Proc->Chan2Trace + 480, f.Proc->Chan2Trace + 512);
+        expected[0].insert(expected[0].end(), f.Proc().Chan1Trace + 480, f.Proc().Chan1Trace + 512);
+        expected[1].insert(expected[1].end(), f.Proc().Chan2Trace + 480, f.Proc().Chan2Trace + 512);
     };
     w.Run(20, keep);
     f.Panel().Chan1GainDial->SetValue(5.0f);    // a gain step at sample 640, 100 times up
@@ -79,8 +79,8 @@ TEST(WindowEdf, RecordEdfWritesEveryProcessedBlockWithTheWindowsEvents)
     // Hold: blocks go on, none is processed, nothing is written.
     f.Panel().DisplayHoldSw->SetChecked(true);
     f.DisplayHoldSwClick();
-    QTimer::singleShot(200, [&] { f.Acq.AcquisitionIdle = true; });
-    f.StartTimerTimer();
+    QTimer::singleShot(200, [&] { f.Acq().AcquisitionIdle = true; });
+    f.Loop().StartTimerTimer();
     f.StartTimer().stop();
     f.Panel().DisplayHoldSw->SetChecked(false);
     f.DisplayHoldSwClick();

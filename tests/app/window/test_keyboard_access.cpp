@@ -126,7 +126,7 @@ TEST(WindowAccessibility, TheTreeHoldsEveryPanelControlWithNameRoleAndValue)
     EXPECT_DOUBLE_EQ(time->valueInterface()->maximumValue().toDouble(), 7.0);
     // Setting a value through it runs the dial's handler, as turning it does.
     time->valueInterface()->setCurrentValue(2.0);
-    EXPECT_EQ(f.Display->TimeStep, 4);
+    EXPECT_EQ(f.Display().TimeStep, 4);
 }
 
 TEST(WindowKeyboard, TabVisitsTheColumnsInPanelOrder)
@@ -173,13 +173,13 @@ TEST(WindowKeyboard, SpaceSwitchesAndTheHandlerRuns)
     ASSERT_TRUE(p.DisplayHoldSw->hasFocus());
     QTest::keyClick(p.DisplayHoldSw, Qt::Key_Space);
     EXPECT_TRUE(p.DisplayHoldSw->Checked());
-    EXPECT_TRUE(f.Proc->DisplayHold);
+    EXPECT_TRUE(f.Proc().DisplayHold);
     QTest::keyClick(p.DisplayHoldSw, Qt::Key_Space);
-    EXPECT_FALSE(f.Proc->DisplayHold);
+    EXPECT_FALSE(f.Proc().DisplayHold);
 
     p.Chan2EnableSwitch->setFocus(Qt::TabFocusReason);
     QTest::keyClick(p.Chan2EnableSwitch, Qt::Key_Space);
-    EXPECT_FALSE(f.Proc->Chan2Enabled);
+    EXPECT_FALSE(f.Proc().Chan2Enabled);
 
     // The refusal path too: Expand without markers shows its message and stays off.
     p.ExpandSw->setFocus(Qt::TabFocusReason);
@@ -243,10 +243,7 @@ TEST(ProgramFocus, TheScreenshotShowsTheFocusedSwitch)
     ASSERT_TRUE(dir.isValid());
     const QString shot = dir.filePath(QStringLiteral("focus.png"));
     QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    env.remove(QStringLiteral("DISPLAY"));
-    run.setProcessEnvironment(env);
+    run.setProcessEnvironment(ProgramEnvironment(dir.filePath(QStringLiteral("config"))));
     run.start(QStringLiteral(VELQUOR_PROGRAM), { QStringLiteral("--input"), QStringLiteral("silence"),
                                                  QStringLiteral("--screenshot"), shot, QStringLiteral("--blocks"),
                                                  QStringLiteral("3"), QStringLiteral("--focus"),

@@ -20,8 +20,8 @@ struct Traces {
 
 Traces TracesOf(const TEEGForm& f)
 {
-    return {std::vector<int32_t>(f.Proc->Chan1Trace, f.Proc->Chan1Trace + 512),
-            std::vector<int32_t>(f.Proc->Chan2Trace, f.Proc->Chan2Trace + 512)};
+    return {std::vector<int32_t>(f.Proc().Chan1Trace, f.Proc().Chan1Trace + 512),
+            std::vector<int32_t>(f.Proc().Chan2Trace, f.Proc().Chan2Trace + 512)};
 }
 
 }  // namespace
@@ -50,8 +50,8 @@ TEST(WindowRecorder, PlayingARecordingOfTheDemoDrawsWhatWasDrawnWhileRecording)
             recorded.push_back(TracesOf(f));
             if (n == Blocks) f.Panel().StopWvBtn->click();   // finishes the file
         });
-        recordedTime = f.Display->TimeImage.Image().copy();
-        recordedSpectrum = f.Display->SpectrumImage.Image().copy();
+        recordedTime = f.Display().TimeImage.Image().copy();
+        recordedSpectrum = f.Display().SpectrumImage.Image().copy();
         EXPECT_TRUE(rig.Dialogs.Messages().empty());
     }
     ASSERT_EQ(recorded.size(), size_t(Blocks));
@@ -62,7 +62,7 @@ TEST(WindowRecorder, PlayingARecordingOfTheDemoDrawsWhatWasDrawnWhileRecording)
     TEEGForm& f = *rig.Form;
     rig.Dialogs.AnswerFile(QString::fromStdString(wave));
     f.Action("OpenWave1")->trigger();
-    ASSERT_TRUE(f.Acq.InputFileSet) << (rig.Dialogs.Messages().empty() ? "" : rig.Dialogs.Messages().back().Text.toStdString());
+    ASSERT_TRUE(f.Acq().InputFileSet) << (rig.Dialogs.Messages().empty() ? "" : rig.Dialogs.Messages().back().Text.toStdString());
     f.Panel().PlayBtn->click();
     std::vector<Traces> played;
     rig.Run(Blocks, [&](long long) { played.push_back(TracesOf(f)); });
@@ -73,13 +73,13 @@ TEST(WindowRecorder, PlayingARecordingOfTheDemoDrawsWhatWasDrawnWhileRecording)
     EXPECT_EQ(differing, 0);
     // The demo really moved the traces (a silent recording would compare equal too).
     EXPECT_GE(PeakToPeakRows(recorded.back().Chan1.data(), 25), 5);
-    EXPECT_EQ(f.Display->TimeImage.Image(), recordedTime);
-    EXPECT_EQ(f.Display->SpectrumImage.Image(), recordedSpectrum);
+    EXPECT_EQ(f.Display().TimeImage.Image(), recordedTime);
+    EXPECT_EQ(f.Display().SpectrumImage.Image(), recordedSpectrum);
     EXPECT_EQ(f.Rec().CaptionColor(PlayBtn), CaptionRed);
 
     // The next block finds the file used up and stops.
     rig.Run(2);
-    EXPECT_FALSE(f.Acq.Playing);
+    EXPECT_FALSE(f.Acq().Playing);
     EXPECT_EQ(f.Rec().CaptionColor(StopWvBtn), CaptionRed);
     EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }
@@ -91,11 +91,8 @@ TEST(VelquorProgram, ARecordingKilledWithSigkillStillPlaysUpToItsLastSecond)
     QTemporaryDir dir;
     const QString wave = dir.filePath(QStringLiteral("killed.wav"));
     QProcess live;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    QProcessEnvironment env = ProgramEnvironment(dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("VELQUOR_TEST_RECORD"), wave);
-    env.remove(QStringLiteral("DISPLAY"));
     live.setProcessEnvironment(env);
     live.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--input"), QStringLiteral("demo")});
     ASSERT_TRUE(live.waitForStarted(20000));
@@ -125,6 +122,6 @@ TEST(VelquorProgram, ARecordingKilledWithSigkillStillPlaysUpToItsLastSecond)
     rig.Form->Panel().PlayBtn->click();
     const long long blocks = reader.DataBytes() / 8192;
     rig.Run(blocks + 2);
-    EXPECT_FALSE(rig.Form->Acq.Playing);
+    EXPECT_FALSE(rig.Form->Acq().Playing);
     EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }

@@ -28,6 +28,19 @@ QStringList Checked(const TEEGForm& form, const QStringList& names)
     return out;
 }
 
+QByteArray ReadSettingsBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteSettingsBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
 const QStringList TypeItems = {"Spectrum1", "Phase1", "Waterfall1"};
 const QStringList PaletteItems = {"PsuedoColor1", "BlackWhite1", "Red3", "Green1", "Blue3", "RedGreen1"};
 
@@ -128,20 +141,20 @@ TEST(WindowMenus, DisplayCommandsMoveTheirCheckMarks)
     TEEGForm& f = *rig.Form;
     f.Action("Phase1")->trigger();
     EXPECT_EQ(Checked(f, TypeItems), QStringList({"Phase1"}));
-    EXPECT_EQ(f.Display->DisplayType, DisplayPhase);
+    EXPECT_EQ(f.Display().Settings.DisplayType, DisplayPhase);
     f.Action("Waterfall1")->trigger();
     EXPECT_EQ(Checked(f, TypeItems), QStringList({"Waterfall1"}));
-    EXPECT_EQ(f.Display->DisplayType, DisplayWaterfall);
+    EXPECT_EQ(f.Display().Settings.DisplayType, DisplayWaterfall);
     f.Action("Spectrum1")->trigger();   // triggering a checked item must leave it checked
     f.Action("Spectrum1")->trigger();
     EXPECT_EQ(Checked(f, TypeItems), QStringList({"Spectrum1"}));
     // The display-type commands keep the frequency scale of the dial (60 -> S = 123).
-    EXPECT_EQ(f.Proc->FreqSpan, 123);
+    EXPECT_EQ(f.Proc().FreqSpan, 123);
     EXPECT_EQ(f.Panel().HiFreqLabel->text(), QStringLiteral("59 Hz"));
 
     f.Action("GridOff1")->trigger();
     EXPECT_EQ(Checked(f, {"GridOn1", "GridOff1"}), QStringList({"GridOff1"}));
-    EXPECT_FALSE(f.Display->GridOn);
+    EXPECT_FALSE(f.Display().Settings.GridOn);
     f.Action("GridOn1")->trigger();
     EXPECT_EQ(Checked(f, {"GridOn1", "GridOff1"}), QStringList({"GridOn1"}));
 
@@ -149,7 +162,7 @@ TEST(WindowMenus, DisplayCommandsMoveTheirCheckMarks)
         f.Action(item)->trigger();
         EXPECT_EQ(Checked(f, PaletteItems), QStringList({item}));
     }
-    EXPECT_EQ(f.Display->WaterfallPalette, PaletteAqua);
+    EXPECT_EQ(f.Display().Settings.WaterfallPalette, PaletteAqua);
 
     // Background: the status strip and its labels take the colours; no check marks.
     f.Action("White1")->trigger();
@@ -158,18 +171,18 @@ TEST(WindowMenus, DisplayCommandsMoveTheirCheckMarks)
     f.Action("Teal1")->trigger();
     EXPECT_EQ(f.Panel().ScopeStatusPanel->palette().color(QPalette::Window), QColor(0, 128, 128));
     EXPECT_EQ(f.Panel().MarkerLabel->palette().color(QPalette::WindowText), QColor(Qt::yellow));
-    EXPECT_EQ(f.Display->BackgroundStyle, 3);
+    EXPECT_EQ(f.Display().Settings.BackgroundStyle, 3);
 
     f.Action("Red2")->trigger();
-    EXPECT_EQ(f.Display->Chan2Color, clRed);
-    EXPECT_EQ(f.Display->Chan1Color, clYellow);
+    EXPECT_EQ(f.Display().Settings.Chan2Color, clRed);
+    EXPECT_EQ(f.Display().Settings.Chan1Color, clYellow);
 
     f.Action("Windows2K")->trigger();
     EXPECT_EQ(Checked(f, {"WindowsXP", "Windows2K"}), QStringList({"Windows2K"}));
-    EXPECT_EQ(f.WindowsOsOption, 2);
+    EXPECT_EQ(f.Options().WindowsOs, 2);
     f.Action("FM1")->trigger();
     EXPECT_EQ(Checked(f, {"AM1", "FM1"}), QStringList({"FM1"}));
-    EXPECT_EQ(f.Proc->ModulationType, 2);
+    EXPECT_EQ(f.Proc().ModulationType, 2);
 }
 
 TEST(WindowMenus, AboutShowsTheVersionLineAndInputChangesWhileIdleShowNoDeviceErrors)
@@ -188,53 +201,95 @@ TEST(WindowMenus, AboutShowsTheVersionLineAndInputChangesWhileIdleShowNoDeviceEr
 
     // No loop runs: Line and Microphone only change the format (no device to stop).
     f.Action("Line1")->trigger();
-    EXPECT_EQ(f.Acq.InputStereo, 1);
-    EXPECT_EQ(f.Acq.BufferBytes, 16384);
+    EXPECT_EQ(f.Acq().InputStereo, 1);
+    EXPECT_EQ(f.Acq().BufferBytes, 16384);
     EXPECT_EQ(Checked(f, {"Mic1", "Line1"}), QStringList({"Line1"}));
     f.Action("Mic1")->trigger();
-    EXPECT_EQ(f.Acq.BufferBytes, 8192);
+    EXPECT_EQ(f.Acq().BufferBytes, 8192);
     EXPECT_EQ(Checked(f, {"Mic1", "Line1"}), QStringList({"Mic1"}));
     EXPECT_EQ(rig.Dialogs.Messages().size(), 2u);
 }
 
-TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesTheDefaultsFile)
+TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesIt)
 {
     WindowRig rig;
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
     TEEGForm& f = *rig.Form;
     TFrontPanel& p = f.Panel();
-    EXPECT_TRUE(f.Proc->Chan1Enabled);
-    EXPECT_TRUE(f.Proc->Chan2Enabled);
+    EXPECT_TRUE(f.Proc().Chan1Enabled);
+    EXPECT_TRUE(f.Proc().Chan2Enabled);
     EXPECT_TRUE(p.Chan1EnableSwitch->Checked());
-    EXPECT_FLOAT_EQ(f.Proc->Chan1DemodGain, 0.1f);
-    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan1DemodGain, 0.1f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
     EXPECT_FLOAT_EQ(p.Chan1GainDial->Value(), 3.0f);
-    EXPECT_EQ(f.Display->TimeStep, 4);
+    EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
-    EXPECT_EQ(f.Proc->FreqSpan, 123);
-    EXPECT_EQ(f.Display->Chan1SpecGain, 21);
-    EXPECT_EQ(f.Display->Chan2SpecGain, 21);
+    EXPECT_EQ(f.Proc().FreqSpan, 123);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
+    EXPECT_EQ(f.Display().Settings.Chan2SpecGain, 21);
     EXPECT_EQ(p.Chan1GainFTrackBar->value(), 3);
     EXPECT_EQ(p.Chan2GainFTrackBar->value(), 3);
-    EXPECT_EQ(f.Display->Chan1TimeGain, 25);
-    EXPECT_EQ(f.Display->Chan2TimeGain, 25);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 25);
+    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 25);
     EXPECT_EQ(p.Chan1GainTrackBar->value(), 3);
     EXPECT_EQ(p.Chan2GainTrackBar->value(), 3);
-    EXPECT_EQ(f.Display->Chan1TimeOffset, 42);
-    EXPECT_EQ(f.Display->Chan2TimeOffset, 126);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeOffset, 42);
+    EXPECT_EQ(f.Display().Settings.Chan2TimeOffset, 125);   // the row its offset dial gives, as on every reload
     EXPECT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 75.0f);
     EXPECT_FLOAT_EQ(p.Chan2OffsetDial->Value(), 25.0f);
-    EXPECT_TRUE(f.Display->GridOn);
-    EXPECT_EQ(f.Display->BackgroundStyle, 2);
-    EXPECT_EQ(f.Display->DisplayType, DisplaySpectrum);
-    EXPECT_FALSE(f.Acq.ApplyingSettings);
-    // The file written on the first run holds the defaults table (channels stored off).
-    QFile file(rig.SettingsPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    ASSERT_EQ(bytes.size(), 158);
-    EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(bytes[1], 0);
+    EXPECT_TRUE(f.Display().Settings.GridOn);
+    EXPECT_EQ(f.Display().Settings.BackgroundStyle, 2);
+    EXPECT_EQ(f.Display().Settings.DisplayType, DisplaySpectrum);
+    EXPECT_FALSE(f.Acq().ApplyingSettings);
+    // The file written on the first run holds what the window shows.
+    const auto shown = EncodeSettings(f.Settings().StoredValues());
+    EXPECT_EQ(ReadSettingsBytes(rig.SettingsPath()), QByteArray(reinterpret_cast<const char*>(shown.data()), 158));
+}
+
+// A first session killed before it saves leaves only the file written at its start: the
+// next start shows the same panel, not both channels off and empty panes.
+TEST(WindowFirstRun, ASessionKilledBeforeItSavesComesBackWithTheFirstRunPanel)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    const QByteArray written = ReadSettingsBytes(rig.SettingsPath());
+    rig.Form.reset();
+    WriteSettingsBytes(rig.SettingsPath(), written);
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    TEEGForm& f = *rig.Form;
+    EXPECT_TRUE(f.Proc().Chan1Enabled);
+    EXPECT_TRUE(f.Proc().Chan2Enabled);
+    EXPECT_TRUE(f.Panel().Chan2EnableSwitch->Checked());
+    EXPECT_FLOAT_EQ(f.Panel().Chan1GainDial->Value(), 3.0f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
+    EXPECT_EQ(f.Display().TimeStep, 4);
+    EXPECT_EQ(f.Proc().FreqSpan, 123);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
+    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 3);
+}
+
+// An empty file, or one cut short, takes the first-run panel for the fields it lacks, and
+// the window saves them so.
+TEST(WindowFirstRun, AnEmptyOrShortFileGivesTheFirstRunPanelForWhatItLacks)
+{
+    WindowRig rig;
+    WriteSettingsBytes(rig.SettingsPath(), {});
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    EXPECT_TRUE(rig.Form->Proc().Chan1Enabled);
+    EXPECT_EQ(rig.Form->Proc().FreqSpan, 123);
+    EXPECT_FLOAT_EQ(rig.Form->Panel().FreqBaseDial->Value(), 60.0f);
+    rig.Form.reset();
+    QByteArray saved = ReadSettingsBytes(rig.SettingsPath());
+    ASSERT_EQ(saved.size(), 158);
+    EXPECT_EQ(saved[0], 1);
+    EXPECT_EQ(saved[89], 24);   // frequency scale 60
+
+    // Channel 1 stored off, nothing after it: only channel 1 is off.
+    WriteSettingsBytes(rig.SettingsPath(), QByteArray(1, '\0'));
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    EXPECT_FALSE(rig.Form->Proc().Chan1Enabled);
+    EXPECT_TRUE(rig.Form->Proc().Chan2Enabled);
+    EXPECT_FLOAT_EQ(rig.Form->Proc().Chan1DemodGain, 0.1f);
 }
 
 TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
@@ -247,19 +302,19 @@ TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
     rig.Form->Panel().Chan1GainTrackBar->setValue(5);
     rig.Form.reset();   // FormDestroy saves
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
-    EXPECT_EQ(rig.Form->Display->DisplayType, DisplayWaterfall);
+    EXPECT_EQ(rig.Form->Display().Settings.DisplayType, DisplayWaterfall);
     EXPECT_TRUE(rig.Form->Action("Waterfall1")->isChecked());
-    EXPECT_EQ(rig.Form->Display->BackgroundStyle, 3);
-    EXPECT_EQ(rig.Form->Display->Chan2SpecGain, 61);
+    EXPECT_EQ(rig.Form->Display().Settings.BackgroundStyle, 3);
+    EXPECT_EQ(rig.Form->Display().Settings.Chan2SpecGain, 61);
     EXPECT_EQ(rig.Form->Panel().Chan2GainFTrackBar->value(), 7);
     EXPECT_EQ(rig.Form->Panel().Chan1GainTrackBar->value(), 5);
-    EXPECT_EQ(rig.Form->Display->Chan1TimeGain, 41);
+    EXPECT_EQ(rig.Form->Display().Settings.Chan1TimeGain, 41);
     // Channel 2's time gain was never touched: still 25, its bar still at 3.
-    EXPECT_EQ(rig.Form->Display->Chan2TimeGain, 25);
+    EXPECT_EQ(rig.Form->Display().Settings.Chan2TimeGain, 25);
     EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 3);
-    EXPECT_TRUE(rig.Form->Proc->Chan1Enabled);
-    EXPECT_FLOAT_EQ(rig.Form->Proc->Chan1DemodGain, 0.1f);
-    EXPECT_EQ(rig.Form->Proc->FreqSpan, 123);
+    EXPECT_TRUE(rig.Form->Proc().Chan1Enabled);
+    EXPECT_FLOAT_EQ(rig.Form->Proc().Chan1DemodGain, 0.1f);
+    EXPECT_EQ(rig.Form->Proc().FreqSpan, 123);
 }
 
 TEST(CommandLine, OptionsValuesAndRefusals)
@@ -300,29 +355,29 @@ TEST(WindowControls, EachControlRunsItsHandler)
     TFrontPanel& p = f.Panel();
     // Dials: any value change runs the handler.
     p.TimeBaseDial->SetValue(7.0f);
-    EXPECT_EQ(f.Display->TimeStep, 32);
+    EXPECT_EQ(f.Display().TimeStep, 32);
     p.Chan2GainDial->SetValue(6.0f);
-    EXPECT_FLOAT_EQ(f.Proc->Chan2DemodGain, 100.0f);
+    EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 100.0f);
     p.Chan1OffsetDial->SetValue(55.0f);
-    EXPECT_EQ(f.Display->Chan1TimeOffset, 75);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeOffset, 75);
     p.FreqBaseDial->SetValue(150.0f);
-    EXPECT_EQ(f.Proc->FreqSpan, 309);
+    EXPECT_EQ(f.Proc().FreqSpan, 309);
     EXPECT_EQ(p.HiFreqLabel->text(), QStringLiteral("150 Hz"));
     // Track bars.
     p.Chan2GainTrackBar->setValue(40);
-    EXPECT_EQ(f.Display->Chan2TimeGain, 391);
+    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 391);
     p.Chan1GainFTrackBar->setValue(2);
-    EXPECT_EQ(f.Display->Chan1SpecGain, 11);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 11);
     // Switches, clicked as a user does: press and release on the half the knob moves to.
     QTest::mouseClick(p.Chan2EnableSwitch, Qt::LeftButton, {}, QPoint(p.Chan2EnableSwitch->width() * 3 / 4,
                                                                          p.Chan2EnableSwitch->height() / 2));
     EXPECT_FALSE(p.Chan2EnableSwitch->Checked());
-    EXPECT_FALSE(f.Proc->Chan2Enabled);
+    EXPECT_FALSE(f.Proc().Chan2Enabled);
     QTest::mouseClick(p.MkrSwitch, Qt::LeftButton, {}, QPoint(p.MkrSwitch->width() / 2, p.MkrSwitch->height() / 4));
-    EXPECT_TRUE(f.Display->Marker1On);
+    EXPECT_TRUE(f.Display().Settings.Marker1On);
     // Filter markers replace the frequency markers and switch MkrSwitch off.
     QTest::mouseClick(p.FltrMkrsSw, Qt::LeftButton, {}, QPoint(p.FltrMkrsSw->width() / 2, p.FltrMkrsSw->height() / 4));
-    EXPECT_TRUE(f.Display->FilterMarker1On);
+    EXPECT_TRUE(f.Display().Settings.FilterMarker1On);
     EXPECT_FALSE(p.MkrSwitch->Checked());
     // Expand without frequency markers is refused with a message, and the switch goes back off.
     QTest::mouseClick(p.ExpandSw, Qt::LeftButton, {}, QPoint(p.ExpandSw->width() / 2, p.ExpandSw->height() / 4));
@@ -331,11 +386,11 @@ TEST(WindowControls, EachControlRunsItsHandler)
     EXPECT_EQ(rig.Dialogs.Messages()[0].Text, QStringLiteral("Markers must be enabled!"));
     EXPECT_EQ(rig.Dialogs.Messages()[0].Caption, QStringLiteral("Error Message"));
     QTest::mouseClick(p.FltrEnbSw, Qt::LeftButton, {}, QPoint(p.FltrEnbSw->width() / 2, p.FltrEnbSw->height() / 4));
-    EXPECT_TRUE(f.Proc->FilterEnabled);
-    EXPECT_FALSE(f.Proc->FilterBypass);
+    EXPECT_TRUE(f.Proc().FilterEnabled);
+    EXPECT_FALSE(f.Proc().FilterBypass);
     QTest::mouseClick(p.DisplayHoldSw, Qt::LeftButton, {},
                       QPoint(p.DisplayHoldSw->width() / 2, p.DisplayHoldSw->height() / 4));
-    EXPECT_TRUE(f.Proc->DisplayHold);
+    EXPECT_TRUE(f.Proc().DisplayHold);
     // The pointer over the pane reads its frequency: the top row is HiFreqLabel's.
     QTest::mouseMove(p.SpectrumBox, QPoint(100, 0));
     EXPECT_EQ(p.CursorLabel->text(), QStringLiteral("Cursor Position = 150 Hz"));
@@ -353,7 +408,7 @@ TEST(WindowControls, ExitClosesAndTheDestroyHandlerSaves)
     rig.Form->Action("Exit1")->trigger();
     EXPECT_TRUE(rig.Form->Closing());
     EXPECT_FALSE(rig.Form->isVisible());
-    EXPECT_TRUE(rig.Form->Acq.AcquisitionIdle);
+    EXPECT_TRUE(rig.Form->Acq().AcquisitionIdle);
     EXPECT_FALSE(rig.Form->StartTimer().isActive());
     rig.Form.reset();
     EXPECT_EQ(QFile(rig.SettingsPath()).size(), 158);
