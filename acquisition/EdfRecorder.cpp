@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -112,7 +111,7 @@ bool EdfRecorder::WriteAll(const void* data, size_t bytes)
 {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
-        const ssize_t n = ::write(fd_, p, bytes);
+        const ssize_t n = ::write(file_.Fd(), p, bytes);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -178,16 +177,13 @@ bool EdfRecorder::Open(const std::string& path, const EdfHeader& header, std::st
     Field(h, Number(AnnotationSamples), 8);
     for (int s = 0; s < SignalCount; ++s) Field(h, "", 32);
 
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
+    // A FIFO or a device is refused (never waited on, never written), and a file made here
+    // that cannot take its header goes again.
+    if (!file_.Open(path, error)) return false;
     path_ = path;
     if (!WriteAll(h.data(), h.size())) {
         error = std::strerror(errno);
-        ::close(fd_);
-        fd_ = -1;
+        file_.Discard();
         return false;
     }
     return true;
@@ -250,7 +246,7 @@ bool EdfRecorder::WriteRecord()
         Fail("cannot write data record " + std::to_string(records_ + 1));
         // A part of a record would make the size disagree with the count and readers refuse
         // the whole file: cut it back to the records that are complete.
-        if (::ftruncate(fd_, HeaderBytes + records_ * static_cast<off_t>(RecordBytes)) != 0)
+        if (::ftruncate(file_.Fd(), HeaderBytes + records_ * static_cast<off_t>(RecordBytes)) != 0)
             error_ += " (the file keeps a partial record)";
         return false;
     }
@@ -262,7 +258,7 @@ bool EdfRecorder::PatchRecordCount()
 {
     std::string count;
     Field(count, Number(records_), 8);
-    if (::pwrite(fd_, count.data(), count.size(), RecordCountOffset) != static_cast<ssize_t>(count.size())) {
+    if (::pwrite(file_.Fd(), count.data(), count.size(), RecordCountOffset) != static_cast<ssize_t>(count.size())) {
         Fail("cannot update the record count");
         return false;
     }
@@ -279,8 +275,7 @@ bool EdfRecorder::Close()
         dropped_ += static_cast<int64_t>(pending_.size());
         pending_.clear();
     }
-    if (::close(fd_) != 0) Fail("cannot close the file");
-    fd_ = -1;
+    if (!file_.Close()) Fail("cannot close the file");
     return !failed_;
 }
 

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/RegularFile.h"
 #include "dsp/ProcessingState.h"
 
 constexpr int EdfSamplesPerRecord = 441;               // per signal and data record
@@ -52,10 +53,11 @@ public:
     EdfRecorder(const EdfRecorder&) = delete;
     EdfRecorder& operator=(const EdfRecorder&) = delete;
 
-    // Creates (replaces) the file and writes its header with a record count of 0. False with
-    // the system's reason in `error` when the file cannot be created.
+    // Creates the file, or replaces a regular file (a symbolic link's target is written), and
+    // writes its header with a record count of 0. False with the reason in `error` when the
+    // file cannot be created or something else (a FIFO, a device) stands at the path.
     bool Open(const std::string& path, const EdfHeader& header, std::string& error);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // `count` trace samples per channel; records are written as they fill. Samples beyond the
     // physical range are clipped to it and counted. False once writing has failed.
@@ -92,7 +94,7 @@ private:
     bool PatchRecordCount();
     void Fail(const std::string& what);
 
-    int fd_ = -1;
+    OutputFile file_;
     std::string path_;
     double physMax_[2] = {32767.0, 32767.0};
     int16_t buffer_[2][EdfSamplesPerRecord] = {};
