@@ -1,6 +1,7 @@
 #include "app/window/EEGForm.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include <QAction>
@@ -230,12 +231,19 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     panel_.SpectrumBox->SetImage(&Display->SpectrumImage);
 
     // 6. Paths.
-    settingsPath_ = options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath;
+    settingsFile_ = SettingsFile(options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath);
 
     // 7. Hamming512 and 11. the arctangent table are built with the processing state.
     // 8. Settings. Without a file the window comes up in the state its controls show.
     settings_ = std::make_unique<SettingsAdapter>(*this);
-    if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied) ApplyFirstRunState();
+    if (settingsFile_.Load(*settings_) != SettingsLoadResult::Applied) ApplyFirstRunState();
+    if (!SettingsNotSaved().isEmpty()) {
+        std::fprintf(stderr, "velquor: %s\n", SettingsNotSaved().toLocal8Bit().constData());
+        panel_.SettingsLabel->setText(QStringLiteral("Settings not saved:\n") + settingsFile_.NotSavedCause());
+        panel_.SettingsLabel->setToolTip(SettingsNotSaved());
+        panel_.SettingsLabel->setAccessibleDescription(SettingsNotSaved());
+        panel_.SettingsLabel->show();
+    }
     Acq.ApplyingSettings = false;
     // The time pane shows the chosen background before the first block arrives.
     MatchTimeBackground(*Display);
@@ -680,7 +688,7 @@ SettingsTarget& TEEGForm::Settings()
 
 bool TEEGForm::SaveSettingsNow()
 {
-    return SaveSettings(settingsPath_, *settings_);
+    return settingsFile_.Save(*settings_);
 }
 
 void TEEGForm::Exit1Click()
