@@ -27,7 +27,7 @@ bool WaveInDevice::Check(WaveResult result, const char* message)
 {
     lastResult_ = result;
     if (result == WaveNoError) return true;
-    host_.ShowMessage(message, WaveDeviceCaption);
+    if (!(explained_ && result == WaveErrInvalidHandle)) host_.ShowMessage(message, WaveDeviceCaption);
     DeviceError();
     return false;
 }
@@ -53,7 +53,17 @@ void WaveInDevice::Configure()
 void WaveInDevice::Open()
 {
     // The query comes first so that an unusable format is named before the open fails too.
-    Check(backend_->QueryFormat(Format), "Could not open the input wave device");
+    const WaveResult query = backend_->QueryFormat(Format);
+    const std::string why = query != WaveNoError ? backend_->FormatRefusal(Format) : std::string();
+    explained_ = !why.empty();
+    if (explained_) {
+        // One message that says what is wrong; the real open would only fail again.
+        lastResult_ = query;
+        host_.ShowMessage("Could not open the input wave device (" + why + ")", WaveDeviceCaption);
+        DeviceError();
+        return;
+    }
+    Check(query, "Could not open the input wave device");
     Check(backend_->Open(Format), "Error Opening Input wave device");
 }
 

@@ -86,6 +86,14 @@ public:
     // Stops capture, returns every queued header marked done, position back to 0.
     virtual WaveResult Reset() = 0;
     virtual WaveResult Close() = 0;
+    // Why the device cannot capture `format`, where it can say so in words a user acts on
+    // (the format found against the one needed, the menu choice that fits); empty when it
+    // cannot. A device that explains its refusal is reported in one message.
+    virtual std::string FormatRefusal(const WaveFormat& format) const
+    {
+        (void)format;
+        return {};
+    }
 };
 
 constexpr const char* WaveDeviceCaption = "Wave Device Message";
@@ -133,6 +141,9 @@ public:
 
 private:
     bool Check(WaveResult result, const char* message);
+    // Whether the opening was refused with an explanation: the steps that then fail only
+    // because the device never opened add nothing to that one message.
+    bool explained_ = false;
     void Rearm(WaveHeader& header, uint8_t* buffer);
     uint32_t Wait(WaveHeader& header);
 

@@ -1,7 +1,8 @@
 // The window under faults a careless system produces: a FIFO where the settings file should
-// be.
+// be, and an input file the capture format cannot take.
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "tests/app/window/WindowTestSupport.h"
@@ -100,4 +102,60 @@ TEST(WindowSettingsFile, AFifoAtTheSettingsPathNeitherHoldsTheStartNorIsReplaced
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
     EXPECT_FALSE(rig.Form->Panel().SettingsLabel->isVisibleTo(rig.Form.get()));
     EXPECT_TRUE(rig.Form->SettingsNotSaved().isEmpty());
+}
+
+// An input file the capture format cannot take is named in one message with what is wrong,
+// then the program ends as it does when its device fails (status 1). A file that cannot be
+// opened at all is refused before the window, with the system's reason.
+TEST(VelquorProgram, AnUnusableInputFileIsRefusedInOneMessageThatSaysWhy)
+{
+    QTemporaryDir dir;
+    SignalGeneratorSettings stereo = ToneSettings(10.0, 6.0);
+    stereo.Stereo = true;
+    const QString stereoWave = dir.filePath(QStringLiteral("stereo.wav"));
+    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(stereoWave.toStdString(), stereo, 1));
+    const QString slowWave = dir.filePath(QStringLiteral("22050.wav"));
+    {
+        WaveFileFormat slow;
+        slow.SampleRate = 22050;
+        slow.ByteRate = 44100;
+        WaveWriter writer;
+        ASSERT_TRUE(writer.Create(slowWave.toStdString(), slow));
+        const std::vector<uint8_t> silence(44100);
+        writer.Write(silence.data(), silence.size());
+        ASSERT_TRUE(writer.Finish());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.remove(QStringLiteral("DISPLAY"));
+    struct Case {
+        QString Input;
+        int Status;
+        std::string Says;
+    };
+    const Case cases[] = {
+        {QStringLiteral("file:") + stereoWave, 1,
+         "Could not open the input wave device (input file " + stereoWave.toStdString() +
+             ": found 44100 Hz, 16-bit PCM, 2 channels; needed 44100 Hz, 16-bit PCM, 1 channel; stereo file: choose "
+             "Options > Input > Line)"},
+        {QStringLiteral("file:") + slowWave, 1,
+         "(input file " + slowWave.toStdString() +
+             ": found 22050 Hz, 16-bit PCM, 1 channel; needed 44100 Hz, 16-bit PCM, 1 channel)"},
+        {QStringLiteral("file:") + dir.filePath(QStringLiteral("missing.wav")), 2, std::strerror(ENOENT)},
+    };
+    for (const Case& c : cases) {
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.start(QStringLiteral(VELQUOR_PROGRAM), {QStringLiteral("--input"), c.Input, QStringLiteral("--screenshot"),
+                                                    dir.filePath(QStringLiteral("shot.png"))});
+        ASSERT_TRUE(run.waitForFinished(60000));
+        const std::string err = run.readAllStandardError().toStdString();
+        EXPECT_EQ(run.exitCode(), c.Status) << err;
+        EXPECT_NE(err.find(c.Says), std::string::npos) << err;
+        size_t lines = 0;
+        for (size_t at = err.find("Wave Device Message"); at != std::string::npos;
+             at = err.find("Wave Device Message", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, c.Status == 1 ? 1u : 0u) << err;
+    }
 }
