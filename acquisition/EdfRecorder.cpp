@@ -410,21 +410,30 @@ void EdfSession::AnnotateChanges(const Settings& now)
     if (now.PostFilter != last_.PostFilter) recorder_.Annotate("Post filter " + now.PostFilter);
 }
 
-bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now)
+bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> captured)
 {
     if (!Active()) return false;
-    if (now && lastBlock_ && *now - *lastBlock_ > GapThreshold) {
-        const double seconds = std::chrono::duration<double>(*now - *lastBlock_).count();
+    if (captured && lastBlock_ && *captured - *lastBlock_ > GapThreshold) {
+        const double seconds = std::chrono::duration<double>(*captured - *lastBlock_).count();
         char text[96];
         std::snprintf(text, sizeof text, "Gap: no processed blocks for %.1f s", seconds);
         recorder_.Annotate(text);
     }
-    if (now) lastBlock_ = now;
+    if (captured) lastBlock_ = captured;
     const Settings settings = Snapshot(state, &last_);
     AnnotateChanges(settings);
     last_ = settings;
     const int first = TraceLength - OutputPerBlock;
     return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first, OutputPerBlock);
+}
+
+void EdfSession::InputLost(double seconds)
+{
+    if (!Active()) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "Gap: %.1f s of input lost (capture queue full)", seconds);
+    recorder_.Annotate(text);
+    lastBlock_.reset();
 }
 
 bool EdfSession::Stop()

@@ -130,17 +130,21 @@ EdfHeader DescribeRecording(const ProcessingState& state);
 class EdfSession {
 public:
     using Clock = std::chrono::steady_clock;
-    // A pause between processed blocks longer than this is annotated as a gap.
+    // A pause between the capture of processed blocks longer than this is annotated as a gap.
     static constexpr std::chrono::milliseconds GapThreshold{400};
 
     // Opens the file and annotates the start with the chain's settings.
     bool Start(const std::string& path, const ProcessingState& state, std::string& error);
     bool Active() const { return recorder_.IsOpen(); }
     // After each processed block: changes since the last block, then the block's 32 new samples
-    // of each trace. `now` (the window passes the time; tools play faster than real time and
-    // pass nothing) lets a pause in acquisition show as an annotated gap.
-    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt);
+    // of each trace. `captured` (the window passes the block's capture time; tools play faster
+    // than real time and pass nothing) lets a pause in acquisition show as an annotated gap,
+    // while blocks that queued up behind a dialog, captured back to back, show none.
+    bool Block(const ProcessingState& state, std::optional<Clock::time_point> captured = std::nullopt);
     void Annotate(const std::string& text) { recorder_.Annotate(text); }
+    // Input lost before the next block (the sound card's backlog overflowed): annotated as a
+    // gap with its length, in place of the plain gap the capture times would show.
+    void InputLost(double seconds);
     bool Stop();
     // The message a user gets when the recording stops: records, length, clipping.
     std::string Summary() const;

@@ -88,6 +88,8 @@ void WaveInDevice::Rearm(WaveHeader& header, uint8_t* buffer)
                                                                   : static_cast<uint32_t>(CaptureBufferSize);
     header.Flags.store(0, std::memory_order_release);
     header.Loops = 0;
+    header.LostBefore = 0;
+    header.Captured = {};
 }
 
 void WaveInDevice::RearmA() { Rearm(HeaderA, state_.CaptureBufferA); }
@@ -99,6 +101,13 @@ uint32_t WaveInDevice::Wait(WaveHeader& header)
         if (header.Done()) return header.BytesRecorded;
         host_.ProcessMessages();
         host_.SleepMs(1);
+        if (state_.DeviceTimedOut && header.Done()) {
+            // The buffer came in: the timer ran out while a handler held the loop (a modal
+            // dialog), not while the device was late. Capture went on meanwhile; nothing to
+            // restart and nothing to count against the run.
+            state_.DeviceTimedOut = false;
+            return header.BytesRecorded;
+        }
         if (state_.DeviceTimedOut) {
             // The buffer is overdue: the reset hands back every queued header marked done and
             // the restart begins with an empty queue, which the next pass refills.

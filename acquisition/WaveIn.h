@@ -15,6 +15,7 @@
 // Message" and runs the device-error routine; the caller's sequence then goes on.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -65,6 +66,11 @@ struct WaveHeader {
     uint32_t Loops = 0;
     WaveHeader* Next = nullptr;
     uintptr_t Reserved = 0;
+    // Beyond the waveIn header: when the buffer's last byte arrived (the capture time of the
+    // block, which differs from the moment it is taken when the loop was held up), and the
+    // input bytes lost just before its data because they found the device's backlog full.
+    std::chrono::steady_clock::time_point Captured{};
+    uint64_t LostBefore = 0;
 
     bool Done() const { return (Flags.load(std::memory_order_acquire) & WaveHeaderDone) != 0; }
 };

@@ -82,6 +82,11 @@ void TWindowHost::BlockProcessed(const BlockReport& report)
     form_.BlockProcessed(report);
 }
 
+void TWindowHost::InputLost(double seconds)
+{
+    form_.InputLost(seconds);
+}
+
 // ---------------------------------------------------------------- recorder glue
 
 // The recorder drives OvOpHourCounter1.
@@ -638,9 +643,21 @@ void TEEGForm::BlockProcessed(const BlockReport& report)
     panel_.SpectrumBox->update();
     SyncDisplay();
     SyncRecorderButtons();               // playback may have stopped at the end of its data
-    if (edf_.Active() && !edf_.Block(*Proc, std::chrono::steady_clock::now())) StopEdf(true);
+    if (edf_.Active() && !edf_.Block(*Proc, loop_->LastCaptureTime())) StopEdf(true);
     ++blocksShown_;
     if (OnBlock) OnBlock(blocksShown_);
+}
+
+void TEEGForm::InputLost(double seconds)
+{
+    if (!edf_.Active()) return;
+    edf_.InputLost(seconds);
+    // A WAVE recording has said so already.
+    if (!Acq.Recording)
+        dialogs_.ShowMessage(QStringLiteral("The window was held up so long that the sound card's queue overflowed: "
+                                            "%1 s of input were lost. The EDF+ file marks the gap.")
+                                 .arg(seconds, 0, 'f', 1),
+                             QStringLiteral("Record Error"));
 }
 
 QImage TEEGForm::ClientImage()

@@ -48,6 +48,7 @@ public:
     void SetStartTimer(bool enabled) override;
     void RequestTerminate() override;
     void BlockProcessed(const BlockReport& report) override;
+    void InputLost(double seconds) override;
 
 private:
     TEEGForm& form_;
@@ -190,6 +191,7 @@ public:
 
     // Called by the host.
     void BlockProcessed(const BlockReport& report);
+    void InputLost(double seconds);
     void RequestTerminate();
     void HostSetTimeOutTimer(bool enabled);
     void HostSetStartTimer(bool enabled);

@@ -197,10 +197,30 @@ TEST(WaveInDevice, ResetReturnsEveryQueuedHeaderDoneAndTheProtocolIsEnforced)
     EXPECT_EQ(backend.UnprepareHeader(rig.device.HeaderA), WaveErrStillPlaying);
     EXPECT_EQ(backend.Close(), WaveErrStillPlaying);
     rig.device.Start();
-    EXPECT_EQ(backend.Push(20000), 8192u) << "one buffer queued: the rest is an overrun";
+    EXPECT_EQ(backend.Push(20000), 20000u) << "one buffer queued: the rest waits for the next";
     EXPECT_TRUE(rig.device.HeaderA.Done());
     EXPECT_EQ(rig.device.HeaderA.BytesRecorded, 8192u);
-    EXPECT_EQ(backend.DroppedBytes(), 20000u - 8192u) << "only what arrives while started counts";
+    EXPECT_EQ(backend.BacklogBytes(), 20000u - 8192u);
+    rig.device.PrepareB();
+    rig.device.QueueB();
+    EXPECT_TRUE(rig.device.HeaderB.Done()) << "queued, it takes what waited at once";
+    EXPECT_EQ(backend.BacklogBytes(), 20000u - 2 * 8192u);
+    EXPECT_EQ(backend.DroppedBytes(), 0u) << "only what arrives while started counts";
+
+    // A full backlog: what does not fit is lost, and the buffer that receives the next bytes
+    // after the loss says how much was lost before them.
+    backend.SetBacklogLimit(4000);
+    EXPECT_EQ(backend.Push(5000), 4000u - (20000u - 2 * 8192u));
+    EXPECT_EQ(backend.DroppedBytes(), 5000u - (4000u - (20000u - 2 * 8192u)));
+    rig.device.UnprepareA();
+    rig.device.PrepareA();
+    rig.device.QueueA();
+    EXPECT_FALSE(rig.device.HeaderA.Done());
+    EXPECT_EQ(rig.device.HeaderA.BytesRecorded, 4000u);
+    EXPECT_EQ(backend.Push(5000), 5000u);
+    EXPECT_TRUE(rig.device.HeaderA.Done());
+    EXPECT_EQ(rig.device.HeaderA.LostBefore, backend.DroppedBytes());
+    EXPECT_EQ(backend.BacklogBytes(), 5000u - (8192u - 4000u));
     EXPECT_TRUE(rig.host.Messages.empty());
 }
 

@@ -1,9 +1,13 @@
 // The window under faults a careless system produces: a FIFO where the settings file should
-// be, and an input file the capture format cannot take.
+// be, a modal dialog left open during a recording, and an input file the capture format
+// cannot take.
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QTimer>
 
+#include <edflib.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <thread>
 
+#include "acquisition/ScriptedBackend.h"
 #include "tests/app/window/WindowTestSupport.h"
 
 namespace {
@@ -102,6 +107,120 @@ TEST(WindowSettingsFile, AFifoAtTheSettingsPathNeitherHoldsTheStartNorIsReplaced
     ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
     EXPECT_FALSE(rig.Form->Panel().SettingsLabel->isVisibleTo(rig.Form.get()));
     EXPECT_TRUE(rig.Form->SettingsNotSaved().isEmpty());
+}
+
+// Ten seconds in the About box while WAVE and EDF+ record: capture goes on behind the dialog
+// (a card's clock: the scripted device run live), the blocks queue, and the loop takes them
+// in order afterwards. The WAVE file equals the input sample for sample, the EDF+ file marks
+// no gap, and the time-out that fired inside the dialog counts for nothing.
+TEST(WindowHeld, ATenSecondDialogDuringARecordingLosesNoSample)
+{
+    WindowRig rig;
+    auto input = std::make_unique<ScriptedBackend>();
+    input->RunLive(1.0);
+    ScriptedBackend& device = *input;
+    ASSERT_NO_FATAL_FAILURE(rig.Open(std::move(input)));
+    TEEGForm& f = *rig.Form;
+    const std::string wave = rig.Path("held.wav");
+    const std::string edf = rig.Path("held.edf");
+    rig.Dialogs.AnswerFile(QString::fromStdString(wave));
+    f.SaveWave1Click();
+    rig.Dialogs.AnswerFile(QString::fromStdString(edf));
+    f.RecordEdf1Click();
+    f.Panel().RecordBtn->click();
+    bool held = false;
+    rig.Dialogs.OnAsk = [&](const ScriptedDialogs::Question& q) {
+        if (q.Caption != QStringLiteral("About Velquor")) return;
+        // A modal dialog's own event loop: the window's timers keep running in it.
+        QEventLoop dialog;
+        QTimer::singleShot(10000, &dialog, &QEventLoop::quit);
+        dialog.exec();
+        held = true;
+    };
+    constexpr int Blocks = 10 + 108 + 10;
+    rig.Run(Blocks, [&](long long n) {
+        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.About1Click(); });
+    });
+    f.Panel().StopWvBtn->click();
+    f.RecordEdf1Click();
+    ASSERT_TRUE(held);
+    EXPECT_EQ(f.Acq.TimeOutCount, 0);
+    EXPECT_GE(device.FramesDelivered(), uint64_t(Blocks - 1) * 4096);
+
+    QFile recorded(QString::fromStdString(wave));
+    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
+    const QByteArray bytes = recorded.readAll();
+    const std::vector<uint8_t> file(bytes.begin(), bytes.end());
+    ASSERT_GT(file.size(), 44u);
+    const size_t frames = (file.size() - 44) / 2;
+    EXPECT_GE(frames, size_t(Blocks - 1) * 4096);
+    size_t holes = 0, first = 0;
+    for (size_t i = 1; i < frames; ++i) {
+        const uint16_t a = uint16_t(file[44 + 2 * (i - 1)] | file[45 + 2 * (i - 1)] << 8);
+        const uint16_t b = uint16_t(file[44 + 2 * i] | file[45 + 2 * i] << 8);
+        if (uint16_t(b - a) != 1 && holes++ == 0) first = i;
+    }
+    EXPECT_EQ(holes, 0u) << "first hole at frame " << first;
+
+    edf_hdr_struct header{};
+    const int handle = edfopen_file_readonly(edf.c_str(), &header, EDFLIB_READ_ALL_ANNOTATIONS);
+    ASSERT_GE(handle, 0);
+    for (long long i = 0; i < header.annotations_in_file; ++i) {
+        edf_annotation_struct a{};
+        edf_get_annotation(handle, static_cast<int>(i), &a);
+        EXPECT_NE(std::strncmp(a.annotation, "Gap", 3), 0) << a.annotation;
+    }
+    edfclose_file(handle);
+    // The About box, then the EDF+ summary; nothing about the device or the recording.
+    ASSERT_EQ(rig.Dialogs.Messages().size(), 2u);
+    EXPECT_EQ(rig.Dialogs.Messages()[1].Caption, QStringLiteral("EDF+ Recording"));
+}
+
+// A dialog open longer than the capture queue holds (16 blocks here, 1.5 s of sound, against
+// a dialog of three): the EDF+ recording marks the loss with its length, once, and the user is
+// told once.
+TEST(WindowHeld, AnOverflowingCaptureQueueIsMarkedInTheEdfRecording)
+{
+    WindowRig rig;
+    auto input = std::make_unique<ScriptedBackend>();
+    input->RunLive(2.0);
+    input->SetBacklogLimit(16 * 8192);
+    ASSERT_NO_FATAL_FAILURE(rig.Open(std::move(input)));
+    TEEGForm& f = *rig.Form;
+    const std::string edf = rig.Path("lost.edf");
+    rig.Dialogs.AnswerFile(QString::fromStdString(edf));
+    f.RecordEdf1Click();
+    rig.Dialogs.OnAsk = [&](const ScriptedDialogs::Question& q) {
+        if (q.Caption != QStringLiteral("About Velquor")) return;
+        QEventLoop dialog;
+        QTimer::singleShot(1500, &dialog, &QEventLoop::quit);
+        dialog.exec();
+    };
+    rig.Run(40, [&](long long n) {
+        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.About1Click(); });
+    });
+    f.RecordEdf1Click();
+
+    edf_hdr_struct header{};
+    const int handle = edfopen_file_readonly(edf.c_str(), &header, EDFLIB_READ_ALL_ANNOTATIONS);
+    ASSERT_GE(handle, 0);
+    std::vector<std::string> gaps;
+    for (long long i = 0; i < header.annotations_in_file; ++i) {
+        edf_annotation_struct a{};
+        edf_get_annotation(handle, static_cast<int>(i), &a);
+        if (std::strncmp(a.annotation, "Gap", 3) == 0) gaps.emplace_back(a.annotation);
+    }
+    edfclose_file(handle);
+    ASSERT_EQ(gaps.size(), 1u);
+    double seconds = 0;
+    ASSERT_EQ(std::sscanf(gaps[0].c_str(), "Gap: %lf s of input lost (capture queue full)", &seconds), 1) << gaps[0];
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 3.0);
+    const auto messages = rig.Dialogs.Messages();
+    ASSERT_EQ(messages.size(), 3u);   // About, the loss, the EDF+ summary
+    EXPECT_EQ(messages[1].Caption, QStringLiteral("Record Error"));
+    EXPECT_TRUE(messages[1].Text.endsWith(QStringLiteral("s of input were lost. The EDF+ file marks the gap.")))
+        << messages[1].Text.toStdString();
 }
 
 // An input file the capture format cannot take is named in one message with what is wrong,
