@@ -24,7 +24,7 @@ WaveFileSource::WaveFileSource(const std::string& path) : path_(path)
     const WaveFileFormat& f = reader_.Format();
     if (!IsPcm16(f)) {
         reader_.Close();
-        error_ = path + " is not 16-bit PCM";
+        error_ = path + " is not 16-bit PCM (found " + DescribeWaveFormat(f) + ")";
         return;
     }
     format_.Channels = f.Channels;

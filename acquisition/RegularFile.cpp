@@ -75,7 +75,10 @@ int OpenRegularForReading(const std::string& path, std::string& reason)
     // O_NONBLOCK keeps a FIFO without a writer from holding the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
+        // A socket refuses the open (ENXIO): say what stands there rather than the code.
         reason = SystemReason();
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) reason = DescribeNonRegular(st.st_mode);
         return -1;
     }
     struct stat st {};

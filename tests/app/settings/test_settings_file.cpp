@@ -11,7 +11,9 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +151,21 @@ TEST(SettingsFileAtStart, FifosDevicesAndFoldersAreNeitherWaitedOnNorReplaced)
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
     EXPECT_EQ(StartAndExit(device, SettingsLoadResult::Unreadable, false), 0);
     EXPECT_TRUE(S_ISLNK(ModeOf(device)));
+
+    // A socket refuses the open itself; the note says what it is.
+    const QString socketPath = folder.Path("socket.cfg");
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    {
+        FakeSettingsTarget t;
+        SettingsFile file(socketPath);
+        EXPECT_EQ(file.Load(t), SettingsLoadResult::Unreadable);
+        EXPECT_TRUE(file.NotSaved().contains(QStringLiteral("socket"))) << file.NotSaved().toStdString();
+    }
+    ::close(s);
 
     const QString dir = folder.Path("dir.cfg");
     ASSERT_TRUE(QDir(folder.Dir.path()).mkdir(QStringLiteral("dir.cfg")));
