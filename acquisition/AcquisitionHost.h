@@ -30,6 +30,11 @@ public:
     virtual void RequestTerminate() = 0;
     // End of a processed pass: indicators and redraw. Not called for DisplayHold blocks.
     virtual void BlockProcessed(const BlockReport& report) = 0;
+    // The device's backlog overflowed while the loop was held up (a dialog left open longer
+    // than the backlog holds): `seconds` of input were lost before the block now taken.
+    // The loop has said so where a WAVE recording runs; recordings of the host's own (EDF+)
+    // mark it here.
+    virtual void InputLost(double seconds) { (void)seconds; }
 };
 
 struct HostMessage {
@@ -52,6 +57,7 @@ public:
     void SetStartTimer(bool enabled) override;
     void RequestTerminate() override;
     void BlockProcessed(const BlockReport& report) override;
+    void InputLost(double seconds) override { LostSeconds.push_back(seconds); }
 
     // Handlers of the two timers (usually the loop's TimeOutTimerTimer and StartTimerTimer).
     std::function<void()> OnTimeOut;
@@ -68,6 +74,7 @@ public:
     std::FILE* EchoMessages = nullptr;
 
     std::vector<HostMessage> Messages;
+    std::vector<double> LostSeconds;          // each overflow of the device's backlog
     int TerminateRequests = 0;
     int BlocksProcessed = 0;
     int ProcessMessagesCalls = 0;

@@ -1,5 +1,7 @@
 #include "acquisition/AcquisitionLoop.h"
 
+#include <cstdio>
+
 // The device reports through this host so that the loop learns of a termination request
 // (the device-error routine's) and can end at its next check; everything is passed on.
 class AcquisitionLoop::DeviceHost : public AcquisitionHost {
@@ -17,6 +19,7 @@ public:
         outer_.RequestTerminate();
     }
     void BlockProcessed(const BlockReport& report) override { outer_.BlockProcessed(report); }
+    void InputLost(double seconds) override { outer_.InputLost(seconds); }
 
     bool terminate = false;
 
@@ -70,6 +73,9 @@ bool AcquisitionLoop::Pass()
     const CapturedBlock captured = capture_.Capture([this] { return Ending(); });
     if (!captured.Captured) return false;
     uint8_t* block = captured.Data;
+    lastCapture_ = captured.CapturedAt != std::chrono::steady_clock::time_point{} ? captured.CapturedAt
+                                                                                   : std::chrono::steady_clock::now();
+    if (captured.LostBytes) InputLost(captured.LostBytes);
 
     // Playback replaces the captured block; recording keeps whatever the block now holds.
     if (recorder_) {
@@ -85,6 +91,22 @@ bool AcquisitionLoop::Pass()
     ++blocksProcessed_;
     host_.BlockProcessed(report_);
     return true;
+}
+
+void AcquisitionLoop::InputLost(uint64_t bytes)
+{
+    const double rate = state_.AvgBytesPerSec ? double(state_.AvgBytesPerSec) : 1.0;
+    const double seconds = double(bytes) / rate;
+    if (state_.Recording) {
+        // Never joined silently: the user learns how much is missing and where.
+        char text[320];
+        std::snprintf(text, sizeof text,
+                      "The window was held up so long that the sound card's queue overflowed: %.1f s of input "
+                      "were lost. The Wave file goes on; the sound before and after the loss meet at %.1f s.",
+                      seconds, static_cast<double>(state_.RecordedBytes) / rate);
+        host_.ShowMessage(text, "Record Error");
+    }
+    host_.InputLost(seconds);
 }
 
 void AcquisitionLoop::StopBtnClick()

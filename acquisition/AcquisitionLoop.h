@@ -5,6 +5,7 @@
 // hands it to the block processor; the window side (messages, timers, LEDs and redraw)
 // goes through the host, so the loop runs the same in the window, in tools and in tests.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -47,12 +48,17 @@ public:
     uint64_t Passes() const { return passes_; }
     uint64_t BlocksProcessed() const { return blocksProcessed_; }
     const BlockReport& LastReport() const { return report_; }
+    // When the last block taken was captured. After the loop was held up (a modal dialog) the
+    // queued blocks follow each other at the device's pace, however fast they are processed.
+    std::chrono::steady_clock::time_point LastCaptureTime() const { return lastCapture_; }
 
 private:
     class DeviceHost;
 
     bool Pass();                            // one pass; false when the loop ends
     bool Ending() const;
+    // Input lost to an overflow of the device's backlog: said where it matters.
+    void InputLost(uint64_t bytes);
     void SetFormat(bool stereo);
 
     AcquisitionState& state_;
@@ -65,6 +71,7 @@ private:
     BlockReport report_;
     uint64_t passes_ = 0;
     uint64_t blocksProcessed_ = 0;
+    std::chrono::steady_clock::time_point lastCapture_{};
 };
 
 // Connects a headless host's two timers to the loop's handlers.

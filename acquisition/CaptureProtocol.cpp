@@ -47,6 +47,9 @@ CapturedBlock CaptureProtocol::Capture(const std::function<bool()>& ending)
     block.TimedOut = state_.DeviceTimedOut;
     if (state_.DeviceTimedOut && state_.TimeOutCount >= TimeOutsTolerated) state_.AcquisitionIdle = true;
     host_.SetTimeOutTimer(false);
+    const WaveHeader& header = waitA ? device_.HeaderA : device_.HeaderB;
+    block.CapturedAt = header.Captured;
+    block.LostBytes = header.LostBefore;
     if (waitA) device_.UnprepareA(); else device_.UnprepareB();
     state_.BufferInWork = waitA ? 1 : 0;
     block.Data = waitA ? state_.CaptureBufferA : state_.CaptureBufferB;

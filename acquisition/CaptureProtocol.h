@@ -4,6 +4,7 @@
 // for this one under the time-out timer, unprepare it, switch buffers). The acquisition loop
 // runs it for every pass; tests drive it directly, so they exercise the loop's own protocol.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -18,6 +19,10 @@ struct CapturedBlock {
     uint8_t* Data = nullptr;                // the buffer that has just completed
     uint32_t BytesRecorded = 0;             // what the device put into it
     bool TimedOut = false;                  // its wait ended through the time-out timer
+    // When its last byte was captured, and the input bytes lost just before it (the device's
+    // backlog overflowed while the loop was held up).
+    std::chrono::steady_clock::time_point CapturedAt{};
+    uint64_t LostBytes = 0;
 };
 
 class CaptureProtocol {

@@ -1,7 +1,5 @@
 #include "acquisition/DemoBackend.h"
 
-#include <vector>
-
 DemoBackend::DemoBackend(const SignalGeneratorSettings& settings) : settings_(settings) {}
 
 DemoBackend::~DemoBackend()
@@ -44,43 +42,20 @@ WaveResult DemoBackend::DoOpen(const WaveFormat& format)
 
 WaveResult DemoBackend::DoStart()
 {
-    DoStop();
-    {
-        std::lock_guard<std::mutex> lock(stopMutex_);
-        stopRequested_ = false;
-    }
+    clock_.Stop();
     const WaveFormat format = OpenFormat();
-    thread_ = std::thread(&DemoBackend::Run, this, std::chrono::steady_clock::now(), format.SamplesPerSec,
-                          static_cast<int>(format.Channels));
+    chunk_.assign(static_cast<size_t>(ChunkFrames) * format.Channels, 0);
+    // The signal runs on while no buffer is queued, as live input does.
+    clock_.Start(format.SamplesPerSec, ChunkFrames, 1.0, [this] {
+        generator_->Generate(chunk_.data(), ChunkFrames);
+        Deliver(reinterpret_cast<const uint8_t*>(chunk_.data()), chunk_.size() * sizeof(int16_t));
+    });
     return WaveNoError;
 }
 
 void DemoBackend::DoStop()
 {
-    {
-        std::lock_guard<std::mutex> lock(stopMutex_);
-        stopRequested_ = true;
-    }
-    stopSignal_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    clock_.Stop();
 }
 
 void DemoBackend::DoClose() {}
-
-void DemoBackend::Run(std::chrono::steady_clock::time_point origin, uint32_t sampleRate, int channels)
-{
-    std::vector<int16_t> chunk(static_cast<size_t>(ChunkFrames) * channels);
-    for (uint64_t k = 1;; ++k) {
-        // Chunk k is complete at origin + k x ChunkFrames / rate; computed from the origin
-        // each time so that the pace does not drift.
-        const auto due = origin + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(double(k) * ChunkFrames / sampleRate));
-        {
-            std::unique_lock<std::mutex> lock(stopMutex_);
-            if (stopSignal_.wait_until(lock, due, [this] { return stopRequested_; })) return;
-        }
-        // The signal runs on while no buffer is queued, as live input does.
-        generator_->Generate(chunk.data(), ChunkFrames);
-        Deliver(reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size() * sizeof(int16_t));
-    }
-}

@@ -2,15 +2,14 @@
 // Demo input: the EEG-like two-channel signal of velquor-synth (both channels on their
 // carriers), generated live and paced in real time by a steady clock, so the program
 // shows a real signal on a machine without a sound card. A pacing thread delivers the
-// samples in small chunks at the moments a sound card would; a buffer completes when
-// its last sample's time has come.
+// samples in small chunks at the moments a sound card would, whether buffers are queued
+// or not (the device's backlog keeps them); a buffer completes when its last sample's
+// time has come.
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <vector>
 
+#include "acquisition/CardClock.h"
 #include "acquisition/QueuedWaveIn.h"
 #include "dsp/SignalGenerator.h"
 
@@ -35,12 +34,8 @@ protected:
     void DoClose() override;
 
 private:
-    void Run(std::chrono::steady_clock::time_point origin, uint32_t sampleRate, int channels);
-
     SignalGeneratorSettings settings_;
     std::unique_ptr<SignalGenerator> generator_;
-    std::thread thread_;
-    std::mutex stopMutex_;
-    std::condition_variable stopSignal_;
-    bool stopRequested_ = false;
+    std::vector<int16_t> chunk_;
+    CardClock clock_;
 };

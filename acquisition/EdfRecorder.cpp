@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "dsp/Designs.h"
@@ -107,7 +106,7 @@ bool EdfRecorder::WriteAll(const void* data, size_t bytes)
 {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
-        const ssize_t n = ::write(fd_, p, bytes);
+        const ssize_t n = ::write(file_.Fd(), p, bytes);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -173,16 +172,13 @@ bool EdfRecorder::Open(const std::string& path, const EdfHeader& header, std::st
     Field(h, Number(AnnotationSamples), 8);
     for (int s = 0; s < SignalCount; ++s) Field(h, "", 32);
 
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
+    // A FIFO or a device is refused (never waited on, never written), and a file made here
+    // that cannot take its header goes again.
+    if (!file_.Open(path, error)) return false;
     path_ = path;
     if (!WriteAll(h.data(), h.size())) {
         error = std::strerror(errno);
-        ::close(fd_);
-        fd_ = -1;
+        file_.Discard();
         return false;
     }
     return true;
@@ -246,7 +242,7 @@ bool EdfRecorder::WriteRecord()
         Fail("cannot write data record " + std::to_string(records_ + 1));
         // A part of a record would make the size disagree with the count and readers refuse
         // the whole file: cut it back to the records that are complete.
-        if (::ftruncate(fd_, HeaderBytes + records_ * static_cast<off_t>(RecordBytes)) != 0)
+        if (::ftruncate(file_.Fd(), HeaderBytes + records_ * static_cast<off_t>(RecordBytes)) != 0)
             error_ += " (the file keeps a partial record)";
         return false;
     }
@@ -258,7 +254,7 @@ bool EdfRecorder::PatchRecordCount()
 {
     std::string count;
     Field(count, Number(records_), 8);
-    if (::pwrite(fd_, count.data(), count.size(), RecordCountOffset) != static_cast<ssize_t>(count.size())) {
+    if (::pwrite(file_.Fd(), count.data(), count.size(), RecordCountOffset) != static_cast<ssize_t>(count.size())) {
         Fail("cannot update the record count");
         return false;
     }
@@ -275,8 +271,7 @@ bool EdfRecorder::Close()
         dropped_ += static_cast<int64_t>(pending_.size());
         pending_.clear();
     }
-    if (::close(fd_) != 0) Fail("cannot close the file");
-    fd_ = -1;
+    if (!file_.Close()) Fail("cannot close the file");
     return !failed_;
 }
 
@@ -456,16 +451,16 @@ void EdfSession::AnnotateChanges(const Settings& now)
     if (now.PostFilter != last_.PostFilter) recorder_.Annotate("Post filter " + now.PostFilter);
 }
 
-bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> now, int samples)
+bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_point> captured, int samples)
 {
     if (!Active()) return false;
-    if (now && lastBlock_ && *now - *lastBlock_ > GapThreshold) {
-        const double seconds = std::chrono::duration<double>(*now - *lastBlock_).count();
+    if (captured && lastBlock_ && *captured - *lastBlock_ > GapThreshold) {
+        const double seconds = std::chrono::duration<double>(*captured - *lastBlock_).count();
         char text[96];
         std::snprintf(text, sizeof text, "Gap: no processed blocks for %.1f s", seconds);
         recorder_.Annotate(text);
     }
-    if (now) lastBlock_ = now;
+    if (captured) lastBlock_ = captured;
     const Settings settings = Snapshot(state, &last_);
     AnnotateChanges(settings);
     last_ = settings;
@@ -474,6 +469,15 @@ bool EdfSession::Block(const ProcessingState& state, std::optional<Clock::time_p
     const double scale2 = ChannelScale(state, 2);
     return recorder_.AddSamples(state.Chan1Trace + first, state.Chan2Trace + first,
                                 std::clamp(samples, 0, OutputPerBlock), scale1, scale2);
+}
+
+void EdfSession::InputLost(double seconds)
+{
+    if (!Active()) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "Gap: %.1f s of input lost (capture queue full)", seconds);
+    recorder_.Annotate(text);
+    lastBlock_.reset();
 }
 
 bool EdfSession::Stop()

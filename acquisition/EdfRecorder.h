@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/RegularFile.h"
 #include "dsp/Calibration.h"
 #include "dsp/ProcessingState.h"
 
@@ -53,10 +54,11 @@ public:
     EdfRecorder(const EdfRecorder&) = delete;
     EdfRecorder& operator=(const EdfRecorder&) = delete;
 
-    // Creates (replaces) the file and writes its header with a record count of 0. False with
-    // the system's reason in `error` when the file cannot be created.
+    // Creates the file, or replaces a regular file (a symbolic link's target is written), and
+    // writes its header with a record count of 0. False with the reason in `error` when the
+    // file cannot be created or something else (a FIFO, a device) stands at the path.
     bool Open(const std::string& path, const EdfHeader& header, std::string& error);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // `count` trace samples per channel, each worth scale1 (scale2) physical units; records are
     // written as they fill. Samples beyond the physical range are clipped to it and counted.
@@ -95,7 +97,7 @@ private:
     bool PatchRecordCount();
     void Fail(const std::string& what);
 
-    int fd_ = -1;
+    OutputFile file_;
     std::string path_;
     double physMax_[2] = {32767.0, 32767.0};
     int16_t buffer_[2][EdfSamplesPerRecord] = {};
@@ -137,7 +139,7 @@ EdfHeader DescribeRecording(const ProcessingState& state, const EdfCalibrations&
 class EdfSession {
 public:
     using Clock = std::chrono::steady_clock;
-    // A pause between processed blocks longer than this is annotated as a gap.
+    // A pause between the capture of processed blocks longer than this is annotated as a gap.
     static constexpr std::chrono::milliseconds GapThreshold{400};
 
     // Opens the file and annotates the start with the chain's settings. A calibrated channel
@@ -149,11 +151,15 @@ public:
     bool Active() const { return recorder_.IsOpen(); }
     // After each processed block: changes since the last block, then the block's new samples
     // of each trace, the first `samples` of its 32 (fewer only for a file's last, partial block).
-    // `now` (the window passes the time; tools play faster than real time and pass nothing) lets
-    // a pause in acquisition show as an annotated gap.
-    bool Block(const ProcessingState& state, std::optional<Clock::time_point> now = std::nullopt,
+    // `captured` (the window passes the block's capture time; tools play faster than real time
+    // and pass nothing) lets a pause in acquisition show as an annotated gap, while blocks that
+    // queued up behind a dialog, captured back to back, show none.
+    bool Block(const ProcessingState& state, std::optional<Clock::time_point> captured = std::nullopt,
                int samples = OutputPerBlock);
     void Annotate(const std::string& text) { recorder_.Annotate(text); }
+    // Input lost before the next block (the sound card's backlog overflowed): annotated as a
+    // gap with its length, in place of the plain gap the capture times would show.
+    void InputLost(double seconds);
     bool Stop();
     // The message a user gets when the recording stops: records, length, clipping.
     std::string Summary() const;

@@ -14,17 +14,17 @@ WaveFormat PcmFormat(uint16_t channels, uint32_t sampleRate)
     return f;
 }
 
-WaveFileSource::WaveFileSource(const std::string& path)
+WaveFileSource::WaveFileSource(const std::string& path) : path_(path)
 {
     WaveMessage refusal;
     if (!reader_.OpenAnyFormat(path, refusal)) {
-        error_ = "cannot open " + path + ": " + refusal.Text;
+        error_ = "cannot open " + path + ": " + refusal.Text + (refusal.Detail.empty() ? "" : " (" + refusal.Detail + ")");
         return;
     }
     const WaveFileFormat& f = reader_.Format();
     if (!IsPcm16(f)) {
         reader_.Close();
-        error_ = path + " is not 16-bit PCM";
+        error_ = path + " is not 16-bit PCM (found " + DescribeWaveFormat(f) + ")";
         return;
     }
     format_.Channels = f.Channels;
@@ -82,6 +82,29 @@ WaveResult FileBackend::DoQueryFormat(const WaveFormat& format)
         f.BitsPerSample != format.BitsPerSample || f.BlockAlign != format.BlockAlign)
         return WaveErrBadFormat;
     return WaveNoError;
+}
+
+std::string FileBackend::FormatRefusal(const WaveFormat& format) const
+{
+    if (!source_) return {};
+    if (!source_->Error().empty()) return source_->Error();
+    const WaveFormat found = source_->Format();
+    auto describe = [](const WaveFormat& f) {
+        WaveFileFormat w;
+        w.Channels = f.Channels;
+        w.SampleRate = f.SamplesPerSec;
+        w.BitsPerSample = f.BitsPerSample;
+        return DescribeWaveFormat(w);
+    };
+    std::string why = "found " + describe(found) + "; needed " + describe(format);
+    const std::string name = source_->Describe();
+    if (!name.empty()) why = name + ": " + why;
+    // Only the channel count differs: the other input takes the file.
+    if (found.SamplesPerSec == format.SamplesPerSec && found.BitsPerSample == format.BitsPerSample) {
+        if (found.Channels == 2 && format.Channels == 1) why += "; stereo file: choose Options > Input > Line";
+        if (found.Channels == 1 && format.Channels == 2) why += "; mono file: choose Options > Input > Microphone";
+    }
+    return why;
 }
 
 void FileBackend::OnQueued()

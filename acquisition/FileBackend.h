@@ -25,6 +25,8 @@ public:
     virtual bool Rewind() = 0;
     // Why the source cannot deliver anything (empty when it can).
     virtual std::string Error() const { return {}; }
+    // What the source is, for messages ("input file /path/x.wav"); empty for no name.
+    virtual std::string Describe() const { return {}; }
 };
 
 WaveFormat PcmFormat(uint16_t channels, uint32_t sampleRate = 44100);
@@ -40,9 +42,11 @@ public:
     size_t Read(uint8_t* out, size_t bytes) override { return reader_.Read(out, bytes); }
     bool Rewind() override { return reader_.Rewind(); }
     std::string Error() const override { return error_; }
+    std::string Describe() const override { return "input file " + path_; }
     int64_t DataBytes() const { return reader_.DataBytes(); }
 
 private:
+    std::string path_;
     WaveReader reader_;
     WaveFormat format_;
     std::string error_;
@@ -90,6 +94,8 @@ public:
     SampleSource& Source() { return *source_; }
     bool Exhausted() const { return exhausted_; }
     uint64_t SourceBytesDelivered() const { return sourceBytes_; }
+    // The source's format against the one asked for, and the input choice that fits it.
+    std::string FormatRefusal(const WaveFormat& format) const override;
 
 protected:
     WaveResult DoQueryFormat(const WaveFormat& format) override;

@@ -30,6 +30,8 @@ WaveResult QueuedWaveInBackend::Open(const WaveFormat& format)
     started_ = false;
     position_ = 0;
     format_ = format;
+    backlog_.Clear();
+    backlog_.SetLimit(backlogLimit_ ? backlogLimit_ : size_t{format.AvgBytesPerSec} * BacklogSeconds);
     return WaveNoError;
 }
 
@@ -61,10 +63,13 @@ WaveResult QueuedWaveInBackend::AddBuffer(WaveHeader& header)
         if (!(header.Flags.load(std::memory_order_acquire) & WaveHeaderPrepared)) return WaveErrUnprepared;
         if (std::find(queue_.begin(), queue_.end(), &header) != queue_.end()) return WaveErrStillPlaying;
         header.BytesRecorded = 0;
+        header.LostBefore = 0;
         header.Flags.fetch_and(~WaveHeaderDone, std::memory_order_acq_rel);
         header.Flags.fetch_or(WaveHeaderInQueue, std::memory_order_acq_rel);
         queue_.push_back(&header);
         started = started_;
+        // Sound captured while no buffer was queued comes first.
+        if (started) DrainBacklog();
     }
     if (started) OnQueued();
     return WaveNoError;
@@ -112,12 +117,16 @@ WaveResult QueuedWaveInBackend::Reset()
     }
     DoStop();
     std::lock_guard<std::mutex> lock(mutex_);
-    // Every queued header comes back marked done, the head with what it holds so far.
+    // Every queued header comes back marked done, the head with what it holds so far; what
+    // waited for buffers is given up with the capture it came from.
+    const auto now = CaptureBacklog::Clock::now();
     for (WaveHeader* header : queue_) {
+        header->Captured = now;
         header->Flags.fetch_and(~WaveHeaderInQueue, std::memory_order_acq_rel);
         header->Flags.fetch_or(WaveHeaderDone, std::memory_order_release);
     }
     queue_.clear();
+    backlog_.Clear();
     position_ = 0;
     return WaveNoError;
 }
@@ -134,30 +143,52 @@ WaveResult QueuedWaveInBackend::Close()
     DoClose();
     std::lock_guard<std::mutex> lock(mutex_);
     open_ = false;
+    backlog_.Clear();
     return WaveNoError;
+}
+
+void QueuedWaveInBackend::Filled(WaveHeader& head, size_t bytes, CaptureBacklog::Clock::time_point at)
+{
+    head.BytesRecorded += static_cast<uint32_t>(bytes);
+    position_ += static_cast<uint32_t>(bytes);
+    if (head.BytesRecorded < head.BufferLength) return;
+    queue_.pop_front();
+    ++completed_;
+    head.Captured = at;
+    head.Flags.fetch_and(~WaveHeaderInQueue, std::memory_order_acq_rel);
+    head.Flags.fetch_or(WaveHeaderDone, std::memory_order_release);
+}
+
+void QueuedWaveInBackend::DrainBacklog()
+{
+    while (!queue_.empty() && !backlog_.Empty()) {
+        WaveHeader* head = queue_.front();
+        const CaptureBacklog::Taken taken =
+            backlog_.Take(head->Data + head->BytesRecorded, head->BufferLength - head->BytesRecorded);
+        head->LostBefore += taken.LostBefore;
+        Filled(*head, taken.Bytes, taken.Arrived);
+    }
 }
 
 size_t QueuedWaveInBackend::Deliver(const uint8_t* data, size_t bytes)
 {
+    const auto now = CaptureBacklog::Clock::now();
     std::lock_guard<std::mutex> lock(mutex_);
     if (!started_) return 0;
     size_t stored = 0;
+    // A queued buffer with room means the backlog is empty (queueing drains it), so these
+    // bytes come next in order.
     while (stored < bytes && !queue_.empty()) {
         WaveHeader* head = queue_.front();
+        head->LostBefore += backlog_.TakePendingLoss();
         const size_t n = std::min<size_t>(bytes - stored, head->BufferLength - head->BytesRecorded);
         std::memcpy(head->Data + head->BytesRecorded, data + stored, n);
-        head->BytesRecorded += static_cast<uint32_t>(n);
-        position_ += static_cast<uint32_t>(n);
         stored += n;
-        if (head->BytesRecorded == head->BufferLength) {
-            queue_.pop_front();
-            ++completed_;
-            head->Flags.fetch_and(~WaveHeaderInQueue, std::memory_order_acq_rel);
-            head->Flags.fetch_or(WaveHeaderDone, std::memory_order_release);
-        }
+        Filled(*head, n, now);
     }
-    dropped_ += bytes - stored;
-    return stored;
+    const size_t dropped = stored < bytes ? backlog_.Push(data + stored, bytes - stored, now) : 0;
+    dropped_ += dropped;
+    return bytes - dropped;
 }
 
 size_t QueuedWaveInBackend::HeadBytesMissing() const
@@ -189,6 +220,19 @@ uint64_t QueuedWaveInBackend::DroppedBytes() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return dropped_;
+}
+
+size_t QueuedWaveInBackend::BacklogBytes() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return backlog_.Size();
+}
+
+void QueuedWaveInBackend::SetBacklogLimit(size_t bytes)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    backlogLimit_ = bytes;
+    if (open_ && bytes) backlog_.SetLimit(bytes);
 }
 
 uint64_t QueuedWaveInBackend::CompletedBuffers() const

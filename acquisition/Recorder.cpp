@@ -1,5 +1,7 @@
 #include "acquisition/Recorder.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr const char* RecordErrorCaption = "Record Error";
@@ -48,7 +50,17 @@ void Recorder::FinishOutput()
 {
     const bool ok = writer_.Finish();
     state_.OutputFileSet = false;
-    if (!ok) host_.ShowMessage("Could not write the Wave file", FileErrorCaption);
+    if (!ok) host_.ShowMessage(WriteFailure(), FileErrorCaption);
+}
+
+std::string Recorder::WriteFailure() const
+{
+    // The system's reason and what the finished file holds (whole frames, sizes to match).
+    const double rate = writer_.Format().ByteRate ? writer_.Format().ByteRate : 1;
+    char kept[96];
+    std::snprintf(kept, sizeof kept, "%.2f s", static_cast<double>(writer_.DataBytes()) / rate);
+    return "Could not write the Wave file (" + writer_.Error() + "). The file keeps the first " + kept +
+           " recorded and plays to there.";
 }
 
 void Recorder::OpenWave1Click()
@@ -76,7 +88,7 @@ void Recorder::SaveWave1Click()
     state_.OutputFileName = name;
     if (!writer_.Create(name, CaptureFormat())) {
         state_.OutputFileSet = false;
-        host_.ShowMessage("Could not open the Wave file", FileErrorCaption);
+        host_.ShowMessage("Could not open the Wave file (" + writer_.Error() + ")", FileErrorCaption);
         return;
     }
     state_.OutputFileSet = true;
@@ -163,12 +175,14 @@ void Recorder::PlayStep(uint8_t* block)
     state_.PlayBytesLeft -= bufferBytes;
 }
 
-void Recorder::RecordFailed(const char* text)
+void Recorder::EndRecording(bool full)
 {
     writer_.Finish();
+    state_.RecordedBytes = writer_.DataBytes();
     state_.OutputFileSet = false;
     StopWvBtnClick();
-    host_.ShowMessage(text, RecordErrorCaption);
+    host_.ShowMessage(full ? std::string("The Wave file has reached its largest size") : WriteFailure(),
+                      RecordErrorCaption);
 }
 
 void Recorder::RecordStep(const uint8_t* block)
@@ -182,7 +196,7 @@ void Recorder::RecordStep(const uint8_t* block)
     const size_t written = writer_.Write(block, state_.BufferBytes);
     state_.RecordedBytes = writer_.DataBytes();
     if (writer_.Failed())
-        RecordFailed("Could not write the Wave file");
+        EndRecording(false);
     else if (written < state_.BufferBytes)
-        RecordFailed("The Wave file has reached its largest size");
+        EndRecording(true);
 }

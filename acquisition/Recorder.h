@@ -71,7 +71,9 @@ private:
     void Highlight(RecorderButton button);
     void CloseInput();
     void FinishOutput();
-    void RecordFailed(const char* text);
+    // A failed or full output file: finished with what it holds, recording stopped, and why said.
+    void EndRecording(bool full);
+    std::string WriteFailure() const;
     WaveFileFormat CaptureFormat() const;
     bool BlockMatches(const WaveFileFormat& format) const;
 

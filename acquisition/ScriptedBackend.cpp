@@ -12,6 +12,44 @@ void ScriptedBackend::StallBuffer(int number)
     stalled_.insert(number);
 }
 
+void ScriptedBackend::RunLive(double speed)
+{
+    liveSpeed_ = speed > 0 ? speed : 1.0;
+}
+
+// Frames `first` .. `first` + count - 1 of the counting pattern.
+static void PatternFrames(int16_t* out, uint64_t first, size_t count, int channels)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const auto k = static_cast<int16_t>(static_cast<uint16_t>(first + i));
+        if (channels == 2) {
+            out[2 * i] = static_cast<int16_t>(-k);
+            out[2 * i + 1] = k;
+        } else {
+            out[i] = k;
+        }
+    }
+}
+
+WaveResult ScriptedBackend::DoStart()
+{
+    if (liveSpeed_ <= 0) return WaveNoError;
+    clock_.Stop();
+    const WaveFormat format = OpenFormat();
+    chunk_.assign(static_cast<size_t>(ChunkFrames) * format.Channels, 0);
+    clock_.Start(format.SamplesPerSec, ChunkFrames, liveSpeed_, [this, channels = int(format.Channels)] {
+        PatternFrames(chunk_.data(), framesDelivered_, ChunkFrames, channels);
+        framesDelivered_ += ChunkFrames;
+        Deliver(reinterpret_cast<const uint8_t*>(chunk_.data()), chunk_.size() * sizeof(int16_t));
+    });
+    return WaveNoError;
+}
+
+void ScriptedBackend::DoStop()
+{
+    clock_.Stop();
+}
+
 void ScriptedBackend::SimulateNoDevice()
 {
     Fail(WaveOperation::QueryFormat, WaveErrBadDeviceId);
@@ -63,10 +101,10 @@ WaveResult ScriptedBackend::AddBuffer(WaveHeader& header)
     const auto previous = sequence_.find(&header);
     const int previousNumber = previous != sequence_.end() ? previous->second : 0;
     sequence_[&header] = number;
-    order_.push_back(&header);
+    if (liveSpeed_ <= 0) order_.push_back(&header);
     const WaveResult result = QueuedWaveInBackend::AddBuffer(header);
     if (result != WaveNoError) {
-        order_.pop_back();
+        if (liveSpeed_ <= 0) order_.pop_back();
         if (previousNumber) sequence_[&header] = previousNumber; else sequence_.erase(&header);
         return result;
     }
@@ -103,6 +141,7 @@ WaveResult ScriptedBackend::Close()
 
 void ScriptedBackend::OnQueued()
 {
+    if (liveSpeed_ > 0) return;   // the clock delivers
     const int channels = OpenFormat().Channels;
     std::vector<int16_t> frames;
     while (!order_.empty()) {
@@ -112,15 +151,7 @@ void ScriptedBackend::OnQueued()
         const size_t count = missing / (2 * channels);
         if (count == 0) break;
         frames.resize(count * channels);
-        for (size_t i = 0; i < count; ++i) {
-            const auto k = static_cast<int16_t>(static_cast<uint16_t>(framesDelivered_ + i));
-            if (channels == 2) {
-                frames[2 * i] = static_cast<int16_t>(-k);
-                frames[2 * i + 1] = k;
-            } else {
-                frames[i] = k;
-            }
-        }
+        PatternFrames(frames.data(), framesDelivered_, count, channels);
         if (Deliver(reinterpret_cast<const uint8_t*>(frames.data()), count * 2 * channels) == 0) break;
         framesDelivered_ += count;
         order_.pop_front();

@@ -1,13 +1,12 @@
 #include "acquisition/WaveFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "acquisition/RegularFile.h"
 
 namespace {
 
@@ -52,39 +51,6 @@ constexpr uint16_t FormatExtensible = 0xFFFE;
 // The standard sub-format GUIDs are the format code followed by these 14 bytes.
 constexpr uint8_t SubFormatGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
-// Opens a regular file for reading without ever blocking: O_NONBLOCK keeps a FIFO from
-// waiting for a writer, and anything but a regular file is refused with a reason.
-std::FILE* OpenRegularFile(const std::string& path, std::string& reason)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return nullptr;
-    }
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) {
-        reason = std::strerror(errno);
-        ::close(fd);
-        return nullptr;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        reason = S_ISDIR(st.st_mode)    ? "is a directory"
-                 : S_ISFIFO(st.st_mode) ? "not a regular file but a FIFO or pipe"
-                 : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "not a regular file but a device"
-                                                               : "not a regular file";
-        ::close(fd);
-        return nullptr;
-    }
-    // Reads of a regular file never block; the flag is cleared all the same.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        reason = std::strerror(errno);
-        ::close(fd);
-    }
-    return file;
-}
 
 }  // namespace
 
@@ -166,7 +132,14 @@ bool WaveReader::OpenAnyFormat(const std::string& path, WaveMessage& refusal)
     Close();
     refusal = {};
     std::string reason;
-    file_ = OpenRegularFile(path, reason);
+    const int fd = OpenRegularForReading(path, reason);
+    if (fd >= 0) {
+        file_ = ::fdopen(fd, "rb");
+        if (!file_) {
+            reason = std::strerror(errno);
+            ::close(fd);
+        }
+    }
     if (!file_) return Refuse(refusal, "Could not open the file", FileOpenErrorCaption, reason);
 
     uint8_t id[8];
@@ -248,74 +221,102 @@ size_t WaveReader::Read(uint8_t* out, size_t bytes)
 
 WaveWriter::~WaveWriter()
 {
-    if (file_) Finish();
+    if (IsOpen()) Finish();
+}
+
+bool WaveWriter::WriteAt(const uint8_t* data, size_t bytes, off_t offset, size_t& written)
+{
+    written = 0;
+    while (written < bytes) {
+        const ssize_t n = ::pwrite(file_.Fd(), data + written, bytes - written, offset + static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            // A write that takes nothing without an error still means the disk is full.
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void WaveWriter::Fail()
+{
+    if (!failed_) error_ = std::strerror(errno);
+    failed_ = true;
 }
 
 bool WaveWriter::Create(const std::string& path, const WaveFileFormat& format)
 {
-    if (file_) Finish();
+    if (IsOpen()) Finish();
     failed_ = false;
-    dataBytes_ = 0;
+    error_.clear();
+    dataBytes_ = patchedBytes_ = 0;
     format_ = format;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) return false;
+    if (!file_.Open(path, error_)) return false;
     uint8_t header[HeaderBytes];
     BuildWaveHeader(header, format_, 0);
-    if (std::fwrite(header, 1, HeaderBytes, file_) != HeaderBytes || std::fflush(file_) != 0) {
-        std::fclose(file_);
-        file_ = nullptr;
-        std::remove(path.c_str());
+    size_t written = 0;
+    if (!WriteAt(header, HeaderBytes, 0, written)) {
+        error_ = std::strerror(errno);
+        // Only a file made just now goes again; a file of the user's is never removed.
+        file_.Discard();
         return false;
     }
-    lastPatch_ = std::chrono::steady_clock::now();
     return true;
+}
+
+int64_t WaveWriter::PatchEveryBytes() const
+{
+    return static_cast<int64_t>(PatchInterval.count()) * format_.ByteRate / 1000;
 }
 
 size_t WaveWriter::Write(const uint8_t* data, size_t bytes)
 {
-    if (!file_) return 0;
+    if (!IsOpen() || failed_) return 0;
     const size_t room = static_cast<size_t>(MaxDataBytes - dataBytes_);
     const size_t want = std::min(bytes, room);
-    const size_t written = want ? std::fwrite(data, 1, want, file_) : 0;
-    if (written < want) failed_ = true;
+    size_t written = 0;
+    if (want && !WriteAt(data, want, HeaderBytes + dataBytes_, written)) Fail();
     dataBytes_ += static_cast<int64_t>(written);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPatch_ >= PatchInterval) Patch();
+    if (dataBytes_ - patchedBytes_ >= PatchEveryBytes()) Patch();
     return written;
 }
 
 bool WaveWriter::Patch()
 {
-    if (!file_) return false;
-    lastPatch_ = std::chrono::steady_clock::now();
-    // Data first, then the sizes that describe it, so the sizes never claim bytes the
-    // file does not hold yet.
-    if (std::fflush(file_) != 0) failed_ = true;
-    const off_t end = ftello(file_);
+    if (!IsOpen()) return false;
+    // Every sample byte is the system's the moment write returns (a killed program loses
+    // none of it), so the sizes can describe all of it.
     uint8_t size[4];
-    bool ok = fseeko(file_, 4, SEEK_SET) == 0;
+    size_t written = 0;
     Put32(size, static_cast<uint32_t>(dataBytes_ + 36));
-    ok = ok && std::fwrite(size, 1, 4, file_) == 4;
-    ok = ok && fseeko(file_, 40, SEEK_SET) == 0;
+    bool ok = WriteAt(size, 4, 4, written);
     Put32(size, static_cast<uint32_t>(dataBytes_));
-    ok = ok && std::fwrite(size, 1, 4, file_) == 4;
-    ok = ok && fseeko(file_, end, SEEK_SET) == 0;
-    ok = ok && std::fflush(file_) == 0;
-    if (!ok) failed_ = true;
+    ok = ok && WriteAt(size, 4, 40, written);
+    if (!ok)
+        Fail();
+    else
+        patchedBytes_ = dataBytes_;
     return ok && !failed_;
 }
 
 bool WaveWriter::Finish()
 {
-    if (!file_) return !failed_;
+    if (!IsOpen()) return !failed_;
+    if (failed_) {
+        // A write failed part-way: keep the whole frames that reached the file, so the header
+        // describes exactly what plays.
+        const int64_t align = format_.BlockAlign ? format_.BlockAlign : 1;
+        dataBytes_ = dataBytes_ / align * align;
+        if (::ftruncate(file_.Fd(), HeaderBytes + dataBytes_) != 0) error_ += " (the file keeps a partial frame)";
+    }
     Patch();
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
+    if (!file_.Close()) Fail();
     return !failed_;
 }
 
 void WaveWriter::Abandon()
 {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    file_.Close();
 }

@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include <sys/types.h>
+
+#include "acquisition/RegularFile.h"
+
 constexpr const char* FileErrorCaption = "File Error Message";
 constexpr const char* FileOpenErrorCaption = "File Open Error Message";
 
@@ -89,33 +93,47 @@ public:
     WaveWriter(const WaveWriter&) = delete;
     WaveWriter& operator=(const WaveWriter&) = delete;
 
-    // Creates (or replaces) the file and writes the header with sizes 36 and 0.
+    // Creates the file, or replaces a regular file (a symbolic link's target is written), and
+    // writes the header with sizes 36 and 0. Anything else at the path (a FIFO, a device, a
+    // directory) is refused without waiting on it; Error() says why. A file this call
+    // created and could not write is removed again; nothing else ever is.
     bool Create(const std::string& path, const WaveFileFormat& format);
-    // Appends sample bytes, at most up to MaxDataBytes; returns the bytes taken. While
-    // recording the two sizes are patched whenever PatchInterval has passed since the last
-    // patch, so a program that is killed leaves a file whose sizes describe the data
-    // written up to then.
+    // Appends sample bytes, at most up to MaxDataBytes; returns the bytes taken. The samples
+    // are handed to the system at once, and the two sizes are patched whenever PatchInterval
+    // of sound has been written since the last patch, so a program that is killed leaves a
+    // file whose sizes describe all but at most that much (and the block being written).
     size_t Write(const uint8_t* data, size_t bytes);
-    // Writes the two sizes for the data so far and hands everything to the system.
+    // Writes the two sizes for the data so far.
     bool Patch();
-    // Patch, then close. False when anything written was lost.
+    // Patch, then close. False when anything written was lost; the file then keeps the
+    // whole frames that reached it, with sizes to match (DataBytes).
     bool Finish();
     // Closes without patching (what a crash leaves; for tests).
     void Abandon();
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen(); }
     bool Failed() const { return failed_; }
+    // Why Create or a write failed: the system's reason, or what stands at the path.
+    const std::string& Error() const { return error_; }
     int64_t DataBytes() const { return dataBytes_; }
     const WaveFileFormat& Format() const { return format_; }
 
-    std::chrono::milliseconds PatchInterval{500};
+    // Sound time, not wall time: a backlog written in a burst is described as closely as
+    // live blocks are. A quarter second is every third 4096-frame block, so the header lags
+    // the data by at most 0.28 s.
+    std::chrono::milliseconds PatchInterval{250};
 
 private:
-    std::FILE* file_ = nullptr;
+    bool WriteAt(const uint8_t* data, size_t bytes, off_t offset, size_t& written);
+    void Fail();
+    int64_t PatchEveryBytes() const;
+
+    OutputFile file_;
     WaveFileFormat format_;
     int64_t dataBytes_ = 0;
+    int64_t patchedBytes_ = 0;
     bool failed_ = false;
-    std::chrono::steady_clock::time_point lastPatch_{};
+    std::string error_;
 };
 
 // 16-bit PCM (plain, or as the sub-format of WAVE_FORMAT_EXTENSIBLE): what the capture

@@ -27,7 +27,7 @@ bool WaveInDevice::Check(WaveResult result, const char* message)
 {
     lastResult_ = result;
     if (result == WaveNoError) return true;
-    host_.ShowMessage(message, WaveDeviceCaption);
+    if (!(explained_ && result == WaveErrInvalidHandle)) host_.ShowMessage(message, WaveDeviceCaption);
     DeviceError();
     return false;
 }
@@ -53,7 +53,17 @@ void WaveInDevice::Configure()
 void WaveInDevice::Open()
 {
     // The query comes first so that an unusable format is named before the open fails too.
-    Check(backend_->QueryFormat(Format), "Could not open the input wave device");
+    const WaveResult query = backend_->QueryFormat(Format);
+    const std::string why = query != WaveNoError ? backend_->FormatRefusal(Format) : std::string();
+    explained_ = !why.empty();
+    if (explained_) {
+        // One message that says what is wrong; the real open would only fail again.
+        lastResult_ = query;
+        host_.ShowMessage("Could not open the input wave device (" + why + ")", WaveDeviceCaption);
+        DeviceError();
+        return;
+    }
+    Check(query, "Could not open the input wave device");
     Check(backend_->Open(Format), "Error Opening Input wave device");
 }
 
@@ -78,6 +88,8 @@ void WaveInDevice::Rearm(WaveHeader& header, uint8_t* buffer)
                                                                   : static_cast<uint32_t>(CaptureBufferSize);
     header.Flags.store(0, std::memory_order_release);
     header.Loops = 0;
+    header.LostBefore = 0;
+    header.Captured = {};
 }
 
 void WaveInDevice::RearmA() { Rearm(HeaderA, state_.CaptureBufferA); }
@@ -89,6 +101,13 @@ uint32_t WaveInDevice::Wait(WaveHeader& header)
         if (header.Done()) return header.BytesRecorded;
         host_.ProcessMessages();
         host_.SleepMs(1);
+        if (state_.DeviceTimedOut && header.Done()) {
+            // The buffer came in: the timer ran out while a handler held the loop (a modal
+            // dialog), not while the device was late. Capture went on meanwhile; nothing to
+            // restart and nothing to count against the run.
+            state_.DeviceTimedOut = false;
+            return header.BytesRecorded;
+        }
         if (state_.DeviceTimedOut) {
             // The buffer is overdue: the reset hands back every queued header marked done and
             // the restart begins with an empty queue, which the next pass refills.

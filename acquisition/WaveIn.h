@@ -15,6 +15,7 @@
 // Message" and runs the device-error routine; the caller's sequence then goes on.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -65,6 +66,11 @@ struct WaveHeader {
     uint32_t Loops = 0;
     WaveHeader* Next = nullptr;
     uintptr_t Reserved = 0;
+    // Beyond the waveIn header: when the buffer's last byte arrived (the capture time of the
+    // block, which differs from the moment it is taken when the loop was held up), and the
+    // input bytes lost just before its data because they found the device's backlog full.
+    std::chrono::steady_clock::time_point Captured{};
+    uint64_t LostBefore = 0;
 
     bool Done() const { return (Flags.load(std::memory_order_acquire) & WaveHeaderDone) != 0; }
 };
@@ -86,6 +92,14 @@ public:
     // Stops capture, returns every queued header marked done, position back to 0.
     virtual WaveResult Reset() = 0;
     virtual WaveResult Close() = 0;
+    // Why the device cannot capture `format`, where it can say so in words a user acts on
+    // (the format found against the one needed, the menu choice that fits); empty when it
+    // cannot. A device that explains its refusal is reported in one message.
+    virtual std::string FormatRefusal(const WaveFormat& format) const
+    {
+        (void)format;
+        return {};
+    }
 };
 
 constexpr const char* WaveDeviceCaption = "Wave Device Message";
@@ -133,6 +147,9 @@ public:
 
 private:
     bool Check(WaveResult result, const char* message);
+    // Whether the opening was refused with an explanation: the steps that then fail only
+    // because the device never opened add nothing to that one message.
+    bool explained_ = false;
     void Rearm(WaveHeader& header, uint8_t* buffer);
     uint32_t Wait(WaveHeader& header);
 

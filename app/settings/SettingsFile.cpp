@@ -6,9 +6,12 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "acquisition/RegularFile.h"
 
 QString SettingsFilePath(bool createFolder)
 {
@@ -164,11 +167,24 @@ void ApplySettings(const SettingsRecord& fileRecord, SettingsTarget& target)
 
 bool WriteSettingsFile(const QString& path, const SettingsRecord& record)
 {
+    // Through a symbolic link to its target (the link stays), and only over a regular file: a
+    // FIFO or a device put at the path is left alone.
+    const std::string target = FollowLinks(QFile::encodeName(path).toStdString());
+    if (target.empty())
+        return false;
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return false;
+        mode = st.st_mode & 07777;   // the user's choice of access stays
+    } else if (errno != ENOENT) {
+        return false;
+    }
     // Our own temporary file and rename rather than QSaveFile: QSaveFile reports success
     // after a short write (a file-size limit or a full disk), leaving a cut-off file.
     const auto bytes = EncodeSettings(record);
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temp = target + ".XXXXXX";
+    std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
@@ -184,36 +200,89 @@ bool WriteSettingsFile(const QString& path, const SettingsRecord& record)
             ok = false;
     }
     // The rename must not overtake the data: flush it to the disk first.
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok)
-        ::unlink(temp.constData());
+        ::unlink(temp.c_str());
     return ok;
+}
+
+namespace {
+
+// Reads up to one record's bytes; false with the system's reason.
+bool ReadRecordBytes(int fd, QByteArray& bytes, std::string& reason)
+{
+    bytes.resize(qsizetype(SettingsFileSize));
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n > 0)
+            got += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n == 0)
+            break;
+        else {
+            reason = std::strerror(errno);
+            return false;
+        }
+    }
+    bytes.resize(got);
+    return true;
+}
+
+}  // namespace
+
+SettingsLoadResult SettingsFile::Load(SettingsTarget& target)
+{
+    notSaved_.clear();
+    cause_.clear();
+    const std::string name = QFile::encodeName(path_).toStdString();
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        // First run: a file holding what the window shows, so that a session that never
+        // saves (killed, or a crash) still leaves the first-run panel behind.
+        target.SetApplyingSettings(true);
+        const bool written = WriteSettingsFile(path_, FirstRunSettings());
+        target.SetApplyingSettings(false);
+        return written ? SettingsLoadResult::Created : SettingsLoadResult::Unavailable;
+    }
+    // Only a regular file is read, and never waited on (a FIFO would hold the start for ever).
+    std::string reason;
+    QByteArray bytes;
+    const int fd = OpenRegularForReading(name, reason);
+    const bool read = fd >= 0 && ReadRecordBytes(fd, bytes, reason);
+    if (fd >= 0)
+        ::close(fd);
+    if (!read) {
+        // There but unreadable: run on the current values, and never save over it.
+        target.SetApplyingSettings(false);
+        cause_ = QStringLiteral("file unreadable");
+        notSaved_ = QStringLiteral("The settings will not be saved: %1 could not be read (%2).")
+                        .arg(path_, QString::fromLocal8Bit(reason.c_str()));
+        return SettingsLoadResult::Unreadable;
+    }
+    ApplySettings(SettingsFromBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                             size_t(bytes.size()))),
+                  target);
+    // A file the user has made read-only is kept as it is.
+    if (::access(name.c_str(), W_OK) != 0) {
+        cause_ = QStringLiteral("file read-only");
+        notSaved_ = QStringLiteral("The settings will not be saved: %1 is read-only.").arg(path_);
+    }
+    return SettingsLoadResult::Applied;
+}
+
+bool SettingsFile::Save(const SettingsTarget& target) const
+{
+    return notSaved_.isEmpty() && SaveSettings(path_, target);
 }
 
 SettingsLoadResult LoadSettings(const QString& path, SettingsTarget& target)
 {
-    QFile file(path);
-    if (!QFileInfo::exists(path)) {
-        // First run: a file holding what the window shows, so that a session that never
-        // saves (killed, or a crash) still leaves the first-run panel behind.
-        target.SetApplyingSettings(true);
-        const bool written = WriteSettingsFile(path, FirstRunSettings());
-        target.SetApplyingSettings(false);
-        return written ? SettingsLoadResult::Created : SettingsLoadResult::Unavailable;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        // There but unreadable: run on the current values and leave the file alone.
-        target.SetApplyingSettings(false);
-        return SettingsLoadResult::Unavailable;
-    }
-    const QByteArray bytes = file.read(qint64(SettingsFileSize));
-    file.close();
-    ApplySettings(SettingsFromBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                                             size_t(bytes.size()))),
-                  target);
-    return SettingsLoadResult::Applied;
+    SettingsFile file(path);
+    return file.Load(target);
 }
 
 bool SaveSettings(const QString& path, const SettingsTarget& target)

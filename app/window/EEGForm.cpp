@@ -1,6 +1,7 @@
 // The main window's construction, lifecycle and its part as the acquisition loop's host.
 #include "app/window/EEGForm.h"
 
+#include <cstdio>
 #include <thread>
 
 #include <QCloseEvent>
@@ -91,11 +92,18 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     panel_.SpectrumBox->SetImage(&display_->SpectrumImage);
 
     // 6. Paths.
-    settingsPath_ = options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath;
+    settingsFile_ = SettingsFile(options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath);
 
     // 7. Hamming512 and 11. the arctangent table are built with the processing state.
     // 8. Settings. Without a file the window comes up in the state its controls show.
     LoadStoredSettings();
+    if (!SettingsNotSaved().isEmpty()) {
+        std::fprintf(stderr, "velquor: %s\n", SettingsNotSaved().toLocal8Bit().constData());
+        panel_.SettingsLabel->setText(QStringLiteral("Settings not saved:\n") + settingsFile_.NotSavedCause());
+        panel_.SettingsLabel->setToolTip(SettingsNotSaved());
+        panel_.SettingsLabel->setAccessibleDescription(SettingsNotSaved());
+        panel_.SettingsLabel->show();
+    }
     acq_.ApplyingSettings = false;
     // The time pane shows the chosen background before the first block arrives.
     MatchTimeBackground(*display_);
@@ -176,9 +184,21 @@ void TEEGForm::BlockProcessed(const BlockReport& report)
     panel_.SpectrumBox->update();
     SyncDisplay();
     SyncRecorderButtons();               // playback may have stopped at the end of its data
-    if (edf_.Active() && !edf_.Block(*proc_, std::chrono::steady_clock::now())) StopEdf(true);
+    if (edf_.Active() && !edf_.Block(*proc_, loop_->LastCaptureTime())) StopEdf(true);
     ++blocksShown_;
     if (onBlock_) onBlock_(blocksShown_);
+}
+
+void TEEGForm::InputLost(double seconds)
+{
+    if (!edf_.Active()) return;
+    edf_.InputLost(seconds);
+    // A WAVE recording has said so already.
+    if (!acq_.Recording)
+        dialogs_.ShowMessage(QStringLiteral("The window was held up so long that the sound card's queue overflowed: "
+                                            "%1 s of input were lost. The EDF+ file marks the gap.")
+                                 .arg(seconds, 0, 'f', 1),
+                             QStringLiteral("Record Error"));
 }
 
 QImage TEEGForm::ClientImage()

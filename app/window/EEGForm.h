@@ -31,6 +31,7 @@
 #include "app/dialogs/RecorderDialogs.h"
 #include "app/display/DisplayControls.h"
 #include "app/display/DisplayState.h"
+#include "app/settings/SettingsFile.h"
 #include "app/settings/SettingsRecord.h"
 #include "app/settings/SettingsTarget.h"
 #include "app/window/FrontPanel.h"
@@ -99,7 +100,10 @@ public:
     QTimer& TimeOutTimer() { return timeOutTimer_; }
     TChannelSetupForm* ChannelSetupWindow() const { return channelSetup_; }
     GraphicsCommands& Graphics() { return *graphics_; }
-    const QString& SettingsPath() const { return settingsPath_; }
+    const QString& SettingsPath() const { return settingsFile_.Path(); }
+    // Why the settings will not be saved at exit (empty when they will); said at start-up on
+    // standard error and in the status strip.
+    const QString& SettingsNotSaved() const { return settingsFile_.NotSaved(); }
     bool Closing() const { return closing_; }
     // Status the program should end with: 0, or 1 after a device failure ended it.
     int ExitCode() const { return exitCode_; }
@@ -136,6 +140,7 @@ private:
     }
     void RequestTerminate() override;
     void BlockProcessed(const BlockReport& report) override;
+    void InputLost(double seconds) override;
 
     // Construction (EEGFormMenus.cpp, EEGFormPanel.cpp, EEGFormSettings.cpp).
     void BuildMenus();
@@ -189,7 +194,7 @@ private:
     TFrontPanel panel_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;
-    QString settingsPath_;
+    SettingsFile settingsFile_;
     bool settingDial_ = false;
     bool closing_ = false;
     bool destroyed_ = false;

@@ -85,7 +85,7 @@ void TEEGForm::LoadStoredSettings()
     settings_ = std::make_unique<SettingsAdapter>(*this);
     // Without a readable file the first-run panel goes through the same loader, so what the
     // window shows is exactly what a file holding it reloads to.
-    if (LoadSettings(settingsPath_, *settings_) != SettingsLoadResult::Applied)
+    if (settingsFile_.Load(*settings_) != SettingsLoadResult::Applied)
         ApplySettings(FirstRunSettings(), *settings_);
 }
 
@@ -96,5 +96,5 @@ SettingsTarget& TEEGForm::Settings()
 
 bool TEEGForm::SaveSettingsNow()
 {
-    return SaveSettings(settingsPath_, *settings_);
+    return settingsFile_.Save(*settings_);
 }

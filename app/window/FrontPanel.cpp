@@ -254,6 +254,11 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.StatusBox = b.Box(client, QString(), 104, 506, 599, 35);
     p.ModeLabel = b.Label(p, p.StatusBox, QStringLiteral("Mode =  Active"), 8, 7, 150, 26,
                           Qt::AlignLeft | Qt::AlignVCenter, font);
+    // Two lines in red, beside the mode: the window fills in the cause.
+    p.SettingsLabel = b.Label(p, p.StatusBox, QStringLiteral("Settings not saved:"), 166, 4, 144, 30,
+                              Qt::AlignLeft | Qt::AlignVCenter, b.Font(QStringLiteral("MS Sans Serif"), 12, clRed));
+    p.SettingsLabel->setObjectName(QStringLiteral("SettingsLabel"));
+    p.SettingsLabel->hide();
     // Spread so that no caption runs into the next lamp.
     p.OvldLED = b.Led(p.StatusBox, QStringLiteral("OvldLED"), QStringLiteral("Overload"), 318, 7, 84, 26, true);
     p.Ov60HzLED = b.Led(p.StatusBox, QStringLiteral("Ov60HzLED"), QStringLiteral("60 Hz"), 410, 7, 66, 26, true);

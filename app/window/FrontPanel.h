@@ -101,6 +101,7 @@ struct TFrontPanel {
     QLabel* CursorLabel = nullptr;
     QLabel* MarkerLabel = nullptr;
     QLabel* ModeLabel = nullptr;
+    QLabel* SettingsLabel = nullptr;   // shown when the settings will not be saved
     TOvLED* OvldLED = nullptr;
     TOvLED* Ov60HzLED = nullptr;
     TOvLED* OvChan1 = nullptr;

@@ -287,10 +287,16 @@ TEST(EdfSession, AnnotatesChangesAtTheFirstSampleTheyAffect)
     ps->FilterEnabled = true;              // now it is, after 224
     ps->FilterBypass = false;
     blocks(1);
-    // A pause of the acquisition shows as a gap (the window passes the time).
+    // A pause of the acquisition shows as a gap (the window passes the blocks' capture times).
     const auto t0 = EdfSession::Clock::now();
     ASSERT_TRUE(session.Block(*ps, t0));
     ASSERT_TRUE(session.Block(*ps, t0 + std::chrono::milliseconds(2500)));
+    // Blocks captured back to back show none, however late they are processed.
+    ASSERT_TRUE(session.Block(*ps, t0 + std::chrono::microseconds(2592880)));
+    // Input lost to an overflowing capture queue: annotated with its length, once (the jump
+    // in capture times it leaves is not a second gap).
+    session.InputLost(12.3);
+    ASSERT_TRUE(session.Block(*ps, t0 + std::chrono::milliseconds(2593 + 12300)));
     ASSERT_TRUE(session.Stop());
 
     const EdfRead edf(path);
@@ -305,6 +311,10 @@ TEST(EdfSession, AnnotatesChangesAtTheFirstSampleTheyAffect)
     EXPECT_NEAR(onsetOf("Carriers Ch1 19145 Hz, Ch2 15000 Hz"), 160 / EdfSampleRate, 1e-4);
     EXPECT_NEAR(onsetOf("Post filter HP:"), 224 / EdfSampleRate, 1e-4);
     EXPECT_NEAR(onsetOf("Gap: no processed blocks for 2.5 s"), 288 / EdfSampleRate, 1e-4);
+    EXPECT_NEAR(onsetOf("Gap: 12.3 s of input lost (capture queue full)"), 352 / EdfSampleRate, 1e-4);
+    int gaps = 0;
+    for (const Annotation& a : edf.Annotations) gaps += a.Text.rfind("Gap", 0) == 0;
+    EXPECT_EQ(gaps, 2);
     int filters = 0;
     for (const Annotation& a : edf.Annotations) filters += a.Text.rfind("Post filter", 0) == 0;
     EXPECT_EQ(filters, 2);

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopRig.h"
 #include "RecorderHelpers.h"
 #include "acquisition/AcquisitionLoop.h"
 #include "acquisition/FileBackend.h"
@@ -19,43 +20,6 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-
-struct LoopRig {
-    LoopRig()
-        : state(std::make_unique<AcquisitionState>()),
-          processing(std::make_unique<ProcessingState>()),
-          recorder(*state, host, dialogs),
-          loop(*state, *processing, host, backend, &recorder)
-    {
-        state->ApplyingSettings = false;
-        StartupDesigns(*processing);
-        processing->Chan1DemodGain = 0.1f;
-        processing->Chan2DemodGain = 0.1f;
-        host.TimeOutIntervalMs = 20;   // the 350 ms timer, shortened for the test
-        ConnectTimers(host, loop);
-        host.OnTimeOut = [this] {
-            host.InTimeOutHandler = true;
-            loop.TimeOutTimerTimer();
-            host.InTimeOutHandler = false;
-        };
-        recorder.SetPatchInterval(std::chrono::milliseconds(0));
-    }
-    // Ends the running loop once `passes` capture waits have ended.
-    void StopAfter(int passes)
-    {
-        host.OnPass = [this, passes] {
-            if (host.PassEnds >= passes) state->AcquisitionIdle = true;
-        };
-    }
-
-    std::unique_ptr<AcquisitionState> state;
-    std::unique_ptr<ProcessingState> processing;
-    PassHost host;
-    ScriptedBackend backend;
-    ScriptedDialogs dialogs;
-    Recorder recorder;
-    AcquisitionLoop loop;
-};
 
 // The scripted device's counting pattern: frame k holds k (mod 65536).
 int16_t PatternSample(uint64_t frame)

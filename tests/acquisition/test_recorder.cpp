@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,7 +83,8 @@ TEST(Recorder, ButtonsWithoutFilesShowTheRightMessagesAndChangeNothing)
     EXPECT_EQ(rig.host.Messages.size(), 2u);
     rig.Save(TempPath("no/such/folder/out.wav"));
     EXPECT_FALSE(rig.state->OutputFileSet);
-    EXPECT_EQ(rig.host.Messages.back(), (HostMessage{"Could not open the Wave file", "File Error Message"}));
+    EXPECT_EQ(rig.host.Messages.back(),
+              (HostMessage{std::string("Could not open the Wave file (") + std::strerror(ENOENT) + ")", "File Error Message"}));
     rig.Open(TempPath("missing.wav"));
     EXPECT_FALSE(rig.state->InputFileSet);
     EXPECT_EQ(rig.host.Messages.back(), (HostMessage{"Could not open the file", "File Open Error Message"}));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -196,10 +197,30 @@ TEST(WaveInDevice, ResetReturnsEveryQueuedHeaderDoneAndTheProtocolIsEnforced)
     EXPECT_EQ(backend.UnprepareHeader(rig.device.HeaderA), WaveErrStillPlaying);
     EXPECT_EQ(backend.Close(), WaveErrStillPlaying);
     rig.device.Start();
-    EXPECT_EQ(backend.Push(20000), 8192u) << "one buffer queued: the rest is an overrun";
+    EXPECT_EQ(backend.Push(20000), 20000u) << "one buffer queued: the rest waits for the next";
     EXPECT_TRUE(rig.device.HeaderA.Done());
     EXPECT_EQ(rig.device.HeaderA.BytesRecorded, 8192u);
-    EXPECT_EQ(backend.DroppedBytes(), 20000u - 8192u) << "only what arrives while started counts";
+    EXPECT_EQ(backend.BacklogBytes(), 20000u - 8192u);
+    rig.device.PrepareB();
+    rig.device.QueueB();
+    EXPECT_TRUE(rig.device.HeaderB.Done()) << "queued, it takes what waited at once";
+    EXPECT_EQ(backend.BacklogBytes(), 20000u - 2 * 8192u);
+    EXPECT_EQ(backend.DroppedBytes(), 0u) << "only what arrives while started counts";
+
+    // A full backlog: what does not fit is lost, and the buffer that receives the next bytes
+    // after the loss says how much was lost before them.
+    backend.SetBacklogLimit(4000);
+    EXPECT_EQ(backend.Push(5000), 4000u - (20000u - 2 * 8192u));
+    EXPECT_EQ(backend.DroppedBytes(), 5000u - (4000u - (20000u - 2 * 8192u)));
+    rig.device.UnprepareA();
+    rig.device.PrepareA();
+    rig.device.QueueA();
+    EXPECT_FALSE(rig.device.HeaderA.Done());
+    EXPECT_EQ(rig.device.HeaderA.BytesRecorded, 4000u);
+    EXPECT_EQ(backend.Push(5000), 5000u);
+    EXPECT_TRUE(rig.device.HeaderA.Done());
+    EXPECT_EQ(rig.device.HeaderA.LostBefore, backend.DroppedBytes());
+    EXPECT_EQ(backend.BacklogBytes(), 5000u - (8192u - 4000u));
     EXPECT_TRUE(rig.host.Messages.empty());
 }
 
@@ -331,12 +352,30 @@ TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
     EXPECT_EQ(file->SourceBytesDelivered(), ramp.size() * 2);
     rig.device.ShutDown();
 
-    // Line (stereo) capture from a mono file: the format query and the open refuse it.
+    // Line (stereo) capture from a mono file is refused in one message that says why and what
+    // to choose; the steps of the run that follow on the unopened device add nothing to it,
+    // and the first position poll of the running loop ends the program.
     std::unique_ptr<WaveInBackend> again = MakeWaveInBackend("file:" + path, error);
     CaptureRig stereo(*again, true);
-    stereo.device.Configure();
-    stereo.device.Open();
-    EXPECT_EQ(stereo.host.MessageTexts(), (Texts{"Could not open the input wave device", "Error Opening Input wave device"}));
+    stereo.OpenSequence();
+    stereo.state->AcquisitionIdle = false;
+    EXPECT_EQ(stereo.host.TerminateRequests, 0);
+    stereo.device.GetPosition();
+    EXPECT_EQ(stereo.host.TerminateRequests, 1);
+    stereo.state->AcquisitionIdle = true;
+    stereo.device.ShutDown();
+    EXPECT_EQ(stereo.host.MessageTexts(),
+              (Texts{"Could not open the input wave device (input file " + path +
+                     ": found 44100 Hz, 16-bit PCM, 1 channel; needed 44100 Hz, 16-bit PCM, 2 channels; "
+                     "mono file: choose Options > Input > Microphone)"}));
+    // A sound card without the format keeps its own messages, one per failing step.
+    ScriptedBackend card;
+    card.Fail(WaveOperation::QueryFormat, WaveErrBadFormat);
+    card.Fail(WaveOperation::Open, WaveErrBadFormat);
+    CaptureRig cardRig(card);
+    cardRig.device.Configure();
+    cardRig.device.Open();
+    EXPECT_EQ(cardRig.host.MessageTexts(), (Texts{"Could not open the input wave device", "Error Opening Input wave device"}));
 
     // file-loop: once the file has ended it starts again at its first sample (after the LIST).
     std::unique_ptr<WaveInBackend> looped = MakeWaveInBackend("file-loop:" + path, error);
@@ -356,6 +395,7 @@ TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
     // Unusable names and files are refused with a reason, not a device.
     EXPECT_FALSE(MakeWaveInBackend("file:/nonexistent/x.wav", error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+    EXPECT_NE(error.find(std::strerror(ENOENT)), std::string::npos) << error;
     if (std::FILE* f = std::fopen(path.c_str(), "r+b")) {   // bits per sample -> 8
         const uint16_t eight = 8;
         std::fseek(f, 34, SEEK_SET);

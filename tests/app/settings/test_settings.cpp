@@ -222,7 +222,7 @@ TEST(SettingsLoad, UncreatableOrUnreadableFileMeansCurrentValuesAndNothingWritte
     EXPECT_EQ(ReadAll(dir.filePath("plain")), std::vector<uint8_t>({1, 2, 3}));
     // A folder where the file should be: not read, not replaced.
     ASSERT_TRUE(QDir(dir.path()).mkdir("Velquor.cfg"));
-    EXPECT_EQ(LoadSettings(dir.filePath("Velquor.cfg"), t), SettingsLoadResult::Unavailable);
+    EXPECT_EQ(LoadSettings(dir.filePath("Velquor.cfg"), t), SettingsLoadResult::Unreadable);
     EXPECT_TRUE(QFileInfo(dir.filePath("Velquor.cfg")).isDir());
     EXPECT_TRUE(t.Calls.empty());
     EXPECT_FALSE(t.Applying);
