@@ -201,5 +201,5 @@ TEST(SettingsFileAtStart, ASymbolicLinkIsWrittenThroughToItsTarget)
     FakeSettingsTarget t;
     EXPECT_EQ(LoadSettings(dangling, t), SettingsLoadResult::Created);
     EXPECT_TRUE(S_ISLNK(ModeOf(dangling)));
-    EXPECT_EQ(Contents(made), Encoded(SettingsRecord{}));
+    EXPECT_EQ(Contents(made), Encoded(FirstRunSettings()));
 }

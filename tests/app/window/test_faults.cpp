@@ -124,7 +124,7 @@ TEST(WindowHeld, ATenSecondDialogDuringARecordingLosesNoSample)
     const std::string wave = rig.Path("held.wav");
     const std::string edf = rig.Path("held.edf");
     rig.Dialogs.AnswerFile(QString::fromStdString(wave));
-    f.SaveWave1Click();
+    f.Action("SaveWave1")->trigger();
     rig.Dialogs.AnswerFile(QString::fromStdString(edf));
     f.RecordEdf1Click();
     f.Panel().RecordBtn->click();
@@ -139,12 +139,12 @@ TEST(WindowHeld, ATenSecondDialogDuringARecordingLosesNoSample)
     };
     constexpr int Blocks = 10 + 108 + 10;
     rig.Run(Blocks, [&](long long n) {
-        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.About1Click(); });
+        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.Action("About1")->trigger(); });
     });
     f.Panel().StopWvBtn->click();
     f.RecordEdf1Click();
     ASSERT_TRUE(held);
-    EXPECT_EQ(f.Acq.TimeOutCount, 0);
+    EXPECT_EQ(f.Acq().TimeOutCount, 0);
     EXPECT_GE(device.FramesDelivered(), uint64_t(Blocks - 1) * 4096);
 
     QFile recorded(QString::fromStdString(wave));
@@ -197,7 +197,7 @@ TEST(WindowHeld, AnOverflowingCaptureQueueIsMarkedInTheEdfRecording)
         dialog.exec();
     };
     rig.Run(40, [&](long long n) {
-        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.About1Click(); });
+        if (n == 10) QTimer::singleShot(0, &f, [&f] { f.Action("About1")->trigger(); });
     });
     f.RecordEdf1Click();
 
