@@ -55,17 +55,24 @@ function(velquor_require_test_programs tests_dir)
   endforeach()
 endfunction()
 
+# velquor_folder_sources(<out> <what>): the *.cpp files of the calling folder; a folder without
+# any is a configure error ("<folder> holds no <what> sources").
+function(velquor_folder_sources out what)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    message(FATAL_ERROR "${where} holds no ${what} sources")
+  endif()
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
 # velquor_test_program(<name> LIBS <target>... [QT] [DEPENDS <target>...]): the test program
 # <name> from the *.cpp files of the calling folder, linked with LIBS and GoogleTest's main
 # (with QT, a main that creates a QApplication, and the tests run on the offscreen platform).
 # Each test learns the source and build folders; DEPENDS are built first (tools a test runs).
 function(velquor_test_program name)
   cmake_parse_arguments(ARG "QT" "" "LIBS;DEPENDS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(NOT sources)
-    file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-    message(FATAL_ERROR "${where} holds no test sources")
-  endif()
+  velquor_folder_sources(sources "test")
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE VELQUOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
