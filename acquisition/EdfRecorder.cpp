@@ -77,14 +77,7 @@ std::string Hz(double hz)
 // y = sum a[k] x[n-k] + sum b[k] y[n-k].
 double SectionPairPower(const IirCoefficients& set, double fraction)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * M_PI * fraction);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0) den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    const double power = std::norm(num / den);
+    const double power = std::norm(IirResponse(set, fraction));
     return power * power;
 }
 

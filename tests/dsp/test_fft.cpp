@@ -120,9 +120,8 @@ TEST(RealFft, EveryKernelEqualsPlainLoopsBitForBit)
     std::mt19937 gen(77);
     std::uniform_real_distribution<float> mant(-1.0f, 1.0f);
     std::uniform_int_distribution<int> expo(-30, 30);
-    for (FftKernel kernel :
-         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
-        if (!FftKernelAvailable(kernel))
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel))
             continue;
         SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
         for (int N = 4; N <= 65536; N *= 2) {
@@ -181,7 +180,7 @@ TEST(RealFft, LengthsThatAreNoPowerOfTwoChangeNothing)
 
 namespace {
 
-void CheckOverlapAddAgainstSteps(FftKernel kernel)
+void CheckOverlapAddAgainstSteps(SimdKernel kernel)
 {
     for (int N : {8, 32, 64, 128, 512, 2048, 4096, 8192}) {
         const int h = N / 2;
@@ -236,9 +235,8 @@ void CheckOverlapAddAgainstSteps(FftKernel kernel)
 
 TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOneOnEveryKernel)
 {
-    for (FftKernel kernel :
-         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
-        if (!FftKernelAvailable(kernel))
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel))
             continue;
         SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
         CheckOverlapAddAgainstSteps(kernel);

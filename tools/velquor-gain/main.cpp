@@ -23,14 +23,7 @@ constexpr double OutputRate = InputRate / 128.0;   // 344.53125 Hz
 // |H| of a 4-pole set at a fraction f of its rate (feedback terms added).
 double IirGain(const IirCoefficients& set, double f)
 {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * f);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0) den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    return std::abs(num / den);
+    return std::abs(IirResponse(set, f));
 }
 
 // |H| of a FIR table at a fraction f of its rate.
