@@ -33,8 +33,9 @@ void MaskedStep(Wave& w, const CascadeJob& job, int t)
         for (int s = 0; s < job.sections; ++s) {
             const int n = t - Lag * s;
             if (n < 0 || n >= job.count) continue;
-            const int lane = ch * ChainLanes + s;
-            w.feed[lane] = s == 0 ? static_cast<double>(job.in[ch][n]) : w.last2[lane - 1];
+            const int lane = LaneOf(ch, s);
+            w.feed[lane] =
+                s == 0 ? static_cast<double>(job.in[ch][n]) : w.last2[LaneOf(ch, s - 1)];
             ScalarLaneStep(w, lane, now);
             if (s == job.sections - 1) job.out[ch][n] = now[lane];
         }
@@ -74,7 +75,7 @@ void RunCascade(const CascadeJob& job, SimdKernel kernel)
     Wave w{};
     for (int ch = 0; ch < job.channels; ++ch) {
         for (int s = 0; s < S; ++s) {
-            const int lane = ch * ChainLanes + s;
+            const int lane = LaneOf(ch, s);
             const IirState& st = *job.chain[ch][s].state;
             const IirCoefficients& set = *job.chain[ch][s].set;
             for (int k = 0; k < 4; ++k) {
@@ -100,7 +101,7 @@ void RunCascade(const CascadeJob& job, SimdKernel kernel)
 
     for (int ch = 0; ch < job.channels; ++ch) {
         for (int s = 0; s < S; ++s) {
-            const int lane = ch * ChainLanes + s;
+            const int lane = LaneOf(ch, s);
             IirState& st = *job.chain[ch][s].state;
             for (int k = 0; k < 4; ++k) {
                 st.x[3 - k] = static_cast<float>(w.x[k][lane]);

@@ -35,22 +35,28 @@ inline double Sum4(const Coef4& c, double x0, double x1, double x2, double x3, d
     return s;
 }
 
-// Interleaved cascade. The sections of both channels sit in 12 lanes (channel 1 in lanes 0..5,
-// channel 2 in lanes 6..11) and advance as a wavefront: at step t, lane s of a channel works on
-// sample t - 2s, taking as input what lane s - 1 produced two steps earlier (two, not one, so the
-// hand-over between lanes is off the step-to-step critical path). Each lane does exactly the
-// arithmetic of IirFilter4, so the results are identical; only independent recursions overlap.
+// Interleaved cascade. The sections of both channels sit in 12 lanes and advance as a
+// wavefront: at step t, section s works on sample t - 2s, taking as input what section s - 1
+// produced two steps earlier (two, not one, so the hand-over between sections is off the
+// step-to-step critical path). Each lane does exactly the arithmetic of IirFilter4, so the
+// results are identical; only independent recursions overlap. The lanes go in pairs of the two
+// channels' same section, two sections per group of four (LaneOf): a group's input is then the
+// upper half of the group before and the lower half of its own, one shuffle.
 
 constexpr int Lanes = 12;
-constexpr int ChainLanes = 6;
 constexpr int Lag = 2;
+
+constexpr int LaneOf(int channel, int section)
+{
+    return 4 * (section / 2) + 2 * (section % 2) + channel;
+}
 
 struct Wave {
     alignas(32) double x[4][Lanes];  // x[k][lane]: input k + 1 samples back
-    alignas(32) double y[4][Lanes];
+    alignas(32) double y[4][Lanes];  // y[k][lane]: output k + 1 samples back
     alignas(32) double c[9][Lanes];  // a0..a4, b1..b4
     alignas(32) double feed[Lanes];  // the lane's input at the coming step
-    alignas(32) float last[Lanes];   // outputs of the latest step
+    alignas(32) float last[Lanes];   // outputs of the latest step (kept by lanes that rest)
     alignas(32) float last2[Lanes];  // outputs of the step before
 };
 

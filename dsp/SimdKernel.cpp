@@ -2,6 +2,10 @@
 
 #include "dsp/Simd.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
 bool SimdKernelAvailable(SimdKernel kernel)
 {
     switch (kernel) {
@@ -19,14 +23,49 @@ bool SimdKernelAvailable(SimdKernel kernel)
     }
 }
 
+namespace {
+
+SimdKernel Widest()
+{
+    if (SimdKernelAvailable(SimdKernel::Avx512))
+        return SimdKernel::Avx512;
+    if (SimdKernelAvailable(SimdKernel::Avx2))
+        return SimdKernel::Avx2;
+    return SimdKernel::Portable;
+}
+
+SimdKernel Automatic()
+{
+    const char* name = std::getenv("VELQUOR_KERNEL");
+    const SimdKernel asked = name ? SimdKernelFromName(name) : SimdKernel::Auto;
+    return asked == SimdKernel::Auto ? Widest() : ResolveSimdKernel(asked);
+}
+
+} // namespace
+
 SimdKernel ResolveSimdKernel(SimdKernel kernel)
 {
     if (kernel == SimdKernel::Auto) {
-        if (SimdKernelAvailable(SimdKernel::Avx512))
-            return SimdKernel::Avx512;
-        if (SimdKernelAvailable(SimdKernel::Avx2))
-            return SimdKernel::Avx2;
-        return SimdKernel::Portable;
+        static const SimdKernel automatic = Automatic();
+        return automatic;
     }
     return SimdKernelAvailable(kernel) ? kernel : SimdKernel::Portable;
+}
+
+const char* SimdKernelName(SimdKernel kernel)
+{
+    switch (kernel) {
+    case SimdKernel::Portable: return "portable";
+    case SimdKernel::Avx2: return "avx2";
+    case SimdKernel::Avx512: return "avx512";
+    default: return "auto";
+    }
+}
+
+SimdKernel SimdKernelFromName(const char* name)
+{
+    for (SimdKernel k : {SimdKernel::Portable, SimdKernel::Avx2, SimdKernel::Avx512})
+        if (name && std::strcmp(name, SimdKernelName(k)) == 0)
+            return k;
+    return SimdKernel::Auto;
 }

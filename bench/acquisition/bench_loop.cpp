@@ -22,6 +22,7 @@
 #include "dsp/Designs.h"
 #include "dsp/SignalGenerator.h"
 #include "bench/support/DemoRecording.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

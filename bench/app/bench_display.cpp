@@ -13,6 +13,7 @@
 #include "app/display/Markers.h"
 #include "app/display/Redraw.h"
 #include "dsp/ProcessingState.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
 #include "tests/support/ChainInput.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "dsp/BandPass.h"
 #include "dsp/Fft.h"
+#include "bench/support/KernelContext.h"
 
 #include <benchmark/benchmark.h>
 #ifdef VELQUOR_BENCH_FFTW

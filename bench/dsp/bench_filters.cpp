@@ -3,6 +3,7 @@
 #include "dsp/Demod.h"
 #include "dsp/Fir.h"
 #include "dsp/Iir.h"
+#include "bench/support/KernelContext.h"
 
 #include <benchmark/benchmark.h>
 

@@ -31,6 +31,7 @@
 #include "dsp/ProcessingState.h"
 #include "dsp/SignalGenerator.h"
 #include "bench/support/DemoRecording.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

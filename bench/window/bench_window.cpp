@@ -21,6 +21,7 @@
 #include "acquisition/WaveInFactory.h"
 #include "app/window/ConsoleDialogs.h"
 #include "app/window/EEGForm.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

@@ -115,6 +115,24 @@ TEST(RealFft, InverseRoundTrip)
 
 // Every vector path this CPU runs against the plain loops, over every length. The inputs span
 // a wide range of magnitudes so that each product's rounding is exercised.
+TEST(SimdKernel, NamesAndRequestsTheCpuCannotRun)
+{
+    // The names VELQUOR_KERNEL takes; anything else leaves the choice to the CPU.
+    for (SimdKernel k : AllSimdKernels)
+        EXPECT_EQ(SimdKernelFromName(SimdKernelName(k)), k);
+    EXPECT_EQ(SimdKernelFromName("AVX2"), SimdKernel::Auto);
+    EXPECT_EQ(SimdKernelFromName(nullptr), SimdKernel::Auto);
+    // Whatever is asked for, what runs is a kernel this CPU has.
+    for (SimdKernel k : AllSimdKernels) {
+        const SimdKernel runs = ResolveSimdKernel(k);
+        EXPECT_NE(runs, SimdKernel::Auto);
+        EXPECT_TRUE(SimdKernelAvailable(runs));
+        if (SimdKernelAvailable(k) && k != SimdKernel::Auto) {
+            EXPECT_EQ(runs, k);
+        }
+    }
+}
+
 TEST(RealFft, EveryKernelEqualsPlainLoopsBitForBit)
 {
     std::mt19937 gen(77);
