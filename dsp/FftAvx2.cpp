@@ -1,9 +1,41 @@
-// The AVX2 path of the transforms: the generic kernels compiled for AVX2, with a fused front
-// and wider stages of its own.
+// The AVX2 path of the transforms: a fused front of its own, the shared vector kernels
+// (FftVector.h) over eight float lanes with their doubles in two registers.
 #include "dsp/FftGeneric.h"
 
 #ifdef VQ_X86
 namespace fft_detail {
+
+namespace {
+
+// Eight float lanes, their doubles in two registers (see FftVector.h).
+struct Avx2x8 {
+    static constexpr int W = 8, H = 2;
+    using F = __m256;
+    using R = __m256d;
+    VQ_VECTOR_OPS(VQ_AVX2_INLINE, _mm256, _mm256)
+    // Widened straight from memory, each half in one conversion.
+    static VQ_AVX2_INLINE void WidenAt(const float* p, R* h)
+    {
+        h[0] = _mm256_cvtps_pd(_mm_loadu_ps(p));
+        h[1] = _mm256_cvtps_pd(_mm_loadu_ps(p + 4));
+    }
+    static VQ_AVX2_INLINE void Widen(F v, R* h)
+    {
+        h[0] = _mm256_cvtps_pd(_mm256_castps256_ps128(v));
+        h[1] = _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
+    }
+    static VQ_AVX2_INLINE F Narrow(const R* h)
+    {
+        return _mm256_set_m128(_mm256_cvtpd_ps(h[1]), _mm256_cvtpd_ps(h[0]));
+    }
+    static VQ_AVX2_INLINE F Reverse(F v)
+    {
+        return _mm256_permutevar8x32_ps(v, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+    }
+    static VQ_AVX2_INLINE void Interleave(F a, F b, F& lo, F& hi) { Interleave8(a, b, lo, hi); }
+};
+
+} // namespace
 
 // The fused front of the AVX-512 path (bit reversal with stages 1, 2 and 3) for machines with
 // AVX2 only: the same lanes, eight points per register, the doubles in two halves.
@@ -117,68 +149,34 @@ VQ_AVX2_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, fl
     }
 }
 
-// One stage of half-span le2 (8 or more), eight butterflies per step: both halves of b are
-// widened straight from memory.
-template <bool Inverse>
-VQ_AVX2_INLINE void Stage(const float* sr, const float* si, float* dr, float* di, int M, int le2,
-                          const double* twr, const double* twi)
-{
-    for (int i0 = 0; i0 < M; i0 += 2 * le2) {
-        for (int j = 0; j < le2; j += 8) {
-            const int ia = i0 + j, ib = i0 + j + le2;
-            __m128 r[2], i[2];
-            for (int h = 0; h < 2; ++h) {
-                const __m256d xr = _mm256_cvtps_pd(_mm_loadu_ps(sr + ib + 4 * h));
-                const __m256d xi = _mm256_cvtps_pd(_mm_loadu_ps(si + ib + 4 * h));
-                const __m256d wr = _mm256_loadu_pd(twr + j + 4 * h);
-                const __m256d wi = _mm256_loadu_pd(twi + j + 4 * h);
-                if constexpr (Inverse) {
-                    r[h] = _mm256_cvtpd_ps(
-                        _mm256_sub_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi)));
-                    i[h] = _mm256_cvtpd_ps(
-                        _mm256_add_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr)));
-                } else {
-                    r[h] = _mm256_cvtpd_ps(
-                        _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi)));
-                    i[h] = _mm256_cvtpd_ps(
-                        _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr)));
-                }
-            }
-            const __m256 tr = _mm256_set_m128(r[1], r[0]), ti = _mm256_set_m128(i[1], i[0]);
-            const __m256 ar = _mm256_loadu_ps(sr + ia), ai = _mm256_loadu_ps(si + ia);
-            _mm256_storeu_ps(dr + ib, _mm256_sub_ps(ar, tr));
-            _mm256_storeu_ps(di + ib, _mm256_sub_ps(ai, ti));
-            _mm256_storeu_ps(dr + ia, _mm256_add_ps(ar, tr));
-            _mm256_storeu_ps(di + ia, _mm256_add_ps(ai, ti));
-        }
-    }
-}
-
 } // namespace avx2
 
-// The generic kernels with the fused front and the stages above (called, not inlined, as the
-// AVX-512 kernels).
-struct Avx2Kernels : GenericKernels {
-    template <bool Inverse>
-    VQ_AVX2 static void Stage(const float* sr, const float* si, float* dr, float* di, int M,
-                              int le2, const double* twr, const double* twi)
-    {
-        if (le2 == 4)
-            fft_detail::Stage<Inverse, 4>(sr, si, dr, di, M, le2, twr, twi);
-        else
-            avx2::Stage<Inverse>(sr, si, dr, di, M, le2, twr, twi);
-    }
+namespace {
+
+// The front: the fused one from 64 points on, the generic one below.
+struct Avx2Front {
     template <bool Inverse, Source Src>
-    VQ_AVX2 static int Front(const float* sr, const float* si, float* zr, float* zi, int M,
-                             const FftTables& T)
+    static VQ_AVX2_INLINE int Front(const float* sr, const float* si, float* zr, float* zi, int M,
+                                    const FftTables& T)
     {
         if (M < 64)
-            return GenericKernels::Front<Inverse, Src>(sr, si, zr, zi, M, T);
+            return GenericFront::Front<Inverse, Src>(sr, si, zr, zi, M, T);
         avx2::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4, T.ui + 4,
                                          T.stage3QuarterExact);
         return 8;
     }
 };
+
+} // namespace
+} // namespace fft_detail
+
+VQ_BEGIN_AVX2
+#include "dsp/FftVector.h"
+VQ_END_TARGET
+
+namespace fft_detail {
+
+using Avx2Kernels = VectorKernels<Avx2x8, Avx2x8, Avx2Front>;
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"

@@ -1,11 +1,15 @@
-// The portable path of the transforms: the generic kernels at the baseline instruction set.
+// The portable path of the transforms: the shared kernels (FftVector.h) over GCC's vector
+// extensions, at the baseline instruction set.
 #include "dsp/FftGeneric.h"
+#include "dsp/FftVector.h"
 
 namespace fft_detail {
 
+using PortableKernels = VectorKernels<GenericVector<8>, GenericVector<8>, GenericFront>;
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-VQ_FFT_PATH(Portable, , GenericKernels)
+VQ_FFT_PATH(Portable, , PortableKernels)
 #pragma GCC diagnostic pop
 
 } // namespace fft_detail
