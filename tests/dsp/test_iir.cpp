@@ -270,6 +270,21 @@ TEST(IirCascade, InterleavedMatchesSectionBySectionBitForBit)
     IirCascade(in.data(), twice.data(), cb, 6, 4096);
     IirCascade(in.data() + 4096, twice.data() + 4096, cb, 6, 4096);
     EXPECT_EQ(std::memcmp(once.data(), twice.data(), 8192 * sizeof(float)), 0);
+
+    // One channel on every kernel against the sections run one after the other, in place.
+    for (SimdKernel kernel : AllSimdKernels) {
+        SCOPED_TRACE(static_cast<int>(kernel));
+        IirState st[6]{}, ref[6]{};
+        IirSection c[6];
+        for (int s = 0; s < 6; ++s)
+            c[s] = {sets1[s], &st[s]};
+        std::vector<float> out(in.begin(), in.begin() + 4096), r = out;
+        IirCascade(out.data(), out.data(), c, 6, 4096, kernel);
+        for (int s = 0; s < 6; ++s)
+            IirFilter4(r.data(), r.data(), 4096, ref[s], *sets1[s]);
+        EXPECT_EQ(std::memcmp(out.data(), r.data(), 4096 * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(st, ref, sizeof st), 0);
+    }
 }
 
 TEST(IirState, NonFiniteStatesAreReset)
