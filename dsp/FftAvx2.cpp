@@ -153,17 +153,15 @@ VQ_AVX2_INLINE void GatherRadix8(const float* sr, const float* si, float* zr, fl
 
 namespace {
 
-// The front: the fused one from 64 points on, the generic one below.
+// The fused front, for 64 points and more.
 struct Avx2Front {
+    static constexpr bool Fused = true;
     template <bool Inverse, Source Src>
-    static VQ_AVX2_INLINE int Front(const float* sr, const float* si, float* zr, float* zi, int M,
-                                    const FftTables& T)
+    static VQ_AVX2_INLINE void Gather(const float* sr, const float* si, float* zr, float* zi,
+                                      int M, const uint16_t* rev, const double* u3r,
+                                      const double* u3i, bool quarterExact)
     {
-        if (M < 64)
-            return GenericFront::Front<Inverse, Src>(sr, si, zr, zi, M, T);
-        avx2::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4, T.ui + 4,
-                                         T.stage3QuarterExact);
-        return 8;
+        avx2::GatherRadix8<Inverse, Src>(sr, si, zr, zi, M, rev, u3r, u3i, quarterExact);
     }
 };
 

@@ -141,6 +141,7 @@ template <int Lanes> struct GenericVector {
 // The front of every path below 64 points and of the portable path: stages 1 and 2 with the
 // bit reversal; returns the half-span of the next stage.
 struct GenericFront {
+    static constexpr bool Fused = false;
     template <bool Inverse, Source Src>
     static VQ_INLINE int Front(const float* sr, const float* si, float* zr, float* zi, int M,
                                const FftTables& T)

@@ -250,16 +250,23 @@ VQ_INLINE void SplitV(const float* sr, const float* si, float* zr, float* zi, in
     }
 }
 
-// A path's kernels for the drivers (FftDetail.h): Front from the path's own FrontK (bit
-// reversal fused with the first stages), the stage of half-span 4 in four lanes, the rest with
-// WideV where the span allows and V otherwise. Called, not inlined, from the drivers (one call
-// per stage).
+// A path's kernels for the drivers (FftDetail.h): the path's own front FrontK::Gather (bit
+// reversal fused with stages 1 to 3, where FrontK::Fused) from 64 points on, else the generic
+// one (stages 1 and 2); the stage of half-span 4 in four lanes; the rest with WideV where the
+// span allows and V otherwise. Called, not inlined, from the drivers (one call per stage).
 template <class WideV, class V, class FrontK> struct VectorKernels {
     template <bool Inverse, Source Src>
     static int Front(const float* sr, const float* si, float* zr, float* zi, int M,
                      const FftTables& T)
     {
-        return FrontK::template Front<Inverse, Src>(sr, si, zr, zi, M, T);
+        if constexpr (FrontK::Fused) {
+            if (M >= 64) {
+                FrontK::template Gather<Inverse, Src>(sr, si, zr, zi, M, T.rev + M, T.ur + 4,
+                                                      T.ui + 4, T.stage3QuarterExact);
+                return 8;
+            }
+        }
+        return GenericFront::Front<Inverse, Src>(sr, si, zr, zi, M, T);
     }
     template <bool Inverse>
     static void Stage(const float* sr, const float* si, float* dr, float* di, int M, int le2,
