@@ -176,10 +176,7 @@ namespace fft_detail {
 
 using Avx2Kernels = VectorKernels<Avx2x8, Avx2x8, Avx2Front>;
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 VQ_FFT_PATH(Avx2, VQ_AVX2, Avx2Kernels)
-#pragma GCC diagnostic pop
 
 } // namespace fft_detail
 #endif

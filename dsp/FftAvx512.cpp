@@ -234,10 +234,7 @@ namespace fft_detail {
 
 using Avx512Kernels = VectorKernels<Avx512x16, Avx512x8, Avx512Front>;
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 VQ_FFT_PATH(Avx512, VQ_AVX512, Avx512Kernels)
-#pragma GCC diagnostic pop
 
 } // namespace fft_detail
 #endif

@@ -198,8 +198,10 @@ extern const FastPath Avx512Path;
 #endif
 
 // Entry points of one kernel set K, compiled with the function attribute ATTR (the
-// instruction set): NAME##Path.
+// instruction set): NAME##Path. The stage space is not cleared (see StageSpace).
 #define VQ_FFT_PATH(NAME, ATTR, K)                                                                 \
+    VQ_PRAGMA(GCC diagnostic push)                                                                 \
+    VQ_PRAGMA(GCC diagnostic ignored "-Wmaybe-uninitialized")                                      \
     ATTR void NAME##Forward(const float* x, float* zr, float* zi, int M)                          \
     {                                                                                              \
         ForwardDrive<K>(x, zr, zi, M);                                                             \
@@ -220,7 +222,8 @@ extern const FastPath Avx512Path;
         OverlapAddPairDrive<K>(in, h1r, h1i, tail1, out1, h2r, h2i, tail2, out2, zr, zi, M);      \
     }                                                                                              \
     const FastPath NAME##Path = {NAME##Forward, NAME##Inverse, NAME##OverlapAdd,                   \
-                                 NAME##OverlapAddPair};
+                                 NAME##OverlapAddPair};                                            \
+    VQ_PRAGMA(GCC diagnostic pop)
 
 #pragma GCC diagnostic pop
 

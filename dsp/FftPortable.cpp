@@ -7,9 +7,6 @@ namespace fft_detail {
 
 using PortableKernels = VectorKernels<GenericVector<8>, GenericVector<8>, GenericFront>;
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 VQ_FFT_PATH(Portable, , PortableKernels)
-#pragma GCC diagnostic pop
 
 } // namespace fft_detail
