@@ -248,7 +248,8 @@ VQ_AVX512 void FmAvx512(const float* I, const float* Q, float gain, double fmSca
 
 }  // namespace
 
-void DemodulateAm(const float* I, const float* Q, float gain, float* out4096, SimdKernel kernel)
+void DemodulateAm(const float* I, const float* Q, float gain, float* out4096,
+                  [[maybe_unused]] SimdKernel kernel)
 {
 #ifdef VQ_X86
     // The envelope has no wider path: AVX-512 machines take the AVX2 one.

@@ -76,7 +76,7 @@ void FirFilterStrided(const float* input, float* output, const FirTable& table, 
     int kEnd = outCount;
     while (kEnd > kBegin && !inner(kEnd - 1)) --kEnd;
 
-    const SimdKernel use = ResolveSimdKernel(kernel);
+    [[maybe_unused]] const SimdKernel use = ResolveSimdKernel(kernel);
     bool vector = false;
 #ifdef VQ_X86
     vector = use != SimdKernel::Portable && kEnd > kBegin && n <= MaxVectorTaps &&
