@@ -5,10 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define VELQUOR_DEMOD_X86 1
-#endif
+#include "dsp/Simd.h"
 
 namespace {
 
@@ -19,25 +16,6 @@ constexpr int FmFirst = 32;
 constexpr int BlockCount = 4096;
 constexpr double AmScale = 50.0;
 constexpr double FmOutScale = 250.0;
-
-bool HasAvx2()
-{
-#ifdef VELQUOR_DEMOD_X86
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
-
-bool HasAvx512()
-{
-#ifdef VELQUOR_DEMOD_X86
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-           __builtin_cpu_supports("avx512dq");
-#else
-    return false;
-#endif
-}
 
 }  // namespace
 
@@ -102,10 +80,10 @@ void FmScalar(const float* I, const float* Q, float gain, double fmScale, const 
     }
 }
 
-#ifdef VELQUOR_DEMOD_X86
+#ifdef VQ_X86
 // Four outputs per step in double lanes; plain multiplies and adds (the float products are exact
 // in double, so the sums round exactly as in the scalar code).
-__attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, float gain, float* out)
+VQ_AVX2 void AmAvx2(const float* I, const float* Q, float gain, float* out)
 {
     const __m256d g = _mm256_set1_pd(gain);
     const __m256d k = _mm256_set1_pd(AmScale);
@@ -123,7 +101,7 @@ __attribute__((target("avx2"))) void AmAvx2(const float* I, const float* Q, floa
 
 // True when some x or y is infinite or NaN (never in a sane signal): those eight points then
 // take the scalar routine.
-__attribute__((target("avx2"), always_inline)) inline bool AnyNonFinite8(__m256 x, __m256 y)
+VQ_AVX2_INLINE bool AnyNonFinite8(__m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 inf = _mm256_set1_ps(std::numeric_limits<float>::infinity());
@@ -133,7 +111,7 @@ __attribute__((target("avx2"), always_inline)) inline bool AnyNonFinite8(__m256 
     return _mm256_movemask_ps(bad) != 0;
 }
 
-__attribute__((target("avx2"))) __m256 PhaseAngleScalar8(const float* T, __m256 x, __m256 y)
+VQ_AVX2 __m256 PhaseAngleScalar8(const float* T, __m256 x, __m256 y)
 {
     alignas(32) float xs[8], ys[8], rs[8];
     _mm256_store_ps(xs, x);
@@ -146,9 +124,7 @@ __attribute__((target("avx2"))) __m256 PhaseAngleScalar8(const float* T, __m256 
 // (one gather of the eight table entries).
 // Finite points give indices 0..65535; the one undefined ratio, 0/0, truncates to 0x80000000,
 // which the 0xFFFF mask the callers apply turns into index 0 (T[0] = 0, the scalar result).
-__attribute__((target("avx2"), always_inline)) inline __m256 AngleFromIndex8(const float* T,
-                                                                             __m256i idx,
-                                                                             __m256 x, __m256 y)
+VQ_AVX2_INLINE __m256 AngleFromIndex8(const float* T, __m256i idx, __m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 swap =
@@ -162,7 +138,7 @@ __attribute__((target("avx2"), always_inline)) inline __m256 AngleFromIndex8(con
 }
 
 // The index of AngleFromIndex8 with the ratio in two halves of four double lanes.
-__attribute__((target("avx2"), always_inline)) inline __m256i AngleIndexAvx2(__m256 x, __m256 y)
+VQ_AVX2_INLINE __m256i AngleIndexAvx2(__m256 x, __m256 y)
 {
     const __m256 signMask = _mm256_set1_ps(-0.0f);
     const __m256 a = _mm256_andnot_ps(signMask, x);
@@ -183,8 +159,8 @@ __attribute__((target("avx2"), always_inline)) inline __m256i AngleIndexAvx2(__m
     return _mm256_set_m128i(idx[1], idx[0]);
 }
 
-__attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, float gain,
-                                            double fmScale, const float* T, float* out)
+VQ_AVX2 void FmAvx2(const float* I, const float* Q, float gain, double fmScale, const float* T,
+                    float* out)
 {
     const __m256d scale = _mm256_set1_pd(FmOutScale * fmScale);
     const __m256d g = _mm256_set1_pd(gain);
@@ -220,22 +196,12 @@ __attribute__((target("avx2"))) void FmAvx2(const float* I, const float* Q, floa
 // instructions for the double-precision part).
 // Full-mask forms of the conversions: the plain ones start from an "undefined" register that
 // GCC 12 warns about.
-__attribute__((target("avx2,avx512f,avx512vl,avx512dq"), always_inline)) inline __m512d Widen8(
-    __m256 v)
-{
-    return _mm512_maskz_cvtps_pd(0xFF, v);
-}
+VQ_AVX512_INLINE __m512d Widen8(__m256 v) { return _mm512_maskz_cvtps_pd(0xFF, v); }
 
-__attribute__((target("avx2,avx512f,avx512vl,avx512dq"), always_inline)) inline __m256 Narrow8(
-    __m512d v)
-{
-    return _mm512_maskz_cvtpd_ps(0xFF, v);
-}
+VQ_AVX512_INLINE __m256 Narrow8(__m512d v) { return _mm512_maskz_cvtpd_ps(0xFF, v); }
 
-__attribute__((target("avx2,fma,avx512f,avx512vl,avx512dq"))) void FmAvx512(const float* I,
-                                                                        const float* Q, float gain,
-                                                                        double fmScale,
-                                                                        const float* T, float* out)
+VQ_AVX512 void FmAvx512(const float* I, const float* Q, float gain, double fmScale,
+                        const float* T, float* out)
 {
     const __m512d scale = _mm512_set1_pd(FmOutScale * fmScale);
     const __m512d g = _mm512_set1_pd(gain);
@@ -282,37 +248,12 @@ __attribute__((target("avx2,fma,avx512f,avx512vl,avx512dq"))) void FmAvx512(cons
 
 }  // namespace
 
-bool DemodKernelAvailable(DemodKernel kernel)
+void DemodulateAm(const float* I, const float* Q, float gain, float* out4096,
+                  [[maybe_unused]] SimdKernel kernel)
 {
-    switch (kernel) {
-        case DemodKernel::Avx2:
-            return HasAvx2();
-        case DemodKernel::Avx512:
-            return HasAvx512();
-        default:
-            return true;
-    }
-}
-
-namespace {
-
-DemodKernel Resolve(DemodKernel k)
-{
-    if (k == DemodKernel::Auto) {
-        if (HasAvx512()) return DemodKernel::Avx512;
-        if (HasAvx2()) return DemodKernel::Avx2;
-        return DemodKernel::Portable;
-    }
-    return DemodKernelAvailable(k) ? k : DemodKernel::Portable;
-}
-
-}  // namespace
-
-void DemodulateAm(const float* I, const float* Q, float gain, float* out4096, DemodKernel kernel)
-{
-#ifdef VELQUOR_DEMOD_X86
+#ifdef VQ_X86
     // The envelope has no wider path: AVX-512 machines take the AVX2 one.
-    if (Resolve(kernel) != DemodKernel::Portable) {
+    if (ResolveSimdKernel(kernel) != SimdKernel::Portable) {
         AmAvx2(I, Q, gain, out4096);
         return;
     }
@@ -321,14 +262,14 @@ void DemodulateAm(const float* I, const float* Q, float gain, float* out4096, De
 }
 
 void DemodulateFm(const float* I, const float* Q, float gain, double fmScale, const float* T,
-                  float* out4096, DemodKernel kernel)
+                  float* out4096, SimdKernel kernel)
 {
-    switch (Resolve(kernel)) {
-#ifdef VELQUOR_DEMOD_X86
-        case DemodKernel::Avx512:
+    switch (ResolveSimdKernel(kernel)) {
+#ifdef VQ_X86
+        case SimdKernel::Avx512:
             FmAvx512(I, Q, gain, fmScale, T, out4096);
             return;
-        case DemodKernel::Avx2:
+        case SimdKernel::Avx2:
             FmAvx2(I, Q, gain, fmScale, T, out4096);
             return;
 #endif

@@ -1,6 +1,9 @@
 #pragma once
 // AM envelope and FM phase-step demodulation of the quadrature pair, and the table-driven
-// arctangent they use.
+// arctangent they use. The kernel (SimdKernel.h) changes only the speed: every one gives the same
+// bits.
+
+#include "dsp/SimdKernel.h"
 
 constexpr int AtanTableSize = 65536;
 
@@ -10,17 +13,12 @@ void BuildAtanTable(float* T);
 // Angle of (x, y) in -pi..pi from the table, one division, no library call. NaN in, NaN out.
 float PhaseAngle(const float* T, float x, float y);
 
-// How the demodulators run: Auto picks the fastest the CPU offers; the others exist for tests and
-// benchmarks (one the CPU lacks falls back to Portable). All give the same bits.
-enum class DemodKernel { Auto, Portable, Avx2, Avx512 };
-bool DemodKernelAvailable(DemodKernel kernel);
-
 // I, Q: the 4158-entry quadrature buffer and its filtered twin (Q = FIR of I with
 // QuadratureTaps). out[i] = sqrt(I[31+i]^2 + Q[31+i]^2) x gain x 50, i = 0..4095.
 void DemodulateAm(const float* I, const float* Q, float gain, float* out4096,
-                  DemodKernel kernel = DemodKernel::Auto);
+                  SimdKernel kernel = SimdKernel::Auto);
 
 // out[i] = 250 x fmScale x PhaseAngle(re, im) x gain with m = 32 + i,
 // re = I[m] I[m+1] + Q[m] Q[m+1], im = I[m] Q[m+1] - I[m+1] Q[m]; i = 0..4095.
 void DemodulateFm(const float* I, const float* Q, float gain, double fmScale, const float* T,
-                  float* out4096, DemodKernel kernel = DemodKernel::Auto);
+                  float* out4096, SimdKernel kernel = SimdKernel::Auto);

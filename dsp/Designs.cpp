@@ -112,19 +112,6 @@ void RedesignSmoothing(ProcessingState& state)
     DesignLowPass(state.SmoothingLowPass, SmoothingCutoff(state.FreqScaleSetting));
 }
 
-std::complex<double> IirResponse(const IirCoefficients& set, double fraction)
-{
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * Pi * fraction);
-    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
-    for (int k = 0; k <= 4; ++k) {
-        num += static_cast<double>(set.a[k]) * zk;
-        if (k > 0)
-            den -= static_cast<double>(set.b[k]) * zk;
-        zk *= z1;
-    }
-    return num / den;
-}
-
 std::complex<double> FirResponse(const FirTable& table, double fraction)
 {
     // Centred: tap j weighs input i + h - j.

@@ -6,6 +6,7 @@
 #include <complex>
 
 #include "dsp/Fir.h"
+#include "dsp/Iir.h"
 #include "dsp/ProcessingState.h"
 
 // hertz -> fraction of the 44100 Hz input rate, single, inside (0, 0.5).
@@ -45,9 +46,8 @@ void StartupDesigns(ProcessingState& state);
 void ApplyAmPresetBands(ProcessingState& state);
 void ApplyFmPresetBands(ProcessingState& state);
 
-// Frequency responses of the sets and tables the chain runs, at a fraction of their own rate:
-// a 4-pole set (feedback terms added) and a centred FIR table.
-std::complex<double> IirResponse(const IirCoefficients& set, double fraction);
+// Frequency response of a centred FIR table the chain runs, at a fraction of its own rate (a
+// 4-pole set's is IirResponse in dsp/Iir.h).
 std::complex<double> FirResponse(const FirTable& table, double fraction);
 
 // |H| at `hz` of a channel's six AM band sections (three low-pass, three high-pass).

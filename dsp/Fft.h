@@ -11,20 +11,19 @@
 
 #include <cstdint>
 
-// How the fast path runs: Auto picks the widest the CPU offers; the others exist for tests and
-// benchmarks (one the CPU lacks falls back to Portable). All give the same bits as the plain
-// loops below.
-enum class FftKernel { Auto, Portable, Avx2, Avx512 };
-bool FftKernelAvailable(FftKernel kernel);
+#include "dsp/SimdKernel.h"
+
+// The kernel (SimdKernel.h) picks how the fast path runs; every kernel gives the same bits as the
+// plain loops below.
 
 // Forward transform of x[1..N] into re[1..N/2], im[1..N/2]. x is not changed and must not
 // overlap re or im.
-void RealFft(const float* x, float* re, float* im, int N, FftKernel kernel = FftKernel::Auto);
+void RealFft(const float* x, float* re, float* im, int N, SimdKernel kernel = SimdKernel::Auto);
 
 // Inverse of RealFft: out[1..N] receives the samples; re and im serve as work space and are
 // destroyed (out must not overlap them).
 void InverseRealFft(float* out, float* re, float* im, int N,
-                    FftKernel kernel = FftKernel::Auto);
+                    SimdKernel kernel = SimdKernel::Auto);
 
 // work[k] = samples[offset + k - 1] x window[k] for k = 1..N, transformed into re, im
 // (entries 1..N/2); then work[k] = re[k]^2 + im[k]^2 for k = 1..N/2. work[0] is not touched,
@@ -47,7 +46,7 @@ void InverseRealFftPlain(float* out, float* re, float* im, int N);
 // allocation. in and out may be the same array.
 void OverlapAddBlock(const float* in, const float* responseRe, const float* responseIm,
                      float* tail, float* out, float* re, float* im, float* work, int N,
-                     FftKernel kernel = FftKernel::Auto);
+                     SimdKernel kernel = SimdKernel::Auto);
 
 // OverlapAddBlock with two responses (two channels) on the same input: the forward transform
 // and its split are shared, everything else is done per channel exactly as OverlapAddBlock does
@@ -57,7 +56,7 @@ void OverlapAddBlockPair(const float* in, const float* response1Re, const float*
                          float* tail1, float* out1, const float* response2Re,
                          const float* response2Im, float* tail2, float* out2, float* re, float* im,
                          float* work, float* products, int N,
-                         FftKernel kernel = FftKernel::Auto);
+                         SimdKernel kernel = SimdKernel::Auto);
 
 // True for the lengths the transforms accept: powers of two from 4 to 65536.
 bool IsFftLength(int N);

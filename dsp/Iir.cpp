@@ -4,15 +4,11 @@
 
 #include "dsp/Iir.h"
 
+#include "dsp/IirDetail.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define VELQUOR_IIR_X86 1
-#endif
 
 namespace {
 
@@ -139,36 +135,19 @@ void CalcIir(IirCoefficients& set, float ripplePercent, float cutoff, int poles,
     CalcIir(set.a, set.b, ripplePercent, cutoff, poles, highPass, chebyshev);
 }
 
-// One output of the 4-pole recursion. The order of the double sums is fixed here and shared by
-// every implementation (the oldest terms first, the newest input and output last, which keeps the
-// loop-carried path of the interleaved version short).
-namespace {
-
-struct Coef4 {
-    double a0, a1, a2, a3, a4, b1, b2, b3, b4;
-};
-
-inline Coef4 LoadCoef(const float* b, const float* a)
+std::complex<double> IirResponse(const IirCoefficients& set, double fraction)
 {
-    return {a[0], a[1], a[2], a[3], a[4], b[1], b[2], b[3], b[4]};
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * M_PI * fraction);
+    std::complex<double> num = 0.0, den = 1.0, zk = 1.0;
+    for (int k = 0; k <= 4; ++k) {
+        num += static_cast<double>(set.a[k]) * zk;
+        if (k > 0) den -= static_cast<double>(set.b[k]) * zk;
+        zk *= z1;
+    }
+    return num / den;
 }
 
-inline double Sum4(const Coef4& c, double x0, double x1, double x2, double x3, double x4, double y1,
-                   double y2, double y3, double y4)
-{
-    double s = c.a1 * x1;
-    s = s + c.a2 * x2;
-    s = s + c.a3 * x3;
-    s = s + c.a4 * x4;
-    s = s + c.b2 * y2;
-    s = s + c.b3 * y3;
-    s = s + c.b4 * y4;
-    s = s + c.a0 * x0;
-    s = s + c.b1 * y1;
-    return s;
-}
-
-}  // namespace
+using namespace iir_detail;
 
 void IirFilter4(const float* input, float* output, int count, IirState& state, const float* b,
                 const float* a)
@@ -203,271 +182,6 @@ void IirFilter4(const float* input, float* output, int count, IirState& state,
                 const IirCoefficients& set)
 {
     IirFilter4(input, output, count, state, set.b, set.a);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Interleaved cascade. The sections of both channels sit in 12 lanes (channel 1 in lanes 0..5,
-// channel 2 in lanes 6..11) and advance as a wavefront: at step t, lane s of a channel works on
-// sample t - 2s, taking as input what lane s - 1 produced two steps earlier (two, not one, so the
-// hand-over between lanes is off the step-to-step critical path). Each lane does exactly the
-// arithmetic of IirFilter4, so the results are identical; only independent recursions overlap.
-namespace {
-
-constexpr int Lanes = 12;
-constexpr int ChainLanes = 6;
-constexpr int Lag = 2;
-
-struct Wave {
-    alignas(32) double x[4][Lanes];  // x[k][lane]: input k + 1 samples back
-    alignas(32) double y[4][Lanes];
-    alignas(32) double c[9][Lanes];  // a0..a4, b1..b4
-    alignas(32) double feed[Lanes];  // the lane's input at the coming step
-    alignas(32) float last[Lanes];   // outputs of the latest step
-    alignas(32) float last2[Lanes];  // outputs of the step before
-};
-
-inline void ScalarLaneStep(Wave& w, int lane, float* outputs)
-{
-    const Coef4 c = {w.c[0][lane], w.c[1][lane], w.c[2][lane], w.c[3][lane], w.c[4][lane],
-                     w.c[5][lane], w.c[6][lane], w.c[7][lane], w.c[8][lane]};
-    const double x0 = w.feed[lane];
-    const float y =
-        static_cast<float>(Sum4(c, x0, w.x[0][lane], w.x[1][lane], w.x[2][lane], w.x[3][lane],
-                                w.y[0][lane], w.y[1][lane], w.y[2][lane], w.y[3][lane]));
-    for (int k = 3; k > 0; --k) {
-        w.x[k][lane] = w.x[k - 1][lane];
-        w.y[k][lane] = w.y[k - 1][lane];
-    }
-    w.x[0][lane] = x0;
-    w.y[0][lane] = y;
-    outputs[lane] = y;
-}
-
-struct CascadeJob {
-    const float* in[2];
-    float* out[2];
-    const IirSection* chain[2];
-    int channels;
-    int sections;
-    int count;
-};
-
-// Steps where some lanes have no sample yet (start) or no more (end): scalar, lane by lane.
-void MaskedStep(Wave& w, const CascadeJob& job, int t)
-{
-    float now[Lanes];
-    for (int l = 0; l < Lanes; ++l) now[l] = w.last[l];
-    for (int ch = 0; ch < job.channels; ++ch) {
-        for (int s = 0; s < job.sections; ++s) {
-            const int n = t - Lag * s;
-            if (n < 0 || n >= job.count) continue;
-            const int lane = ch * ChainLanes + s;
-            w.feed[lane] = s == 0 ? static_cast<double>(job.in[ch][n]) : w.last2[lane - 1];
-            ScalarLaneStep(w, lane, now);
-            if (s == job.sections - 1) job.out[ch][n] = now[lane];
-        }
-    }
-    for (int l = 0; l < Lanes; ++l) {
-        w.last2[l] = w.last[l];
-        w.last[l] = now[l];
-    }
-}
-
-#ifdef VELQUOR_IIR_X86
-// Shift the outputs one lane up: lanes 0 and 6 take the new input samples instead.
-__attribute__((target("avx2"))) inline void Feed(const __m256d y[3], double in1, double in2,
-                                                 __m256d f[3])
-{
-    const __m256d r0 = _mm256_permute4x64_pd(y[0], 0x93);  // l3 l0 l1 l2
-    const __m256d r1 = _mm256_permute4x64_pd(y[1], 0x93);  // l7 l4 l5 l6
-    const __m256d r2 = _mm256_permute4x64_pd(y[2], 0x93);  // l11 l8 l9 l10
-    f[0] = _mm256_blend_pd(r0, _mm256_set1_pd(in1), 0x1);
-    f[1] = _mm256_blend_pd(_mm256_blend_pd(r1, r0, 0x1), _mm256_set1_pd(in2), 0x4);
-    f[2] = _mm256_blend_pd(r2, r1, 0x1);
-}
-
-// The steady part: every lane has a sample. Three vectors of four doubles; no fused
-// multiply-add (see the top of the file), so the sums round exactly as in IirFilter4.
-__attribute__((target("avx2"), always_inline)) inline void SteadyBody(Wave& w,
-                                                                      const CascadeJob& job,
-                                                                      int tBegin, int tEnd)
-{
-    __m256d x[4][3], y[4][3], older[3], newer[3];
-    for (int v = 0; v < 3; ++v) {
-        for (int k = 0; k < 4; ++k) {
-            x[k][v] = _mm256_load_pd(&w.x[k][4 * v]);
-            y[k][v] = _mm256_load_pd(&w.y[k][4 * v]);
-        }
-        older[v] = _mm256_cvtps_pd(_mm_load_ps(&w.last2[4 * v]));
-        newer[v] = _mm256_cvtps_pd(_mm_load_ps(&w.last[4 * v]));
-    }
-    const int S = job.sections;
-    const int delay = Lag * (S - 1);
-    const float* in1 = job.in[0];
-    const float* in2 = job.channels > 1 ? job.in[1] : job.in[0];
-    float* out1 = job.out[0];
-    float* out2 = job.channels > 1 ? job.out[1] : nullptr;
-    alignas(16) float last[Lanes];
-    __m128 yf[3] = {};
-    for (int t = tBegin; t < tEnd; ++t) {
-        __m256d f[3];
-        Feed(older, in1[t], in2[t], f);
-        for (int v = 0; v < 3; ++v) {
-            const double* c0 = &w.c[0][4 * v];
-            __m256d s = _mm256_mul_pd(_mm256_load_pd(c0 + 1 * Lanes), x[0][v]);
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 2 * Lanes), x[1][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 3 * Lanes), x[2][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 4 * Lanes), x[3][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 6 * Lanes), y[1][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 7 * Lanes), y[2][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 8 * Lanes), y[3][v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 0 * Lanes), f[v]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_load_pd(c0 + 5 * Lanes), y[0][v]));
-            yf[v] = _mm256_cvtpd_ps(s);
-            const __m256d yd = _mm256_cvtps_pd(yf[v]);
-            x[3][v] = x[2][v];
-            x[2][v] = x[1][v];
-            x[1][v] = x[0][v];
-            x[0][v] = f[v];
-            y[3][v] = y[2][v];
-            y[2][v] = y[1][v];
-            y[1][v] = y[0][v];
-            y[0][v] = yd;
-            older[v] = newer[v];
-            newer[v] = yd;
-        }
-        _mm_store_ps(&last[0], yf[0]);
-        _mm_store_ps(&last[4], yf[1]);
-        _mm_store_ps(&last[8], yf[2]);
-        out1[t - delay] = last[S - 1];
-        if (out2) out2[t - delay] = last[ChainLanes + S - 1];
-    }
-    for (int v = 0; v < 3; ++v) {
-        for (int k = 0; k < 4; ++k) {
-            _mm256_store_pd(&w.x[k][4 * v], x[k][v]);
-            _mm256_store_pd(&w.y[k][4 * v], y[k][v]);
-        }
-        _mm_store_ps(&w.last2[4 * v], _mm256_cvtpd_ps(older[v]));
-        _mm_store_ps(&w.last[4 * v], _mm256_cvtpd_ps(newer[v]));
-    }
-}
-
-__attribute__((target("avx2"))) void SteadyAvx2(Wave& w, const CascadeJob& job, int tBegin,
-                                                int tEnd)
-{
-    SteadyBody(w, job, tBegin, tEnd);
-}
-
-// The same code with AVX-512's 32 registers, which hold the whole wavefront state that AVX2's
-// 16 must spill.
-__attribute__((target("avx2,avx512f,avx512vl"))) void SteadyAvx512(Wave& w, const CascadeJob& job,
-                                                                   int tBegin, int tEnd)
-{
-    SteadyBody(w, job, tBegin, tEnd);
-}
-#endif
-
-IirKernel Resolve(IirKernel k)
-{
-    if (k == IirKernel::Auto) {
-        if (IirKernelAvailable(IirKernel::Avx512)) return IirKernel::Avx512;
-        if (IirKernelAvailable(IirKernel::Avx2)) return IirKernel::Avx2;
-        return IirKernel::SectionBySection;
-    }
-    if (!IirKernelAvailable(k)) return IirKernel::SectionBySection;
-    return k;
-}
-
-void RunCascade(const CascadeJob& job, IirKernel kernel)
-{
-    const int S = job.sections;
-    if (S < 1 || S > MaxCascadeSections || job.count <= 0) return;
-
-    kernel = Resolve(kernel);
-    if (kernel == IirKernel::SectionBySection || job.count < 4 * S) {
-        // Section by section; IirFilter4 reads each input before writing that output, so the
-        // later passes can run in place.
-        for (int ch = 0; ch < job.channels; ++ch) {
-            const IirSection* c = job.chain[ch];
-            IirFilter4(job.in[ch], job.out[ch], job.count, *c[0].state, *c[0].set);
-            for (int s = 1; s < S; ++s)
-                IirFilter4(job.out[ch], job.out[ch], job.count, *c[s].state, *c[s].set);
-        }
-        return;
-    }
-
-    Wave w{};
-    for (int ch = 0; ch < job.channels; ++ch) {
-        for (int s = 0; s < S; ++s) {
-            const int lane = ch * ChainLanes + s;
-            const IirState& st = *job.chain[ch][s].state;
-            const IirCoefficients& set = *job.chain[ch][s].set;
-            for (int k = 0; k < 4; ++k) {
-                w.x[k][lane] = st.x[3 - k];
-                w.y[k][lane] = st.y[3 - k];
-            }
-            for (int i = 0; i < 5; ++i) w.c[i][lane] = set.a[i];
-            for (int i = 1; i < 5; ++i) w.c[4 + i][lane] = set.b[i];
-        }
-    }
-
-    const int steps = job.count + Lag * (S - 1);
-    int t = 0;
-    for (; t < Lag * (S - 1); ++t) MaskedStep(w, job, t);
-#ifdef VELQUOR_IIR_X86
-    if (kernel == IirKernel::Avx512)
-        SteadyAvx512(w, job, t, job.count);
-    else
-        SteadyAvx2(w, job, t, job.count);
-    t = job.count;
-#endif
-    for (; t < steps; ++t) MaskedStep(w, job, t);
-
-    for (int ch = 0; ch < job.channels; ++ch) {
-        for (int s = 0; s < S; ++s) {
-            const int lane = ch * ChainLanes + s;
-            IirState& st = *job.chain[ch][s].state;
-            for (int k = 0; k < 4; ++k) {
-                st.x[3 - k] = static_cast<float>(w.x[k][lane]);
-                st.y[3 - k] = static_cast<float>(w.y[k][lane]);
-            }
-        }
-    }
-}
-
-}  // namespace
-
-bool IirKernelAvailable(IirKernel kernel)
-{
-    switch (kernel) {
-#ifdef VELQUOR_IIR_X86
-        case IirKernel::Avx2:
-            return __builtin_cpu_supports("avx2");
-        case IirKernel::Avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
-#else
-        case IirKernel::Avx2:
-        case IirKernel::Avx512:
-            return false;
-#endif
-        default:
-            return true;
-    }
-}
-
-void IirCascadePair(const float* in1, float* out1, const IirSection* chain1, const float* in2,
-                    float* out2, const IirSection* chain2, int sections, int count,
-                    IirKernel kernel)
-{
-    CascadeJob job{{in1, in2}, {out1, out2}, {chain1, chain2}, 2, sections, count};
-    RunCascade(job, kernel);
-}
-
-void IirCascade(const float* input, float* output, const IirSection* chain, int sections, int count,
-                IirKernel kernel)
-{
-    CascadeJob job{{input, input}, {output, output}, {chain, chain}, 1, sections, count};
-    RunCascade(job, kernel);
 }
 
 bool ResetIfNonFinite(IirState& state)

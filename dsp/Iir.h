@@ -1,7 +1,10 @@
 #pragma once
 // Recursive (IIR) filter design and the 4-pole recursion used by the carrier bands and the
 // post filters.
+#include <complex>
 #include <cstdint>
+
+#include "dsp/SimdKernel.h"
 
 // After design, a[0..P] are the feed-forward and b[1..P] the feedback coefficients (b[0] = 0).
 struct IirCoefficients {
@@ -24,6 +27,10 @@ void CalcIir(IirCoefficients& set, float ripplePercent, float cutoff, int poles,
 PolePair CalcPolePair(int p, int chebyshev, float ripplePercent, float cutoff, int highPass,
                       int poles);
 
+// The frequency response of a 4-pole set at `fraction` of the rate it runs at (feedback terms
+// added, as IirFilter4 runs it).
+std::complex<double> IirResponse(const IirCoefficients& set, double fraction);
+
 // Last 4 inputs and outputs of one place a 4-pole filter runs; x[3] / y[3] are the newest.
 struct IirState {
     float x[4];
@@ -45,21 +52,17 @@ struct IirSection {
 };
 constexpr int MaxCascadeSections = 6;
 
-// How a cascade runs: Auto picks the fastest the CPU offers; the others exist for tests and
-// benchmarks (a kernel the CPU lacks falls back to SectionBySection). All give the same bits.
-enum class IirKernel { Auto, SectionBySection, Avx2, Avx512 };
-bool IirKernelAvailable(IirKernel kernel);
-
 // Runs `sections` (1..6) IirFilter4 passes one after the other (section k filters section k-1's
 // output) for two independent channels at once. The results and final states are bit for bit
-// those of calling IirFilter4 section by section; the recursions are interleaved so they overlap.
+// those of calling IirFilter4 section by section, on every kernel (SimdKernel.h; Portable runs
+// them section by section); the recursions are interleaved so they overlap.
 // in1/out1 and in2/out2 may be the same array (in place).
 void IirCascadePair(const float* in1, float* out1, const IirSection* chain1, const float* in2,
                     float* out2, const IirSection* chain2, int sections, int count,
-                    IirKernel kernel = IirKernel::Auto);
+                    SimdKernel kernel = SimdKernel::Auto);
 // The same for one channel.
 void IirCascade(const float* input, float* output, const IirSection* chain, int sections, int count,
-                IirKernel kernel = IirKernel::Auto);
+                SimdKernel kernel = SimdKernel::Auto);
 
 // Zeroes a state holding NaN or infinity so one bad block cannot poison a channel for good.
 // Returns true when it had to reset.

@@ -21,40 +21,13 @@
 #include "acquisition/WaveInFactory.h"
 #include "dsp/Designs.h"
 #include "dsp/SignalGenerator.h"
+#include "bench/support/DemoRecording.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 
 constexpr double BlockSeconds = 4096.0 / 44100.0;
 constexpr int BlocksPerRun = 200;          // 18.6 s of sound per iteration
-constexpr int FileSeconds = 60;
-
-// A one-minute demo recording (EEG on both carriers) in a temporary file, removed when the
-// benchmark is done with it.
-class LongFile {
-public:
-    explicit LongFile(SynthModulation modulation)
-    {
-        path_ = "/tmp/velquor_bench_loop_" + std::to_string(::getpid()) + ".wav";
-        SignalGeneratorSettings settings;
-        settings.Signal = SynthSignal::Eeg;
-        settings.Modulation = modulation;
-        SignalGenerator generator(settings);
-        WaveWriter writer;
-        writer.PatchInterval = std::chrono::hours(1);
-        if (!writer.Create(path_, WaveFileFormat{})) return;
-        std::vector<int16_t> block(4096);
-        for (int b = 0; b < FileSeconds * 44100 / 4096; ++b) {
-            generator.Generate(block.data(), 4096);
-            writer.Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2);
-        }
-        writer.Finish();
-    }
-    ~LongFile() { std::remove(path_.c_str()); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 class NoDialogs : public FileDialogs {
 public:
@@ -104,7 +77,8 @@ void Report(benchmark::State& st)
 void BM_LoopFileDevice(benchmark::State& st)
 {
     const int modulation = static_cast<int>(st.range(0));
-    const LongFile file(modulation == 1 ? SynthModulation::Am : SynthModulation::Fm);
+    const velquor_bench::DemoRecording file(modulation == 1 ? SynthModulation::Am : SynthModulation::Fm,
+                                             "bench_loop");
     const std::string& path = file.Path();
     Rig rig(modulation);
     FileBackend backend(std::make_unique<WaveFileSource>(path), SourceEnd::Loop);
@@ -118,7 +92,7 @@ BENCHMARK(BM_LoopFileDevice)->Arg(1)->Arg(2)->ArgName("mod")->Unit(benchmark::kM
 // The file played by the recorder (as velquor-trace does), over a file-paced silent device.
 void BM_LoopPlayback(benchmark::State& st)
 {
-    const LongFile file(SynthModulation::Am);
+    const velquor_bench::DemoRecording file(SynthModulation::Am, "bench_loop");
     const std::string& path = file.Path();
     Rig rig(1);
     NoDialogs dialogs;

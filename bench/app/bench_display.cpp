@@ -14,6 +14,7 @@
 #include "app/display/Redraw.h"
 #include "app/settings/FirstRunPanel.h"
 #include "dsp/ProcessingState.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 
 #include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
+#include "tests/support/ChainInput.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 
@@ -18,39 +20,16 @@ constexpr int InputBlocks = 8;
 // Eight consecutive blocks of the two default carriers, 10 Hz and 6 Hz tones.
 std::vector<int32_t> TwoCarrierBlocks(bool fm)
 {
-    const double pi = 3.14159265358979323846;
-    std::vector<int32_t> out(InputBlocks * 4096);
-    double phase[2] = {0.0, 0.0};
-    const double carrier[2] = {19145.0, 16065.0}, tone[2] = {10.0, 6.0};
-    for (size_t n = 0; n < out.size(); ++n) {
-        const double t = static_cast<double>(n) / 44100.0;
-        double v = 0.0;
-        for (int c = 0; c < 2; ++c) {
-            const double m = std::sin(2.0 * pi * tone[c] * t);
-            phase[c] += 2.0 * pi * (carrier[c] + 200.0 * m) / 44100.0;
-            v += fm ? 8000.0 * std::cos(phase[c])
-                    : 8000.0 * (1.0 + 0.5 * m) * std::cos(2.0 * pi * carrier[c] * t);
-        }
-        out[n] = static_cast<int32_t>(std::lround(v));
-    }
+    std::vector<int32_t> out(InputBlocks * BlockFrames);
+    velquor_test::TwoCarrierSource source(fm);
+    for (int b = 0; b < InputBlocks; ++b)
+        source.Fill(out.data() + b * BlockFrames);
     return out;
-}
-
-// A state as the main window leaves it at start-up, both gains at 1, a run started.
-std::unique_ptr<ProcessingState> ReadyState(bool fm)
-{
-    auto state = std::make_unique<ProcessingState>();
-    state->ModulationType = fm ? 2 : 1;
-    StartupDesigns(*state);
-    state->Chan1DemodGain = 1.0f;
-    state->Chan2DemodGain = 1.0f;
-    StartRun(*state);
-    return state;
 }
 
 void ChainBlock(benchmark::State& bench, bool fm)
 {
-    auto state = ReadyState(fm);
+    auto state = velquor_test::ReadyChainState(fm);
     const std::vector<int32_t> input = TwoCarrierBlocks(fm);
     BlockReport report;
     int block = 0;
@@ -71,7 +50,7 @@ enum class Stage { Band, Demodulate, Decimate, Finish };
 
 void ChainStage(benchmark::State& bench, bool fm, Stage stage)
 {
-    auto state = ReadyState(fm);
+    auto state = velquor_test::ReadyChainState(fm);
     const std::vector<int32_t> input = TwoCarrierBlocks(fm);
     BlockReport report;
     std::memcpy(state->BlockSamples, input.data(), 4096 * sizeof(int32_t));

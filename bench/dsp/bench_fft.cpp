@@ -1,5 +1,6 @@
 #include "dsp/BandPass.h"
 #include "dsp/Fft.h"
+#include "bench/support/KernelContext.h"
 
 #include <benchmark/benchmark.h>
 #ifdef VELQUOR_BENCH_FFTW
@@ -30,14 +31,14 @@ std::vector<float> Noise(int count, unsigned seed)
 // same lengths, same input). The inverse destroys its input in both, so both restore it each
 // time (a copy of N/2 complex values).
 struct OursForward {
-    explicit OursForward(int N, FftKernel kernel = FftKernel::Auto)
+    explicit OursForward(int N, SimdKernel kernel = SimdKernel::Auto)
         : N(N), kernel(kernel), x(Noise(N + 1, 1)), re(N / 2 + 1), im(N / 2 + 1)
     {
     }
     void Run() { RealFft(x.data(), re.data(), im.data(), N, kernel); }
     const float* Result() const { return re.data(); }
     int N;
-    FftKernel kernel;
+    SimdKernel kernel;
     std::vector<float> x, re, im;
 };
 
@@ -75,8 +76,8 @@ void BM_InverseRealFft(benchmark::State& state) { RunTransform<OursInverse>(stat
 // Each vector path this CPU runs (arg 1: 1 portable, 2 AVX2, 3 AVX-512).
 void BM_RealFftKernel(benchmark::State& state)
 {
-    const FftKernel kernel = static_cast<FftKernel>(state.range(1));
-    if (!FftKernelAvailable(kernel)) {
+    const SimdKernel kernel = static_cast<SimdKernel>(state.range(1));
+    if (!SimdKernelAvailable(kernel)) {
         state.SkipWithError("kernel not available on this CPU");
         return;
     }

@@ -3,6 +3,7 @@
 #include "dsp/Demod.h"
 #include "dsp/Fir.h"
 #include "dsp/Iir.h"
+#include "bench/support/KernelContext.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,26 +42,12 @@ struct AmBand {
     }
 };
 
-// Yardstick: the definition as a plain loop, one fused multiply-add call per tap.
-void PlainFir(const float* in, float* out, const FirTable& t, int count)
-{
-    const int h = (t.n + 1) / 2 - 1;
-    for (int i = 0; i < count; ++i) {
-        float sum = 0.0f;
-        for (int j = 0; j < t.n; ++j) {
-            const int k = i + h - j;
-            if (k >= 0 && k < count) sum = std::fma(t.c[j], in[k], sum);
-        }
-        out[i] = sum;
-    }
-}
-
 void BM_Decim1FirPlainLoop(benchmark::State& state)
 {
     const std::vector<float> in = Signal(4197, 1);
     std::vector<float> out(4197);
     for (auto _ : state) {
-        PlainFir(in.data(), out.data(), Decim1Taps, 4197);
+        FirFilterPlain(in.data(), out.data(), Decim1Taps, 4197);
         benchmark::DoNotOptimize(out.data());
     }
 }
@@ -157,9 +144,9 @@ BENCHMARK(BM_AmBandSectionBySection)->Unit(benchmark::kMicrosecond);
 
 void BM_AmBandCascadePair(benchmark::State& state)
 {
-    // Arg: 0 the CPU's best, 2 AVX2, 3 AVX-512 (IirKernel order).
-    const IirKernel kernel = static_cast<IirKernel>(state.range(0));
-    if (!IirKernelAvailable(kernel)) {
+    // Arg: 0 the CPU's best, 2 AVX2, 3 AVX-512 (SimdKernel order).
+    const SimdKernel kernel = static_cast<SimdKernel>(state.range(0));
+    if (!SimdKernelAvailable(kernel)) {
         state.SkipWithError("kernel not available on this CPU");
         return;
     }

@@ -31,12 +31,13 @@
 #include "dsp/Designs.h"
 #include "dsp/ProcessingState.h"
 #include "dsp/SignalGenerator.h"
+#include "bench/support/DemoRecording.h"
+#include "bench/support/KernelContext.h"
 
 namespace {
 
 constexpr double BlockSeconds = 4096.0 / 44100.0;
 constexpr long DefaultBlocks = 3000;
-constexpr int FileSeconds = 60;
 // Memory at the start is taken once the loop has run this many blocks: by then every
 // buffer, image and font cache of the steady state exists.
 constexpr long WarmUpBlocks = 200;
@@ -62,42 +63,12 @@ double ResidentKiB()
     return got == 2 ? double(resident) * double(::sysconf(_SC_PAGESIZE)) / 1024.0 : 0;
 }
 
-// A minute of the demo EEG on both carriers, removed when the run is over.
-class DemoFile {
-public:
-    explicit DemoFile(SynthModulation modulation)
-    {
-        path_ = "/tmp/velquor_soak_" + std::to_string(::getpid()) + ".wav";
-        SignalGeneratorSettings settings;
-        settings.Signal = SynthSignal::Eeg;
-        settings.Modulation = modulation;
-        SignalGenerator generator(settings);
-        WaveWriter writer;
-        writer.PatchInterval = std::chrono::hours(1);
-        if (!writer.Create(path_, WaveFileFormat{})) return;
-        std::vector<int16_t> block(4096);
-        for (int b = 0; b < FileSeconds * 44100 / 4096; ++b) {
-            generator.Generate(block.data(), 4096);
-            writer.Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2);
-        }
-        ok_ = writer.Finish();
-    }
-    ~DemoFile() { std::remove(path_.c_str()); }
-    DemoFile(const DemoFile&) = delete;
-    DemoFile& operator=(const DemoFile&) = delete;
-    const std::string& Path() const { return path_; }
-    bool Ok() const { return ok_; }
-
-private:
-    std::string path_;
-    bool ok_ = false;
-};
-
 void BM_Soak(benchmark::State& st)
 {
     const int modulation = static_cast<int>(st.range(0));
     const long total = SoakBlocks();
-    const DemoFile file(modulation == 1 ? SynthModulation::Am : SynthModulation::Fm);
+    const velquor_bench::DemoRecording file(modulation == 1 ? SynthModulation::Am : SynthModulation::Fm,
+                                             "soak");
     if (!file.Ok()) {
         st.SkipWithError("cannot write the soak input file");
         return;

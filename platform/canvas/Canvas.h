@@ -264,10 +264,10 @@ public:
     TFont(const TFont& other);              // copies name, size, colour and style, not OnChange
     TFont& operator=(const TFont& other);   // same as Assign
 
-    const QString& Name() const { return FName; }
-    int Size() const { return FSize; }
-    TColor Color() const { return FColor; }
-    TFontStyles Style() const { return FStyle; }
+    const QString& Name() const { return F.Name; }
+    int Size() const { return F.Size; }
+    TColor Color() const { return F.Color; }
+    TFontStyles Style() const { return F.Style; }
     int PixelSize() const;
 
     // Each setter stores a different value and fires OnChange.
@@ -285,10 +285,15 @@ public:
 
 private:
     void Changed();
-    QString FName;
-    int FSize;
-    TColor FColor;
-    TFontStyles FStyle;
+    // What a font is; copies and comparisons take all of it at once.
+    struct Description {
+        QString Name;
+        int Size;
+        TColor Color;
+        TFontStyles Style;
+        bool operator==(const Description&) const = default;
+    };
+    Description F;
 };
 
 class TBitmap;
@@ -420,6 +425,7 @@ public:
 private:
     friend class TBitmap;
     QImage* Image() const;
+    void CopyImageRect(const TRect& dest, const QImage* img, const TRect& sourceRect);
     void ApplyClip();
     void PlotPoints(const std::vector<QPoint>& points, TColor color);
     void FillSpans(const std::vector<QRect>& spans, TColor color);

@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include <utility>
+
 namespace {
 
 // Indexed by the system colour index (clScrollBar 0 ... clMenuBar 30), in
@@ -56,30 +58,34 @@ TColor TClassicPalette::ClassicSystemColor(int index)
 
 QPalette TClassicPalette::ClassicWidgetPalette()
 {
-    auto sys = [](TColor c) { return Q(ClassicSystemColor(c & 0xFF)); };
+    // Each role's colour: a system colour of the classic palette, or a plain one.
+    static const std::pair<QPalette::ColorRole, TColor> roles[] = {
+        {QPalette::Window, clBtnFace},
+        {QPalette::WindowText, clWindowText},
+        {QPalette::Base, clWindow},
+        {QPalette::AlternateBase, cl3DLight},
+        {QPalette::Text, clWindowText},
+        {QPalette::Button, clBtnFace},
+        {QPalette::ButtonText, clBtnText},
+        {QPalette::BrightText, clHighlightText},
+        {QPalette::Light, clBtnHighlight},
+        {QPalette::Midlight, cl3DLight},
+        {QPalette::Mid, RGB(0xA0, 0xA0, 0xA0)},
+        {QPalette::Dark, clBtnShadow},
+        {QPalette::Shadow, cl3DDkShadow},
+        {QPalette::Highlight, clHighlight},
+        {QPalette::HighlightedText, clHighlightText},
+        {QPalette::ToolTipBase, clInfoBk},
+        {QPalette::ToolTipText, clInfoText},
+        {QPalette::Link, clHotLight},
+        {QPalette::PlaceholderText, clGrayText},
+    };
+    auto color = [](TColor c) { return Q(IsSystemColor(c) ? ClassicSystemColor(c & 0xFF) : c); };
     QPalette pal;
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Window, sys(clBtnFace));
-        pal.setColor(group, QPalette::WindowText, sys(clWindowText));
-        pal.setColor(group, QPalette::Base, sys(clWindow));
-        pal.setColor(group, QPalette::AlternateBase, sys(cl3DLight));
-        pal.setColor(group, QPalette::Text, sys(clWindowText));
-        pal.setColor(group, QPalette::Button, sys(clBtnFace));
-        pal.setColor(group, QPalette::ButtonText, sys(clBtnText));
-        pal.setColor(group, QPalette::BrightText, sys(clHighlightText));
-        pal.setColor(group, QPalette::Light, sys(clBtnHighlight));
-        pal.setColor(group, QPalette::Midlight, sys(cl3DLight));
-        pal.setColor(group, QPalette::Mid, QColor(0xA0, 0xA0, 0xA0));
-        pal.setColor(group, QPalette::Dark, sys(clBtnShadow));
-        pal.setColor(group, QPalette::Shadow, sys(cl3DDkShadow));
-        pal.setColor(group, QPalette::Highlight, sys(clHighlight));
-        pal.setColor(group, QPalette::HighlightedText, sys(clHighlightText));
-        pal.setColor(group, QPalette::ToolTipBase, sys(clInfoBk));
-        pal.setColor(group, QPalette::ToolTipText, sys(clInfoText));
-        pal.setColor(group, QPalette::Link, sys(clHotLight));
-        pal.setColor(group, QPalette::PlaceholderText, sys(clGrayText));
-    }
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (const auto& [role, c] : roles)
+            pal.setColor(group, role, color(c));
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        pal.setColor(QPalette::Disabled, role, sys(clGrayText));
+        pal.setColor(QPalette::Disabled, role, color(clGrayText));
     return pal;
 }

@@ -12,58 +12,15 @@
 #include "dsp/Designs.h"
 #include "dsp/Fft.h"
 #include "dsp/Fir.h"
+#include "tests/support/ChainInput.h"
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
 constexpr double BinHz = 344.53125 / 512.0;  // 0.672912598 Hz
 
-// Two carriers in one 16-bit stream, each carrying its own tone (AM or FM).
-class TwoCarrierSource {
-public:
-    TwoCarrierSource(bool fm, double tone1 = 10.0, double tone2 = 6.0) : fm_(fm)
-    {
-        tone_[0] = tone1;
-        tone_[1] = tone2;
-    }
-    void Fill(int32_t* out)
-    {
-        const double carrier[2] = {19145.0, 16065.0};
-        for (int i = 0; i < BlockFrames; ++i, ++n_) {
-            const double t = n_ / 44100.0;
-            double v = 0.0;
-            for (int c = 0; c < 2; ++c) {
-                const double m = std::sin(2.0 * Pi * tone_[c] * t);
-                if (fm_) {
-                    phase_[c] += 2.0 * Pi * (carrier[c] + 200.0 * m) / 44100.0;
-                    v += 8000.0 * std::cos(phase_[c]);
-                } else {
-                    v += 8000.0 * (1.0 + 0.5 * m) * std::cos(2.0 * Pi * carrier[c] * t);
-                }
-            }
-            out[i] = static_cast<int32_t>(std::lround(v));
-        }
-    }
+using velquor_test::TwoCarrierSource;
 
-private:
-    bool fm_;
-    double tone_[2];
-    double phase_[2] = {0.0, 0.0};
-    long n_ = 0;
-};
-
-std::unique_ptr<ProcessingState> MakeState(bool fm)
-{
-    auto s = std::make_unique<ProcessingState>();
-    s->ModulationType = fm ? 2 : 1;
-    StartupDesigns(*s);
-    s->Chan1DemodGain = 1.0f;
-    s->Chan2DemodGain = 1.0f;
-    s->Chan1Enabled = true;
-    s->Chan2Enabled = true;
-    StartRun(*s);
-    return s;
-}
+std::unique_ptr<ProcessingState> MakeState(bool fm) { return velquor_test::ReadyChainState(fm); }
 
 void RunBlocks(ProcessingState& s, TwoCarrierSource& src, int blocks, BlockReport* last = nullptr)
 {
@@ -135,22 +92,6 @@ bool LoopStateFinite(const ProcessingState& s)
     return std::isfinite(s.Chan1Level) && std::isfinite(s.Chan2Level);
 }
 
-// FirFilter as the loop describes it, written out plainly: one fused
-// multiply-add per tap in tap order, only the taps whose input lies inside.
-void PlainFir(const float* in, float* out, const FirTable& t, int count)
-{
-    const int h = (t.n + 1) / 2 - 1;
-    for (int i = 0; i < count; ++i) {
-        float sum = 0.0f;
-        for (int j = 0; j < t.n; ++j) {
-            const int k = i + h - j;
-            if (k >= 0 && k < count)
-                sum = std::fma(t.c[j], in[k], sum);
-        }
-        out[i] = sum;
-    }
-}
-
 // Pairwise sum of n (a power of two) values: halves first, as a tree.
 float PairwiseSum(const float* x, int n)
 {
@@ -158,27 +99,28 @@ float PairwiseSum(const float* x, int n)
 }
 
 // The two decimations exactly as the loop describes them: each sample averaged with the 15
-// before it, the full filter over the buffer into its twin, outputs 51.. copied back, then
-// every 16th / 8th kept.
+// before it, then per stage the full filter over the buffer into its twin, outputs 51.. copied
+// back, every 16th / 8th kept.
 void ReferenceDecimate(ChannelState& c, float* work)
 {
-    std::vector<float> filtered1(4197), filtered2(357), raw(15 + 4096);
+    std::vector<float> raw(15 + 4096);
     std::memcpy(raw.data(), c.AliasHistory, 15 * sizeof(float));
     std::memcpy(raw.data() + 15, work, 4096 * sizeof(float));
     std::memcpy(c.AliasHistory, raw.data() + 4096, 15 * sizeof(float));
     for (int i = 0; i < 4096; ++i)
-        c.Decim1Buffer[101 + i] = PairwiseSum(raw.data() + i, 16) * (1.0f / 16.0f);
-    PlainFir(c.Decim1Buffer, filtered1.data(), Decim1Taps, 4197);
-    std::memcpy(c.Decim1Buffer, c.Decim1Buffer + 4096, 101 * sizeof(float));
-    std::memcpy(work, filtered1.data() + 51, 4096 * sizeof(float));
-    for (int i = 0; i < 256; ++i)
-        work[i] = work[16 * i];
-    std::memcpy(c.Decim2Buffer + 101, work, 256 * sizeof(float));
-    PlainFir(c.Decim2Buffer, filtered2.data(), Decim2Taps, 357);
-    std::memcpy(c.Decim2Buffer, c.Decim2Buffer + 256, 101 * sizeof(float));
-    std::memcpy(work, filtered2.data() + 51, 256 * sizeof(float));
-    for (int i = 0; i < 32; ++i)
-        work[i] = work[8 * i];
+        work[i] = PairwiseSum(raw.data() + i, 16) * (1.0f / 16.0f);
+    // One stage: count new samples behind the 101 of history, every step-th output kept.
+    auto stage = [&](float* buffer, const FirTable& taps, int count, int step) {
+        std::vector<float> filtered(101 + count);
+        std::memcpy(buffer + 101, work, count * sizeof(float));
+        FirFilterPlain(buffer, filtered.data(), taps, 101 + count);
+        std::memcpy(buffer, buffer + count, 101 * sizeof(float));
+        std::memcpy(work, filtered.data() + 51, count * sizeof(float));
+        for (int i = 0; i < count / step; ++i)
+            work[i] = work[step * i];
+    };
+    stage(c.Decim1Buffer, Decim1Taps, 4096, 16);
+    stage(c.Decim2Buffer, Decim2Taps, 256, 8);
 }
 
 }  // namespace
@@ -241,52 +183,61 @@ TEST(Chain, OptimisedDecimationMatchesFullFilterBitForBit)
     }
 }
 
+// A run in one mode, then an interlude of blocks in the other: the state after the interlude
+// and a copy taken before it, which never left the first mode.
+struct Interlude {
+    std::unique_ptr<ProcessingState> switched, unswitched;
+    TwoCarrierSource source;
+};
+
+Interlude RunInterlude(bool fm, int blocks, int interludeBlocks)
+{
+    Interlude r{MakeState(fm), nullptr, TwoCarrierSource(fm)};
+    RunBlocks(*r.switched, r.source, blocks);
+    r.unswitched = std::make_unique<ProcessingState>(*r.switched);
+    r.switched->ModulationType = fm ? 1 : 2;
+    TwoCarrierSource other(!fm);
+    RunBlocks(*r.switched, other, interludeBlocks);
+    r.switched->ModulationType = fm ? 2 : 1;
+    return r;
+}
+
+bool SameBytes(const void* a, const void* b, size_t n) { return std::memcmp(a, b, n) == 0; }
+
 TEST(Chain, ModeSwitchKeepsTheOtherModesState)
 {
-    // AM first; the copy never leaves AM.
-    auto a = MakeState(false);
-    TwoCarrierSource src(false);
-    RunBlocks(*a, src, 5);
-    auto neverSwitched = std::make_unique<ProcessingState>(*a);
-
-    a->ModulationType = 2;
-    TwoCarrierSource other(true);
-    RunBlocks(*a, other, 3);
-    EXPECT_EQ(0, std::memcmp(a->Chan1State.BandSections, neverSwitched->Chan1State.BandSections,
-                             sizeof a->Chan1State.BandSections));
-    EXPECT_EQ(0, std::memcmp(a->Chan2State.BandSections, neverSwitched->Chan2State.BandSections,
-                             sizeof a->Chan2State.BandSections));
-    EXPECT_NE(0, std::memcmp(a->Chan1State.FmTail, neverSwitched->Chan1State.FmTail,
-                             sizeof a->Chan1State.FmTail));
+    // AM, an FM interlude: the band sections stand where they stood, the FM tail moved on.
+    Interlude am = RunInterlude(false, 5, 3);
+    ProcessingState& a = *am.switched;
+    ProcessingState& neverSwitched = *am.unswitched;
+    EXPECT_TRUE(SameBytes(a.Chan1State.BandSections, neverSwitched.Chan1State.BandSections,
+                          sizeof a.Chan1State.BandSections));
+    EXPECT_TRUE(SameBytes(a.Chan2State.BandSections, neverSwitched.Chan2State.BandSections,
+                          sizeof a.Chan2State.BandSections));
+    EXPECT_FALSE(SameBytes(a.Chan1State.FmTail, neverSwitched.Chan1State.FmTail,
+                           sizeof a.Chan1State.FmTail));
 
     // Back in AM the band sections continue exactly where the unswitched run stands.
-    a->ModulationType = 1;
-    src.Fill(a->BlockSamples);
-    std::memcpy(neverSwitched->BlockSamples, a->BlockSamples, sizeof a->BlockSamples);
-    for (ProcessingState* s : {a.get(), neverSwitched.get()}) {
+    am.source.Fill(a.BlockSamples);
+    std::memcpy(neverSwitched.BlockSamples, a.BlockSamples, sizeof a.BlockSamples);
+    for (ProcessingState* s : {&a, &neverSwitched}) {
         for (int i = 0; i < 4096; ++i)
             s->BlockFloat[i] = static_cast<float>(s->BlockSamples[i]);
         SeparateBand(*s, 1);
         SeparateBand(*s, 2);
     }
-    EXPECT_EQ(0, std::memcmp(a->Chan1Work, neverSwitched->Chan1Work, sizeof a->Chan1Work));
-    EXPECT_EQ(0, std::memcmp(a->Chan2Work, neverSwitched->Chan2Work, sizeof a->Chan2Work));
+    EXPECT_TRUE(SameBytes(a.Chan1Work, neverSwitched.Chan1Work, sizeof a.Chan1Work));
+    EXPECT_TRUE(SameBytes(a.Chan2Work, neverSwitched.Chan2Work, sizeof a.Chan2Work));
 
-    // The same the other way round: the FM tail survives an AM interlude.
-    auto f = MakeState(true);
-    TwoCarrierSource fmSrc(true);
-    RunBlocks(*f, fmSrc, 4);
-    auto fmOnly = std::make_unique<ProcessingState>(*f);
-    f->ModulationType = 1;
-    TwoCarrierSource amSrc(false);
-    RunBlocks(*f, amSrc, 3);
-    EXPECT_EQ(0, std::memcmp(f->Chan1State.FmTail, fmOnly->Chan1State.FmTail,
-                             sizeof f->Chan1State.FmTail));
-    EXPECT_EQ(0, std::memcmp(f->Chan2State.FmTail, fmOnly->Chan2State.FmTail,
-                             sizeof f->Chan2State.FmTail));
+    // The same the other way round: the FM tail survives an AM interlude...
+    Interlude fm = RunInterlude(true, 4, 3);
+    ProcessingState& f = *fm.switched;
+    ProcessingState& fmOnly = *fm.unswitched;
+    EXPECT_TRUE(SameBytes(f.Chan1State.FmTail, fmOnly.Chan1State.FmTail, sizeof f.Chan1State.FmTail));
+    EXPECT_TRUE(SameBytes(f.Chan2State.FmTail, fmOnly.Chan2State.FmTail, sizeof f.Chan2State.FmTail));
     // ...while the quadrature history went on with the AM blocks (never cleared).
-    EXPECT_NE(0, std::memcmp(f->Chan1State.Quadrature, fmOnly->Chan1State.Quadrature,
-                             QuadratureHistory * sizeof(float)));
+    EXPECT_FALSE(SameBytes(f.Chan1State.Quadrature, fmOnly.Chan1State.Quadrature,
+                           QuadratureHistory * sizeof(float)));
 }
 
 TEST(Chain, PostFilterPathsAndTraceShift)

@@ -162,9 +162,8 @@ TEST_F(Demodulators, VectorPathsMatchTheScalarDefinitionBitForBit)
 
     const float gain = 0.37f;
     const double fmScale = 44100.0 * 0.15915494327375637;
-    for (DemodKernel kernel :
-         {DemodKernel::Auto, DemodKernel::Portable, DemodKernel::Avx2, DemodKernel::Avx512}) {
-        if (!DemodKernelAvailable(kernel)) continue;
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel)) continue;
         SCOPED_TRACE(static_cast<int>(kernel));
         std::vector<float> am(4096), fm(4096);
         DemodulateAm(I.data(), Q.data(), gain, am.data(), kernel);

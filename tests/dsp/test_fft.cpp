@@ -115,14 +115,31 @@ TEST(RealFft, InverseRoundTrip)
 
 // Every vector path this CPU runs against the plain loops, over every length. The inputs span
 // a wide range of magnitudes so that each product's rounding is exercised.
+TEST(SimdKernel, NamesAndRequestsTheCpuCannotRun)
+{
+    // The names VELQUOR_KERNEL takes; anything else leaves the choice to the CPU.
+    for (SimdKernel k : AllSimdKernels)
+        EXPECT_EQ(SimdKernelFromName(SimdKernelName(k)), k);
+    EXPECT_EQ(SimdKernelFromName("AVX2"), SimdKernel::Auto);
+    EXPECT_EQ(SimdKernelFromName(nullptr), SimdKernel::Auto);
+    // Whatever is asked for, what runs is a kernel this CPU has.
+    for (SimdKernel k : AllSimdKernels) {
+        const SimdKernel runs = ResolveSimdKernel(k);
+        EXPECT_NE(runs, SimdKernel::Auto);
+        EXPECT_TRUE(SimdKernelAvailable(runs));
+        if (SimdKernelAvailable(k) && k != SimdKernel::Auto) {
+            EXPECT_EQ(runs, k);
+        }
+    }
+}
+
 TEST(RealFft, EveryKernelEqualsPlainLoopsBitForBit)
 {
     std::mt19937 gen(77);
     std::uniform_real_distribution<float> mant(-1.0f, 1.0f);
     std::uniform_int_distribution<int> expo(-30, 30);
-    for (FftKernel kernel :
-         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
-        if (!FftKernelAvailable(kernel))
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel))
             continue;
         SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
         for (int N = 4; N <= 65536; N *= 2) {
@@ -181,7 +198,7 @@ TEST(RealFft, LengthsThatAreNoPowerOfTwoChangeNothing)
 
 namespace {
 
-void CheckOverlapAddAgainstSteps(FftKernel kernel)
+void CheckOverlapAddAgainstSteps(SimdKernel kernel)
 {
     for (int N : {8, 32, 64, 128, 512, 2048, 4096, 8192}) {
         const int h = N / 2;
@@ -236,9 +253,8 @@ void CheckOverlapAddAgainstSteps(FftKernel kernel)
 
 TEST(OverlapAddBlock, EqualsTheStepsDoneOneByOneOnEveryKernel)
 {
-    for (FftKernel kernel :
-         {FftKernel::Auto, FftKernel::Portable, FftKernel::Avx2, FftKernel::Avx512}) {
-        if (!FftKernelAvailable(kernel))
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel))
             continue;
         SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
         CheckOverlapAddAgainstSteps(kernel);

@@ -26,17 +26,8 @@ std::vector<float> Noise(int n, unsigned seed)
 // The definition, one output at a time.
 std::vector<float> PlainFir(const std::vector<float>& in, const FirTable& t)
 {
-    const int count = static_cast<int>(in.size());
-    const int h = (t.n + 1) / 2 - 1;
-    std::vector<float> out(count);
-    for (int i = 0; i < count; ++i) {
-        float sum = 0.0f;
-        for (int j = 0; j < t.n; ++j) {
-            const int k = i + h - j;
-            if (k >= 0 && k < count) sum = std::fma(t.c[j], in[k], sum);
-        }
-        out[i] = sum;
-    }
+    std::vector<float> out(in.size());
+    FirFilterPlain(in.data(), out.data(), t, static_cast<int>(in.size()));
     return out;
 }
 
@@ -164,9 +155,8 @@ TEST(FirFilterStrided, BitForBitWithTheReference)
         {&QuadratureTaps, 4158, 4100, 1, 58},  // only the far end
     };
     // Every path this CPU runs (Auto included) against the definition.
-    for (FirKernel kernel :
-         {FirKernel::Auto, FirKernel::Portable, FirKernel::Avx2, FirKernel::Avx512}) {
-        if (!FirKernelAvailable(kernel)) continue;
+    for (SimdKernel kernel : AllSimdKernels) {
+        if (!SimdKernelAvailable(kernel)) continue;
         SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)));
         unsigned seed = 1;
         for (const Case& k : cases) {

@@ -92,23 +92,23 @@ TEST(Canvas, RectanglesHaveExclusiveRightAndBottomEdges)
 
 TEST(Canvas, LinesLeaveOutTheirEndPixel)
 {
+    // A red line from one point to another on a fresh board.
+    auto redLine = [](Board& board, TPoint from, TPoint to) {
+        board.c().Pen.Color = clRed;
+        board.c().MoveTo(from.X, from.Y);
+        board.c().LineTo(to.X, to.Y);
+    };
     Board b(20, 20);
-    b.c().Pen.Color = clRed;
-    b.c().MoveTo(2, 3);
-    b.c().LineTo(8, 3);
+    redLine(b, {2, 3}, {8, 3});
     EXPECT_EQ(b.box(clRed), Rect(2, 3, 8, 4));   // x 2..7
     EXPECT_EQ(b.c().PenPos, Point(8, 3));
 
     Board v(20, 20);
-    v.c().Pen.Color = clRed;
-    v.c().MoveTo(5, 10);
-    v.c().LineTo(5, 2);   // upwards: 10..3
+    redLine(v, {5, 10}, {5, 2});   // upwards: 10..3
     EXPECT_EQ(v.box(clRed), Rect(5, 3, 6, 11));
 
     Board d(20, 20);
-    d.c().Pen.Color = clRed;
-    d.c().MoveTo(0, 0);
-    d.c().LineTo(5, 5);
+    redLine(d, {0, 0}, {5, 5});
     EXPECT_EQ(d.count(clRed), 5);
     EXPECT_EQ(d.at(4, 4), clRed);
     EXPECT_EQ(d.at(5, 5), clWhite);
