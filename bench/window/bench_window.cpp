@@ -89,13 +89,13 @@ void BM_ProgramAcquiringDemo(benchmark::State& state)
         options.SettingsPath = dir.filePath(QStringLiteral("Velquor.cfg"));
         TEEGForm form(std::move(options));
         double firstBlock = 0, firstBlockSinceExec = 0;
-        form.OnBlock = [&](long long) {
+        form.SetOnBlock([&](long long) {
             if (firstBlock > 0)
                 return;
             const auto now = std::chrono::steady_clock::now();
             firstBlock = std::chrono::duration<double>(now - constructed).count();
             firstBlockSinceExec = SecondsSinceExec();
-        };
+        });
         form.show();
 
         double process0 = 0, thread0 = 0;
