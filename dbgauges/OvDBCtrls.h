@@ -33,6 +33,7 @@
 #include <QMetaObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // What every wrapper adds to its gauge: the link and its published
@@ -54,7 +55,8 @@ public:
     TOvFieldDataLink* DataLink() const { return FLink.get(); }
 
 protected:
-    TOvDBLinkHolder(QObject* control, float value);
+    // The link serves control, starts at value and reports reads to onRead.
+    TOvDBLinkHolder(QObject* control, float value, std::function<void()> onRead);
     // Frees the link before the gauge's own destructor runs.
     ~TOvDBLinkHolder();
     // Removal notification: a component of the form went away.
@@ -91,8 +93,70 @@ private:
 // The link of a wrapper (null for other widgets): the data-link query.
 DBGAUGES_EXPORT TOvFieldDataLink* OvDBDataLinkOf(QObject* control);
 
+// Whether a wrapper starts writable or, as the display wrappers do, read-only.
+enum class TOvDBStart { Writable, ReadOnly };
+
+// An analog wrapper over gauge class G: the field's value becomes Value, and
+// a changed Value is written back (after G's own ValueChange).
+template <class G>
+class TOvDBAnalog : public G, public TOvDBLinkHolder {
+public:
+    // The link read a new value.
+    void DataRead()
+    {
+        ReadScope reading(*this);
+        this->SetValue(FLink->AsSingle());
+        reading.Shown(this->Value());
+    }
+    void ValueChange() override
+    {
+        G::ValueChange();
+        WriteSingle(this->Value());
+    }
+
+protected:
+    TOvDBAnalog(QWidget* Owner, TOvDBStart start)
+        : G(Owner)
+        , TOvDBLinkHolder(this, this->Value(), [this] { DataRead(); })
+    {
+        if (start == TOvDBStart::ReadOnly)
+            SetDataReadOnly(true);
+    }
+};
+
+// A two-state wrapper over gauge class G: StatusInt from an integer or float
+// field, Checked from a boolean field, and the state written back.
+template <class G>
+class TOvDBTwoState : public G, public TOvDBLinkHolder {
+public:
+    // The link read a new value.
+    void DataRead()
+    {
+        ReadScope reading(*this);
+        if (FLink->ValueKind() == TOvFieldDataLink::vkBoolean)
+            this->SetChecked(FLink->AsBoolean());
+        else
+            this->SetStatusInt(FLink->AsInteger());
+    }
+
+protected:
+    explicit TOvDBTwoState(QWidget* Owner)
+        : G(Owner)
+        , TOvDBLinkHolder(this, 0.0f, [this] { DataRead(); })
+    {
+    }
+    void StatusIntChanged() override
+    {
+        G::StatusIntChanged();
+        WriteState(this->StatusInt(), this->Checked());
+    }
+};
+
+// Each wrapper publishes DataField, DataSource and DataReadOnly after its
+// gauge's properties.
+
 // Windowed analog wrappers.
-class DBGAUGES_EXPORT TOvDBHSlider : public TOvHSlider, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHSlider : public TOvDBAnalog<TOvHSlider> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -100,13 +164,9 @@ class DBGAUGES_EXPORT TOvDBHSlider : public TOvHSlider, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBHSlider(QWidget* Owner = nullptr);
-    ~TOvDBHSlider() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBVSlider : public TOvVSlider, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVSlider : public TOvDBAnalog<TOvVSlider> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -114,13 +174,9 @@ class DBGAUGES_EXPORT TOvDBVSlider : public TOvVSlider, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBVSlider(QWidget* Owner = nullptr);
-    ~TOvDBVSlider() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBDial : public TOvDial, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBDial : public TOvDBAnalog<TOvDial> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -128,13 +184,9 @@ class DBGAUGES_EXPORT TOvDBDial : public TOvDial, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBDial(QWidget* Owner = nullptr);
-    ~TOvDBDial() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBGearDial : public TOvGearDial, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBGearDial : public TOvDBAnalog<TOvGearDial> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -142,14 +194,10 @@ class DBGAUGES_EXPORT TOvDBGearDial : public TOvGearDial, public TOvDBLinkHolder
 
 public:
     explicit TOvDBGearDial(QWidget* Owner = nullptr);
-    ~TOvDBGearDial() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
 // Display analog wrappers (DataReadOnly at construction).
-class DBGAUGES_EXPORT TOvDBValueInd : public TOvValueInd, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBValueInd : public TOvDBAnalog<TOvValueInd> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -157,13 +205,9 @@ class DBGAUGES_EXPORT TOvDBValueInd : public TOvValueInd, public TOvDBLinkHolder
 
 public:
     explicit TOvDBValueInd(QWidget* Owner = nullptr);
-    ~TOvDBValueInd() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBHMeter : public TOvHMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHMeter : public TOvDBAnalog<TOvHMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -171,13 +215,9 @@ class DBGAUGES_EXPORT TOvDBHMeter : public TOvHMeter, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBHMeter(QWidget* Owner = nullptr);
-    ~TOvDBHMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBVMeter : public TOvVMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVMeter : public TOvDBAnalog<TOvVMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -185,13 +225,9 @@ class DBGAUGES_EXPORT TOvDBVMeter : public TOvVMeter, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBVMeter(QWidget* Owner = nullptr);
-    ~TOvDBVMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBFlexHMeter : public TOvFlexHMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBFlexHMeter : public TOvDBAnalog<TOvFlexHMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -199,13 +235,9 @@ class DBGAUGES_EXPORT TOvDBFlexHMeter : public TOvFlexHMeter, public TOvDBLinkHo
 
 public:
     explicit TOvDBFlexHMeter(QWidget* Owner = nullptr);
-    ~TOvDBFlexHMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBFlexVMeter : public TOvFlexVMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBFlexVMeter : public TOvDBAnalog<TOvFlexVMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -213,13 +245,9 @@ class DBGAUGES_EXPORT TOvDBFlexVMeter : public TOvFlexVMeter, public TOvDBLinkHo
 
 public:
     explicit TOvDBFlexVMeter(QWidget* Owner = nullptr);
-    ~TOvDBFlexVMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDB270Meter : public TOv270Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB270Meter : public TOvDBAnalog<TOv270Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -227,13 +255,9 @@ class DBGAUGES_EXPORT TOvDB270Meter : public TOv270Meter, public TOvDBLinkHolder
 
 public:
     explicit TOvDB270Meter(QWidget* Owner = nullptr);
-    ~TOvDB270Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDB180Meter : public TOv180Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB180Meter : public TOvDBAnalog<TOv180Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -241,13 +265,9 @@ class DBGAUGES_EXPORT TOvDB180Meter : public TOv180Meter, public TOvDBLinkHolder
 
 public:
     explicit TOvDB180Meter(QWidget* Owner = nullptr);
-    ~TOvDB180Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDB120Meter : public TOv120Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB120Meter : public TOvDBAnalog<TOv120Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -255,13 +275,9 @@ class DBGAUGES_EXPORT TOvDB120Meter : public TOv120Meter, public TOvDBLinkHolder
 
 public:
     explicit TOvDB120Meter(QWidget* Owner = nullptr);
-    ~TOvDB120Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBBar : public TOvBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBBar : public TOvDBAnalog<TOvBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -269,13 +285,9 @@ class DBGAUGES_EXPORT TOvDBBar : public TOvBar, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBBar(QWidget* Owner = nullptr);
-    ~TOvDBBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBVBar : public TOvVBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVBar : public TOvDBAnalog<TOvVBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -283,13 +295,9 @@ class DBGAUGES_EXPORT TOvDBVBar : public TOvVBar, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBVBar(QWidget* Owner = nullptr);
-    ~TOvDBVBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBHBar : public TOvHBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHBar : public TOvDBAnalog<TOvHBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -297,13 +305,9 @@ class DBGAUGES_EXPORT TOvDBHBar : public TOvHBar, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBHBar(QWidget* Owner = nullptr);
-    ~TOvDBHBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBThermometer : public TOvThermometer, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBThermometer : public TOvDBAnalog<TOvThermometer> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -311,13 +315,9 @@ class DBGAUGES_EXPORT TOvDBThermometer : public TOvThermometer, public TOvDBLink
 
 public:
     explicit TOvDBThermometer(QWidget* Owner = nullptr);
-    ~TOvDBThermometer() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
-class DBGAUGES_EXPORT TOvDBTank : public TOvTank, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBTank : public TOvDBAnalog<TOvTank> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -325,14 +325,10 @@ class DBGAUGES_EXPORT TOvDBTank : public TOvTank, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBTank(QWidget* Owner = nullptr);
-    ~TOvDBTank() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
 };
 
 // Two-state wrappers.
-class DBGAUGES_EXPORT TOvDBLED : public TOvLED, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBLED : public TOvDBTwoState<TOvLED> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -340,15 +336,9 @@ class DBGAUGES_EXPORT TOvDBLED : public TOvLED, public TOvDBLinkHolder {
 
 public:
     explicit TOvDBLED(QWidget* Owner = nullptr);
-    ~TOvDBLED() override;
-    // The link read a new value.
-    void DataRead();
-
-protected:
-    void StatusIntChanged() override;
 };
 
-class DBGAUGES_EXPORT TOvDBColBitBtn : public TOvColBitBtn, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBColBitBtn : public TOvDBTwoState<TOvColBitBtn> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -356,15 +346,9 @@ class DBGAUGES_EXPORT TOvDBColBitBtn : public TOvColBitBtn, public TOvDBLinkHold
 
 public:
     explicit TOvDBColBitBtn(QWidget* Owner = nullptr);
-    ~TOvDBColBitBtn() override;
-    // The link read a new value.
-    void DataRead();
-
-protected:
-    void StatusIntChanged() override;
 };
 
-class DBGAUGES_EXPORT TOvDBRockerSwitch : public TOvRockerSwitch, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBRockerSwitch : public TOvDBTwoState<TOvRockerSwitch> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -372,15 +356,9 @@ class DBGAUGES_EXPORT TOvDBRockerSwitch : public TOvRockerSwitch, public TOvDBLi
 
 public:
     explicit TOvDBRockerSwitch(QWidget* Owner = nullptr);
-    ~TOvDBRockerSwitch() override;
-    // The link read a new value.
-    void DataRead();
-
-protected:
-    void StatusIntChanged() override;
 };
 
-class DBGAUGES_EXPORT TOvDBToggleSwitch : public TOvToggleSwitch, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBToggleSwitch : public TOvDBTwoState<TOvToggleSwitch> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
     Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
@@ -388,11 +366,4 @@ class DBGAUGES_EXPORT TOvDBToggleSwitch : public TOvToggleSwitch, public TOvDBLi
 
 public:
     explicit TOvDBToggleSwitch(QWidget* Owner = nullptr);
-    ~TOvDBToggleSwitch() override;
-    // The link read a new value.
-    void DataRead();
-
-protected:
-    void StatusIntChanged() override;
 };
-

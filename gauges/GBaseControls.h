@@ -36,90 +36,92 @@ public:
 // Library base controls
 // ---------------------------------------------------------------------------
 
-// Non-windowed base with update counting. Each constructor level that needs
-// it calls BeginUpdate and the matching Loaded calls EndUpdate; this base's
-// own constructor and Loaded do neither.
-class VELQUOR_GAUGES_EXPORT TOvGraphicControl : public TGraphicControl {
+// The update counting both library bases add to their platform control:
+// a control under BeginUpdate does not paint, and EndUpdate back to 0 ends
+// the update (UpdateEnded). Each constructor level that needs it calls
+// BeginUpdate and the matching Loaded calls EndUpdate. Also the flash
+// timer's message and the library's information object.
+template <class Control>
+class TOvUpdating : public Control {
+public:
+    using Control::Control;
+    void BeginUpdate() { ++FUpdateCount; }
+    // Never below 0; reaching 0 calls UpdateEnded.
+    void EndUpdate()
+    {
+        if (FUpdateCount <= 0)
+            return;
+        if (--FUpdateCount == 0)
+            UpdateEnded();
+    }
+    int UpdateCount() const { return FUpdateCount; }
+    TOvInfo& OvInfo() { return FOvInfo; }
+
+protected:
+    virtual void UpdateEnded() = 0;
+    // The flash timer's message.
+    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
+    void MessageReceived(const TControlMessage& Msg) override
+    {
+        if (Msg.Msg == TOvFlashEvent::MessageNumber)
+            FlashMessage(TOvFlashEvent(Msg.WParam, Msg.LParam));
+    }
+    bool CanPaint() const override { return FUpdateCount == 0; }
+
+private:
+    int FUpdateCount = 0;
+    TOvInfo FOvInfo;
+};
+
+// Non-windowed base with update counting; its own constructor and Loaded
+// neither begin nor end an update.
+class VELQUOR_GAUGES_EXPORT TOvGraphicControl : public TOvUpdating<TGraphicControl> {
     Q_OBJECT
 public:
     explicit TOvGraphicControl(QWidget* Owner = nullptr);
-    void BeginUpdate();
-    // Reaching 0 calls Change.
-    void EndUpdate();
-    int UpdateCount() const { return FUpdateCount; }
     // SettingsChanged when UpdateCount is 0.
     virtual void Change();
     // A setting changed: recompute and repaint (empty in the base).
     virtual void SettingsChanged(QObject* Sender) { (void)Sender; }
-    TOvInfo& OvInfo() { return FOvInfo; }
 
 signals:
     // A published setting changed (beside OnSettingsChange where a control has it).
     void settingsChanged();
 
 protected:
-    // The flash timer's message.
-    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
-    void MessageReceived(const TControlMessage& Msg) override;
-    bool CanPaint() const override { return FUpdateCount == 0; }
-
-private:
-    int FUpdateCount = 0;
-    TOvInfo FOvInfo;
+    // Change, then the paint held back during the update.
+    void UpdateEnded() override;
 };
 
 // Windowed base with update counting (same constructor/Loaded contract).
-class VELQUOR_GAUGES_EXPORT TOvCustomControl : public TCustomControl {
+class VELQUOR_GAUGES_EXPORT TOvCustomControl : public TOvUpdating<TCustomControl> {
     Q_OBJECT
 public:
     explicit TOvCustomControl(QWidget* Owner = nullptr);
-    void BeginUpdate();
-    // Reaching 0 invalidates the control.
-    void EndUpdate();
-    int UpdateCount() const { return FUpdateCount; }
     // ParamChange when UpdateCount is 0.
     virtual void Change();
     // A setting changed: recompute derived values and repaint. The OnChange
     // handler of owned settings objects.
     virtual void ParamChange(QObject* Sender);
-    TOvInfo& OvInfo() { return FOvInfo; }
 
 signals:
     // A published setting changed.
     void settingsChanged();
 
 protected:
-    // The flash timer's message.
-    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
-    void MessageReceived(const TControlMessage& Msg) override;
-    bool CanPaint() const override { return FUpdateCount == 0; }
-
-private:
-    int FUpdateCount = 0;
-    TOvInfo FOvInfo;
+    // Invalidates the control.
+    void UpdateEnded() override { Invalidate(); }
 };
 
-// Non-windowed analog display base: value, limits, sectors, min/max, hint.
-// Its constructor calls BeginUpdate; its Loaded hooks the settings objects
-// and calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl {
-    Q_OBJECT
-    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
-    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
-    Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY settingsChanged)
-    Q_PROPERTY(float LimitLower READ LimitLower WRITE SetLimitLower NOTIFY settingsChanged)
-    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
-    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
-    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
-    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
-    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
-    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
-    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
-    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
-
+// The signal settings of an analog control (range, format, unit, names),
+// and their fields as the control's own accessors, which its Qt properties
+// name. A second base of both analog value models.
+class VELQUOR_GAUGES_EXPORT TOvSignalAccess {
 public:
-    explicit TOvAnalogGControl(QWidget* Owner = nullptr);
-    void Loaded() override;
+    TSignalSettings& SignalSettings() { return FSignalSettings; }
+    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
+    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
+
     // The signal settings' range ends, format, unit and names as properties.
     float ValueFrom() const { return SignalSettings().ValueFrom(); }
     void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
@@ -137,6 +139,43 @@ public:
     void SetName1(const QString& v) { SignalSettings().SetName1(v); }
     QString Name2() const { return SignalSettings().Name2(); }
     void SetName2(const QString& v) { SignalSettings().SetName2(v); }
+    // text followed by the unit, when there is one ("35.0" -> "35.0 l/min").
+    QString WithUnit(const QString& text) const
+    {
+        const QString unit = ValueUnit();
+        return unit.isEmpty() ? text : text + QLatin1Char(' ') + unit;
+    }
+
+protected:
+    TOvSignalAccess() = default;
+    ~TOvSignalAccess() = default;
+    TOvSignalAccess(const TOvSignalAccess&) = delete;
+    TOvSignalAccess& operator=(const TOvSignalAccess&) = delete;
+
+    TSignalSettings FSignalSettings;
+};
+
+// Non-windowed analog display base: value, limits, sectors, min/max, hint.
+// Its constructor calls BeginUpdate; its Loaded hooks the settings objects
+// and calls EndUpdate.
+class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl, public TOvSignalAccess {
+    Q_OBJECT
+    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
+    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
+    Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY settingsChanged)
+    Q_PROPERTY(float LimitLower READ LimitLower WRITE SetLimitLower NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
+
+public:
+    explicit TOvAnalogGControl(QWidget* Owner = nullptr);
+    void Loaded() override;
 
     int Digit() const { return FDigit; }
     void SetDigit(int d);
@@ -148,9 +187,6 @@ public:
     void SetHintOptions(THintOptions v);
     TSectorSettings& SectorSettings() { return FSectorSettings; }
     void SetSectorSettings(const TSectorSettings& v) { FSectorSettings.Assign(v); }
-    TSignalSettings& SignalSettings() { return FSignalSettings; }
-    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
-    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
     TMinMax& MinMax() { return FMinMax; }
     void SetMinMax(const TMinMax& v) { FMinMax.Assign(v); }
     float Value() const { return FValue; }
@@ -212,7 +248,6 @@ private:
     float FLimitLower = 10.0f;
     THintOptions FHintOptions { hoAutoHint, hoValue, hoName1, hoName2, hoMin, hoMax, hoMinMaxDate, hoMinMaxTime };
     TSectorSettings FSectorSettings;
-    TSignalSettings FSignalSettings;
     TMinMax FMinMax;
     float FValue = 50.0f;
     TNotifyEvent FOnMinMaxChange, FOnSettingsChange, FOnValueChange;
@@ -236,7 +271,7 @@ private:
 
 // Windowed operable analog base: value, keys, mouse, wheel, focus colours.
 // Its constructor calls BeginUpdate; its Loaded calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl {
+class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl, public TOvSignalAccess {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
@@ -258,23 +293,6 @@ public:
     explicit TOvAnalogCControl(QWidget* Owner = nullptr);
     ~TOvAnalogCControl() override;
     void Loaded() override;
-    // The signal settings' range ends, format, unit and names as properties.
-    float ValueFrom() const { return SignalSettings().ValueFrom(); }
-    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
-    float ValueTo() const { return SignalSettings().ValueTo(); }
-    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
-    int DigitalFrom() const { return SignalSettings().DigitalFrom(); }
-    void SetDigitalFrom(int v) { SignalSettings().SetDigitalFrom(v); }
-    int DigitalTo() const { return SignalSettings().DigitalTo(); }
-    void SetDigitalTo(int v) { SignalSettings().SetDigitalTo(v); }
-    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
-    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
-    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
-    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
-    QString Name1() const { return SignalSettings().Name1(); }
-    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
-    QString Name2() const { return SignalSettings().Name2(); }
-    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
 
     int Digit() const { return FDigit; }
     void SetDigit(int d);
@@ -288,9 +306,6 @@ public:
     void SetOnValueChange(TNotifyEvent e) { FOnValueChange = std::move(e); }
     const TNotifyEvent& OnValueChanged() const { return FOnValueChanged; }
     void SetOnValueChanged(TNotifyEvent e) { FOnValueChanged = std::move(e); }
-    TSignalSettings& SignalSettings() { return FSignalSettings; }
-    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
-    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
     TColor ColorFocus() const { return FColorFocus; }
     void SetColorFocus(TColor v);
     TColor ColorNonFocus() const { return FColorNonFocus; }
@@ -351,7 +366,6 @@ private:
     int FChangeLarge = 10;
     int FChangeSmall = 1;
     TNotifyEvent FOnValueChange, FOnValueChanged;
-    TSignalSettings FSignalSettings;
     TColor FColorFocus = clLime;
     TColor FColorNonFocus = clGreen;
     TCursor FCursorSlide = crOvHand;

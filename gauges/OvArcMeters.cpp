@@ -17,10 +17,12 @@ int Distance(TPoint a, TPoint b) { return int(std::lround(std::hypot(a.X - b.X, 
 
 } // namespace
 
-TOvArcMeter::TOvArcMeter(int sweep, int start, QWidget* Owner)
+TOvArcMeter::TOvArcMeter(int sweep, int start, QSize preferred, QSize smallest, QWidget* Owner)
     : TOvAnalogDisplay(Owner)
     , FSweep(sweep)
     , FStart(start)
+    , FPreferred(preferred)
+    , FSmallest(smallest)
 {
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     FBevelPlate.SetStyle(bsLowered);
@@ -30,6 +32,7 @@ TOvArcMeter::TOvArcMeter(int sweep, int start, QWidget* Owner)
     ScaleSettings().SetSubSteps(4);
     SignalSettings().SetName1(QStringLiteral("Meter"));
     SetFaceColor(clCream);
+    SetBounds(Left(), Top(), preferred.width(), preferred.height());
 }
 
 void TOvArcMeter::Loaded()
@@ -103,18 +106,9 @@ void TOvArcMeter::PaintScale(TCanvas& c)
     FNeedle = std::max(4, rTick - 2);
     if (FShowSectors)
         TOvGaugePaint::DrawSectorArcs(c, SectorSettings(), FCentre, FBandOuter, FBandInner, FStart, FSweep);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const double a = FStart + FSweep * pm / 1000.0;
-            TOvGaugePaint::DrawArcBand(c, FCentre, FBandInner, std::max(1, FBandInner - 5), a - 1.5, 3.0, l.colour);
-        }
+    for (const TLimitMark& l : LimitMarks()) {
+        const double a = FStart + FSweep * l.PerMille / 1000.0;
+        TOvGaugePaint::DrawArcBand(c, FCentre, FBandInner, std::max(1, FBandInner - 5), a - 1.5, 3.0, l.Colour);
     }
     scale.MeasureScale(c, sig.ValueFrom(), sig.ValueTo());
     scale.SetMajorTickPenWidth(1);
@@ -133,7 +127,7 @@ void TOvArcMeter::PaintNeedle(TCanvas& c)
 void TOvArcMeter::PaintTexts(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    const QString value = ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
+    const QString value = ValueWithUnit();
     c.Font = Font();
     c.Brush.Style = bsClear;
     const int textH = c.TextHeight(QStringLiteral("X"));
@@ -184,23 +178,6 @@ void TOvArcMeter::PaintFace(TCanvas& c, const TRect& R)
     PaintTexts(c, inner);
 }
 
-TOv270Meter::TOv270Meter(QWidget* Owner)
-    : TOvArcMeter(270, 225, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
-
-TOv180Meter::TOv180Meter(QWidget* Owner)
-    : TOvArcMeter(180, 270, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
-
-TOv120Meter::TOv120Meter(QWidget* Owner)
-    : TOvArcMeter(120, 300, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
+TOv270Meter::TOv270Meter(QWidget* Owner) : TOvArcMeter(270, 225, QSize(150, 150), QSize(60, 60), Owner) { }
+TOv180Meter::TOv180Meter(QWidget* Owner) : TOvArcMeter(180, 270, QSize(180, 110), QSize(70, 45), Owner) { }
+TOv120Meter::TOv120Meter(QWidget* Owner) : TOvArcMeter(120, 300, QSize(200, 120), QSize(80, 50), Owner) { }

@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString ValueWithUnit(const TOvAnalogDisplay& g)
-{
-    const QString unit = g.ValueUnit();
-    return g.ValueText() + (unit.isEmpty() ? QString() : QStringLiteral(" ") + unit);
-}
-
-} // namespace
-
 // ================================================================ TOvBar
 
 TOvBar::TOvBar(QWidget* Owner)
@@ -87,27 +77,18 @@ void TOvBar::PaintFace(TCanvas& c, const TRect& R)
         DrawGradient(c, f, TOvGaugePaint::Shade(colour, 1.4), Vertical() ? gsVertical2 : gsHorizontal2,
                      TOvGaugePaint::Shade(colour, 0.55));
     }
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        c.Pen.Width = 1;
-        c.Pen.Style = psSolid;
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            c.Pen.Color = l.colour;
-            if (Vertical()) {
-                const int y = FInner.Bottom - int((long long)FInner.Height() * pm / 1000);
-                c.MoveTo(FInner.Left, y);
-                c.LineTo(FInner.Right, y);
-            } else {
-                const int x = FInner.Left + int((long long)FInner.Width() * pm / 1000);
-                c.MoveTo(x, FInner.Top);
-                c.LineTo(x, FInner.Bottom);
-            }
+    c.Pen.Width = 1;
+    c.Pen.Style = psSolid;
+    for (const TLimitMark& l : LimitMarks()) {
+        c.Pen.Color = l.Colour;
+        if (Vertical()) {
+            const int y = FInner.Bottom - int((long long)FInner.Height() * l.PerMille / 1000);
+            c.MoveTo(FInner.Left, y);
+            c.LineTo(FInner.Right, y);
+        } else {
+            const int x = FInner.Left + int((long long)FInner.Width() * l.PerMille / 1000);
+            c.MoveTo(x, FInner.Top);
+            c.LineTo(x, FInner.Bottom);
         }
     }
 }
@@ -138,27 +119,21 @@ void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
     c.Font = Font();
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FValueAt = FCaptionAt = Point(-1000, -1000);
+    FValueSpot = FCaptionSpot = TTextSpot {};
     if (FVertical) {
         if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 30) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, r.Top);
-            FCaptionAlign = 1;
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1 };
             r.Top += textH + 1;
         }
         if (ShowValue() && r.Height() > 2 * textH + 30) {
-            FValueAt = Point(R.Left + R.Width() / 2, r.Bottom);
-            FValueAlign = 7;
+            FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7 };
             r.Bottom -= textH + 1;
         }
     } else if (r.Height() > textH + 14) {
-        if (!sig.Name1().isEmpty()) {
-            FCaptionAt = Point(r.Left, r.Top);
-            FCaptionAlign = 0;
-        }
-        if (ShowValue()) {
-            FValueAt = Point(r.Right, r.Top);
-            FValueAlign = 2;
-        }
+        if (!sig.Name1().isEmpty())
+            FCaptionSpot = { Point(r.Left, r.Top), 0 };
+        if (ShowValue())
+            FValueSpot = { Point(r.Right, r.Top), 2 };
         r.Top += textH + 1;
     }
     int scaleT = FShowScale
@@ -207,14 +182,7 @@ void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FCaptionAlign, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign, ValueWithUnit(*this));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     // Black strip behind the segments.
     c.Brush.Style = bsSolid;
     c.Brush.Color = FaceColor();
@@ -237,25 +205,12 @@ void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
         const int p1 = FVertical ? FStrip.Top : FStrip.Right - 1;
         TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), p0, p1, FScaleBase,
                                        FVertical, 1);
-        if (ShowLimits()) {
-            const struct {
-                float v;
-                TColor colour;
-            } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-            for (const auto& l : limits) {
-                const int pm = PerMilleOf(l.v);
-                if (pm < 0 || pm > 1000)
-                    continue;
-                const int p = TOvGaugePaint::PosOf(p0, p1, pm);
-                c.Pen.Color = clBlack;
-                c.Pen.Width = 1;
-                c.Brush.Color = l.colour;
-                c.Brush.Style = bsSolid;
-                if (FVertical)
-                    c.Polygon({ Point(FScaleBase, p), Point(FScaleBase + 4, p - 3), Point(FScaleBase + 4, p + 3) });
-                else
-                    c.Polygon({ Point(p, FScaleBase), Point(p - 3, FScaleBase + 4), Point(p + 3, FScaleBase + 4) });
-            }
+        for (const TLimitMark& l : LimitMarks()) {
+            const int p = TOvGaugePaint::PosOf(p0, p1, l.PerMille);
+            if (FVertical)
+                TOvGaugePaint::DrawMark(c, Point(FScaleBase, p), Point(FScaleBase + 4, p), l.Colour, clBlack);
+            else
+                TOvGaugePaint::DrawMark(c, Point(p, FScaleBase), Point(p, FScaleBase + 4), l.Colour, clBlack);
         }
     }
 }

@@ -63,8 +63,7 @@ private:
     int FCount = 0;
     TRect FStrip {};
     int FScaleBase = 0;
-    TPoint FValueAt {}, FCaptionAt {};
-    int FValueAlign = 0, FCaptionAlign = 0;
+    TTextSpot FValueSpot, FCaptionSpot;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvVBar : public TOvSegmentBar {

@@ -168,69 +168,43 @@ void TOvGaugePaint::DrawNeedle(TCanvas& c, TPoint centre, int r, double a, TColo
     c.Polygon({ tip, l, tail, rr });
 }
 
-// ================================================================ TOvAnalogDisplay
+void TOvGaugePaint::DrawMark(TCanvas& c, TPoint tip, TPoint back, TColor colour, TColor pen)
+{
+    const bool across = tip.X == back.X; // the base runs horizontally
+    const TPoint a = across ? Point(back.X - 3, back.Y) : Point(back.X, back.Y - 3);
+    const TPoint b = across ? Point(back.X + 3, back.Y) : Point(back.X, back.Y + 3);
+    SolidPen(c, pen);
+    SolidBrush(c, colour);
+    c.Polygon({ tip, a, b });
+}
 
-TOvAnalogDisplay::TOvAnalogDisplay(QWidget* Owner)
-    : TOvAnalogGControl(Owner)
+// ================================================================ TOvGaugeFace
+
+TOvGaugeFace::TOvGaugeFace(const TSignalSettings& signal, float value)
+    : FEmittedValue(value)
+    , FEmittedFrom(signal.ValueFrom())
+    , FEmittedTo(signal.ValueTo())
 {
     FBevelOuter.SetSpacing(3);
     FBevelOuter.SetWidth(2);
     FBevelOuter.SetBevelLine(blOuter);
     FScaleSettings.Font().SetSize(7);
     FScaleSettings.Font().SetName(QStringLiteral("Arial"));
-    FEmittedFrom = ValueFrom();
-    FEmittedTo = ValueTo();
-    FEmittedValue = Value();
 }
 
-void TOvAnalogDisplay::Loaded()
+TOvGaugeFace::~TOvGaugeFace() = default;
+
+void TOvGaugeFace::HookFace(const TNotifyEvent& e)
 {
-    TOvAnalogGControl::Loaded();
-    auto hook = [this](QObject* sender) { SettingsChanged(sender); };
-    FBevelOuter.SetOnChange(hook);
-    FScaleSettings.SetOnChange(hook);
+    FBevelOuter.SetOnChange(e);
+    FScaleSettings.SetOnChange(e);
 }
 
-void TOvAnalogDisplay::SettingsChanged(QObject* Sender)
+void TOvGaugeFace::PaintFrame(TCanvas& c, TRect& R) { FBevelOuter.PaintBevel(c, R); }
+
+void TOvGaugeFace::PaintGauge(TCanvas& c, int width, int height)
 {
-    TOvAnalogGControl::SettingsChanged(Sender);
-    FLayoutValid = false;
-    // Recompute the value's derived state (PPT, sectors) for the new range.
-    ValueChange();
-    Invalidate();
-    if (ValueFrom() != FEmittedFrom || ValueTo() != FEmittedTo) {
-        FEmittedFrom = ValueFrom();
-        FEmittedTo = ValueTo();
-        emit rangeChanged();
-    }
-    const QString captions = Name1() + QChar(1) + Name2() + QChar(1) + ValueUnit() + QChar(1) + ValueFormat();
-    if (captions != FEmittedCaptions) {
-        FEmittedCaptions = captions;
-        emit captionsChanged();
-    }
-}
-
-void TOvAnalogDisplay::ValueChange()
-{
-    TOvAnalogGControl::ValueChange();
-    Invalidate();
-    if (Value() != FEmittedValue) {
-        FEmittedValue = Value();
-        emit valueChanged(Value());
-    }
-}
-
-int TOvAnalogDisplay::DrawPerMille() const { return std::clamp(PPT(), 0, 1000); }
-
-QSize TOvAnalogDisplay::sizeHint() const { return DefaultSize(); }
-QSize TOvAnalogDisplay::minimumSizeHint() const { return SmallestSize(); }
-
-void TOvAnalogDisplay::PaintFrame(TCanvas& c, TRect& R) { FBevelOuter.PaintBevel(c, R); }
-
-void TOvAnalogDisplay::Paint()
-{
-    TCanvas& c = Canvas();
-    TRect R = Rect(0, 0, Width(), Height());
+    TRect R = Rect(0, 0, width, height);
     PaintFrame(c, R);
     FFaceRect = R;
     if (R.Width() <= 2 || R.Height() <= 2)
@@ -244,54 +218,127 @@ void TOvAnalogDisplay::Paint()
     c.ClearClip();
 }
 
+TOvGaugeFace::TFaceChanges TOvGaugeFace::TakeFaceChanges(const TSignalSettings& signal)
+{
+    TFaceChanges changed;
+    if (signal.ValueFrom() != FEmittedFrom || signal.ValueTo() != FEmittedTo) {
+        FEmittedFrom = signal.ValueFrom();
+        FEmittedTo = signal.ValueTo();
+        changed.Range = true;
+    }
+    const QString captions = signal.Name1() + QChar(1) + signal.Name2() + QChar(1) + signal.ValueUnit() + QChar(1)
+        + signal.ValueFormat();
+    if (captions != FEmittedCaptions) {
+        FEmittedCaptions = captions;
+        changed.Captions = true;
+    }
+    return changed;
+}
+
+bool TOvGaugeFace::TakeValueChange(float value)
+{
+    if (value == FEmittedValue)
+        return false;
+    FEmittedValue = value;
+    return true;
+}
+
+// ================================================================ TOvAnalogDisplay
+
+TOvAnalogDisplay::TOvAnalogDisplay(QWidget* Owner)
+    : TOvAnalogGControl(Owner)
+    , TOvGaugeFace(SignalSettings(), Value())
+{
+}
+
+void TOvAnalogDisplay::Loaded()
+{
+    TOvAnalogGControl::Loaded();
+    HookFace([this](QObject* sender) { SettingsChanged(sender); });
+}
+
+void TOvAnalogDisplay::SettingsChanged(QObject* Sender)
+{
+    TOvAnalogGControl::SettingsChanged(Sender);
+    InvalidateLayout();
+    // Recompute the value's derived state (PPT, sectors) for the new range.
+    ValueChange();
+    Invalidate();
+    const TFaceChanges changed = TakeFaceChanges(SignalSettings());
+    if (changed.Range)
+        emit rangeChanged();
+    if (changed.Captions)
+        emit captionsChanged();
+}
+
+void TOvAnalogDisplay::ValueChange()
+{
+    TOvAnalogGControl::ValueChange();
+    Invalidate();
+    if (TakeValueChange(Value()))
+        emit valueChanged(Value());
+}
+
+int TOvAnalogDisplay::DrawPerMille() const { return std::clamp(PPT(), 0, 1000); }
+
+std::vector<TOvAnalogDisplay::TLimitMark> TOvAnalogDisplay::LimitMarks() const
+{
+    std::vector<TLimitMark> marks;
+    if (!ShowLimits())
+        return marks;
+    for (const TLimitMark& l : { TLimitMark { PerMilleOf(LimitLower()), LimitLowerColor() },
+                                 TLimitMark { PerMilleOf(LimitUpper()), LimitUpperColor() } }) {
+        if (l.PerMille >= 0 && l.PerMille <= 1000)
+            marks.push_back(l);
+    }
+    return marks;
+}
+
+void TOvAnalogDisplay::PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value)
+{
+    c.Font = Font();
+    c.Brush.Style = bsClear;
+    if (caption.Shown())
+        TextOutAligned(c, caption.At.X, caption.At.Y, caption.Align, Name1());
+    if (value.Shown()) {
+        c.Font.SetStyle(fsBold);
+        TextOutAligned(c, value.At.X, value.At.Y, value.Align, ValueWithUnit());
+    }
+}
+
 // ================================================================ TOvAnalogOperable
 
 TOvAnalogOperable::TOvAnalogOperable(QWidget* Owner)
     : TOvAnalogCControl(Owner)
+    , TOvGaugeFace(SignalSettings(), Value())
     , FFontValue(QStringLiteral("System"), 10, clLime, fsBold)
 {
-    FBevelOuter.SetSpacing(3);
-    FBevelOuter.SetWidth(2);
-    FBevelOuter.SetBevelLine(blOuter);
-    FScaleSettings.Font().SetSize(7);
-    FScaleSettings.Font().SetName(QStringLiteral("Arial"));
-    FEmittedFrom = ValueFrom();
-    FEmittedTo = ValueTo();
 }
 
 void TOvAnalogOperable::Loaded()
 {
     TOvAnalogCControl::Loaded();
-    auto hook = [this](QObject* sender) { ParamChange(sender); };
-    FBevelOuter.SetOnChange(hook);
-    FScaleSettings.SetOnChange(hook);
+    HookFace([this](QObject* sender) { ParamChange(sender); });
     FFontValue.OnChange = [this](TFont&) { ParamChange(this); };
 }
 
 void TOvAnalogOperable::ParamChange(QObject* Sender)
 {
     TOvAnalogCControl::ParamChange(Sender);
-    FLayoutValid = false;
-    if (ValueFrom() != FEmittedFrom || ValueTo() != FEmittedTo) {
-        FEmittedFrom = ValueFrom();
-        FEmittedTo = ValueTo();
+    InvalidateLayout();
+    const TFaceChanges changed = TakeFaceChanges(SignalSettings());
+    if (changed.Range)
         emit rangeChanged();
-    }
-    const QString captions = Name1() + QChar(1) + Name2() + QChar(1) + ValueUnit() + QChar(1) + ValueFormat();
-    if (captions != FEmittedCaptions) {
-        FEmittedCaptions = captions;
+    if (changed.Captions)
         emit captionsChanged();
-    }
 }
 
 void TOvAnalogOperable::ValueChange()
 {
     TOvAnalogCControl::ValueChange();
     Invalidate();
-    if (Value() != FEmittedValue) {
-        FEmittedValue = Value();
+    if (TakeValueChange(Value()))
         emit valueChanged(Value());
-    }
 }
 
 void TOvAnalogOperable::SetShowValue(bool v)
@@ -325,11 +372,6 @@ TColor TOvAnalogOperable::PointerColour() const
     return Focused() ? ColorFocus() : ColorNonFocus();
 }
 
-QSize TOvAnalogOperable::sizeHint() const { return DefaultSize(); }
-QSize TOvAnalogOperable::minimumSizeHint() const { return SmallestSize(); }
-
-void TOvAnalogOperable::PaintFrame(TCanvas& c, TRect& R) { FBevelOuter.PaintBevel(c, R); }
-
 void TOvAnalogOperable::PaintValueBox(TCanvas& c, const TRect& R)
 {
     TOvSBevel box;
@@ -344,25 +386,5 @@ void TOvAnalogOperable::PaintValueBox(TCanvas& c, const TRect& R)
         c.Font.SetColor(clGray);
     c.Brush.Style = bsClear;
     // Formatted here: the value text is built only by value changes.
-    const TSignalSettings& sig = SignalSettings();
-    const QString text = FormatFloat(sig.ValueFormat(), Value())
-        + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
-    TextOutAligned(c, r.Right - 2, r.Top + r.Height() / 2, 5, text);
-}
-
-void TOvAnalogOperable::Paint()
-{
-    TCanvas& c = Canvas();
-    TRect R = Rect(0, 0, Width(), Height());
-    PaintFrame(c, R);
-    FFaceRect = R;
-    if (R.Width() <= 2 || R.Height() <= 2)
-        return;
-    if (!FLayoutValid) {
-        LayoutFace(c, R);
-        FLayoutValid = true;
-    }
-    c.SetClipRect(R);
-    PaintFace(c, R);
-    c.ClearClip();
+    TextOutAligned(c, r.Right - 2, r.Top + r.Height() / 2, 5, WithUnit(FormatFloat(ValueFormat(), Value())));
 }

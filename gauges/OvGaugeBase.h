@@ -28,6 +28,8 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 // Drawing helpers shared by the further gauges.
 struct VELQUOR_GAUGES_EXPORT TOvGaugePaint {
     // Ticks and labels of a linear scale along one axis. The value range
@@ -54,13 +56,71 @@ struct VELQUOR_GAUGES_EXPORT TOvGaugePaint {
     // A tapered needle from centre to radius r at angle a (degrees clockwise
     // from straight up), with a counterweight tail, in colour.
     static void DrawNeedle(TCanvas& c, TPoint centre, int r, double a, TColor colour, int width);
+    // A limit mark: a triangle from its tip to a base 6 pixels wide centred
+    // at `back` (tip and back share an x or a y), filled in colour with an
+    // outline in pen.
+    static void DrawMark(TCanvas& c, TPoint tip, TPoint back, TColor colour, TColor pen);
     // Position in per mille between p0 and p1.
     static int PosOf(int p0, int p1, int perMille) { return p0 + int((long long)(p1 - p0) * perMille / 1000); }
     // Darker or lighter shade of a colour (factor 0..2).
     static TColor Shade(TColor colour, double factor);
 };
 
-class VELQUOR_GAUGES_EXPORT TOvAnalogDisplay : public TOvAnalogGControl {
+// What the display and the operable further gauges share: the outer bevel
+// and scale look they publish, the face inside the bevel with its layout
+// cache, the paint in two steps (frame, then face), the preferred and
+// smallest sizes, and the bookkeeping behind their finer change signals.
+class VELQUOR_GAUGES_EXPORT TOvGaugeFace {
+public:
+    TOvSBevel& BevelOuter() { return FBevelOuter; }
+    void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
+    TScaleSettings& ScaleSettings() { return FScaleSettings; }
+    void SetScaleSettings(const TScaleSettings& v) { FScaleSettings.Assign(v); }
+    // The content rectangle inside the outer bevel (after the last layout).
+    TRect FaceRect() const { return FFaceRect; }
+
+protected:
+    // The range and value the control starts with (nothing is announced for them).
+    TOvGaugeFace(const TSignalSettings& signal, float value);
+    virtual ~TOvGaugeFace();
+    TOvGaugeFace(const TOvGaugeFace&) = delete;
+    TOvGaugeFace& operator=(const TOvGaugeFace&) = delete;
+
+    // Paint steps: the frame (outer bevel) gives the face rectangle; the
+    // face is the instrument itself.
+    virtual void PaintFrame(TCanvas& c, TRect& R);
+    virtual void PaintFace(TCanvas& c, const TRect& R) = 0;
+    // Layout of the face for its rectangle R, after a size or setting change.
+    virtual void LayoutFace(TCanvas& c, const TRect& R) { (void)c; (void)R; }
+    // Preferred and smallest useful sizes.
+    virtual QSize DefaultSize() const = 0;
+    virtual QSize SmallestSize() const = 0;
+    // The frame, then the face clipped to it (laid out first when due).
+    void PaintGauge(TCanvas& c, int width, int height);
+    void InvalidateLayout() { FLayoutValid = false; }
+    // The outer bevel and the scale report their changes to e.
+    void HookFace(const TNotifyEvent& e);
+
+    // What changed since it was last announced: the range ends, the
+    // captions (names, unit, format), the value.
+    struct TFaceChanges {
+        bool Range = false;
+        bool Captions = false;
+    };
+    TFaceChanges TakeFaceChanges(const TSignalSettings& signal);
+    bool TakeValueChange(float value);
+
+private:
+    TOvSBevel FBevelOuter;
+    TScaleSettings FScaleSettings;
+    bool FLayoutValid = false;
+    TRect FFaceRect {};
+    float FEmittedValue = 0.0f;
+    QString FEmittedCaptions;
+    float FEmittedFrom = 0.0f, FEmittedTo = 0.0f;
+};
+
+class VELQUOR_GAUGES_EXPORT TOvAnalogDisplay : public TOvAnalogGControl, public TOvGaugeFace {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY rangeChanged)
@@ -80,10 +140,6 @@ public:
     void SettingsChanged(QObject* Sender) override;
     void ValueChange() override;
 
-    TOvSBevel& BevelOuter() { return FBevelOuter; }
-    void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
-    TScaleSettings& ScaleSettings() { return FScaleSettings; }
-    void SetScaleSettings(const TScaleSettings& v) { FScaleSettings.Assign(v); }
     // Face of the instrument (dial plate, scale strip, display window).
     TColor FaceColor() const { return FFaceColor; }
     void SetFaceColor(TColor v) { StoreSetting(FFaceColor, v); }
@@ -92,17 +148,26 @@ public:
     bool ShowLimits() const { return FShowLimits; }
     void SetShowLimits(bool v) { StoreSetting(FShowLimits, v); }
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return DefaultSize(); }
+    QSize minimumSizeHint() const override { return SmallestSize(); }
 
-    // The content rectangle inside the outer bevel (after the last layout).
-    TRect FaceRect() const { return FFaceRect; }
     // Per mille of the value for drawing, held to 0..1000.
     int DrawPerMille() const;
     // Colour the value is shown in: the active sector's colour.
     TColor ValueColour() const { return SectorColor(); }
     // Per mille of a value of the range (not held).
     int PerMilleOf(float v) const { return SignalSettings().PerMille(v); }
+    // The value text followed by the unit.
+    QString ValueWithUnit() const { return WithUnit(ValueText()); }
+
+    // A limit as a scale marks it: where in per mille, in which colour.
+    struct TLimitMark {
+        int PerMille;
+        TColor Colour;
+    };
+    // The limits to mark, lower then upper: those inside the range, none
+    // without ShowLimits.
+    std::vector<TLimitMark> LimitMarks() const;
 
 signals:
     void valueChanged(float value);
@@ -111,17 +176,8 @@ signals:
     void captionsChanged();
 
 protected:
-    void Paint() override;
-    void Resized() override { FLayoutValid = false; }
-    // Paint steps: the frame (outer bevel) gives the face rectangle; the
-    // face is the instrument itself.
-    virtual void PaintFrame(TCanvas& c, TRect& R);
-    virtual void PaintFace(TCanvas& c, const TRect& R) = 0;
-    // Layout of the face for its rectangle R, after a size or setting change.
-    virtual void LayoutFace(TCanvas& c, const TRect& R) { (void)c; (void)R; }
-    // Preferred and smallest useful sizes.
-    virtual QSize DefaultSize() const = 0;
-    virtual QSize SmallestSize() const { return QSize(24, 24); }
+    void Paint() override { PaintGauge(Canvas(), Width(), Height()); }
+    void Resized() override { InvalidateLayout(); }
     void LimitChanged() override { emit limitsChanged(); }
     template <class T>
     void StoreSetting(T& field, const T& v)
@@ -131,22 +187,24 @@ protected:
         field = v;
         Change();
     }
-    void InvalidateLayout() { FLayoutValid = false; }
+    // A text of the face: anchor and alignment as TextOutAligned takes them;
+    // hidden where the layout found no room for it.
+    struct TTextSpot {
+        TPoint At { -1000, -1000 };
+        int Align = 0;
+        bool Shown() const { return At.X > -1000; }
+    };
+    // The caption (Name1) and the value text with its unit (bold) at their
+    // spots, in the control's font.
+    void PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value);
 
 private:
-    TOvSBevel FBevelOuter;
-    TScaleSettings FScaleSettings;
     TColor FFaceColor = clWhite;
     bool FShowValue = true;
     bool FShowLimits = true;
-    bool FLayoutValid = false;
-    TRect FFaceRect {};
-    float FEmittedValue = 0.0f;
-    QString FEmittedCaptions;
-    float FEmittedFrom = 0.0f, FEmittedTo = 0.0f;
 };
 
-class VELQUOR_GAUGES_EXPORT TOvAnalogOperable : public TOvAnalogCControl {
+class VELQUOR_GAUGES_EXPORT TOvAnalogOperable : public TOvAnalogCControl, public TOvGaugeFace {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged)
@@ -168,19 +226,14 @@ public:
     void ParamChange(QObject* Sender) override;
     void ValueChange() override;
 
-    TOvSBevel& BevelOuter() { return FBevelOuter; }
-    void SetBevelOuter(const TOvSBevel& v) { FBevelOuter.Assign(v); }
-    TScaleSettings& ScaleSettings() { return FScaleSettings; }
-    void SetScaleSettings(const TScaleSettings& v) { FScaleSettings.Assign(v); }
     TFont& FontValue() { return FFontValue; }
     void SetFontValue(const TFont& v) { FFontValue.Assign(v); }
     bool ShowValue() const { return FShowValue; }
     void SetShowValue(bool v);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return DefaultSize(); }
+    QSize minimumSizeHint() const override { return SmallestSize(); }
 
-    TRect FaceRect() const { return FFaceRect; }
     // The value in per mille of the digital range, 0..1000.
     int DrawPerMille() const;
     // Pointer colour: focus colours when enabled, shadow when disabled.
@@ -192,28 +245,15 @@ signals:
     void captionsChanged();
 
 protected:
-    void Paint() override;
-    void Resized() override { FLayoutValid = false; }
-    virtual void PaintFrame(TCanvas& c, TRect& R);
-    virtual void PaintFace(TCanvas& c, const TRect& R) = 0;
-    virtual void LayoutFace(TCanvas& c, const TRect& R) { (void)c; (void)R; }
-    virtual QSize DefaultSize() const = 0;
-    virtual QSize SmallestSize() const { return QSize(32, 32); }
+    void Paint() override { PaintGauge(Canvas(), Width(), Height()); }
+    void Resized() override { InvalidateLayout(); }
     // A value box (lowered black bevel, value right-aligned in FontValue)
     // centred in R; returns the rectangle it took.
     void PaintValueBox(TCanvas& c, const TRect& R);
     // Digit for a per-mille position of the travel.
     int DigitAtPerMille(double perMille) const;
-    void InvalidateLayout() { FLayoutValid = false; }
 
 private:
-    TOvSBevel FBevelOuter;
-    TScaleSettings FScaleSettings;
     TFont FFontValue;
     bool FShowValue = true;
-    bool FLayoutValid = false;
-    TRect FFaceRect {};
-    float FEmittedValue = 0.0f;
-    QString FEmittedCaptions;
-    float FEmittedFrom = 0.0f, FEmittedTo = 0.0f;
 };

@@ -34,26 +34,22 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
     const bool room = FVertical ? R.Height() > 3 * textH + 40 : R.Height() > textH + 24;
     const bool caption = !sig.Name1().isEmpty() && room;
     const bool value = ShowValue() && room;
-    FCaptionAt = Point(-1000, -1000);
-    FValueAt = Point(-1000, -1000);
+    FCaptionSpot = FValueSpot = TTextSpot {};
     if (!FVertical) {
         if (caption || value) {
             if (caption)
-                FCaptionAt = Point(R.Left + 1, R.Top);
-            if (value) {
-                FValueAt = Point(R.Right - 1, R.Top);
-                FValueAlign = 2;
-            }
+                FCaptionSpot = { Point(R.Left + 1, R.Top), 0 };
+            if (value)
+                FValueSpot = { Point(R.Right - 1, R.Top), 2 };
             r.Top += textH + 1;
         }
     } else {
         if (caption) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, R.Top);
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, R.Top), 1 };
             r.Top += textH + 1;
         }
         if (value) {
-            FValueAt = Point(R.Left + R.Width() / 2, R.Bottom);
-            FValueAlign = 7;
+            FValueSpot = { Point(R.Left + R.Width() / 2, R.Bottom), 7 };
             r.Bottom -= textH + 1;
         }
     }
@@ -158,34 +154,23 @@ void TOvLinearMeter::PaintBar(TCanvas& c)
 
 void TOvLinearMeter::PaintLimits(TCanvas& c)
 {
-    if (!ShowLimits())
-        return;
-    const struct {
-        float v;
-        TColor colour;
-    } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-    for (const auto& l : limits) {
-        const int pm = PerMilleOf(l.v);
-        if (pm < 0 || pm > 1000)
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, l.PerMille);
+        if (!FBar) {
+            const TPoint tip = FVertical ? Point(FStrip1 + 4, p) : Point(p, FStrip1 + 4);
+            const TPoint back = FVertical ? Point(FStrip1 + 8, p) : Point(p, FStrip1 + 8);
+            TOvGaugePaint::DrawMark(c, tip, back, l.Colour, l.Colour);
             continue;
-        const int p = TOvGaugePaint::PosOf(FP0, FP1, pm);
-        c.Pen.Color = l.colour;
+        }
+        c.Pen.Color = l.Colour;
         c.Pen.Width = 1;
         c.Pen.Style = psSolid;
-        c.Brush.Color = l.colour;
-        c.Brush.Style = bsSolid;
-        if (FBar) {
-            if (!FVertical) {
-                c.MoveTo(p, FInner.Top);
-                c.LineTo(p, FInner.Bottom);
-            } else {
-                c.MoveTo(FInner.Left, p);
-                c.LineTo(FInner.Right, p);
-            }
-        } else if (!FVertical) {
-            c.Polygon({ Point(p, FStrip1 + 4), Point(p - 3, FStrip1 + 8), Point(p + 3, FStrip1 + 8) });
+        if (!FVertical) {
+            c.MoveTo(p, FInner.Top);
+            c.LineTo(p, FInner.Bottom);
         } else {
-            c.Polygon({ Point(FStrip1 + 4, p), Point(FStrip1 + 8, p - 3), Point(FStrip1 + 8, p + 3) });
+            c.MoveTo(FInner.Left, p);
+            c.LineTo(FInner.Right, p);
         }
     }
 }
@@ -220,15 +205,7 @@ void TOvLinearMeter::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FVertical ? 1 : 0, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintPlate(c);
     if (!FBar) {
         TOvGaugePaint::DrawSectorStrips(c, SectorSettings(), FP0, FP1, FStrip0, FStrip1, FVertical);

@@ -50,9 +50,7 @@ private:
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
     int FStrip0 = 0, FStrip1 = 0;
-    TPoint FCaptionAt {};
-    TPoint FValueAt {};
-    int FValueAlign = 0;
+    TTextSpot FCaptionSpot, FValueSpot;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvHMeter : public TOvLinearMeter {

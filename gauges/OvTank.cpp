@@ -17,12 +17,12 @@ void TOvTank::LayoutFace(TCanvas& c, const TRect& R)
     c.Font = Font();
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FCaptionAt = FValueAt = Point(-1000, -1000);
+    FCaptionSpot = FValueSpot = TTextSpot {};
     if (r.Height() > textH + 30) {
         if (!sig.Name1().isEmpty())
-            FCaptionAt = Point(r.Left + 1, r.Top);
+            FCaptionSpot = { Point(r.Left + 1, r.Top), 0 };
         if (ShowValue())
-            FValueAt = Point(r.Right - 1, r.Top);
+            FValueSpot = { Point(r.Right - 1, r.Top), 2 };
         r.Top += textH + 2;
     }
     const int scaleT = FShowScale
@@ -93,35 +93,14 @@ void TOvTank::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 0, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, 2,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintTank(c);
     PaintLiquid(c);
     if (FShowScale)
         TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FBody.Bottom, FBody.Top,
                                        FScaleBase, true, 1);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const int p = TOvGaugePaint::PosOf(FBody.Bottom, FBody.Top, pm);
-            c.Pen.Color = clBlack;
-            c.Pen.Width = 1;
-            c.Brush.Color = l.colour;
-            c.Brush.Style = bsSolid;
-            c.Polygon({ Point(FScaleBase, p), Point(FScaleBase + 4, p - 3), Point(FScaleBase + 4, p + 3) });
-        }
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FBody.Bottom, FBody.Top, l.PerMille);
+        TOvGaugePaint::DrawMark(c, Point(FScaleBase, p), Point(FScaleBase + 4, p), l.Colour, clBlack);
     }
 }

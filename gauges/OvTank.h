@@ -40,5 +40,5 @@ private:
     TRect FBody {};
     int FCap = 0;
     int FScaleBase = 0;
-    TPoint FCaptionAt {}, FValueAt {};
+    TTextSpot FCaptionSpot, FValueSpot;
 };

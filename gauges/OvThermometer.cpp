@@ -19,13 +19,13 @@ void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
     c.Font = Font();
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FCaptionAt = FValueAt = Point(-1000, -1000);
+    FCaptionSpot = FValueSpot = TTextSpot {};
     if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 40) {
-        FCaptionAt = Point(R.Left + R.Width() / 2, r.Top);
+        FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1 };
         r.Top += textH + 2;
     }
     if (ShowValue() && r.Height() > 2 * textH + 40) {
-        FValueAt = Point(R.Left + R.Width() / 2, r.Bottom);
+        FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7 };
         r.Bottom -= textH + 2;
     }
     const int scaleT = TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), true);
@@ -83,34 +83,14 @@ void TOvThermometer::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 1, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, 7,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintGlass(c);
     PaintColumn(c);
     TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase, true, 1);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const int p = TOvGaugePaint::PosOf(FP0, FP1, pm);
-            const int x = FTube.Left - 2;
-            c.Pen.Color = clBlack;
-            c.Pen.Width = 1;
-            c.Brush.Color = l.colour;
-            c.Brush.Style = bsSolid;
-            c.Polygon({ Point(x, p), Point(x - 5, p - 3), Point(x - 5, p + 3) });
-        }
+    // The limits point at the tube from its other side.
+    const int x = FTube.Left - 2;
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, l.PerMille);
+        TOvGaugePaint::DrawMark(c, Point(x, p), Point(x - 5, p), l.Colour, clBlack);
     }
 }

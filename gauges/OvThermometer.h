@@ -41,5 +41,5 @@ private:
     TRect FBulb {};
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
-    TPoint FCaptionAt {}, FValueAt {};
+    TTextSpot FCaptionSpot, FValueSpot;
 };
