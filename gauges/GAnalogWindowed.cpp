@@ -53,6 +53,7 @@ bool InCircle(int x, int y, const TRect& r)
 
 TOvAnalogCControl::TOvAnalogCControl(QWidget* Owner)
     : TOvCustomControl(Owner)
+    , TOvAnalogValue(0.0f, 0)
 {
     BeginUpdate();
     SetFont(TFont(QStringLiteral("MS Sans Serif"), 10, Font().Color()));
@@ -142,18 +143,14 @@ void TOvAnalogCControl::SetValueIndicator(TOvAnalogGControl* v)
 
 void TOvAnalogCControl::SetColorFocus(TColor v)
 {
-    if (v == FColorFocus)
-        return;
-    FColorFocus = v;
-    ParamChange(this);
+    if (StoreChanged(FColorFocus, v))
+        ParamChange(this);
 }
 
 void TOvAnalogCControl::SetColorNonFocus(TColor v)
 {
-    if (v == FColorNonFocus)
-        return;
-    FColorNonFocus = v;
-    ParamChange(this);
+    if (StoreChanged(FColorNonFocus, v))
+        ParamChange(this);
 }
 
 bool TOvAnalogCControl::HitTest(int X, int Y) const

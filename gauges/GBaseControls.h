@@ -113,11 +113,17 @@ protected:
     void UpdateEnded() override { Invalidate(); }
 };
 
-// The signal settings of an analog control (range, format, unit, names),
-// and their fields as the control's own accessors, which its Qt properties
-// name. A second base of both analog value models.
-class VELQUOR_GAUGES_EXPORT TOvSignalAccess {
+// What both analog value models hold: the value, its digit and their texts,
+// and the signal settings (range, format, unit, names) with their fields as
+// the control's own accessors, which its Qt properties name. The models
+// themselves (setters, events) are the controls'.
+class VELQUOR_GAUGES_EXPORT TOvAnalogValue {
 public:
+    float Value() const { return FValue; }
+    int Digit() const { return FDigit; }
+    const QString& ValueText() const { return FValueText; }
+    const QString& DigitText() const { return FDigitText; }
+
     TSignalSettings& SignalSettings() { return FSignalSettings; }
     const TSignalSettings& SignalSettings() const { return FSignalSettings; }
     void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
@@ -147,18 +153,21 @@ public:
     }
 
 protected:
-    TOvSignalAccess() = default;
-    ~TOvSignalAccess() = default;
-    TOvSignalAccess(const TOvSignalAccess&) = delete;
-    TOvSignalAccess& operator=(const TOvSignalAccess&) = delete;
+    TOvAnalogValue(float value, int digit) : FDigit(digit), FValue(value) { }
+    ~TOvAnalogValue() = default;
+    TOvAnalogValue(const TOvAnalogValue&) = delete;
+    TOvAnalogValue& operator=(const TOvAnalogValue&) = delete;
 
     TSignalSettings FSignalSettings;
+    int FDigit;
+    float FValue;
+    QString FValueText, FDigitText;
 };
 
 // Non-windowed analog display base: value, limits, sectors, min/max, hint.
 // Its constructor calls BeginUpdate; its Loaded hooks the settings objects
 // and calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl, public TOvSignalAccess {
+class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl, public TOvAnalogValue {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
@@ -177,7 +186,6 @@ public:
     explicit TOvAnalogGControl(QWidget* Owner = nullptr);
     void Loaded() override;
 
-    int Digit() const { return FDigit; }
     void SetDigit(int d);
     float LimitUpper() const { return FLimitUpper; }
     void SetLimitUpper(float v);
@@ -189,7 +197,6 @@ public:
     void SetSectorSettings(const TSectorSettings& v) { FSectorSettings.Assign(v); }
     TMinMax& MinMax() { return FMinMax; }
     void SetMinMax(const TMinMax& v) { FMinMax.Assign(v); }
-    float Value() const { return FValue; }
     void SetValue(float v); // not clamped: overflow and underflow instead
 
     const TNotifyEvent& OnMinMaxChange() const { return FOnMinMaxChange; }
@@ -217,8 +224,6 @@ public:
     int LimitLowerDigits() const { return FLimitLowerDigits; }
     int MinPos() const { return FMinPos; }
     int MaxPos() const { return FMaxPos; }
-    const QString& ValueText() const { return FValueText; }
-    const QString& DigitText() const { return FDigitText; }
     bool LogScale() const { return FLogScale; }
     void SetLogScale(bool v);
     double LogFactor() const { return FLogFactor; }
@@ -243,13 +248,11 @@ protected:
     void RebuildHint();
 
 private:
-    int FDigit = 500;
     float FLimitUpper = 90.0f;
     float FLimitLower = 10.0f;
     THintOptions FHintOptions { hoAutoHint, hoValue, hoName1, hoName2, hoMin, hoMax, hoMinMaxDate, hoMinMaxTime };
     TSectorSettings FSectorSettings;
     TMinMax FMinMax;
-    float FValue = 50.0f;
     TNotifyEvent FOnMinMaxChange, FOnSettingsChange, FOnValueChange;
     TOverflowEvent FOnOverflow;
     TSectorChangeEvent FOnSectorChange;
@@ -263,7 +266,6 @@ private:
     bool FOverflow = false, FUnderflow = false;
     bool FUpperExceeded = true, FLowerExceeded = true;
     int FMinPos = 0, FMaxPos = 0;
-    QString FValueText, FDigitText;
     bool FLogScale = false;
     double FLogFactor = 0.0;
     QPoint FLastPos { -32768, -32768 };
@@ -271,7 +273,7 @@ private:
 
 // Windowed operable analog base: value, keys, mouse, wheel, focus colours.
 // Its constructor calls BeginUpdate; its Loaded calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl, public TOvSignalAccess {
+class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl, public TOvAnalogValue {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
@@ -294,9 +296,7 @@ public:
     ~TOvAnalogCControl() override;
     void Loaded() override;
 
-    int Digit() const { return FDigit; }
     void SetDigit(int d);
-    float Value() const { return FValue; }
     void SetValue(float v);
     int ChangeLarge() const { return FChangeLarge; }
     void SetChangeLarge(int v) { FChangeLarge = v; }
@@ -319,8 +319,6 @@ public:
     TOvAnalogGControl* ValueIndicator() const { return FValueIndicator.data(); }
     void SetValueIndicator(TOvAnalogGControl* v);
 
-    const QString& ValueText() const { return FValueText; }
-    const QString& DigitText() const { return FDigitText; }
     bool Dragging() const { return FDragging; }
     bool InHitArea() const { return FInHitArea; }
     TRect HitRect() const { return FHitRect; }
@@ -361,8 +359,6 @@ protected:
 private:
     void FireValueChanged();
 
-    int FDigit = 0;
-    float FValue = 0.0f;
     int FChangeLarge = 10;
     int FChangeSmall = 1;
     TNotifyEvent FOnValueChange, FOnValueChanged;
@@ -373,7 +369,6 @@ private:
     TEnabledKeys FEnabledKeys { vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight };
     QPointer<TOvAnalogGControl> FValueIndicator;
 
-    QString FValueText, FDigitText;
     bool FDragging = false;
     bool FInHitArea = false;
     TRect FHitRect {};

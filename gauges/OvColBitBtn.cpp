@@ -23,18 +23,14 @@ void TOvColBitBtn::Loaded()
 
 void TOvColBitBtn::SetColorOn(TColor v)
 {
-    if (v == FColorOn)
-        return;
-    FColorOn = v;
-    ParamChange(this);
+    if (StoreChanged(FColorOn, v))
+        ParamChange(this);
 }
 
 void TOvColBitBtn::SetColorOff(TColor v)
 {
-    if (v == FColorOff)
-        return;
-    FColorOff = v;
-    ParamChange(this);
+    if (StoreChanged(FColorOff, v))
+        ParamChange(this);
 }
 
 TColor TOvColBitBtn::FaceColour() const

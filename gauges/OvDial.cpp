@@ -76,18 +76,16 @@ void TOvDial::SetOptions(TDialOptions v)
 
 void TOvDial::SetPointerType(TDialPointer v)
 {
-    if (v == FPointerType)
+    if (!StoreChanged(FPointerType, v))
         return;
-    FPointerType = v;
     UpdateLayout();
     Change();
 }
 
 void TOvDial::SetPointerSize(int v)
 {
-    if (v == FPointerSize)
+    if (!StoreChanged(FPointerSize, v))
         return;
-    FPointerSize = v;
     UpdateLayout();
     Change();
 }

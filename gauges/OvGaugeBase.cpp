@@ -343,10 +343,8 @@ void TOvAnalogOperable::ValueChange()
 
 void TOvAnalogOperable::SetShowValue(bool v)
 {
-    if (v == FShowValue)
-        return;
-    FShowValue = v;
-    Change();
+    if (StoreChanged(FShowValue, v))
+        Change();
 }
 
 int TOvAnalogOperable::DrawPerMille() const

@@ -182,10 +182,8 @@ protected:
     template <class T>
     void StoreSetting(T& field, const T& v)
     {
-        if (field == v)
-            return;
-        field = v;
-        Change();
+        if (StoreChanged(field, v))
+            Change();
     }
     // A text of the face: anchor and alignment as TextOutAligned takes them;
     // hidden where the layout found no room for it.

@@ -43,18 +43,14 @@ void TOvGearDial::SetTeeth(int v)
 
 void TOvGearDial::SetShowScale(bool v)
 {
-    if (v == FShowScale)
-        return;
-    FShowScale = v;
-    Change();
+    if (StoreChanged(FShowScale, v))
+        Change();
 }
 
 void TOvGearDial::SetGearColor(TColor v)
 {
-    if (v == FGearColor)
-        return;
-    FGearColor = v;
-    ParamChange(this);
+    if (StoreChanged(FGearColor, v))
+        ParamChange(this);
 }
 
 void TOvGearDial::LayoutFace(TCanvas& c, const TRect& R)

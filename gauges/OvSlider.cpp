@@ -24,18 +24,14 @@ void TOvSlider::SetThumbLength(int v)
 
 void TOvSlider::SetShowScale(bool v)
 {
-    if (v == FShowScale)
-        return;
-    FShowScale = v;
-    Change();
+    if (StoreChanged(FShowScale, v))
+        Change();
 }
 
 void TOvSlider::SetThumbColor(TColor v)
 {
-    if (v == FThumbColor)
-        return;
-    FThumbColor = v;
-    ParamChange(this);
+    if (StoreChanged(FThumbColor, v))
+        ParamChange(this);
 }
 
 QSize TOvSlider::DefaultSize() const { return FVertical ? QSize(86, 220) : QSize(220, 86); }

@@ -13,38 +13,21 @@
 
 TFieldType FieldTypeOf(QMetaType type)
 {
-    switch (type.id()) {
-    case QMetaType::Short:
-    case QMetaType::SChar:
-    case QMetaType::Char:
-        return ftSmallint;
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-        return ftWord;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-        return ftInteger;
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return ftLargeint;
-    case QMetaType::Bool:
-        return ftBoolean;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return ftFloat;
-    case QMetaType::QString:
-        return ftString;
-    case QMetaType::QDate:
-        return ftDate;
-    case QMetaType::QTime:
-        return ftTime;
-    case QMetaType::QDateTime:
-        return ftDateTime;
-    case QMetaType::QByteArray:
-        return ftBlob;
-    default:
-        return ftUnknown;
-    }
+    static constexpr struct {
+        QMetaType::Type Id;
+        TFieldType Field;
+    } Types[] = {
+        { QMetaType::Short, ftSmallint },    { QMetaType::SChar, ftSmallint },   { QMetaType::Char, ftSmallint },
+        { QMetaType::UShort, ftWord },       { QMetaType::UChar, ftWord },       { QMetaType::Int, ftInteger },
+        { QMetaType::UInt, ftInteger },      { QMetaType::LongLong, ftLargeint }, { QMetaType::ULongLong, ftLargeint },
+        { QMetaType::Bool, ftBoolean },      { QMetaType::Double, ftFloat },     { QMetaType::Float, ftFloat },
+        { QMetaType::QString, ftString },    { QMetaType::QDate, ftDate },       { QMetaType::QTime, ftTime },
+        { QMetaType::QDateTime, ftDateTime }, { QMetaType::QByteArray, ftBlob },
+    };
+    for (const auto& t : Types)
+        if (type.id() == t.Id)
+            return t.Field;
+    return ftUnknown;
 }
 
 namespace {

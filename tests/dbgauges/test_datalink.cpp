@@ -1,6 +1,7 @@
 // TOvFieldDataLink against a real SQLite file: the three representations,
 // field typing, reading, the write steps and their refusals.
 #include "dbgauges/OvDB.h"
+#include "tests/dbgauges/Readings.h"
 #include "tests/support/SqliteTable.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +10,13 @@ namespace {
 
 struct LinkTest : ::testing::Test {
     SqliteTable table;
-    TDataSet ds;
-    TDataSource source;
+    TReadings readings { table.Connection() };
+    TDataSet& ds = readings.Set;
+    TDataSource& source = readings.Source;
     TOvFieldDataLink link;
     int reads = 0;
     void SetUp() override
     {
-        ds.SetConnectionName(table.Connection());
-        ds.SetTableName(QStringLiteral("readings"));
-        source.SetDataSet(&ds);
         link.SetOnDataRead([this](QObject*) { ++reads; });
     }
     void Bind(const QString& field)
@@ -170,14 +169,10 @@ TEST_F(LinkTest, DatabaseErrorMakesTheLinkReadOnlySilently)
 
 TEST_F(LinkTest, ReadOnlyDatabaseFileIsADatabaseError)
 {
-    TDataSet ro;
-    ro.SetConnectionName(table.Open(true));
-    ro.SetTableName(QStringLiteral("readings"));
-    TDataSource roSource;
-    roSource.SetDataSet(&ro);
+    TReadings ro(table.Open(true));
     link.SetFieldName(QStringLiteral("level"));
-    link.SetDataSource(&roSource);
-    ro.Open();
+    link.SetDataSource(&ro.Source);
+    ro.Set.Open();
     EXPECT_NO_THROW(EXPECT_FALSE(link.DbWriteSingle(50.0f)));
     EXPECT_TRUE(link.ReadOnly());
     EXPECT_EQ(link.AsInteger(), 42);

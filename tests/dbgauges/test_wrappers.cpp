@@ -1,6 +1,7 @@
 // The data-aware wrappers on a real SQLite file: reading into the gauges,
 // writing the user's changes back, refusals, display wrappers, removal.
 #include "dbgauges/OvDBCtrls.h"
+#include "tests/dbgauges/Readings.h"
 #include "tests/support/SqliteTable.h"
 
 #include <QKeyEvent>
@@ -15,17 +16,15 @@ namespace {
 struct WrapperTest : ::testing::Test {
     SqliteTable table;
     QWidget form;
-    TDataSet ds;
-    TDataSource source;
+    TReadings readings { table.Connection() };
+    TDataSet& ds = readings.Set;
+    TDataSource& source = readings.Source;
     void SetUp() override
     {
         // Every UPDATE of the table is counted.
         table.Exec(QStringLiteral("CREATE TABLE writes (n INTEGER)"));
         table.Exec(QStringLiteral("CREATE TRIGGER count_writes AFTER UPDATE ON readings "
                                   "BEGIN INSERT INTO writes VALUES (1); END"));
-        ds.SetConnectionName(table.Connection());
-        ds.SetTableName(QStringLiteral("readings"));
-        source.SetDataSet(&ds);
     }
     int Writes()
     {
@@ -202,16 +201,12 @@ TEST_F(WrapperTest, DatabaseErrorMakesTheWrapperReadOnlyAndShowsTheStoredValue)
 
 TEST_F(WrapperTest, ReadOnlyDatabaseFileMakesTheSwitchReadOnly)
 {
-    TDataSet ro;
-    ro.SetConnectionName(table.Open(true));
-    ro.SetTableName(QStringLiteral("readings"));
-    TDataSource roSource;
-    roSource.SetDataSet(&ro);
+    TReadings ro(table.Open(true));
     auto* sw = new TOvDBToggleSwitch(&form);
     sw->SetDataField(QStringLiteral("armed"));
-    sw->SetDataSource(&roSource);
+    sw->SetDataSource(&ro.Source);
     sw->Loaded();
-    ro.Open();
+    ro.Set.Open();
     ASSERT_TRUE(sw->Checked());
     sw->SetChecked(false);
     EXPECT_TRUE(sw->DataReadOnly());
