@@ -1,13 +1,17 @@
 #include "dbgauges/OvDBCtrls.h"
 
+using Ov::TDataSource;
+
 // ================================================================ TOvDBLinkHolder
 
-TOvDBLinkHolder::TOvDBLinkHolder(QObject* control, float value, std::function<void()> onRead)
+TOvDBLinkHolder::TOvDBLinkHolder(QObject* control, TOvDBStart start)
     : FLink(std::make_unique<TOvFieldDataLink>())
 {
     FLink->SetControl(control);
-    FLink->StoreSingle(value);
-    FLink->SetOnDataRead([onRead = std::move(onRead)](QObject*) { onRead(); });
+    FLink->SetReadOnly(start == TOvDBStart::ReadOnly);
+    FLink->SetOnDataRead([this](QObject*) { DataRead(); });
+    FLink->SetOnWriteRefused([this](const QString& reason) { WriteRefused(reason); });
+    FLink->SetOnReadOnlyChange([this](bool readOnly) { ReadOnlyChanged(readOnly); });
 }
 
 TOvDBLinkHolder::~TOvDBLinkHolder()
@@ -42,15 +46,16 @@ void TOvDBLinkHolder::WriteSingle(float v)
         return;
     if (FAgreedValid && v == FAgreed)
         return;
-    if (FLink->DbWriteSingle(v)) {
-        FAgreed = v;
-        FAgreedValid = true;
-    }
+    // Agreed unless the link reads back something else (a refusal, or the
+    // field's own rounding), which the read then records.
+    FAgreed = v;
+    FAgreedValid = true;
+    FLink->DbWriteSingle(v);
 }
 
 void TOvDBLinkHolder::WriteState(int statusInt, bool checked)
 {
-    if (!FLink || FReading || FLink->ReadOnly())
+    if (!FLink || FReading)
         return;
     if (FLink->Field())
         FLink->SetDTyp();

@@ -10,6 +10,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace Ov {
+
+EDatabaseError::~EDatabaseError() = default;
+EUpdateConflict::~EUpdateConflict() = default;
+ERecordLost::~ERecordLost() = default;
 
 TFieldType FieldTypeOf(QMetaType type)
 {
@@ -34,7 +41,7 @@ namespace {
 
 // SQLite keeps the declared column type only as text; Qt's driver maps few
 // names (SMALLINT reads as text). Map them by SQLite's own affinity rules,
-// with the usual names for the finer integer kinds.
+// with the usual names for the small integer kinds.
 TFieldType SqliteDeclaredType(const QString& declared)
 {
     const QString t = declared.trimmed().toUpper();
@@ -43,9 +50,8 @@ TFieldType SqliteDeclaredType(const QString& declared)
     if (t.contains(QLatin1String("INT"))) {
         if (t.startsWith(QLatin1String("SMALLINT")) || t.startsWith(QLatin1String("TINYINT")))
             return ftSmallint;
-        if (t.startsWith(QLatin1String("BIGINT")) || t.startsWith(QLatin1String("INT8")))
-            return ftLargeint;
-        return ftInteger;
+        // Whatever the name, SQLite stores an integer column in 64 bits.
+        return ftLargeint;
     }
     if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
         return ftString;
@@ -75,22 +81,49 @@ bool TField::IsNull() const { return Value().isNull(); }
 bool TField::CanModify() const { return !FReadOnly && FDataSet->CanModify(); }
 QVariant TField::Value() const { return FDataSet->FieldValue(FIndex); }
 
-int TField::AsInteger() const
+namespace {
+
+// A whole number from a real, truncated, held to the 64-bit range.
+qint64 TruncToLargeInt(double d)
+{
+    if (!std::isfinite(d))
+        return 0;
+    constexpr double top = 9223372036854775807.0; // 2^63, not representable below it
+    const double t = std::trunc(d);
+    if (t >= top)
+        return std::numeric_limits<qint64>::max();
+    if (t <= -top)
+        return std::numeric_limits<qint64>::min();
+    return qint64(t);
+}
+
+} // namespace
+
+qint64 TField::AsLargeInt() const
 {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
     // Stored reals read as integers truncate, as a typed field would.
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
-        const double d = v.toDouble();
-        return std::isfinite(d) ? int(std::trunc(d)) : 0;
-    }
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return TruncToLargeInt(v.toDouble());
     if (v.typeId() == QMetaType::QString) {
         bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        return ok && std::isfinite(d) ? int(std::trunc(d)) : 0;
+        const QString text = v.toString().trimmed();
+        const qint64 whole = text.toLongLong(&ok);
+        if (ok)
+            return whole;
+        const double d = text.toDouble(&ok);
+        return ok ? TruncToLargeInt(d) : 0;
     }
-    return v.toInt();
+    if (v.typeId() == QMetaType::ULongLong)
+        return qint64(std::min<quint64>(v.toULongLong(), quint64(std::numeric_limits<qint64>::max())));
+    return v.toLongLong();
+}
+
+int TField::AsInteger() const
+{
+    return int(std::clamp<qint64>(AsLargeInt(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 double TField::AsFloat() const
@@ -144,6 +177,8 @@ QVariant TField::Converted(const QVariant& v) const
     case ftInteger:
         return integer(-2147483648.0, 2147483647.0);
     case ftLargeint:
+        if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+            return QVariant(v.toLongLong());
         return integer(-9.2e18, 9.2e18);
     case ftFloat: {
         bool ok = false;
@@ -227,6 +262,43 @@ QString TDataSet::QuotedTable() const
     return Database().driver()->escapeIdentifier(FTableName, QSqlDriver::TableName);
 }
 
+QString TDataSet::SelectStatement() const
+{
+    if (!FSelectSql.isEmpty())
+        return FSelectSql;
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
+    if (!FIndexFields.isEmpty()) {
+        QStringList keys;
+        for (const QString& k : FIndexFields)
+            keys << Quoted(k);
+        sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
+    }
+    return sql;
+}
+
+void TDataSet::ReadRows(QSqlQuery& q)
+{
+    const int columns = q.record().count();
+    FRows.clear();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        FRows.push_back(std::move(row));
+    }
+}
+
+QStringList TDataSet::KeyCondition(QVariantList& values) const
+{
+    QStringList where;
+    for (const QString& k : FIndexFields) {
+        where << Quoted(k) + QStringLiteral(" = ?");
+        values << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    }
+    return where;
+}
+
 void TDataSet::CheckActive() const
 {
     if (!Active())
@@ -257,19 +329,9 @@ void TDataSet::Open()
         for (int i = 0; i < pk.count(); ++i)
             FIndexFields << pk.fieldName(i);
     }
-    QString sql = FSelectSql;
-    if (sql.isEmpty()) {
-        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
-        if (!FIndexFields.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : FIndexFields)
-                keys << Quoted(k);
-            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
-        }
-    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(sql))
+    if (!q.exec(SelectStatement()))
         throw EDatabaseError(q.lastError().text());
     // Declared column types of an SQLite table.
     QHash<QString, QString> declared;
@@ -290,14 +352,7 @@ void TDataSet::Open()
             type = FieldTypeOf(layout.contains(name) ? layout.field(name).metaType() : rec.field(i).metaType());
         FFields.push_back(std::make_unique<TField>(this, i, name, type));
     }
-    FRows.clear();
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row << q.value(i);
-        FRows.push_back(std::move(row));
-    }
+    ReadRows(q);
     // A key column missing from the query cannot identify rows to write.
     for (const QString& k : FIndexFields) {
         if (!FindField(k)) {
@@ -367,33 +422,16 @@ void TDataSet::Refresh()
     CheckBrowseMove();
     QVariantList key;
     if (FRecNo >= 0)
-        for (const QString& k : FIndexFields)
-            key << FRows[size_t(FRecNo)][FindField(k)->Index()];
+        KeyCondition(key);
     const int oldRecNo = FRecNo;
     // Reopen without dropping the fields the links point at when the layout stays.
     QSqlQuery q(Database());
-    QString sql = FSelectSql;
-    if (sql.isEmpty()) {
-        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
-        if (!FIndexFields.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : FIndexFields)
-                keys << Quoted(k);
-            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
-        }
-    }
     q.setForwardOnly(true);
-    if (!q.exec(sql))
+    if (!q.exec(SelectStatement()))
         throw EDatabaseError(q.lastError().text());
     if (q.record().count() != int(FFields.size()))
         throw EDatabaseError(QStringLiteral("The layout of \"%1\" changed").arg(FTableName));
-    FRows.clear();
-    while (q.next()) {
-        QVariantList row;
-        for (int i = 0; i < int(FFields.size()); ++i)
-            row << q.value(i);
-        FRows.push_back(std::move(row));
-    }
+    ReadRows(q);
     FRecNo = FRows.empty() ? -1 : std::clamp(oldRecNo, 0, int(FRows.size()) - 1);
     if (!key.isEmpty()) {
         for (size_t r = 0; r < FRows.size(); ++r) {
@@ -444,6 +482,23 @@ void TDataSet::UpdateRecord()
     Post();
 }
 
+namespace {
+
+// "column IS value" as the driver spells a comparison that holds for two
+// NULLs as well.
+QString SameValue(const QString& driver, const QString& column)
+{
+    if (driver == QLatin1String("QSQLITE"))
+        return column + QStringLiteral(" IS ?");
+    if (driver == QLatin1String("QPSQL"))
+        return column + QStringLiteral(" IS NOT DISTINCT FROM ?");
+    if (driver == QLatin1String("QMYSQL") || driver == QLatin1String("QMARIADB"))
+        return column + QStringLiteral(" <=> ?");
+    return QStringLiteral("(%1 = ? OR (%1 IS NULL AND ? IS NULL))").arg(column);
+}
+
+} // namespace
+
 void TDataSet::Post()
 {
     if (FState != dsEdit)
@@ -453,6 +508,7 @@ void TDataSet::Post()
         SetState(dsBrowse);
         return;
     }
+    const QString driver = Database().driverName();
     QStringList sets;
     QVariantList values;
     for (size_t i = 0; i < FFields.size(); ++i) {
@@ -461,10 +517,17 @@ void TDataSet::Post()
         sets << Quoted(FFields[i]->FieldName()) + QStringLiteral(" = ?");
         values << FBuffer[int(i)];
     }
-    QStringList where;
-    for (const QString& k : FIndexFields) {
-        where << Quoted(k) + QStringLiteral(" = ?");
-        values << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    QStringList where = KeyCondition(values);
+    // Only over the values the record was read with: another writer's change
+    // is never overwritten unseen.
+    const QVariantList& read = FRows[size_t(FRecNo)];
+    for (size_t i = 0; i < FFields.size(); ++i) {
+        if (!FBufferModified[i])
+            continue;
+        const QString condition = SameValue(driver, Quoted(FFields[i]->FieldName()));
+        where << condition;
+        for (int n = int(condition.count(QLatin1Char('?'))); n > 0; --n)
+            values << read[int(i)];
     }
     QSqlQuery q(Database());
     q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
@@ -474,7 +537,7 @@ void TDataSet::Post()
     if (!q.exec())
         throw EDatabaseError(q.lastError().text());
     if (q.numRowsAffected() == 0)
-        throw EDatabaseError(QStringLiteral("Record not found or changed by another user"));
+        PostFoundChanged();
     FBuffer.clear();
     FModified = false;
     RereadCurrent();
@@ -482,15 +545,29 @@ void TDataSet::Post()
     emit RecordChanged();
 }
 
-void TDataSet::RereadCurrent()
+void TDataSet::PostFoundChanged()
+{
+    FBuffer.clear();
+    FModified = false;
+    if (RereadCurrent()) {
+        SetState(dsBrowse);
+        emit RecordChanged();
+        throw EUpdateConflict(QStringLiteral("changed by another writer"));
+    }
+    FRows.erase(FRows.begin() + FRecNo);
+    FRecNo = FRows.empty() ? -1 : std::min(FRecNo, int(FRows.size()) - 1);
+    FBof = FRecNo <= 0;
+    FEof = FRecNo < 0 || FRecNo >= int(FRows.size()) - 1;
+    SetState(dsBrowse);
+    emit DataSetChanged();
+    throw ERecordLost(QStringLiteral("deleted by another writer"));
+}
+
+bool TDataSet::RereadCurrent()
 {
     // What the database stored (its own type conversion included).
-    QStringList where;
     QVariantList key;
-    for (const QString& k : FIndexFields) {
-        where << Quoted(k) + QStringLiteral(" = ?");
-        key << FRows[size_t(FRecNo)][FindField(k)->Index()];
-    }
+    const QStringList where = KeyCondition(key);
     QStringList cols;
     for (const auto& f : FFields)
         cols << Quoted(f->FieldName());
@@ -499,11 +576,14 @@ void TDataSet::RereadCurrent()
                   .arg(cols.join(QLatin1Char(',')), QuotedTable(), where.join(QStringLiteral(" AND "))));
     for (const QVariant& v : key)
         q.addBindValue(v);
-    if (q.exec() && q.next()) {
-        QVariantList& row = FRows[size_t(FRecNo)];
-        for (int i = 0; i < int(FFields.size()); ++i)
-            row[i] = q.value(i);
-    }
+    if (!q.exec())
+        return true; // unknown: keep what was read
+    if (!q.next())
+        return false;
+    QVariantList& row = FRows[size_t(FRecNo)];
+    for (int i = 0; i < int(FFields.size()); ++i)
+        row[i] = q.value(i);
+    return true;
 }
 
 TField* TDataSet::FindField(const QString& name) const
@@ -765,3 +845,5 @@ void TFieldDataLink::UpdateData()
         FModified = false;
     }
 }
+
+} // namespace Ov

@@ -14,6 +14,6 @@ struct TReadings {
         Set.SetTableName(QStringLiteral("readings"));
         Source.SetDataSet(&Set);
     }
-    TDataSet Set;
-    TDataSource Source;
+    Ov::TDataSet Set;
+    Ov::TDataSource Source;
 };

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+using namespace Ov;
+
 namespace {
 
 struct LinkTest : ::testing::Test {
@@ -52,8 +56,12 @@ TEST(OvFieldDataLink, RepresentationsAlwaysAgree)
     l.StoreBoolean(false);
     EXPECT_EQ(l.AsInteger(), 0);
     EXPECT_EQ(l.AsSingle(), 0.0f);
-    l.StoreSingle(3.0e10f); // out of the integer range: held, not undefined
-    EXPECT_EQ(l.AsInteger(), 2147483647);
+    l.StoreSingle(3.0e10f); // beyond 32 bits: integers are 64-bit
+    EXPECT_EQ(l.AsInteger(), 30000001024LL); // the float's own value
+    l.StoreSingle(-1.0e20f); // beyond 64 bits: held at the end, not wrapped
+    EXPECT_EQ(l.AsInteger(), std::numeric_limits<qint64>::min());
+    l.StoreSingle(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(l.AsInteger(), 0);
 }
 
 TEST_F(LinkTest, FieldTypesGiveTheValueKind)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Ov;
+
 namespace {
 
 struct WrapperTest : ::testing::Test {

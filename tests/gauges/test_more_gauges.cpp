@@ -375,6 +375,30 @@ TEST(OvSegmentBars, SegmentsLightUpToTheValue)
     }
 }
 
+TEST(OvSegmentBars, ASegmentLightsExactlyAtItsMiddle)
+{
+    // Ten segments over 0..100: segment i spans 10 i .. 10 i + 10, its middle
+    // is 10 i + 5.
+    for (bool vertical : { true, false }) {
+        std::unique_ptr<TOvSegmentBar> b;
+        if (vertical)
+            b = Make<TOvVBar>(64, 220);
+        else
+            b = Make<TOvHBar>(220, 64);
+        b->SetSegments(10);
+        b->Snapshot();
+        ASSERT_EQ(b->SegmentCount(), 10);
+        const struct {
+            float Value;
+            int Lit;
+        } cases[] = { { 4.9f, 0 }, { 5.0f, 1 }, { 14.9f, 1 }, { 15.0f, 2 }, { 94.9f, 9 }, { 95.0f, 10 }, { 100.0f, 10 } };
+        for (const auto& c : cases) {
+            b->SetValue(c.Value);
+            EXPECT_EQ(b->LitSegments(), c.Lit) << c.Value << (vertical ? " vertical" : " horizontal");
+        }
+    }
+}
+
 // ---------------------------------------------------------------- thermometer, tank
 
 TEST(OvThermometer, ColumnRisesWithTheValue)

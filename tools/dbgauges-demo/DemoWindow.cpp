@@ -10,6 +10,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+using Ov::EDatabaseError;
+using Ov::TDataSet;
+using Ov::TDataSource;
+using Ov::TField;
+
 namespace {
 
 constexpr int FormWidth = 760;

@@ -25,8 +25,8 @@ public:
     // Opens the table; false with a message when that fails.
     bool Open(QString& error);
 
-    TDataSet Readings;
-    TDataSource ReadingsSource;
+    Ov::TDataSet Readings;
+    Ov::TDataSource ReadingsSource;
     TOvDBDial* LevelDial = nullptr;
     TOvDBHSlider* PressureSlider = nullptr;
     TOvDBGearDial* TemperatureGear = nullptr;

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+using namespace Ov;
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
