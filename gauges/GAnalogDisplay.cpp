@@ -204,8 +204,12 @@ void TOvAnalogGControl::ValueChange()
     RebuildHint();
     if (FOnValueChange)
         FOnValueChange(this);
-    emit valueChanged(FValue);
-    OvAccessible::ValueChanged(this, double(FValue));
+    // The notify signal only for a new value (a limit or range change runs
+    // this update too).
+    if (AnnounceValue()) {
+        emit valueChanged(FValue);
+        OvAccessible::ValueChanged(this, double(FValue));
+    }
 }
 
 void TOvAnalogGControl::RebuildHint()

@@ -111,8 +111,11 @@ void TOvAnalogCControl::SetDigit(int d)
     ValueChange();
     if (FOnValueChange && !Loading())
         FOnValueChange(this);
-    emit valueChanged(FValue);
-    OvAccessible::ValueChanged(this, double(FValue));
+    // The notify signal only for a new value (an update re-applies the same).
+    if (AnnounceValue()) {
+        emit valueChanged(FValue);
+        OvAccessible::ValueChanged(this, double(FValue));
+    }
     FUserChanged = true;
 }
 

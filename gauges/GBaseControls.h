@@ -153,7 +153,16 @@ public:
     }
 
 protected:
-    TOvAnalogValue(float value, int digit) : FDigit(digit), FValue(value) { }
+    TOvAnalogValue(float value, int digit) : FDigit(digit), FValue(value), FAnnouncedValue(value) { }
+    // Whether the value differs from the one last announced (valueChanged
+    // tells only a new value); it counts as announced from now on.
+    bool AnnounceValue()
+    {
+        if (FValue == FAnnouncedValue)
+            return false;
+        FAnnouncedValue = FValue;
+        return true;
+    }
     ~TOvAnalogValue() = default;
     TOvAnalogValue(const TOvAnalogValue&) = delete;
     TOvAnalogValue& operator=(const TOvAnalogValue&) = delete;
@@ -162,6 +171,9 @@ protected:
     int FDigit;
     float FValue;
     QString FValueText, FDigitText;
+
+private:
+    float FAnnouncedValue;
 };
 
 // Non-windowed analog display base: value, limits, sectors, min/max, hint.

@@ -40,19 +40,11 @@ TColor TOvColBitBtn::FaceColour() const
 
 void TOvColBitBtn::StatusChanged()
 {
-    if (Checked() != FLastChecked) {
-        FLastChecked = Checked();
-        emit checkedChanged(Checked());
-    }
     FFlashOn = true;
     Invalidate();
 }
 
-void TOvColBitBtn::StatusIntChanged()
-{
-    emit statusIntChanged(StatusInt());
-    Invalidate();
-}
+void TOvColBitBtn::StatusIntChanged() { Invalidate(); }
 
 void TOvColBitBtn::Flash(bool On)
 {

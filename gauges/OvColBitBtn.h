@@ -8,11 +8,6 @@
 
 class VELQUOR_GAUGES_EXPORT TOvColBitBtn : public TOvBinGControl {
     Q_OBJECT
-    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked NOTIFY checkedChanged)
-    Q_PROPERTY(int StatusInt READ StatusInt WRITE SetStatusInt NOTIFY statusIntChanged)
-    Q_PROPERTY(int StatusBit READ StatusBit WRITE SetStatusBit)
-    Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex)
-    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
 public:
     explicit TOvColBitBtn(QWidget* Owner = nullptr);
@@ -31,10 +26,6 @@ public:
     QSize sizeHint() const override { return QSize(75, 30); }
     QSize minimumSizeHint() const override { return QSize(16, 12); }
 
-signals:
-    void checkedChanged(bool checked);
-    void statusIntChanged(int status);
-
 protected:
     void Paint() override;
     void StatusChanged() override;
@@ -46,6 +37,5 @@ private:
     TColor FColorOff = clBtnFace;
     TOvSBevel FBevelOuter;
     bool FFlashOn = true;
-    bool FLastChecked = false;
     TRect FFace {};
 };

@@ -180,9 +180,8 @@ void TOvGaugePaint::DrawMark(TCanvas& c, TPoint tip, TPoint back, TColor colour,
 
 // ================================================================ TOvGaugeFace
 
-TOvGaugeFace::TOvGaugeFace(const TSignalSettings& signal, float value)
-    : FEmittedValue(value)
-    , FEmittedFrom(signal.ValueFrom())
+TOvGaugeFace::TOvGaugeFace(const TSignalSettings& signal)
+    : FEmittedFrom(signal.ValueFrom())
     , FEmittedTo(signal.ValueTo())
 {
     FBevelOuter.SetSpacing(3);
@@ -235,19 +234,11 @@ TOvGaugeFace::TFaceChanges TOvGaugeFace::TakeFaceChanges(const TSignalSettings& 
     return changed;
 }
 
-bool TOvGaugeFace::TakeValueChange(float value)
-{
-    if (value == FEmittedValue)
-        return false;
-    FEmittedValue = value;
-    return true;
-}
-
 // ================================================================ TOvAnalogDisplay
 
 TOvAnalogDisplay::TOvAnalogDisplay(QWidget* Owner)
     : TOvAnalogGControl(Owner)
-    , TOvGaugeFace(SignalSettings(), Value())
+    , TOvGaugeFace(SignalSettings())
 {
 }
 
@@ -275,8 +266,6 @@ void TOvAnalogDisplay::ValueChange()
 {
     TOvAnalogGControl::ValueChange();
     Invalidate();
-    if (TakeValueChange(Value()))
-        emit valueChanged(Value());
 }
 
 int TOvAnalogDisplay::DrawPerMille() const { return std::clamp(PPT(), 0, 1000); }
@@ -310,7 +299,7 @@ void TOvAnalogDisplay::PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption
 
 TOvAnalogOperable::TOvAnalogOperable(QWidget* Owner)
     : TOvAnalogCControl(Owner)
-    , TOvGaugeFace(SignalSettings(), Value())
+    , TOvGaugeFace(SignalSettings())
     , FFontValue(QStringLiteral("System"), 10, clLime, fsBold)
 {
 }
@@ -337,8 +326,6 @@ void TOvAnalogOperable::ValueChange()
 {
     TOvAnalogCControl::ValueChange();
     Invalidate();
-    if (TakeValueChange(Value()))
-        emit valueChanged(Value());
 }
 
 void TOvAnalogOperable::SetShowValue(bool v)

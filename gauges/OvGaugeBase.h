@@ -80,8 +80,8 @@ public:
     TRect FaceRect() const { return FFaceRect; }
 
 protected:
-    // The range and value the control starts with (nothing is announced for them).
-    TOvGaugeFace(const TSignalSettings& signal, float value);
+    // The range the control starts with (not announced as a change).
+    explicit TOvGaugeFace(const TSignalSettings& signal);
     virtual ~TOvGaugeFace();
     TOvGaugeFace(const TOvGaugeFace&) = delete;
     TOvGaugeFace& operator=(const TOvGaugeFace&) = delete;
@@ -102,27 +102,24 @@ protected:
     void HookFace(const TNotifyEvent& e);
 
     // What changed since it was last announced: the range ends, the
-    // captions (names, unit, format), the value.
+    // captions (names, unit, format).
     struct TFaceChanges {
         bool Range = false;
         bool Captions = false;
     };
     TFaceChanges TakeFaceChanges(const TSignalSettings& signal);
-    bool TakeValueChange(float value);
 
 private:
     TOvSBevel FBevelOuter;
     TScaleSettings FScaleSettings;
     bool FLayoutValid = false;
     TRect FFaceRect {};
-    float FEmittedValue = 0.0f;
     QString FEmittedCaptions;
     float FEmittedFrom = 0.0f, FEmittedTo = 0.0f;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvAnalogDisplay : public TOvAnalogGControl, public TOvGaugeFace {
     Q_OBJECT
-    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY rangeChanged)
     Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY rangeChanged)
     Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY limitsChanged)
@@ -170,7 +167,6 @@ public:
     std::vector<TLimitMark> LimitMarks() const;
 
 signals:
-    void valueChanged(float value);
     void rangeChanged();
     void limitsChanged();
     void captionsChanged();
@@ -204,8 +200,6 @@ private:
 
 class VELQUOR_GAUGES_EXPORT TOvAnalogOperable : public TOvAnalogCControl, public TOvGaugeFace {
     Q_OBJECT
-    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
-    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged)
     Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY rangeChanged)
     Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY rangeChanged)
     Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY rangeChanged)
@@ -238,7 +232,6 @@ public:
     TColor PointerColour() const;
 
 signals:
-    void valueChanged(float value);
     void rangeChanged();
     void captionsChanged();
 
