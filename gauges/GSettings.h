@@ -395,6 +395,8 @@ public:
     void LayoutCircularScale(TRect& R, int Sweep, int Start);
     // Forget the labels: no label list, margin, width or height.
     void ClearLabels();
+    // What the scale routines read of these settings (font, steps, formats).
+    TScaleLook Look() const;
 
     // Scale metrics (set by MeasureScale / DrawCircularScale); owners read
     // the centre and arc fields and may adjust the metrics directly.
@@ -428,7 +430,6 @@ private:
     QString FValueFormatLog = QStringLiteral("0e-0");
 
     TScaleMetrics FMetrics;
-    TScaleLook Look() const;
 };
 
 // LED shape, colours and size. The lamp itself is drawn by TOvLED.

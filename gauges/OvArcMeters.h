@@ -14,8 +14,8 @@ class VELQUOR_GAUGES_EXPORT TOvArcMeter : public TOvAnalogDisplay {
 
 public:
     // A scale of sweep degrees from start (clockwise from straight up), in a
-    // control of the preferred size that stays readable down to smallest.
-    TOvArcMeter(int sweep, int start, QSize preferred, QSize smallest, QWidget* Owner);
+    // control designed at the size given.
+    TOvArcMeter(int sweep, int start, QSize design, QWidget* Owner);
 
     int Sweep() const { return FSweep; }
     int Start() const { return FStart; }
@@ -39,14 +39,12 @@ protected:
     virtual void PaintScale(TCanvas& c);
     virtual void PaintNeedle(TCanvas& c);
     virtual void PaintTexts(TCanvas& c, const TRect& R);
-    QSize DefaultSize() const override { return FPreferred; }
-    QSize SmallestSize() const override { return FSmallest; }
+    QSize DesignSize() const override { return FDesign; }
 
 private:
     int FSweep;
     int FStart;
-    QSize FPreferred;
-    QSize FSmallest;
+    QSize FDesign;
     bool FShowSectors = true;
     TOvSBevel FBevelPlate;
     TRect FScaleRect {};
@@ -54,6 +52,7 @@ private:
     TPoint FCentre {};
     int FNeedle = 0;
     int FBandOuter = 0, FBandInner = 0;
+    TTextSpot FCaption, FValue;
 };
 
 class VELQUOR_GAUGES_EXPORT TOv270Meter : public TOvArcMeter {

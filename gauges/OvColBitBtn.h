@@ -23,8 +23,14 @@ public:
     TRect FaceRect() const { return FFace; }
     void Loaded() override;
 
-    QSize sizeHint() const override { return QSize(75, 30); }
-    QSize minimumSizeHint() const override { return QSize(16, 12); }
+    // The design size, wider or higher where the caption needs it at its
+    // font's own size; the minimum holds the caption condensed as far as
+    // captions go.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The caption or a look setting changed: the size hints too.
+    void ParamChange(QObject* Sender) override;
 
 protected:
     void Paint() override;
@@ -38,4 +44,7 @@ private:
     TOvSBevel FBevelOuter;
     bool FFlashOn = true;
     TRect FFace {};
+
+    // The size the caption needs at stretchPercent of its width.
+    QSize CaptionSize(int stretchPercent) const;
 };

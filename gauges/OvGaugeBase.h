@@ -28,20 +28,31 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 // Drawing helpers shared by the further gauges.
 struct VELQUOR_GAUGES_EXPORT TOvGaugePaint {
-    // Ticks and labels of a linear scale along one axis. The value range
-    // from..to runs from pixel p0 to p1 (either direction) on the line at
-    // `base` (y for horizontal scales, x for vertical ones); ticks point away
-    // from the face by `side` (+1 down/right, -1 up/left); labels sit beyond
-    // the ticks. Returns the thickness used (ticks plus labels).
-    static int DrawLinearScale(TCanvas& c, TScaleSettings& scale, double from, double to, int p0, int p1,
-                               int base, bool vertical, int side, bool labels = true);
+    // Tick lengths of a linear scale whose labels are labelHeight high.
+    static int MajorTick(int labelHeight) { return std::max(4, labelHeight / 2 + 1); }
+    static int MinorTick(int labelHeight) { return std::max(2, MajorTick(labelHeight) / 2); }
+    // Ticks and labels of a linear scale along one axis, with the labels
+    // measured (MeasureScaleLabels) in look. The value range runs from
+    // pixel p0 to p1 (either direction) on the line at `base` (y for
+    // horizontal scales, x for vertical ones); ticks point away from the face
+    // by `side` (+1 down/right, -1 up/left); labels sit beyond the ticks.
+    // Labels that would run into each other are thinned to every second,
+    // third, ... one. The labels drawn are added to drawn when given.
+    // Returns the thickness used (ticks plus labels).
+    static int DrawLinearScale(TCanvas& c, const TScaleLook& look, const TScaleMetrics& m, int p0, int p1,
+                               int base, bool vertical, int side, bool labels = true,
+                               std::vector<TFittedText>* drawn = nullptr);
     // Thickness a linear scale needs across its axis (ticks plus labels).
-    static int LinearScaleThickness(TCanvas& c, TScaleSettings& scale, double from, double to, bool vertical,
-                                    bool labels = true);
+    static int LinearScaleThickness(const TScaleMetrics& m, bool vertical, bool labels = true);
+    // How far the end labels reach beyond the ends of the scale's travel.
+    static int LabelOverhang(const TScaleMetrics& m, bool vertical);
+    // The travel the labels need so that none runs into the next.
+    static int LabelsLength(const TScaleMetrics& m, bool vertical, int steps);
     // A band between radii rInner and rOuter about centre, from angle a0 over
     // `sweep` degrees (clockwise from straight up), filled in colour.
     static void DrawArcBand(TCanvas& c, TPoint centre, int rOuter, int rInner, double a0, double sweep,
@@ -68,8 +79,19 @@ struct VELQUOR_GAUGES_EXPORT TOvGaugePaint {
 
 // What the display and the operable further gauges share: the outer bevel
 // and scale look they publish, the face inside the bevel with its layout
-// cache, the paint in two steps (frame, then face), the preferred and
-// smallest sizes, and the bookkeeping behind their finer change signals.
+// cache, the paint in two steps (frame, then face), the bookkeeping behind
+// their finer change signals, and the rules that keep their texts legible:
+//
+// - The size hints come from the layout. The preferred size is the design
+//   size, larger where the fonts and texts need more; the minimum is the
+//   smallest size at which the layout places every caption, readout and
+//   scale label without overlap, inside the face, the readouts of the range
+//   whole and the captions at most condensed.
+// - Above the preferred size the face grows as a whole: its fonts and
+//   lengths by the factor Zoom().
+// - Texts are drawn fitted (TOvDraw::DrawFittedText): captions condense and
+//   shrink but are never cut, readouts show the whole number or the
+//   overflow mark. PlacedTexts() lists what the last paint drew.
 class VELQUOR_GAUGES_EXPORT TOvGaugeFace {
 public:
     TOvSBevel& BevelOuter() { return FBevelOuter; }
@@ -78,10 +100,15 @@ public:
     void SetScaleSettings(const TScaleSettings& v) { FScaleSettings.Assign(v); }
     // The content rectangle inside the outer bevel (after the last layout).
     TRect FaceRect() const { return FFaceRect; }
+    // The factor the face grows by above its preferred size (1 up to it).
+    double Zoom() const { return FZoom; }
+    // What the last paint drew: captions and readouts (as drawn, fitted or
+    // marked), then the scale labels.
+    const std::vector<TFittedText>& PlacedTexts() const { return FPlaced; }
 
 protected:
-    // The range the control starts with (not announced as a change).
-    explicit TOvGaugeFace(const TSignalSettings& signal);
+    // The control and its signal settings (range, format, unit, names).
+    TOvGaugeFace(const TControl& control, const TSignalSettings& signal);
     virtual ~TOvGaugeFace();
     TOvGaugeFace(const TOvGaugeFace&) = delete;
     TOvGaugeFace& operator=(const TOvGaugeFace&) = delete;
@@ -90,16 +117,65 @@ protected:
     // face is the instrument itself.
     virtual void PaintFrame(TCanvas& c, TRect& R);
     virtual void PaintFace(TCanvas& c, const TRect& R) = 0;
-    // Layout of the face for its rectangle R, after a size or setting change.
-    virtual void LayoutFace(TCanvas& c, const TRect& R) { (void)c; (void)R; }
-    // Preferred and smallest useful sizes.
-    virtual QSize DefaultSize() const = 0;
-    virtual QSize SmallestSize() const = 0;
+    // Layout of the face for its rectangle R, after a size or setting
+    // change. It accounts for its texts (PlanText, PlanDropped): the size
+    // hints rest on that account.
+    virtual void LayoutFace(TCanvas& c, const TRect& R) = 0;
+    // The size the face is designed for at its fonts' own sizes.
+    virtual QSize DesignSize() const = 0;
+    // The preferred and the smallest legible size (from the layout).
+    QSize PreferredSize() const;
+    QSize LegibleMinimum() const;
     // The frame, then the face clipped to it (laid out first when due).
     void PaintGauge(TCanvas& c, int width, int height);
     void InvalidateLayout() { FLayoutValid = false; }
+    // Settings that change the texts or their fonts: the hints are due again.
+    void InvalidateHints();
     // The outer bevel and the scale report their changes to e.
     void HookFace(const TNotifyEvent& e);
+
+    // A text of the face: anchor and alignment as TextOutAligned takes them,
+    // and the width it may take; hidden where the layout found no room.
+    struct TTextSpot {
+        TPoint At { -1000, -1000 };
+        int Align = 0;
+        int Width = 0;
+        bool Shown() const { return At.X > -1000; }
+    };
+    // A font or a length grown by the zoom.
+    TFont Zoomed(const TFont& f) const;
+    int Zoomed(int length) const;
+    // A text of the face, drawn fitted into width and recorded.
+    TRect DrawText(TCanvas& c, int x, int y, int align, const QString& text, int width, TTextFit fit);
+    // The widest readout of the range in the canvas font: its ends and the
+    // format's sample, with the unit or without.
+    int ReadoutWidth(TCanvas& c, bool withUnit = true) const;
+    QString WithUnitText(const QString& text) const;
+
+    // The scale: labels of the range measured in the scale font grown by the
+    // zoom, and a linear scale drawn with them (its label boxes recorded).
+    const TScaleMetrics& MeasureScale(TCanvas& c);
+    const TScaleMetrics& ScaleMetrics() const { return FScaleMetrics; }
+    TScaleLook ScaleLook() const;
+    void DrawLinearScale(TCanvas& c, int p0, int p1, int base, bool vertical, int side);
+    // A circular scale of sweep degrees from start in R (DrawScaleCircle with
+    // one-pixel major ticks); R becomes its inner rectangle. The boxes its
+    // labels take in R, for the layout.
+    TScaleCircleGeometry DrawCircularScale(TCanvas& c, TRect& R, int sweep, int start);
+    std::vector<TRect> CircularLabelBoxes(TCanvas& c, const TRect& R, int sweep, int start);
+    int LinearScaleThickness(bool vertical) const { return TOvGaugePaint::LinearScaleThickness(FScaleMetrics, vertical); }
+    int LabelOverhang(bool vertical) const { return TOvGaugePaint::LabelOverhang(FScaleMetrics, vertical); }
+
+    // The layout's account of its texts: the box a text may fill and the
+    // width it needs at its font's own size; scale labels by their boxes; a
+    // text the layout had to leave out.
+    void PlanText(const TRect& box, int needed, TTextFit fit);
+    void PlanText(TCanvas& c, int x, int y, int align, const QString& text, int width, TTextFit fit);
+    void PlanLabels(const std::vector<TRect>& boxes);
+    void PlanLinearScale(int p0, int p1, int base, bool vertical, int side);
+    void PlanDropped() { FPlanComplete = false; }
+    // Whether any two of the boxes overlap.
+    static bool Overlapping(const std::vector<TRect>& boxes);
 
     // What changed since it was last announced: the range ends, the
     // captions (names, unit, format).
@@ -110,10 +186,29 @@ protected:
     TFaceChanges TakeFaceChanges(const TSignalSettings& signal);
 
 private:
+    struct TPlanned {
+        TRect Box;
+        int Needed;
+        TTextFit Fit;
+    };
+    // Lays the face out at w x h (at its fonts' own sizes) and judges the
+    // account: every text planned, inside the face, wide enough, apart.
+    bool LegibleAt(int w, int h);
+    double ZoomAt(int w, int h) const;
+
+    const TControl& FControl;
+    const TSignalSettings& FSignal;
     TOvSBevel FBevelOuter;
     TScaleSettings FScaleSettings;
     bool FLayoutValid = false;
     TRect FFaceRect {};
+    double FZoom = 1.0;
+    TFont FScaleFont;
+    TScaleMetrics FScaleMetrics;
+    std::vector<TFittedText> FPlaced;
+    std::vector<TPlanned> FPlan;
+    bool FPlanComplete = true;
+    mutable QSize FPreferred, FMinimum; // cached once loaded; empty when due
     QString FEmittedCaptions;
     float FEmittedFrom = 0.0f, FEmittedTo = 0.0f;
 };
@@ -145,8 +240,8 @@ public:
     bool ShowLimits() const { return FShowLimits; }
     void SetShowLimits(bool v) { StoreSetting(FShowLimits, v); }
 
-    QSize sizeHint() const override { return DefaultSize(); }
-    QSize minimumSizeHint() const override { return SmallestSize(); }
+    QSize sizeHint() const override { return PreferredSize(); }
+    QSize minimumSizeHint() const override { return LegibleMinimum(); }
 
     // Per mille of the value for drawing, held to 0..1000.
     int DrawPerMille() const;
@@ -174,6 +269,7 @@ signals:
 protected:
     void Paint() override { PaintGauge(Canvas(), Width(), Height()); }
     void Resized() override { InvalidateLayout(); }
+    void FontChanged() override { SettingsChanged(this); }
     void LimitChanged() override { emit limitsChanged(); }
     template <class T>
     void StoreSetting(T& field, const T& v)
@@ -181,16 +277,10 @@ protected:
         if (StoreChanged(field, v))
             Change();
     }
-    // A text of the face: anchor and alignment as TextOutAligned takes them;
-    // hidden where the layout found no room for it.
-    struct TTextSpot {
-        TPoint At { -1000, -1000 };
-        int Align = 0;
-        bool Shown() const { return At.X > -1000; }
-    };
     // The caption (Name1) and the value text with its unit (bold) at their
-    // spots, in the control's font.
-    void PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value);
+    // spots, in the control's font; the layout plans them for the size hints.
+    void PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value, bool unit = true);
+    void PlanCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value, bool unit = true);
 
 private:
     TColor FFaceColor = clWhite;
@@ -223,8 +313,8 @@ public:
     bool ShowValue() const { return FShowValue; }
     void SetShowValue(bool v);
 
-    QSize sizeHint() const override { return DefaultSize(); }
-    QSize minimumSizeHint() const override { return SmallestSize(); }
+    QSize sizeHint() const override { return PreferredSize(); }
+    QSize minimumSizeHint() const override { return LegibleMinimum(); }
 
     // The value in per mille of the digital range, 0..1000.
     int DrawPerMille() const;
@@ -238,6 +328,7 @@ signals:
 protected:
     void Paint() override { PaintGauge(Canvas(), Width(), Height()); }
     void Resized() override { InvalidateLayout(); }
+    void FontChanged() override { ParamChange(this); }
     // A value box (lowered black bevel, value right-aligned in FontValue)
     // centred in R; returns the rectangle it took.
     void PaintValueBox(TCanvas& c, const TRect& R);

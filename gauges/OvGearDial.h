@@ -41,8 +41,7 @@ protected:
     virtual void PaintGear(TCanvas& c);
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SlideTo(TShiftState Shift, int X, int Y) override;
-    QSize DefaultSize() const override { return QSize(130, 170); }
-    QSize SmallestSize() const override { return QSize(48, 60); }
+    QSize DesignSize() const override { return QSize(130, 170); }
 
 private:
     int FTeeth = 0;
@@ -51,7 +50,8 @@ private:
     TOvSBevel FBevelHub;
     TRect FValueRect {};
     TRect FScaleArea {};
-    TPoint FCaptionAt {};
+    bool FScaleShown = false;
+    TTextSpot FCaption;
     TPoint FCentre {};
     int FRadius = 0;
     double FDragAngle = 0.0;

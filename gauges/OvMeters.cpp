@@ -15,7 +15,7 @@ TOvLinearMeter::TOvLinearMeter(bool vertical, bool bar, QWidget* Owner)
     ScaleSettings().SetSubSteps(bar ? 2 : 4);
     ScaleSettings().SetPointerColor(clRed);
     SetFaceColor(bar ? TColor(0x202020) : TColor(clWhite));
-    const QSize s = DefaultSize();
+    const QSize s = PreferredSize();
     SetBounds(Left(), Top(), s.width(), s.height());
 }
 
@@ -29,72 +29,82 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
     TRect r = R;
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
-    const bool room = FVertical ? R.Height() > 3 * textH + 40 : R.Height() > textH + 24;
+    const bool room = FVertical ? R.Height() > 3 * textH + Zoomed(40) : R.Height() > textH + Zoomed(24);
     const bool caption = !sig.Name1().isEmpty() && room;
     const bool value = ShowValue() && room;
+    if (!room && (!sig.Name1().isEmpty() || ShowValue()))
+        PlanDropped();
+    c.Font.SetStyle(fsBold);
+    const int readout = ReadoutWidth(c);
     FCaptionSpot = FValueSpot = TTextSpot {};
     if (!FVertical) {
         if (caption || value) {
-            if (caption)
-                FCaptionSpot = { Point(R.Left + 1, R.Top), 0 };
+            // One row: the caption at the left, the value at the right.
             if (value)
-                FValueSpot = { Point(R.Right - 1, R.Top), 2 };
+                FValueSpot = { Point(R.Right - 1, R.Top), 2, R.Width() - 2 };
+            if (caption)
+                FCaptionSpot = { Point(R.Left + 1, R.Top), 0, R.Width() - 2 - (value ? readout + textH / 2 : 0) };
             r.Top += textH + 1;
         }
     } else {
         if (caption) {
-            FCaptionSpot = { Point(R.Left + R.Width() / 2, R.Top), 1 };
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, R.Top), 1, R.Width() };
             r.Top += textH + 1;
         }
         if (value) {
-            FValueSpot = { Point(R.Left + R.Width() / 2, R.Bottom), 7 };
+            FValueSpot = { Point(R.Left + R.Width() / 2, R.Bottom), 7, R.Width() };
             r.Bottom -= textH + 1;
         }
     }
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
 
-    const int scaleT = FShowScale
-        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
-        : 0;
-    const int labelHalf = FShowScale ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 2 : 2;
+    if (FShowScale)
+        MeasureScale(c);
+    const int scaleT = FShowScale ? LinearScaleThickness(FVertical) : 0;
+    const int labelHalf = FShowScale ? LabelOverhang(FVertical) + 1 : 2;
     const int bevel = FBevelPlate.Width() + FBevelPlate.Spacing();
 
     if (!FBar) {
-        // Plate over the whole rest: strip, ticks and labels inside it.
+        // Plate over the whole rest: strip, ticks and labels inside it, room
+        // for the pointer's foot beyond them.
         FPlate = r;
         FInner = r;
         ShrinkRect(FInner, bevel);
+        const int foot = Zoomed(10);
+        const int across = FVertical ? FInner.Width() : FInner.Height();
+        const int strip = std::clamp(across / 8, Zoomed(3), Zoomed(8));
+        if (across < strip + scaleT + foot + 4)
+            PlanDropped();
+        const int offset = std::max(2, (across - strip - scaleT - foot) / 2);
         if (!FVertical) {
             FP0 = FInner.Left + labelHalf;
             FP1 = FInner.Right - 1 - labelHalf;
-            // Strip and scale centred in the plate, room for the pointer's foot below.
-            const int strip = std::clamp(FInner.Height() / 8, 3, 8);
-            FStrip0 = FInner.Top + std::max(2, (FInner.Height() - strip - scaleT - 10) / 2);
-            FStrip1 = FStrip0 + strip;
-            FScaleBase = FStrip1;
+            FStrip0 = FInner.Top + offset;
         } else {
             FP0 = FInner.Bottom - 1 - labelHalf;
             FP1 = FInner.Top + labelHalf;
-            const int strip = std::clamp(FInner.Width() / 8, 3, 8);
-            FStrip0 = FInner.Left + std::max(2, (FInner.Width() - strip - scaleT - 10) / 2);
-            FStrip1 = FStrip0 + strip;
-            FScaleBase = FStrip1;
+            FStrip0 = FInner.Left + offset;
         }
+        FStrip1 = FStrip0 + strip;
+        FScaleBase = FStrip1;
     } else {
         // Trough beside the scale.
+        const int across = (FVertical ? r.Width() : r.Height()) - scaleT - 2;
+        if (across < Zoomed(8))
+            PlanDropped();
+        const int thick = std::clamp(across, Zoomed(8), Zoomed(30));
         if (!FVertical) {
-            const int th = std::clamp(r.Height() - scaleT - 2, 8, 30);
-            FPlate = Rect(r.Left + labelHalf - bevel, r.Top, r.Right - labelHalf + bevel, r.Top + th);
+            FPlate = Rect(r.Left + labelHalf - bevel, r.Top, r.Right - labelHalf + bevel, r.Top + thick);
             FInner = FPlate;
             ShrinkRect(FInner, bevel);
             FP0 = FInner.Left;
             FP1 = FInner.Right - 1;
             FScaleBase = FPlate.Bottom + 1;
         } else {
-            const int tw = std::clamp(r.Width() - scaleT - 2, 8, 30);
-            const int left = r.Left + std::max(0, (r.Width() - tw - scaleT - 2) / 2);
-            FPlate = Rect(left, r.Top + labelHalf - bevel, left + tw, r.Bottom - labelHalf + bevel);
+            const int left = r.Left + std::max(0, (r.Width() - thick - scaleT - 2) / 2);
+            FPlate = Rect(left, r.Top + labelHalf - bevel, left + thick, r.Bottom - labelHalf + bevel);
             FInner = FPlate;
             ShrinkRect(FInner, bevel);
             FP0 = FInner.Bottom - 1;
@@ -102,6 +112,8 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
             FScaleBase = FPlate.Right + 1;
         }
     }
+    if (FShowScale)
+        PlanLinearScale(FP0, FP1, FScaleBase, FVertical, 1);
 }
 
 void TOvLinearMeter::PaintPlate(TCanvas& c)
@@ -120,7 +132,7 @@ void TOvLinearMeter::PaintPointer(TCanvas& c)
     c.Pen.Style = psSolid;
     c.Brush.Color = colour;
     c.Brush.Style = bsSolid;
-    const int s = 5;
+    const int s = Zoomed(5);
     if (!FVertical) {
         c.MoveTo(pos, FInner.Top + 1);
         c.LineTo(pos, FInner.Bottom - s);
@@ -204,22 +216,19 @@ void TOvLinearMeter::PaintMinMax(TCanvas& c)
 void TOvLinearMeter::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
     PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintPlate(c);
     if (!FBar) {
         TOvGaugePaint::DrawSectorStrips(c, SectorSettings(), FP0, FP1, FStrip0, FStrip1, FVertical);
         if (FShowScale)
-            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
-                                           FVertical, 1);
+            DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
         PaintLimits(c);
         PaintPointer(c);
     } else {
         PaintBar(c);
         PaintLimits(c);
         if (FShowScale)
-            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
-                                           FVertical, 1);
+            DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
         PaintMinMax(c);
     }
 }

@@ -37,8 +37,7 @@ protected:
     virtual void PaintGroove(TCanvas& c);
     virtual void PaintThumb(TCanvas& c);
     void SlideTo(TShiftState Shift, int X, int Y) override;
-    QSize DefaultSize() const override;
-    QSize SmallestSize() const override;
+    QSize DesignSize() const override;
 
 private:
     bool FVertical;
@@ -50,7 +49,7 @@ private:
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
     TRect FValueRect {};
-    TPoint FCaptionAt {};
+    TTextSpot FCaption;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvHSlider : public TOvSlider {

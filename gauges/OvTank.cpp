@@ -7,33 +7,44 @@ TOvTank::TOvTank(QWidget* Owner)
 {
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SignalSettings().SetName1(QStringLiteral("Tank"));
-    const QSize s = DefaultSize();
+    const QSize s = PreferredSize();
     SetBounds(Left(), Top(), s.width(), s.height());
 }
 
 void TOvTank::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    const bool caption = !sig.Name1().isEmpty();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
+    c.Font.SetStyle(fsBold);
+    const int readout = ReadoutWidth(c);
+    c.Font.SetStyle(0);
     TRect r = R;
     FCaptionSpot = FValueSpot = TTextSpot {};
-    if (r.Height() > textH + 30) {
-        if (!sig.Name1().isEmpty())
-            FCaptionSpot = { Point(r.Left + 1, r.Top), 0 };
+    if (r.Height() > textH + Zoomed(30)) {
         if (ShowValue())
-            FValueSpot = { Point(r.Right - 1, r.Top), 2 };
+            FValueSpot = { Point(r.Right - 1, r.Top), 2, r.Width() - 2 };
+        if (caption)
+            FCaptionSpot = { Point(r.Left + 1, r.Top), 0, r.Width() - 2 - (ShowValue() ? readout + textH / 2 : 0) };
         r.Top += textH + 2;
+    } else if (caption || ShowValue()) {
+        PlanDropped();
     }
-    const int scaleT = FShowScale
-        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), true)
-        : 0;
-    const int w = std::max(8, r.Width() - scaleT - 4);
-    FCap = std::clamp(std::min(w / 5, (r.Bottom - r.Top) / 6), 4, 24);
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
+    int scaleT = 0;
+    if (FShowScale) {
+        MeasureScale(c);
+        scaleT = LinearScaleThickness(true);
+    }
+    const int w = std::max(Zoomed(8), r.Width() - scaleT - 4);
+    FCap = std::clamp(std::min(w / 5, (r.Bottom - r.Top) / 6), Zoomed(4), Zoomed(24));
     FBody = Rect(r.Left + 1, r.Top + FCap / 2 + 1, r.Left + 1 + w, r.Bottom - FCap / 2 - 1);
     if (FBody.Bottom <= FBody.Top)
         FBody.Bottom = FBody.Top + 1;
     FScaleBase = FBody.Right + 3;
+    if (FShowScale)
+        PlanLinearScale(FBody.Bottom, FBody.Top, FScaleBase, true, 1);
 }
 
 void TOvTank::PaintTank(TCanvas& c)
@@ -92,13 +103,11 @@ void TOvTank::PaintLiquid(TCanvas& c)
 void TOvTank::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
     PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintTank(c);
     PaintLiquid(c);
     if (FShowScale)
-        TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FBody.Bottom, FBody.Top,
-                                       FScaleBase, true, 1);
+        DrawLinearScale(c, FBody.Bottom, FBody.Top, FScaleBase, true, 1);
     for (const TLimitMark& l : LimitMarks()) {
         const int p = TOvGaugePaint::PosOf(FBody.Bottom, FBody.Top, l.PerMille);
         TOvGaugePaint::DrawMark(c, Point(FScaleBase, p), Point(FScaleBase + 4, p), l.Colour, clBlack);

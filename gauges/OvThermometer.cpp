@@ -9,28 +9,38 @@ TOvThermometer::TOvThermometer(QWidget* Owner)
     SignalSettings().SetName1(QStringLiteral("Temperature"));
     SignalSettings().SetValueUnit(QStringLiteral("\u00B0C"));
     ScaleSettings().SetSubSteps(2);
-    const QSize s = DefaultSize();
+    const QSize s = PreferredSize();
     SetBounds(Left(), Top(), s.width(), s.height());
 }
 
 void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
     FCaptionSpot = FValueSpot = TTextSpot {};
-    if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 40) {
-        FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1 };
-        r.Top += textH + 2;
+    if (!sig.Name1().isEmpty()) {
+        if (r.Height() > 3 * textH + Zoomed(40)) {
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1, R.Width() };
+            r.Top += textH + 2;
+        } else {
+            PlanDropped();
+        }
     }
-    if (ShowValue() && r.Height() > 2 * textH + 40) {
-        FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7 };
-        r.Bottom -= textH + 2;
+    if (ShowValue()) {
+        if (r.Height() > 2 * textH + Zoomed(40)) {
+            FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7, R.Width() };
+            r.Bottom -= textH + 2;
+        } else {
+            PlanDropped();
+        }
     }
-    const int scaleT = TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), true);
-    const int labelHalf = ScaleSettings().LabelHeight() / 2 + 1;
-    const int tube = std::clamp((r.Width() - scaleT) / 4, 5, 14);
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
+    MeasureScale(c);
+    const int scaleT = LinearScaleThickness(true);
+    const int labelHalf = ScaleMetrics().LabelHeight / 2 + 1;
+    const int tube = std::clamp((r.Width() - scaleT) / 4, Zoomed(5), Zoomed(14));
     const int bulb = std::min(tube * 2 + 2, std::max(tube, r.Width() - scaleT - 4));
     const int cx = r.Left + std::max(bulb / 2 + 2, (r.Width() - scaleT) / 2);
     FBulb = Rect(cx - bulb / 2, r.Bottom - bulb - 1, cx - bulb / 2 + bulb, r.Bottom - 1);
@@ -38,6 +48,10 @@ void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
     FP0 = FBulb.Top - 3;
     FP1 = std::min(FP0 - 1, FTube.Top + std::max(tube / 2 + 1, labelHalf));
     FScaleBase = std::max(FTube.Right, FBulb.Right - bulb / 4) + 3;
+    // The limit marks point at the tube from its left.
+    if (FTube.Left - 8 < R.Left)
+        PlanDropped();
+    PlanLinearScale(FP0, FP1, FScaleBase, true, 1);
 }
 
 void TOvThermometer::PaintGlass(TCanvas& c)
@@ -82,11 +96,10 @@ void TOvThermometer::PaintColumn(TCanvas& c)
 void TOvThermometer::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
     PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintGlass(c);
     PaintColumn(c);
-    TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase, true, 1);
+    DrawLinearScale(c, FP0, FP1, FScaleBase, true, 1);
     // The limits point at the tube from its other side.
     const int x = FTube.Left - 2;
     for (const TLimitMark& l : LimitMarks()) {
