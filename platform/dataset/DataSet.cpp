@@ -39,6 +39,14 @@ TFieldType FieldTypeOf(QMetaType type)
 
 namespace {
 
+// The database's own words for a failure ("CHECK constraint failed: ...",
+// "database is locked"), or the driver's where it gave none.
+QString Reason(const QSqlError& e)
+{
+    const QString text = e.databaseText().trimmed();
+    return text.isEmpty() ? e.text() : text;
+}
+
 // SQLite keeps the declared column type only as text; Qt's driver maps few
 // names (SMALLINT reads as text). Map them by SQLite's own affinity rules,
 // with the usual names for the small integer kinds.
@@ -313,7 +321,7 @@ void TDataSet::Open()
     if (!db.isValid())
         throw EDatabaseError(QStringLiteral("No database connection \"%1\"").arg(FConnection));
     if (!db.isOpen() && !db.open())
-        throw EDatabaseError(db.lastError().text());
+        throw EDatabaseError(Reason(db.lastError()));
     if (FTableName.isEmpty() && FSelectSql.isEmpty())
         throw EDatabaseError(QStringLiteral("No table name or query"));
 
@@ -332,7 +340,7 @@ void TDataSet::Open()
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(SelectStatement()))
-        throw EDatabaseError(q.lastError().text());
+        throw EDatabaseError(Reason(q.lastError()));
     // Declared column types of an SQLite table.
     QHash<QString, QString> declared;
     if (!FTableName.isEmpty() && db.driverName() == QLatin1String("QSQLITE")) {
@@ -428,7 +436,7 @@ void TDataSet::Refresh()
     QSqlQuery q(Database());
     q.setForwardOnly(true);
     if (!q.exec(SelectStatement()))
-        throw EDatabaseError(q.lastError().text());
+        throw EDatabaseError(Reason(q.lastError()));
     if (q.record().count() != int(FFields.size()))
         throw EDatabaseError(QStringLiteral("The layout of \"%1\" changed").arg(FTableName));
     ReadRows(q);
@@ -535,7 +543,7 @@ void TDataSet::Post()
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw EDatabaseError(q.lastError().text());
+        throw EDatabaseError(Reason(q.lastError()));
     if (q.numRowsAffected() == 0)
         PostFoundChanged();
     FBuffer.clear();
