@@ -1,32 +1,10 @@
 #include "dbgauges/OvDB.h"
 
-#include <cmath>
-#include <limits>
-
 using Ov::EDatabaseError;
 using Ov::ERecordLost;
 using Ov::EUpdateConflict;
 using Ov::TDataSet;
 using Ov::TField;
-
-namespace {
-
-// trunc(f), held to the 64-bit range (a float beyond it, or not a number,
-// never wraps).
-qint64 TruncToLargeInt(float f)
-{
-    if (!std::isfinite(f))
-        return 0;
-    constexpr double top = 9223372036854775807.0; // 2^63
-    const double t = std::trunc(double(f));
-    if (t >= top)
-        return std::numeric_limits<qint64>::max();
-    if (t <= -top)
-        return std::numeric_limits<qint64>::min();
-    return qint64(t);
-}
-
-} // namespace
 
 TOvFieldDataLink::TOvFieldDataLink()
 {
@@ -36,7 +14,7 @@ TOvFieldDataLink::TOvFieldDataLink()
 void TOvFieldDataLink::StoreSingle(float f)
 {
     FSingle = f;
-    FInteger = TruncToLargeInt(f);
+    FInteger = Ov::TruncToLargeInt(double(f));
     FBoolean = FInteger == 1;
     FSetter = TSetter::Float;
 }

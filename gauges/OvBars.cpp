@@ -21,9 +21,6 @@ void TOvBar::LayoutFace(TCanvas& c, const TRect& R)
     const bool caption = !Name1().isEmpty();
     c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
-    c.Font.SetStyle(fsBold);
-    const int readout = ReadoutWidth(c, false);
-    c.Font.SetStyle(0);
     TRect r = R;
     FValueSpot = FCaptionSpot = TTextSpot {};
     if (FUpright) {
@@ -39,14 +36,8 @@ void TOvBar::LayoutFace(TCanvas& c, const TRect& R)
         } else if (caption) {
             PlanDropped();
         }
-    } else if (r.Height() > textH + Zoomed(10)) {
-        if (ShowValue())
-            FValueSpot = { Point(r.Right, r.Top), 2, r.Width() };
-        if (caption)
-            FCaptionSpot = { Point(r.Left, r.Top), 0, r.Width() - (ShowValue() ? readout + textH / 2 : 0) };
-        r.Top += textH + 1;
-    } else if (caption || ShowValue()) {
-        PlanDropped();
+    } else {
+        TopTextRow(c, r, Zoomed(10), 0, 1, FCaptionSpot, FValueSpot, false);
     }
     PlanCaptionAndValue(c, FCaptionSpot, FValueSpot, false);
     FTrough = r;
@@ -126,9 +117,6 @@ void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
     const bool caption = !sig.Name1().isEmpty();
     c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
-    c.Font.SetStyle(fsBold);
-    const int readout = ReadoutWidth(c);
-    c.Font.SetStyle(0);
     TRect r = R;
     FValueSpot = FCaptionSpot = TTextSpot {};
     if (FVertical) {
@@ -144,21 +132,11 @@ void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
         } else if (ShowValue()) {
             PlanDropped();
         }
-    } else if (r.Height() > textH + Zoomed(14)) {
-        if (caption)
-            FCaptionSpot = { Point(r.Left, r.Top), 0, r.Width() - (ShowValue() ? readout + textH / 2 : 0) };
-        if (ShowValue())
-            FValueSpot = { Point(r.Right, r.Top), 2, r.Width() };
-        r.Top += textH + 1;
-    } else if (caption || ShowValue()) {
-        PlanDropped();
+    } else {
+        TopTextRow(c, r, Zoomed(14), 0, 1, FCaptionSpot, FValueSpot);
     }
     PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
-    int scaleT = 0;
-    if (FShowScale) {
-        MeasureScale(c);
-        scaleT = LinearScaleThickness(FVertical);
-    }
+    int scaleT = MeasureLinearScale(c, FShowScale, FVertical);
     // Without room for the labels beside a usable strip, the scale goes.
     FScaleShown = FShowScale && (FVertical ? r.Width() : r.Height()) - scaleT >= Zoomed(8);
     if (FShowScale && !FScaleShown) {

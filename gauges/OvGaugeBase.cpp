@@ -317,6 +317,14 @@ const TScaleMetrics& TOvGaugeFace::MeasureScale(TCanvas& c)
     return FScaleMetrics;
 }
 
+int TOvGaugeFace::MeasureLinearScale(TCanvas& c, bool shown, bool vertical)
+{
+    if (!shown)
+        return 0;
+    MeasureScale(c);
+    return LinearScaleThickness(vertical);
+}
+
 void TOvGaugeFace::DrawLinearScale(TCanvas& c, int p0, int p1, int base, bool vertical, int side)
 {
     TOvGaugePaint::DrawLinearScale(c, ScaleLook(), FScaleMetrics, p0, p1, base, vertical, side, true, &FPlaced);
@@ -531,6 +539,28 @@ std::vector<TOvAnalogDisplay::TLimitMark> TOvAnalogDisplay::LimitMarks() const
     return marks;
 }
 
+void TOvAnalogDisplay::TopTextRow(TCanvas& c, TRect& r, int rest, int inset, int gap, TTextSpot& caption,
+                                  TTextSpot& value, bool unit)
+{
+    c.Font = Zoomed(Font());
+    const int textH = c.TextHeight(QStringLiteral("X"));
+    const bool hasCaption = !Name1().isEmpty();
+    caption = value = TTextSpot {};
+    if (r.Height() <= textH + rest) {
+        if (hasCaption || ShowValue())
+            PlanDropped();
+        return;
+    }
+    c.Font.SetStyle(fsBold);
+    const int readout = ReadoutWidth(c, unit);
+    const int width = r.Width() - 2 * inset;
+    if (ShowValue())
+        value = { Point(r.Right - inset, r.Top), 2, width };
+    if (hasCaption)
+        caption = { Point(r.Left + inset, r.Top), 0, width - (ShowValue() ? readout + textH / 2 : 0) };
+    r.Top += textH + gap;
+}
+
 void TOvAnalogDisplay::PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value, bool unit)
 {
     // The value first: a caption on its row ends before it (a value beyond
@@ -608,6 +638,12 @@ void TOvAnalogOperable::ValueChange()
 void TOvAnalogOperable::SetShowValue(bool v)
 {
     if (StoreChanged(FShowValue, v))
+        Change();
+}
+
+void TOvAnalogOperable::SetShowScale(bool v)
+{
+    if (StoreChanged(FShowScale, v))
         Change();
 }
 

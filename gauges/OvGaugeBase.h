@@ -164,6 +164,9 @@ protected:
     TScaleCircleGeometry DrawCircularScale(TCanvas& c, TRect& R, int sweep, int start);
     std::vector<TRect> CircularLabelBoxes(TCanvas& c, const TRect& R, int sweep, int start);
     int LinearScaleThickness(bool vertical) const { return TOvGaugePaint::LinearScaleThickness(FScaleMetrics, vertical); }
+    // A linear scale that is shown measured: the thickness it takes across
+    // its axis (0 when not shown).
+    int MeasureLinearScale(TCanvas& c, bool shown, bool vertical);
     int LabelOverhang(bool vertical) const { return TOvGaugePaint::LabelOverhang(FScaleMetrics, vertical); }
 
     // The layout's account of its texts: the box a text may fill and the
@@ -279,6 +282,12 @@ protected:
     }
     // The caption (Name1) and the value text with its unit (bold) at their
     // spots, in the control's font; the layout plans them for the size hints.
+    // One text row at the top of r, when r keeps more than `rest` pixels
+    // below it (else the layout counts the texts left out): the caption at
+    // its left and the value (with its unit or without) at its right, inset
+    // pixels in. r then starts gap pixels below the row.
+    void TopTextRow(TCanvas& c, TRect& r, int rest, int inset, int gap, TTextSpot& caption, TTextSpot& value,
+                    bool unit = true);
     void PaintCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value, bool unit = true);
     void PlanCaptionAndValue(TCanvas& c, const TTextSpot& caption, const TTextSpot& value, bool unit = true);
 
@@ -301,6 +310,7 @@ class VELQUOR_GAUGES_EXPORT TOvAnalogOperable : public TOvAnalogCControl, public
     Q_PROPERTY(int ChangeLarge READ ChangeLarge WRITE SetChangeLarge)
     Q_PROPERTY(int ChangeSmall READ ChangeSmall WRITE SetChangeSmall)
     Q_PROPERTY(bool ShowValue READ ShowValue WRITE SetShowValue)
+    Q_PROPERTY(bool ShowScale READ ShowScale WRITE SetShowScale)
 
 public:
     explicit TOvAnalogOperable(QWidget* Owner = nullptr);
@@ -312,6 +322,8 @@ public:
     void SetFontValue(const TFont& v) { FFontValue.Assign(v); }
     bool ShowValue() const { return FShowValue; }
     void SetShowValue(bool v);
+    bool ShowScale() const { return FShowScale; }
+    void SetShowScale(bool v);
 
     QSize sizeHint() const override { return PreferredSize(); }
     QSize minimumSizeHint() const override { return LegibleMinimum(); }
@@ -338,4 +350,5 @@ protected:
 private:
     TFont FFontValue;
     bool FShowValue = true;
+    bool FShowScale = true;
 };

@@ -41,12 +41,6 @@ void TOvGearDial::SetTeeth(int v)
     Change();
 }
 
-void TOvGearDial::SetShowScale(bool v)
-{
-    if (StoreChanged(FShowScale, v))
-        Change();
-}
-
 void TOvGearDial::SetGearColor(TColor v)
 {
     if (StoreChanged(FGearColor, v))
@@ -88,7 +82,7 @@ void TOvGearDial::LayoutFace(TCanvas& c, const TRect& R)
     const int side = std::max(0, std::min(area.Width(), area.Height()));
     FScaleArea = Bounds(area.Left + (area.Width() - side) / 2, area.Top, side, side);
     FScaleShown = false;
-    if (FShowScale) {
+    if (ShowScale()) {
         MeasureScale(c);
         const std::vector<TRect> labels = CircularLabelBoxes(c, FScaleArea, SweepAngle, StartAngle);
         FScaleShown = side >= Zoomed(60) && !Overlapping(labels);

@@ -10,7 +10,6 @@
 class VELQUOR_GAUGES_EXPORT TOvGearDial : public TOvAnalogOperable {
     Q_OBJECT
     Q_PROPERTY(int Teeth READ Teeth WRITE SetTeeth)
-    Q_PROPERTY(bool ShowScale READ ShowScale WRITE SetShowScale)
 
 public:
     explicit TOvGearDial(QWidget* Owner = nullptr);
@@ -18,8 +17,6 @@ public:
     // Number of teeth on the rim (0 = from the size, else 8..60).
     int Teeth() const { return FTeeth; }
     void SetTeeth(int v);
-    bool ShowScale() const { return FShowScale; }
-    void SetShowScale(bool v);
     TColor GearColor() const { return FGearColor; }
     void SetGearColor(TColor v);
     TOvSBevel& BevelHub() { return FBevelHub; }
@@ -45,7 +42,6 @@ protected:
 
 private:
     int FTeeth = 0;
-    bool FShowScale = true;
     TColor FGearColor = 0xB8B4B0;
     TOvSBevel FBevelHub;
     TRect FValueRect {};

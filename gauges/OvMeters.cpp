@@ -60,9 +60,7 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
     }
     PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
 
-    if (FShowScale)
-        MeasureScale(c);
-    const int scaleT = FShowScale ? LinearScaleThickness(FVertical) : 0;
+    const int scaleT = MeasureLinearScale(c, FShowScale, FVertical);
     const int labelHalf = FShowScale ? LabelOverhang(FVertical) + 1 : 2;
     const int bevel = FBevelPlate.Width() + FBevelPlate.Spacing();
 

@@ -22,12 +22,6 @@ void TOvSlider::SetThumbLength(int v)
     Change();
 }
 
-void TOvSlider::SetShowScale(bool v)
-{
-    if (StoreChanged(FShowScale, v))
-        Change();
-}
-
 void TOvSlider::SetThumbColor(TColor v)
 {
     if (StoreChanged(FThumbColor, v))
@@ -56,10 +50,8 @@ void TOvSlider::LayoutFace(TCanvas& c, const TRect& R)
     const int valueNeeds = readout + 10; // inside the box's frame, 2 pixels from its edge
     c.Font = Zoomed(Font());
     const int captionH = sig.Name1().isEmpty() ? 0 : c.TextHeight(sig.Name1());
-    if (FShowScale)
-        MeasureScale(c);
-    const int scaleT = FShowScale ? LinearScaleThickness(FVertical) : 0;
-    const int labelHalf = FShowScale ? LabelOverhang(FVertical) : 0;
+    const int scaleT = MeasureLinearScale(c, ShowScale(), FVertical);
+    const int labelHalf = ShowScale() ? LabelOverhang(FVertical) : 0;
     const int margin = std::max(Zoomed(FThumbLength) / 2, labelHalf) + 1;
     FCaption = TTextSpot {};
     FValueRect = TRect {};
@@ -123,7 +115,7 @@ void TOvSlider::LayoutFace(TCanvas& c, const TRect& R)
         FGroove = Rect(gx - g, FP1 - g, gx + g + 1, FP0 + g + 1);
         FScaleBase = FTrackBand.Right + 1;
     }
-    if (FShowScale)
+    if (ShowScale())
         PlanLinearScale(FP0, FP1, FScaleBase, FVertical, 1);
     SetHitRect(FTrackBand);
 }
@@ -186,7 +178,7 @@ void TOvSlider::PaintFace(TCanvas& c, const TRect& R)
         DrawText(c, FCaption.At.X, FCaption.At.Y, FCaption.Align, Name1(), FCaption.Width, TTextFit::Caption);
     if (ShowValue() && FValueRect.Width() > 0)
         PaintValueBox(c, FValueRect);
-    if (FShowScale)
+    if (ShowScale())
         DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
     PaintGroove(c);
     PaintThumb(c);

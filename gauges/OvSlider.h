@@ -10,7 +10,6 @@
 class VELQUOR_GAUGES_EXPORT TOvSlider : public TOvAnalogOperable {
     Q_OBJECT
     Q_PROPERTY(int ThumbLength READ ThumbLength WRITE SetThumbLength)
-    Q_PROPERTY(bool ShowScale READ ShowScale WRITE SetShowScale)
 
 public:
     TOvSlider(bool vertical, QWidget* Owner);
@@ -18,8 +17,6 @@ public:
     bool Vertical() const { return FVertical; }
     int ThumbLength() const { return FThumbLength; }
     void SetThumbLength(int v); // 6..60
-    bool ShowScale() const { return FShowScale; }
-    void SetShowScale(bool v);
     TColor ThumbColor() const { return FThumbColor; }
     void SetThumbColor(TColor v);
 
@@ -42,7 +39,6 @@ protected:
 private:
     bool FVertical;
     int FThumbLength = 12;
-    bool FShowScale = true;
     TColor FThumbColor = clBtnFace;
     TRect FGroove {};
     TRect FTrackBand {};

@@ -13,30 +13,10 @@ TOvTank::TOvTank(QWidget* Owner)
 
 void TOvTank::LayoutFace(TCanvas& c, const TRect& R)
 {
-    const TSignalSettings& sig = SignalSettings();
-    const bool caption = !sig.Name1().isEmpty();
-    c.Font = Zoomed(Font());
-    const int textH = c.TextHeight(QStringLiteral("X"));
-    c.Font.SetStyle(fsBold);
-    const int readout = ReadoutWidth(c);
-    c.Font.SetStyle(0);
     TRect r = R;
-    FCaptionSpot = FValueSpot = TTextSpot {};
-    if (r.Height() > textH + Zoomed(30)) {
-        if (ShowValue())
-            FValueSpot = { Point(r.Right - 1, r.Top), 2, r.Width() - 2 };
-        if (caption)
-            FCaptionSpot = { Point(r.Left + 1, r.Top), 0, r.Width() - 2 - (ShowValue() ? readout + textH / 2 : 0) };
-        r.Top += textH + 2;
-    } else if (caption || ShowValue()) {
-        PlanDropped();
-    }
+    TopTextRow(c, r, Zoomed(30), 1, 2, FCaptionSpot, FValueSpot);
     PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
-    int scaleT = 0;
-    if (FShowScale) {
-        MeasureScale(c);
-        scaleT = LinearScaleThickness(true);
-    }
+    const int scaleT = MeasureLinearScale(c, FShowScale, true);
     const int w = std::max(Zoomed(8), r.Width() - scaleT - 4);
     FCap = std::clamp(std::min(w / 5, (r.Bottom - r.Top) / 6), Zoomed(4), Zoomed(24));
     FBody = Rect(r.Left + 1, r.Top + FCap / 2 + 1, r.Left + 1 + w, r.Bottom - FCap / 2 - 1);

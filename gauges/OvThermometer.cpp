@@ -37,8 +37,7 @@ void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
         }
     }
     PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
-    MeasureScale(c);
-    const int scaleT = LinearScaleThickness(true);
+    const int scaleT = MeasureLinearScale(c, true, true);
     const int labelHalf = ScaleMetrics().LabelHeight / 2 + 1;
     const int tube = std::clamp((r.Width() - scaleT) / 4, Zoomed(5), Zoomed(14));
     const int bulb = std::min(tube * 2 + 2, std::max(tube, r.Width() - scaleT - 4));

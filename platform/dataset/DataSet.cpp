@@ -89,9 +89,6 @@ bool TField::IsNull() const { return Value().isNull(); }
 bool TField::CanModify() const { return !FReadOnly && FDataSet->CanModify(); }
 QVariant TField::Value() const { return FDataSet->FieldValue(FIndex); }
 
-namespace {
-
-// A whole number from a real, truncated, held to the 64-bit range.
 qint64 TruncToLargeInt(double d)
 {
     if (!std::isfinite(d))
@@ -104,8 +101,6 @@ qint64 TruncToLargeInt(double d)
         return std::numeric_limits<qint64>::min();
     return qint64(t);
 }
-
-} // namespace
 
 qint64 TField::AsLargeInt() const
 {

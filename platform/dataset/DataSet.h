@@ -74,6 +74,10 @@ enum TFieldType {
 // Field type of a Qt SQL column type.
 VELQUOR_DATASET_EXPORT TFieldType FieldTypeOf(QMetaType type);
 
+// trunc(d) as a 64-bit integer, held at the ends of that range (and 0 for
+// what is not a number): how a real reads as a whole number, never wrapped.
+VELQUOR_DATASET_EXPORT qint64 TruncToLargeInt(double d);
+
 class VELQUOR_DATASET_EXPORT TField {
 public:
     TField(TDataSet* dataSet, int index, const QString& name, TFieldType type);

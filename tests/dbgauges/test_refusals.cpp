@@ -26,28 +26,7 @@ using namespace Ov;
 
 namespace {
 
-struct RefusalTest : ::testing::Test {
-    SqliteTable table;
-    QWidget form;
-    TReadings readings { table.Connection() };
-    TDataSet& ds = readings.Set;
-
-    template <class W>
-    W* Make(const QString& field)
-    {
-        auto* w = new W(&form);
-        w->SetDataField(field);
-        w->SetDataSource(&readings.Source);
-        w->Loaded();
-        return w;
-    }
-    static void Key(QWidget* w, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
-    }
+struct RefusalTest : ReadingsForm {
     // A dial over 0..100 in steps of 0.1.
     TOvDBDial* FineDial(const QString& field)
     {

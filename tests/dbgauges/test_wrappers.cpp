@@ -15,12 +15,7 @@ using namespace Ov;
 
 namespace {
 
-struct WrapperTest : ::testing::Test {
-    SqliteTable table;
-    QWidget form;
-    TReadings readings { table.Connection() };
-    TDataSet& ds = readings.Set;
-    TDataSource& source = readings.Source;
+struct WrapperTest : ReadingsForm {
     void SetUp() override
     {
         // Every UPDATE of the table is counted.
@@ -32,22 +27,6 @@ struct WrapperTest : ::testing::Test {
     {
         QSqlQuery q(QSqlDatabase::database(table.Connection()));
         return q.exec(QStringLiteral("SELECT COUNT(*) FROM writes")) && q.next() ? q.value(0).toInt() : -1;
-    }
-    template <class W>
-    W* Make(const QString& field)
-    {
-        auto* w = new W(&form);
-        w->SetDataField(field);
-        w->SetDataSource(&source);
-        w->Loaded();
-        return w;
-    }
-    static void Key(QWidget* w, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
 };
 
