@@ -398,7 +398,7 @@ void TOvDial::DrawValueText(TCanvas& c, const QString& text)
     c.Brush.Style = bsClear;
     // A value wider than the sample the box was made for is condensed, made
     // smaller, or shown as the overflow mark: never as some of its digits.
-    TOvDraw::DrawFittedText(c, box.Width(), 0, 2, text, box.Width(), TTextFit::Readout);
+    FShownValue = TOvDraw::DrawFittedText(c, box.Width(), 0, 2, text, box.Width(), TTextFit::Readout);
 }
 
 void TOvDial::ValueChange()
