@@ -31,8 +31,7 @@ TOvArcMeter::TOvArcMeter(int sweep, int start, QSize design, QWidget* Owner)
     ScaleSettings().SetSubSteps(4);
     SignalSettings().SetName1(QStringLiteral("Meter"));
     SetFaceColor(clCream);
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvArcMeter::Loaded()

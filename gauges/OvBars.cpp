@@ -10,8 +10,7 @@ TOvBar::TOvBar(QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SetFaceColor(0x202020);
     SignalSettings().SetName1(QStringLiteral("Bar"));
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvBar::LayoutFace(TCanvas& c, const TRect& R)
@@ -100,8 +99,7 @@ TOvSegmentBar::TOvSegmentBar(bool vertical, QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SetFaceColor(clBlack);
     SignalSettings().SetName1(QStringLiteral("Level"));
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvSegmentBar::SetSegments(int v)

@@ -211,7 +211,7 @@ void TOvGaugePaint::DrawMark(TCanvas& c, TPoint tip, TPoint back, TColor colour,
 
 // ================================================================ TOvGaugeFace
 
-TOvGaugeFace::TOvGaugeFace(const TControl& control, const TSignalSettings& signal)
+TOvGaugeFace::TOvGaugeFace(TControl& control, const TSignalSettings& signal)
     : FControl(control)
     , FSignal(signal)
     , FEmittedFrom(signal.ValueFrom())
@@ -462,6 +462,12 @@ QSize TOvGaugeFace::LegibleMinimum() const
         m.rheight() -= 1;
     FMinimum = m;
     return FMinimum;
+}
+
+void TOvGaugeFace::TakePreferredSize()
+{
+    const QSize s = PreferredSize();
+    FControl.SetBounds(FControl.Left(), FControl.Top(), s.width(), s.height());
 }
 
 QSize TOvGaugeFace::PreferredSize() const

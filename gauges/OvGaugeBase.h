@@ -108,7 +108,7 @@ public:
 
 protected:
     // The control and its signal settings (range, format, unit, names).
-    TOvGaugeFace(const TControl& control, const TSignalSettings& signal);
+    TOvGaugeFace(TControl& control, const TSignalSettings& signal);
     virtual ~TOvGaugeFace();
     TOvGaugeFace(const TOvGaugeFace&) = delete;
     TOvGaugeFace& operator=(const TOvGaugeFace&) = delete;
@@ -126,6 +126,8 @@ protected:
     // The preferred and the smallest legible size (from the layout).
     QSize PreferredSize() const;
     QSize LegibleMinimum() const;
+    // A constructor's last step: the control takes its preferred size.
+    void TakePreferredSize();
     // The frame, then the face clipped to it (laid out first when due).
     void PaintGauge(TCanvas& c, int width, int height);
     void InvalidateLayout() { FLayoutValid = false; }
@@ -199,7 +201,7 @@ private:
     bool LegibleAt(int w, int h);
     double ZoomAt(int w, int h) const;
 
-    const TControl& FControl;
+    TControl& FControl;
     const TSignalSettings& FSignal;
     TOvSBevel FBevelOuter;
     TScaleSettings FScaleSettings;

@@ -29,16 +29,15 @@ TOvGearDial::TOvGearDial(QWidget* Owner)
     FBevelHub.SetColor(0xD8D4D0);
     FBevelHub.SetElliptic(true);
     SetRoundHitArea(true);
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvGearDial::SetTeeth(int v)
 {
-    if (v == FTeeth || (v != 0 && (v < 8 || v > 60)))
+    if (v != 0 && (v < 8 || v > 60))
         return;
-    FTeeth = v;
-    Change();
+    if (StoreChanged(FTeeth, v))
+        Change();
 }
 
 void TOvGearDial::SetGearColor(TColor v)

@@ -15,8 +15,7 @@ TOvLinearMeter::TOvLinearMeter(bool vertical, bool bar, QWidget* Owner)
     ScaleSettings().SetSubSteps(bar ? 2 : 4);
     ScaleSettings().SetPointerColor(clRed);
     SetFaceColor(bar ? TColor(0x202020) : TColor(clWhite));
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvLinearMeter::Loaded()

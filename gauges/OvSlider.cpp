@@ -10,16 +10,15 @@ TOvSlider::TOvSlider(bool vertical, QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SignalSettings().SetName1(QStringLiteral("Level"));
     ScaleSettings().SetSubSteps(4);
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvSlider::SetThumbLength(int v)
 {
-    if (v == FThumbLength || v < 6 || v > 60)
+    if (v < 6 || v > 60)
         return;
-    FThumbLength = v;
-    Change();
+    if (StoreChanged(FThumbLength, v))
+        Change();
 }
 
 void TOvSlider::SetThumbColor(TColor v)

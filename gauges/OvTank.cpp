@@ -7,8 +7,7 @@ TOvTank::TOvTank(QWidget* Owner)
 {
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SignalSettings().SetName1(QStringLiteral("Tank"));
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvTank::LayoutFace(TCanvas& c, const TRect& R)

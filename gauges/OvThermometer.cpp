@@ -9,8 +9,7 @@ TOvThermometer::TOvThermometer(QWidget* Owner)
     SignalSettings().SetName1(QStringLiteral("Temperature"));
     SignalSettings().SetValueUnit(QStringLiteral("\u00B0C"));
     ScaleSettings().SetSubSteps(2);
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)

@@ -12,8 +12,7 @@ TOvValueInd::TOvValueInd(QWidget* Owner)
     FBevelValue.SetSpacing(2);
     FBevelValue.SetWidth(2);
     SignalSettings().SetName1(QStringLiteral("Value"));
-    const QSize s = PreferredSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvValueInd::Loaded()
