@@ -1,22 +1,10 @@
 #include "dbgauges/OvDB.h"
 
-#include <cmath>
-
-namespace {
-
-int TruncToInt(float f)
-{
-    if (!std::isfinite(f))
-        return 0;
-    const double t = std::trunc(double(f));
-    if (t >= 2147483647.0)
-        return 2147483647;
-    if (t <= -2147483648.0)
-        return -2147483647 - 1;
-    return int(t);
-}
-
-} // namespace
+using Ov::EDatabaseError;
+using Ov::ERecordLost;
+using Ov::EUpdateConflict;
+using Ov::TDataSet;
+using Ov::TField;
 
 TOvFieldDataLink::TOvFieldDataLink()
 {
@@ -26,15 +14,17 @@ TOvFieldDataLink::TOvFieldDataLink()
 void TOvFieldDataLink::StoreSingle(float f)
 {
     FSingle = f;
-    FInteger = TruncToInt(f);
+    FInteger = Ov::TruncToLargeInt(double(f));
     FBoolean = FInteger == 1;
+    FSetter = TSetter::Float;
 }
 
-void TOvFieldDataLink::StoreInteger(int i)
+void TOvFieldDataLink::StoreInteger(qint64 i)
 {
     FSingle = float(i);
     FInteger = i;
     FBoolean = i == 1;
+    FSetter = TSetter::Integer;
 }
 
 void TOvFieldDataLink::StoreBoolean(bool b)
@@ -42,6 +32,7 @@ void TOvFieldDataLink::StoreBoolean(bool b)
     FInteger = b ? 1 : 0;
     FSingle = b ? 1.0f : 0.0f;
     FBoolean = b;
+    FSetter = TSetter::Boolean;
 }
 
 bool TOvFieldDataLink::FieldIsIndex() const
@@ -58,15 +49,16 @@ void TOvFieldDataLink::SetDTyp()
         return;
     }
     switch (f->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
+    case Ov::ftSmallint:
+    case Ov::ftInteger:
+    case Ov::ftWord:
+    case Ov::ftLargeint:
         FValueKind = vkInteger;
         break;
-    case ftFloat:
+    case Ov::ftFloat:
         FValueKind = vkFloat;
         break;
-    case ftBoolean:
+    case Ov::ftBoolean:
         FValueKind = vkBoolean;
         break;
     default:
@@ -77,112 +69,150 @@ void TOvFieldDataLink::SetDTyp()
     }
 }
 
+bool TOvFieldDataLink::ReadField(bool onlyChanged)
+{
+    SetDTyp();
+    TField* f = Field();
+    if (!f)
+        return false;
+    switch (FValueKind) {
+    case vkInteger: {
+        const qint64 i = f->AsLargeInt();
+        // The single too: a value written as a fraction reads back whole.
+        if (onlyChanged && i == FInteger && float(i) == FSingle)
+            return false;
+        StoreInteger(i);
+        return true;
+    }
+    case vkFloat: {
+        const float s = float(f->AsFloat());
+        if (onlyChanged && s == FSingle)
+            return false;
+        StoreSingle(s);
+        return true;
+    }
+    case vkBoolean: {
+        const bool b = f->AsBoolean();
+        if (onlyChanged && b == FBoolean && FSingle == (b ? 1.0f : 0.0f))
+            return false;
+        StoreBoolean(b);
+        return true;
+    }
+    case vkNone:
+        return false;
+    }
+    return false;
+}
+
 void TOvFieldDataLink::DataChange()
 {
     if (!DataSource() || FWriting || !Field())
         return;
-    SetDTyp();
-    TField* f = Field();
-    switch (FValueKind) {
-    case vkInteger: {
-        const int i = f->AsInteger();
-        if (i == FInteger)
-            return;
-        StoreInteger(i);
-        break;
-    }
-    case vkFloat: {
-        const float s = float(f->AsFloat());
-        if (s == FSingle)
-            return;
-        StoreSingle(s);
-        break;
-    }
-    case vkBoolean: {
-        const bool b = f->AsBoolean();
-        if (b == FBoolean)
-            return;
-        StoreBoolean(b);
-        break;
-    }
-    case vkNone:
-        return;
-    }
-    if (FOnDataRead)
+    if (ReadField(true) && FOnDataRead)
         FOnDataRead(FControl);
 }
 
-void TOvFieldDataLink::Resync()
+void TOvFieldDataLink::SetReadOnly(bool v)
 {
-    if (!DataSource() || !Active() || !Field())
-        return;
-    SetDTyp();
-    TField* f = Field();
-    switch (FValueKind) {
-    case vkInteger:
-        StoreInteger(f->AsInteger());
-        break;
-    case vkFloat:
-        StoreSingle(float(f->AsFloat()));
-        break;
-    case vkBoolean:
-        StoreBoolean(f->AsBoolean());
-        break;
-    case vkNone:
-        return;
-    }
-    if (FOnDataRead)
+    const bool was = ReadOnly();
+    TFieldDataLink::SetReadOnly(v);
+    if (was != v && FOnReadOnlyChange)
+        FOnReadOnlyChange(v);
+}
+
+bool TOvFieldDataLink::Bound() const
+{
+    return DataSet() && Field() && DataSource() && DataSource()->State() != Ov::dsInactive;
+}
+
+QString TOvFieldDataLink::CannotWrite() const
+{
+    const TDataSet* ds = DataSet();
+    if (ReadOnly())
+        return QStringLiteral("the gauge is read-only (DataReadOnly)");
+    if (FieldIsIndex())
+        return QStringLiteral("the field is part of the key");
+    if (ds->ReadOnly())
+        return QStringLiteral("the dataset is read-only");
+    if (!ds->CanModify())
+        return QStringLiteral("the dataset has no table and key to write to");
+    if (Field()->ReadOnly())
+        return QStringLiteral("the field is read-only");
+    if (ds->RecNo() < 0)
+        return QStringLiteral("there is no record to write to");
+    return QString();
+}
+
+void TOvFieldDataLink::Refuse(const QString& reason)
+{
+    FRefusal = reason;
+    if (ReadField(false) && FOnDataRead)
         FOnDataRead(FControl);
+    if (FOnWriteRefused)
+        FOnWriteRefused(reason);
 }
 
 bool TOvFieldDataLink::DbWrite()
 {
-    TDataSet* ds = DataSet();
-    if (!ds || !Field() || !DataSource())
-        return false;
-    if (DataSource()->State() == dsInactive || FieldIsIndex())
+    if (!Bound() || FieldIsIndex())
         return false;
 
+    QString refusal;
     bool result = false;
-    bool failed = false;
     try {
         SetDTyp();
-        const bool editing = Edit();
-        if (editing) {
+        if (Edit()) {
             FWriting = true;
-            result = true;
             TField* f = Field();
             switch (FValueKind) {
             case vkInteger:
-                f->SetAsInteger(FInteger);
-                break;
             case vkFloat:
-                f->SetAsFloat(double(FSingle));
-                break;
             case vkBoolean:
-                f->SetAsBoolean(FBoolean);
+                // The setter of the representation last stored; the field
+                // converts to its own type.
+                if (FSetter == TSetter::Float)
+                    f->SetAsFloat(double(FSingle));
+                else if (FSetter == TSetter::Integer)
+                    f->SetAsLargeInt(FInteger);
+                else
+                    f->SetAsBoolean(FBoolean);
+                result = true;
                 break;
             case vkNone:
-                result = false;
                 break;
             }
+            Modified();
+            UpdateRecord();
+        } else if (FValueKind != vkNone) {
+            refusal = CannotWrite();
+            if (refusal.isEmpty())
+                refusal = QStringLiteral("the dataset would not edit the record");
         }
-        Modified();
-        UpdateRecord();
-        if (!editing && FValueKind != vkNone)
-            failed = true; // the dataset would not edit: nothing was stored
-    } catch (const EDatabaseError&) {
-        // The user sees the gauge return to the stored value, not a message.
-        SetReadOnly(true);
+    } catch (const EUpdateConflict& e) {
+        // Nothing was written; the record holds the other writer's values.
+        refusal = e.Message();
         result = false;
-        failed = true;
-        if (TDataSet* d = DataSet(); d && d->State() == dsEdit)
+    } catch (const ERecordLost& e) {
+        refusal = QStringLiteral("the record was %1").arg(e.Message());
+        result = false;
+    } catch (const EDatabaseError& e) {
+        // A constraint, a lock, a value the field cannot hold: read-only
+        // from now on (until DataReadOnly is cleared).
+        refusal = e.Message();
+        result = false;
+        if (TDataSet* d = DataSet(); d && d->State() == Ov::dsEdit)
             d->Cancel();
+        SetReadOnly(true);
     }
     FWriting = false;
-    FLastWriteRefused = failed;
-    if (failed)
-        Resync();
+    if (!refusal.isEmpty()) {
+        Refuse(refusal);
+        return false;
+    }
+    FRefusal.clear();
+    // The field's type may have stored something else than was written.
+    if (result && ReadField(true) && FOnDataRead)
+        FOnDataRead(FControl);
     return result;
 }
 
@@ -195,43 +225,31 @@ void TOvFieldDataLink::TryEdit()
     }
 }
 
-bool TOvFieldDataLink::DbWriteSingle(float v)
+template <class Store>
+bool TOvFieldDataLink::WriteChanged(bool changed, Store store)
 {
-    if (!CanModify())
+    if (!Bound() || !changed)
         return false;
-    if (FieldIsIndex()) {
-        Resync();
+    if (const QString why = CannotWrite(); !why.isEmpty()) {
+        Refuse(why);
         return false;
     }
-    if (v == FSingle)
-        return false;
     TryEdit();
-    StoreSingle(v);
+    store();
     return DbWrite();
 }
 
-bool TOvFieldDataLink::DbWriteInteger(int i)
+bool TOvFieldDataLink::DbWriteSingle(float v)
 {
-    if (FieldIsIndex()) {
-        Resync();
-        return false;
-    }
-    if (i == FInteger)
-        return false;
-    TryEdit();
-    StoreInteger(i);
-    return DbWrite();
+    return WriteChanged(v != FSingle, [this, v] { StoreSingle(v); });
+}
+
+bool TOvFieldDataLink::DbWriteInteger(qint64 i)
+{
+    return WriteChanged(i != FInteger, [this, i] { StoreInteger(i); });
 }
 
 bool TOvFieldDataLink::DbWriteBoolean(bool b)
 {
-    if (FieldIsIndex()) {
-        Resync();
-        return false;
-    }
-    if (b == FBoolean)
-        return false;
-    TryEdit();
-    StoreBoolean(b);
-    return DbWrite();
+    return WriteChanged(b != FBoolean, [this, b] { StoreBoolean(b); });
 }

@@ -5,14 +5,17 @@
 // - Analog wrappers show the field's value as their Value and write the
 //   user's changes back (after the base class's ValueChange). A value read
 //   from the database is never written back, even where the control
-//   quantizes it.
+//   quantizes it; after a write they show what the field stored.
 // - Two-state wrappers take StatusInt from an integer or float field and
 //   Checked from a boolean field, and write their state back.
 // - Display wrappers start read-only, so a program setting their Value does
 //   not write to the database until DataReadOnly is cleared.
-// - A write the database refuses (index field, read-only dataset, database
-//   error) leaves the control showing the value that is stored; a database
-//   error also makes the link read-only, without a message.
+// - A write that is refused (read-only dataset or wrapper, key field, no
+//   record, a database error such as a constraint or a lock, another
+//   writer's change or deletion of the record) leaves the control showing
+//   the value that is stored, and the wrapper signals writeRefused with the
+//   reason; a database error also makes the wrapper read-only
+//   (dataReadOnlyChanged).
 #pragma once
 
 #include "dbgauges/DbGaugesExport.h"
@@ -33,7 +36,12 @@
 #include <QMetaObject>
 #include <QString>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
+
+// Whether a wrapper starts writable or, as the display wrappers do, read-only.
+enum class TOvDBStart { Writable, ReadOnly };
 
 // What every wrapper adds to its gauge: the link and its published
 // properties. The wrapper's own data-read and write-back hooks use it.
@@ -44,23 +52,27 @@ public:
 
     QString DataField() const { return FLink->FieldName(); }
     void SetDataField(const QString& v) { FLink->SetFieldName(v); }
-    TDataSource* DataSource() const { return FLink->DataSource(); }
+    Ov::TDataSource* DataSource() const { return FLink->DataSource(); }
     // Assigns the source (unless the link's source is fixed while the form
     // is loading) and asks to be told when it goes away.
-    void SetDataSource(TDataSource* v);
+    void SetDataSource(Ov::TDataSource* v);
     bool DataReadOnly() const { return FLink->ReadOnly(); }
     void SetDataReadOnly(bool v) { FLink->SetReadOnly(v); }
     // The answer to the data-link query.
     TOvFieldDataLink* DataLink() const { return FLink.get(); }
 
 protected:
-    TOvDBLinkHolder(QObject* control, float value);
+    // The link serves control; start says whether it starts read-only.
+    TOvDBLinkHolder(QObject* control, TOvDBStart start);
     // Frees the link before the gauge's own destructor runs.
-    ~TOvDBLinkHolder();
+    virtual ~TOvDBLinkHolder();
+    // The link read a value the control must show.
+    virtual void DataRead() = 0;
+    // A write was refused (the control shows the stored value again).
+    virtual void WriteRefused(const QString& reason) = 0;
+    virtual void ReadOnlyChanged(bool readOnly) = 0;
     // Removal notification: a component of the form went away.
     void Notification(QObject* removed);
-    // True while the wrapper applies a value it read.
-    bool Reading() const { return FReading; }
     class ReadScope {
     public:
         explicit ReadScope(TOvDBLinkHolder& h) : FHolder(h) { FHolder.FReading = true; }
@@ -91,308 +103,367 @@ private:
 // The link of a wrapper (null for other widgets): the data-link query.
 DBGAUGES_EXPORT TOvFieldDataLink* OvDBDataLinkOf(QObject* control);
 
+// The wrapper Self over gauge class G: the link's reports become Self's
+// signals writeRefused and dataReadOnlyChanged.
+template <class G, class Self>
+class TOvDBWrapper : public G, public TOvDBLinkHolder {
+protected:
+    TOvDBWrapper(QWidget* Owner, TOvDBStart start)
+        : G(Owner)
+        , TOvDBLinkHolder(this, start)
+    {
+    }
+    void WriteRefused(const QString& reason) override { emit static_cast<Self*>(this)->writeRefused(reason); }
+    void ReadOnlyChanged(bool readOnly) override { emit static_cast<Self*>(this)->dataReadOnlyChanged(readOnly); }
+};
+
+// An analog wrapper: the field's value becomes Value, and a changed Value is
+// written back (after G's own ValueChange).
+template <class G, class Self>
+class TOvDBAnalog : public TOvDBWrapper<G, Self> {
+public:
+    void ValueChange() override
+    {
+        G::ValueChange();
+        this->WriteSingle(this->Value());
+    }
+
+protected:
+    TOvDBAnalog(QWidget* Owner, TOvDBStart start)
+        : TOvDBWrapper<G, Self>(Owner, start)
+    {
+        this->FLink->StoreSingle(this->Value());
+    }
+    void DataRead() override
+    {
+        typename TOvDBLinkHolder::ReadScope reading(*this);
+        this->SetValue(this->FLink->AsSingle());
+        reading.Shown(this->Value());
+    }
+};
+
+// A two-state wrapper: StatusInt from an integer or float field (held to
+// 32 bits), Checked from a boolean field, and the state written back.
+template <class G, class Self>
+class TOvDBTwoState : public TOvDBWrapper<G, Self> {
+protected:
+    explicit TOvDBTwoState(QWidget* Owner)
+        : TOvDBWrapper<G, Self>(Owner, TOvDBStart::Writable)
+    {
+    }
+    void DataRead() override
+    {
+        typename TOvDBLinkHolder::ReadScope reading(*this);
+        if (this->FLink->ValueKind() == TOvFieldDataLink::vkBoolean)
+            this->SetChecked(this->FLink->AsBoolean());
+        else
+            this->SetStatusInt(StatusOf(this->FLink->AsInteger()));
+    }
+    void StatusIntChanged() override
+    {
+        G::StatusIntChanged();
+        this->WriteState(this->StatusInt(), this->Checked());
+    }
+    static int StatusOf(qint64 v) { return int(std::clamp<qint64>(v, INT_MIN, INT_MAX)); }
+};
+
+// Each wrapper publishes DataField, DataSource and DataReadOnly after its
+// gauge's properties. writeRefused tells that a write did not reach the
+// database and why; the wrapper then shows what is stored.
+
 // Windowed analog wrappers.
-class DBGAUGES_EXPORT TOvDBHSlider : public TOvHSlider, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHSlider : public TOvDBAnalog<TOvHSlider, TOvDBHSlider> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBHSlider(QWidget* Owner = nullptr);
-    ~TOvDBHSlider() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBVSlider : public TOvVSlider, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVSlider : public TOvDBAnalog<TOvVSlider, TOvDBVSlider> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBVSlider(QWidget* Owner = nullptr);
-    ~TOvDBVSlider() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBDial : public TOvDial, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBDial : public TOvDBAnalog<TOvDial, TOvDBDial> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBDial(QWidget* Owner = nullptr);
-    ~TOvDBDial() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBGearDial : public TOvGearDial, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBGearDial : public TOvDBAnalog<TOvGearDial, TOvDBGearDial> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBGearDial(QWidget* Owner = nullptr);
-    ~TOvDBGearDial() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
 // Display analog wrappers (DataReadOnly at construction).
-class DBGAUGES_EXPORT TOvDBValueInd : public TOvValueInd, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBValueInd : public TOvDBAnalog<TOvValueInd, TOvDBValueInd> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBValueInd(QWidget* Owner = nullptr);
-    ~TOvDBValueInd() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBHMeter : public TOvHMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHMeter : public TOvDBAnalog<TOvHMeter, TOvDBHMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBHMeter(QWidget* Owner = nullptr);
-    ~TOvDBHMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBVMeter : public TOvVMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVMeter : public TOvDBAnalog<TOvVMeter, TOvDBVMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBVMeter(QWidget* Owner = nullptr);
-    ~TOvDBVMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBFlexHMeter : public TOvFlexHMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBFlexHMeter : public TOvDBAnalog<TOvFlexHMeter, TOvDBFlexHMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBFlexHMeter(QWidget* Owner = nullptr);
-    ~TOvDBFlexHMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBFlexVMeter : public TOvFlexVMeter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBFlexVMeter : public TOvDBAnalog<TOvFlexVMeter, TOvDBFlexVMeter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBFlexVMeter(QWidget* Owner = nullptr);
-    ~TOvDBFlexVMeter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDB270Meter : public TOv270Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB270Meter : public TOvDBAnalog<TOv270Meter, TOvDB270Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDB270Meter(QWidget* Owner = nullptr);
-    ~TOvDB270Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDB180Meter : public TOv180Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB180Meter : public TOvDBAnalog<TOv180Meter, TOvDB180Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDB180Meter(QWidget* Owner = nullptr);
-    ~TOvDB180Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDB120Meter : public TOv120Meter, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDB120Meter : public TOvDBAnalog<TOv120Meter, TOvDB120Meter> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDB120Meter(QWidget* Owner = nullptr);
-    ~TOvDB120Meter() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBBar : public TOvBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBBar : public TOvDBAnalog<TOvBar, TOvDBBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBBar(QWidget* Owner = nullptr);
-    ~TOvDBBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBVBar : public TOvVBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBVBar : public TOvDBAnalog<TOvVBar, TOvDBVBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBVBar(QWidget* Owner = nullptr);
-    ~TOvDBVBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBHBar : public TOvHBar, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBHBar : public TOvDBAnalog<TOvHBar, TOvDBHBar> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBHBar(QWidget* Owner = nullptr);
-    ~TOvDBHBar() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBThermometer : public TOvThermometer, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBThermometer : public TOvDBAnalog<TOvThermometer, TOvDBThermometer> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBThermometer(QWidget* Owner = nullptr);
-    ~TOvDBThermometer() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBTank : public TOvTank, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBTank : public TOvDBAnalog<TOvTank, TOvDBTank> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBTank(QWidget* Owner = nullptr);
-    ~TOvDBTank() override;
-    // The link read a new value.
-    void DataRead();
-    void ValueChange() override;
+
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
 // Two-state wrappers.
-class DBGAUGES_EXPORT TOvDBLED : public TOvLED, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBLED : public TOvDBTwoState<TOvLED, TOvDBLED> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBLED(QWidget* Owner = nullptr);
-    ~TOvDBLED() override;
-    // The link read a new value.
-    void DataRead();
 
-protected:
-    void StatusIntChanged() override;
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBColBitBtn : public TOvColBitBtn, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBColBitBtn : public TOvDBTwoState<TOvColBitBtn, TOvDBColBitBtn> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBColBitBtn(QWidget* Owner = nullptr);
-    ~TOvDBColBitBtn() override;
-    // The link read a new value.
-    void DataRead();
 
-protected:
-    void StatusIntChanged() override;
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBRockerSwitch : public TOvRockerSwitch, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBRockerSwitch : public TOvDBTwoState<TOvRockerSwitch, TOvDBRockerSwitch> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBRockerSwitch(QWidget* Owner = nullptr);
-    ~TOvDBRockerSwitch() override;
-    // The link read a new value.
-    void DataRead();
 
-protected:
-    void StatusIntChanged() override;
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
 
-class DBGAUGES_EXPORT TOvDBToggleSwitch : public TOvToggleSwitch, public TOvDBLinkHolder {
+class DBGAUGES_EXPORT TOvDBToggleSwitch : public TOvDBTwoState<TOvToggleSwitch, TOvDBToggleSwitch> {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ DataField WRITE SetDataField)
-    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE SetDataSource)
-    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly)
+    Q_PROPERTY(Ov::TDataSource* DataSource READ DataSource WRITE SetDataSource)
+    Q_PROPERTY(bool DataReadOnly READ DataReadOnly WRITE SetDataReadOnly NOTIFY dataReadOnlyChanged)
 
 public:
     explicit TOvDBToggleSwitch(QWidget* Owner = nullptr);
-    ~TOvDBToggleSwitch() override;
-    // The link read a new value.
-    void DataRead();
 
-protected:
-    void StatusIntChanged() override;
+signals:
+    void writeRefused(const QString& reason);
+    void dataReadOnlyChanged(bool readOnly);
 };
-

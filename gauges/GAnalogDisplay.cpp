@@ -11,6 +11,7 @@
 
 TOvAnalogGControl::TOvAnalogGControl(QWidget* Owner)
     : TOvGraphicControl(Owner)
+    , TOvAnalogValue(50.0f, 500)
 {
     BeginUpdate();
     SetFont(TFont(QStringLiteral("Arial"), 8, Font().Color()));
@@ -56,9 +57,8 @@ void TOvAnalogGControl::SetValue(float v)
 
 void TOvAnalogGControl::SetDigit(int d)
 {
-    if (d == FDigit)
+    if (!StoreChanged(FDigit, d))
         return;
-    FDigit = d;
     // Without a usable factor the linear value stands.
     FValue = FLogScale && FLogFactor != 0.0 ? FSignalSettings.LogValueOfDigit(d, FLogFactor)
                                             : FSignalSettings.ValueOfDigit(d);
@@ -87,10 +87,8 @@ void TOvAnalogGControl::SetLimitLower(float v)
 
 void TOvAnalogGControl::SetHintOptions(THintOptions v)
 {
-    if (v == FHintOptions)
-        return;
-    FHintOptions = v;
-    RebuildHint();
+    if (StoreChanged(FHintOptions, v))
+        RebuildHint();
 }
 
 void TOvAnalogGControl::SetLogScale(bool v)
@@ -206,8 +204,12 @@ void TOvAnalogGControl::ValueChange()
     RebuildHint();
     if (FOnValueChange)
         FOnValueChange(this);
-    emit valueChanged(FValue);
-    OvAccessible::ValueChanged(this, double(FValue));
+    // The notify signal only for a new value (a limit or range change runs
+    // this update too).
+    if (AnnounceValue()) {
+        emit valueChanged(FValue);
+        OvAccessible::ValueChanged(this, double(FValue));
+    }
 }
 
 void TOvAnalogGControl::RebuildHint()

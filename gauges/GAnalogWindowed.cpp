@@ -53,6 +53,7 @@ bool InCircle(int x, int y, const TRect& r)
 
 TOvAnalogCControl::TOvAnalogCControl(QWidget* Owner)
     : TOvCustomControl(Owner)
+    , TOvAnalogValue(0.0f, 0)
 {
     BeginUpdate();
     SetFont(TFont(QStringLiteral("MS Sans Serif"), 10, Font().Color()));
@@ -110,8 +111,11 @@ void TOvAnalogCControl::SetDigit(int d)
     ValueChange();
     if (FOnValueChange && !Loading())
         FOnValueChange(this);
-    emit valueChanged(FValue);
-    OvAccessible::ValueChanged(this, double(FValue));
+    // The notify signal only for a new value (an update re-applies the same).
+    if (AnnounceValue()) {
+        emit valueChanged(FValue);
+        OvAccessible::ValueChanged(this, double(FValue));
+    }
     FUserChanged = true;
 }
 
@@ -142,18 +146,14 @@ void TOvAnalogCControl::SetValueIndicator(TOvAnalogGControl* v)
 
 void TOvAnalogCControl::SetColorFocus(TColor v)
 {
-    if (v == FColorFocus)
-        return;
-    FColorFocus = v;
-    ParamChange(this);
+    if (StoreChanged(FColorFocus, v))
+        ParamChange(this);
 }
 
 void TOvAnalogCControl::SetColorNonFocus(TColor v)
 {
-    if (v == FColorNonFocus)
-        return;
-    FColorNonFocus = v;
-    ParamChange(this);
+    if (StoreChanged(FColorNonFocus, v))
+        ParamChange(this);
 }
 
 bool TOvAnalogCControl::HitTest(int X, int Y) const

@@ -36,90 +36,98 @@ public:
 // Library base controls
 // ---------------------------------------------------------------------------
 
-// Non-windowed base with update counting. Each constructor level that needs
-// it calls BeginUpdate and the matching Loaded calls EndUpdate; this base's
-// own constructor and Loaded do neither.
-class VELQUOR_GAUGES_EXPORT TOvGraphicControl : public TGraphicControl {
+// The update counting both library bases add to their platform control:
+// a control under BeginUpdate does not paint, and EndUpdate back to 0 ends
+// the update (UpdateEnded). Each constructor level that needs it calls
+// BeginUpdate and the matching Loaded calls EndUpdate. Also the flash
+// timer's message and the library's information object.
+template <class Control>
+class TOvUpdating : public Control {
+public:
+    using Control::Control;
+    void BeginUpdate() { ++FUpdateCount; }
+    // Never below 0; reaching 0 calls UpdateEnded.
+    void EndUpdate()
+    {
+        if (FUpdateCount <= 0)
+            return;
+        if (--FUpdateCount == 0)
+            UpdateEnded();
+    }
+    int UpdateCount() const { return FUpdateCount; }
+    TOvInfo& OvInfo() { return FOvInfo; }
+
+protected:
+    virtual void UpdateEnded() = 0;
+    // The flash timer's message.
+    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
+    void MessageReceived(const TControlMessage& Msg) override
+    {
+        if (Msg.Msg == TOvFlashEvent::MessageNumber)
+            FlashMessage(TOvFlashEvent(Msg.WParam, Msg.LParam));
+    }
+    bool CanPaint() const override { return FUpdateCount == 0; }
+
+private:
+    int FUpdateCount = 0;
+    TOvInfo FOvInfo;
+};
+
+// Non-windowed base with update counting; its own constructor and Loaded
+// neither begin nor end an update.
+class VELQUOR_GAUGES_EXPORT TOvGraphicControl : public TOvUpdating<TGraphicControl> {
     Q_OBJECT
 public:
     explicit TOvGraphicControl(QWidget* Owner = nullptr);
-    void BeginUpdate();
-    // Reaching 0 calls Change.
-    void EndUpdate();
-    int UpdateCount() const { return FUpdateCount; }
     // SettingsChanged when UpdateCount is 0.
     virtual void Change();
     // A setting changed: recompute and repaint (empty in the base).
     virtual void SettingsChanged(QObject* Sender) { (void)Sender; }
-    TOvInfo& OvInfo() { return FOvInfo; }
 
 signals:
     // A published setting changed (beside OnSettingsChange where a control has it).
     void settingsChanged();
 
 protected:
-    // The flash timer's message.
-    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
-    void MessageReceived(const TControlMessage& Msg) override;
-    bool CanPaint() const override { return FUpdateCount == 0; }
-
-private:
-    int FUpdateCount = 0;
-    TOvInfo FOvInfo;
+    // Change, then the paint held back during the update.
+    void UpdateEnded() override;
 };
 
 // Windowed base with update counting (same constructor/Loaded contract).
-class VELQUOR_GAUGES_EXPORT TOvCustomControl : public TCustomControl {
+class VELQUOR_GAUGES_EXPORT TOvCustomControl : public TOvUpdating<TCustomControl> {
     Q_OBJECT
 public:
     explicit TOvCustomControl(QWidget* Owner = nullptr);
-    void BeginUpdate();
-    // Reaching 0 invalidates the control.
-    void EndUpdate();
-    int UpdateCount() const { return FUpdateCount; }
     // ParamChange when UpdateCount is 0.
     virtual void Change();
     // A setting changed: recompute derived values and repaint. The OnChange
     // handler of owned settings objects.
     virtual void ParamChange(QObject* Sender);
-    TOvInfo& OvInfo() { return FOvInfo; }
 
 signals:
     // A published setting changed.
     void settingsChanged();
 
 protected:
-    // The flash timer's message.
-    virtual void FlashMessage(const TOvFlashEvent& Msg) { (void)Msg; }
-    void MessageReceived(const TControlMessage& Msg) override;
-    bool CanPaint() const override { return FUpdateCount == 0; }
-
-private:
-    int FUpdateCount = 0;
-    TOvInfo FOvInfo;
+    // Invalidates the control.
+    void UpdateEnded() override { Invalidate(); }
 };
 
-// Non-windowed analog display base: value, limits, sectors, min/max, hint.
-// Its constructor calls BeginUpdate; its Loaded hooks the settings objects
-// and calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl {
-    Q_OBJECT
-    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
-    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
-    Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY settingsChanged)
-    Q_PROPERTY(float LimitLower READ LimitLower WRITE SetLimitLower NOTIFY settingsChanged)
-    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
-    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
-    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
-    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
-    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
-    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
-    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
-    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
-
+// What both analog value models hold: the value, its digit and their texts,
+// and the signal settings (range, format, unit, names) with their fields as
+// the control's own accessors, which its Qt properties name. The models
+// themselves (setters, events) are the controls'.
+class VELQUOR_GAUGES_EXPORT TOvAnalogValue {
 public:
-    explicit TOvAnalogGControl(QWidget* Owner = nullptr);
-    void Loaded() override;
+    float Value() const { return FValue; }
+    int Digit() const { return FDigit; }
+    const QString& ValueText() const { return FValueText; }
+    const QString& DigitText() const { return FDigitText; }
+
+    TSignalSettings& SignalSettings() { return FSignalSettings; }
+    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
+    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
+
     // The signal settings' range ends, format, unit and names as properties.
     float ValueFrom() const { return SignalSettings().ValueFrom(); }
     void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
@@ -137,8 +145,59 @@ public:
     void SetName1(const QString& v) { SignalSettings().SetName1(v); }
     QString Name2() const { return SignalSettings().Name2(); }
     void SetName2(const QString& v) { SignalSettings().SetName2(v); }
+    // text followed by the unit, when there is one ("35.0" -> "35.0 l/min").
+    QString WithUnit(const QString& text) const
+    {
+        const QString unit = ValueUnit();
+        return unit.isEmpty() ? text : text + QLatin1Char(' ') + unit;
+    }
 
-    int Digit() const { return FDigit; }
+protected:
+    TOvAnalogValue(float value, int digit) : FDigit(digit), FValue(value), FAnnouncedValue(value) { }
+    // Whether the value differs from the one last announced (valueChanged
+    // tells only a new value); it counts as announced from now on.
+    bool AnnounceValue()
+    {
+        if (FValue == FAnnouncedValue)
+            return false;
+        FAnnouncedValue = FValue;
+        return true;
+    }
+    ~TOvAnalogValue() = default;
+    TOvAnalogValue(const TOvAnalogValue&) = delete;
+    TOvAnalogValue& operator=(const TOvAnalogValue&) = delete;
+
+    TSignalSettings FSignalSettings;
+    int FDigit;
+    float FValue;
+    QString FValueText, FDigitText;
+
+private:
+    float FAnnouncedValue;
+};
+
+// Non-windowed analog display base: value, limits, sectors, min/max, hint.
+// Its constructor calls BeginUpdate; its Loaded hooks the settings objects
+// and calls EndUpdate.
+class VELQUOR_GAUGES_EXPORT TOvAnalogGControl : public TOvGraphicControl, public TOvAnalogValue {
+    Q_OBJECT
+    Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
+    Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
+    Q_PROPERTY(float LimitUpper READ LimitUpper WRITE SetLimitUpper NOTIFY settingsChanged)
+    Q_PROPERTY(float LimitLower READ LimitLower WRITE SetLimitLower NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueFrom READ ValueFrom WRITE SetValueFrom NOTIFY settingsChanged)
+    Q_PROPERTY(float ValueTo READ ValueTo WRITE SetValueTo NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalFrom READ DigitalFrom WRITE SetDigitalFrom NOTIFY settingsChanged)
+    Q_PROPERTY(int DigitalTo READ DigitalTo WRITE SetDigitalTo NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueFormat READ ValueFormat WRITE SetValueFormat NOTIFY settingsChanged)
+    Q_PROPERTY(QString ValueUnit READ ValueUnit WRITE SetValueUnit NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name1 READ Name1 WRITE SetName1 NOTIFY settingsChanged)
+    Q_PROPERTY(QString Name2 READ Name2 WRITE SetName2 NOTIFY settingsChanged)
+
+public:
+    explicit TOvAnalogGControl(QWidget* Owner = nullptr);
+    void Loaded() override;
+
     void SetDigit(int d);
     float LimitUpper() const { return FLimitUpper; }
     void SetLimitUpper(float v);
@@ -148,12 +207,8 @@ public:
     void SetHintOptions(THintOptions v);
     TSectorSettings& SectorSettings() { return FSectorSettings; }
     void SetSectorSettings(const TSectorSettings& v) { FSectorSettings.Assign(v); }
-    TSignalSettings& SignalSettings() { return FSignalSettings; }
-    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
-    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
     TMinMax& MinMax() { return FMinMax; }
     void SetMinMax(const TMinMax& v) { FMinMax.Assign(v); }
-    float Value() const { return FValue; }
     void SetValue(float v); // not clamped: overflow and underflow instead
 
     const TNotifyEvent& OnMinMaxChange() const { return FOnMinMaxChange; }
@@ -181,8 +236,6 @@ public:
     int LimitLowerDigits() const { return FLimitLowerDigits; }
     int MinPos() const { return FMinPos; }
     int MaxPos() const { return FMaxPos; }
-    const QString& ValueText() const { return FValueText; }
-    const QString& DigitText() const { return FDigitText; }
     bool LogScale() const { return FLogScale; }
     void SetLogScale(bool v);
     double LogFactor() const { return FLogFactor; }
@@ -207,14 +260,11 @@ protected:
     void RebuildHint();
 
 private:
-    int FDigit = 500;
     float FLimitUpper = 90.0f;
     float FLimitLower = 10.0f;
     THintOptions FHintOptions { hoAutoHint, hoValue, hoName1, hoName2, hoMin, hoMax, hoMinMaxDate, hoMinMaxTime };
     TSectorSettings FSectorSettings;
-    TSignalSettings FSignalSettings;
     TMinMax FMinMax;
-    float FValue = 50.0f;
     TNotifyEvent FOnMinMaxChange, FOnSettingsChange, FOnValueChange;
     TOverflowEvent FOnOverflow;
     TSectorChangeEvent FOnSectorChange;
@@ -228,7 +278,6 @@ private:
     bool FOverflow = false, FUnderflow = false;
     bool FUpperExceeded = true, FLowerExceeded = true;
     int FMinPos = 0, FMaxPos = 0;
-    QString FValueText, FDigitText;
     bool FLogScale = false;
     double FLogFactor = 0.0;
     QPoint FLastPos { -32768, -32768 };
@@ -236,7 +285,7 @@ private:
 
 // Windowed operable analog base: value, keys, mouse, wheel, focus colours.
 // Its constructor calls BeginUpdate; its Loaded calls EndUpdate.
-class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl {
+class VELQUOR_GAUGES_EXPORT TOvAnalogCControl : public TOvCustomControl, public TOvAnalogValue {
     Q_OBJECT
     Q_PROPERTY(float Value READ Value WRITE SetValue NOTIFY valueChanged)
     Q_PROPERTY(int Digit READ Digit WRITE SetDigit NOTIFY valueChanged STORED false)
@@ -258,27 +307,8 @@ public:
     explicit TOvAnalogCControl(QWidget* Owner = nullptr);
     ~TOvAnalogCControl() override;
     void Loaded() override;
-    // The signal settings' range ends, format, unit and names as properties.
-    float ValueFrom() const { return SignalSettings().ValueFrom(); }
-    void SetValueFrom(float v) { SignalSettings().SetValueFrom(v); }
-    float ValueTo() const { return SignalSettings().ValueTo(); }
-    void SetValueTo(float v) { SignalSettings().SetValueTo(v); }
-    int DigitalFrom() const { return SignalSettings().DigitalFrom(); }
-    void SetDigitalFrom(int v) { SignalSettings().SetDigitalFrom(v); }
-    int DigitalTo() const { return SignalSettings().DigitalTo(); }
-    void SetDigitalTo(int v) { SignalSettings().SetDigitalTo(v); }
-    QString ValueFormat() const { return SignalSettings().ValueFormat(); }
-    void SetValueFormat(const QString& v) { SignalSettings().SetValueFormat(v); }
-    QString ValueUnit() const { return SignalSettings().ValueUnit(); }
-    void SetValueUnit(const QString& v) { SignalSettings().SetValueUnit(v); }
-    QString Name1() const { return SignalSettings().Name1(); }
-    void SetName1(const QString& v) { SignalSettings().SetName1(v); }
-    QString Name2() const { return SignalSettings().Name2(); }
-    void SetName2(const QString& v) { SignalSettings().SetName2(v); }
 
-    int Digit() const { return FDigit; }
     void SetDigit(int d);
-    float Value() const { return FValue; }
     void SetValue(float v);
     int ChangeLarge() const { return FChangeLarge; }
     void SetChangeLarge(int v) { FChangeLarge = v; }
@@ -288,9 +318,6 @@ public:
     void SetOnValueChange(TNotifyEvent e) { FOnValueChange = std::move(e); }
     const TNotifyEvent& OnValueChanged() const { return FOnValueChanged; }
     void SetOnValueChanged(TNotifyEvent e) { FOnValueChanged = std::move(e); }
-    TSignalSettings& SignalSettings() { return FSignalSettings; }
-    const TSignalSettings& SignalSettings() const { return FSignalSettings; }
-    void SetSignalSettings(const TSignalSettings& v) { FSignalSettings.Assign(v); }
     TColor ColorFocus() const { return FColorFocus; }
     void SetColorFocus(TColor v);
     TColor ColorNonFocus() const { return FColorNonFocus; }
@@ -304,8 +331,6 @@ public:
     TOvAnalogGControl* ValueIndicator() const { return FValueIndicator.data(); }
     void SetValueIndicator(TOvAnalogGControl* v);
 
-    const QString& ValueText() const { return FValueText; }
-    const QString& DigitText() const { return FDigitText; }
     bool Dragging() const { return FDragging; }
     bool InHitArea() const { return FInHitArea; }
     TRect HitRect() const { return FHitRect; }
@@ -346,12 +371,9 @@ protected:
 private:
     void FireValueChanged();
 
-    int FDigit = 0;
-    float FValue = 0.0f;
     int FChangeLarge = 10;
     int FChangeSmall = 1;
     TNotifyEvent FOnValueChange, FOnValueChanged;
-    TSignalSettings FSignalSettings;
     TColor FColorFocus = clLime;
     TColor FColorNonFocus = clGreen;
     TCursor FCursorSlide = crOvHand;
@@ -359,7 +381,6 @@ private:
     TEnabledKeys FEnabledKeys { vkPrior, vkNext, vkEnd, vkHome, vkLeft, vkDown, vkUp, vkRight };
     QPointer<TOvAnalogGControl> FValueIndicator;
 
-    QString FValueText, FDigitText;
     bool FDragging = false;
     bool FInHitArea = false;
     TRect FHitRect {};

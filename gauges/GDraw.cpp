@@ -2,6 +2,7 @@
 
 #include "platform/canvas/FormatFloat.h"
 
+#include <QFontMetrics>
 #include <QStringList>
 
 #include <algorithm>
@@ -579,6 +580,59 @@ void TOvDraw::TextOutAligned(TCanvas& canvas, int x, int y, int alignment, const
         top = y;
     }
     canvas.TextOut(left, top, text);
+}
+
+TRect TOvDraw::AlignedBox(TCanvas& canvas, int x, int y, int alignment, const QString& text)
+{
+    const TSize size = canvas.TextExtent(text);
+    int left = x;
+    int top = y;
+    if (alignment >= 0 && alignment <= 8) {
+        left -= alignment % 3 == 1 ? size.cx / 2 : alignment % 3 == 2 ? size.cx : 0;
+        top -= alignment / 3 == 1 ? size.cy / 2 : alignment / 3 == 2 ? size.cy : 0;
+    }
+    return Rect(left, top, left + size.cx, top + size.cy);
+}
+
+QString TOvDraw::OverflowMark(TCanvas& canvas, int width)
+{
+    // Spreadsheets' sign for "too narrow to show": as many as fit, at least one.
+    const int one = std::max(1, canvas.NaturalTextWidth(QStringLiteral("#")));
+    return QString(std::clamp(width / one, 1, 8), QLatin1Char('#'));
+}
+
+TFittedText TOvDraw::DrawFittedText(TCanvas& canvas, int x, int y, int alignment, const QString& text, int width,
+                                    TTextFit fit)
+{
+    TFittedText r;
+    r.Fit = fit;
+    r.Shown = text;
+    r.NaturalWidth = canvas.NaturalTextWidth(text);
+    width = std::max(1, width);
+    const TFont keep = canvas.Font;
+    if (r.NaturalWidth > width && fit != TTextFit::Label) {
+        const QFont fitted = TCanvas::FitFont(canvas.Font.ToQFont(), text, width);
+        const bool legible = QFontMetrics(fitted).horizontalAdvance(text) <= width
+            && fitted.pixelSize() >= MinLegiblePixels;
+        if (!legible && fit == TTextFit::Readout) {
+            r.Shown = OverflowMark(canvas, width);
+            r.Overflow = true;
+        } else if (!legible) {
+            // The smallest legible size, condensed, and what of the caption fits.
+            TFont small = canvas.Font;
+            small.SetSize(std::max(1, MinLegiblePixels * 72 / 96));
+            canvas.Font = small;
+            QFont f = small.ToQFont();
+            f.setStretch(TCanvas::MinFitStretch);
+            r.Shown = QFontMetrics(f).elidedText(text, Qt::ElideRight, width);
+        }
+    }
+    canvas.SetTextFitWidth(width);
+    r.Box = AlignedBox(canvas, x, y, alignment, r.Shown);
+    canvas.TextOut(r.Box.Left, r.Box.Top, r.Shown);
+    canvas.SetTextFitWidth(0);
+    canvas.Font = keep;
+    return r;
 }
 
 void TOvDraw::TextOutLines(TCanvas& canvas, int x, int y, int alignment, const QString& text, int extraSpacing)

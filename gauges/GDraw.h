@@ -32,8 +32,40 @@ struct TScaleLook;
 struct TScaleMetrics;
 struct TScaleCircleGeometry;
 
+// How a text is fitted into the width it has (TOvDraw::DrawFittedText).
+enum class TTextFit {
+    // A caption: condensed, then smaller down to the smallest legible size;
+    // where even that is too wide it ends in "..." rather than being cut.
+    Caption,
+    // A number: shown whole (condensed and smaller if need be) or, where
+    // even the smallest legible size cannot hold it, as the overflow mark,
+    // never as some of its digits.
+    Readout,
+    // A scale label: drawn as it is, its layout having made room for it.
+    Label,
+};
+
+// What DrawFittedText drew: the text's box and what it shows.
+struct TFittedText {
+    TTextFit Fit = TTextFit::Caption;
+    TRect Box;
+    QString Shown;         // the text, the shortened caption or the overflow mark
+    int NaturalWidth = 0;  // the text's width in the canvas font
+    bool Overflow = false; // a readout too wide to show
+};
+
 class VELQUOR_GAUGES_EXPORT TOvDraw {
 public:
+    // The smallest pixel size a fitted text is made (6 points at 96 dpi).
+    static constexpr int MinLegiblePixels = 8;
+    // What a readout too wide for its box shows.
+    static QString OverflowMark(TCanvas& canvas, int width);
+    // The box of a text placed as TextOutAligned places it, in the canvas font.
+    static TRect AlignedBox(TCanvas& canvas, int x, int y, int alignment, const QString& text);
+    // Text placed as TextOutAligned places it, no wider than width: as it
+    // is, or fitted by the rule.
+    static TFittedText DrawFittedText(TCanvas& canvas, int x, int y, int alignment, const QString& text, int width,
+                                      TTextFit fit);
     static TColor InterpolateColor(TColor c1, TColor c2, int steps, int i);
     static void DrawGradient(TCanvas& canvas, const TRect& rect, TColor colorFrom, TGradientStyle style,
                   TColor colorTo);
@@ -164,6 +196,7 @@ struct TScaleLook {
     int SubSteps = 2;
     QString ValueFormat = QStringLiteral("##0");
     QString ValueFormatLog = QStringLiteral("0e-0");
+    bool DrawLine = true;          // linear scales: the line along the ticks
 };
 
 // The private scale metrics of a TScaleSettings (constructor values below).

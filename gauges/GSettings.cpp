@@ -458,6 +458,7 @@ TScaleLook TScaleSettings::Look() const
     look.SubSteps = FSubSteps;
     look.ValueFormat = FValueFormat;
     look.ValueFormatLog = FValueFormatLog;
+    look.DrawLine = FDrawLine;
     return look;
 }
 

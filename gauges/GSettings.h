@@ -41,6 +41,17 @@ using TSectorChangeEvent = std::function<void(QObject* Sender, bool Sector1, boo
 using TLimitEvent = std::function<void(QObject* Sender, bool Lower, bool Upper)>;
 using THandleIniEvent = std::function<void(TIniFile& Ini, bool Read)>;
 
+// Stores v in field when it differs; true when it did. What every setter of
+// the library does before it notifies, so that it notifies only on a change.
+template <class T>
+bool StoreChanged(T& field, const T& v)
+{
+    if (field == v)
+        return false;
+    field = v;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Settings objects
 // ---------------------------------------------------------------------------
@@ -65,9 +76,8 @@ protected:
     template <class T>
     bool Store(T& field, const T& v)
     {
-        if (field == v)
+        if (!StoreChanged(field, v))
             return false;
-        field = v;
         Changed();
         return true;
     }
@@ -385,6 +395,8 @@ public:
     void LayoutCircularScale(TRect& R, int Sweep, int Start);
     // Forget the labels: no label list, margin, width or height.
     void ClearLabels();
+    // What the scale routines read of these settings (font, steps, formats).
+    TScaleLook Look() const;
 
     // Scale metrics (set by MeasureScale / DrawCircularScale); owners read
     // the centre and arc fields and may adjust the metrics directly.
@@ -418,7 +430,6 @@ private:
     QString FValueFormatLog = QStringLiteral("0e-0");
 
     TScaleMetrics FMetrics;
-    TScaleLook Look() const;
 };
 
 // LED shape, colours and size. The lamp itself is drawn by TOvLED.

@@ -38,9 +38,8 @@ void TOvBinGControl::UpdateFlashing()
 
 void TOvBinGControl::SetChecked(bool c)
 {
-    if (c == FChecked)
+    if (!StoreChanged(FChecked, c))
         return;
-    FChecked = c;
     UpdateFlashing();
     const int bit = int(1u << unsigned(FStatusBit));
     if (c)
@@ -138,9 +137,8 @@ void TOvBinGControl::SetMode(TMode m)
 
 void TOvBinGControl::SetFrequency(TFlashFreq f)
 {
-    if (f == FFrequency)
+    if (!StoreChanged(FFrequency, f))
         return;
-    FFrequency = f;
     if (FChecked && FFlashing)
         UpdateFlashing(); // replaces the entry's rate
     emit settingsChanged();
@@ -148,9 +146,8 @@ void TOvBinGControl::SetFrequency(TFlashFreq f)
 
 void TOvBinGControl::SetFlashing(bool f)
 {
-    if (f == FFlashing)
+    if (!StoreChanged(FFlashing, f))
         return;
-    FFlashing = f;
     UpdateFlashing();
     StatusChanged();
     if (FOnStatusChanged)

@@ -17,10 +17,11 @@ int Distance(TPoint a, TPoint b) { return int(std::lround(std::hypot(a.X - b.X, 
 
 } // namespace
 
-TOvArcMeter::TOvArcMeter(int sweep, int start, QWidget* Owner)
+TOvArcMeter::TOvArcMeter(int sweep, int start, QSize design, QWidget* Owner)
     : TOvAnalogDisplay(Owner)
     , FSweep(sweep)
     , FStart(start)
+    , FDesign(design)
 {
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     FBevelPlate.SetStyle(bsLowered);
@@ -30,6 +31,7 @@ TOvArcMeter::TOvArcMeter(int sweep, int start, QWidget* Owner)
     ScaleSettings().SetSubSteps(4);
     SignalSettings().SetName1(QStringLiteral("Meter"));
     SetFaceColor(clCream);
+    TakePreferredSize();
 }
 
 void TOvArcMeter::Loaded()
@@ -42,29 +44,25 @@ TPoint TOvArcMeter::NeedleTip() const { return Polar(FCentre, FNeedle, NeedleAng
 
 void TOvArcMeter::LayoutFace(TCanvas& c, const TRect& R)
 {
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
     const int W = R.Width();
     const int H = R.Height();
+    const TScaleMetrics& scale = MeasureScale(c);
+    const int lh = scale.LabelHeight;
     FShroud = TRect {};
     if (FSweep >= 270) {
         const int side = std::min(W, H) - 2;
         FScaleRect = Bounds(R.Left + (W - side) / 2, R.Top + 2, side, side);
     } else if (FSweep >= 180) {
         // Centre just above the text row at the bottom.
-        TScaleSettings& scale = ScaleSettings();
-        scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
-        const int lh = scale.LabelHeight();
         const int w = std::max(10, std::min(W - 4, 2 * (H - textH - lh / 2 - lh - 6)));
         FScaleRect = Bounds(R.Left + (W - w) / 2, R.Top + 2, w, w);
     } else {
-        const int shroudH = std::min(textH + 6, H / 3);
+        const int shroudH = std::min(textH + Zoomed(6), H / 3);
         FShroud = Rect(R.Left, R.Bottom - shroudH, R.Right, R.Bottom);
         // The arc spans the width where the height allows; its ends stay
         // above the shroud and its pivot lies under the shroud or below.
-        TScaleSettings& scale = ScaleSettings();
-        scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
-        const int lh = scale.LabelHeight();
         const double half = std::sin(FSweep / 2.0 * Pi / 180.0);
         const double drop = 1.0 - std::cos(FSweep / 2.0 * Pi / 180.0); // arc height per radius
         const int byWidth = int((W - 8) / half);
@@ -72,6 +70,52 @@ void TOvArcMeter::LayoutFace(TCanvas& c, const TRect& R)
         const int w = std::max(10, std::min(byWidth, byHeight));
         FScaleRect = Bounds(R.Left + (W - w) / 2, R.Top + 2, w, w);
     }
+    // The scale's geometry: its centre, the tick circle, the band inside it.
+    TScaleMetrics m = scale;
+    m.MajorPenWidth = 1;
+    const TScaleCircleGeometry g = LayoutScaleCircle(FScaleRect, FSweep, FStart, ScaleLook(), m);
+    FCentre = g.Centre;
+    const int rTick = Distance(FCentre, g.Outer0);
+    FBandOuter = rTick - 1;
+    FBandInner = std::max(2, FBandOuter - std::max(3, m.MajorTickLength / 2));
+    FNeedle = std::max(4, rTick - 2);
+    PlanLabels(CircularLabelBoxes(c, FScaleRect, FSweep, FStart));
+
+    // Caption and value.
+    const QString& name = SignalSettings().Name1();
+    c.Font.SetStyle(fsBold);
+    const int readout = ReadoutWidth(c);
+    c.Font.SetStyle(0);
+    const int gap = textH / 2;
+    FCaption = FValue = TTextSpot {};
+    if (FShroud.Width() > 0) {
+        const int cy = FShroud.Top + FShroud.Height() / 2;
+        if (ShowValue())
+            FValue = { Point(FShroud.Right - 4, cy), 5, FShroud.Width() - 8 };
+        FCaption = { Point(FShroud.Left + 4, cy), 3, FShroud.Width() - 8 - (ShowValue() ? readout + gap : 0) };
+    } else if (FSweep >= 270) {
+        // In the opening below the hub: the caption, then the value.
+        const int width = std::min(W - 4, FNeedle * 3 / 2);
+        int y = FCentre.Y + std::max(textH / 2 + 4, FNeedle / 4);
+        if (FNeedle > 3 * textH) {
+            FCaption = { Point(FCentre.X, y), 1, width };
+            y += textH + 1;
+        } else if (!name.isEmpty()) {
+            PlanDropped();
+        }
+        if (ShowValue())
+            FValue = { Point(FCentre.X, y), 1, width };
+    } else {
+        // Along the bottom, inside the plate's frame.
+        TRect in = R;
+        ShrinkRect(in, FBevelPlate.Width());
+        if (ShowValue())
+            FValue = { Point(in.Right - 3, in.Bottom - 2), 8, in.Width() - 6 };
+        FCaption = { Point(in.Left + 3, in.Bottom - 2), 6, in.Width() - 6 - (ShowValue() ? readout + gap : 0) };
+    }
+    if (name.isEmpty())
+        FCaption = TTextSpot {};
+    PlanCaptionAndValue(c, FCaption, FValue);
 }
 
 void TOvArcMeter::PaintPlate(TCanvas& c, const TRect& R)
@@ -83,43 +127,14 @@ void TOvArcMeter::PaintPlate(TCanvas& c, const TRect& R)
 
 void TOvArcMeter::PaintScale(TCanvas& c)
 {
-    TScaleSettings& scale = ScaleSettings();
-    const TSignalSettings& sig = SignalSettings();
-    TRect r = FScaleRect;
-    scale.MeasureScale(c, sig.ValueFrom(), sig.ValueTo());
-    scale.SetMajorTickPenWidth(1);
-    // Measure once on a scratch image to place the sector band under the ticks.
-    TBitmap scratch(1, 1);
-    TRect probe = r;
-    scratch.Canvas.Font = scale.Font();
-    scale.MeasureScale(scratch.Canvas, sig.ValueFrom(), sig.ValueTo());
-    scale.SetMajorTickPenWidth(1);
-    scale.DrawCircularScale(scratch.Canvas, probe, FSweep, FStart);
-    FCentre = scale.ScaleCentre();
-    const int rTick = Distance(FCentre, scale.ArcStart());
-    const int t = scale.MajorTickLength();
-    FBandOuter = rTick - 1;
-    FBandInner = std::max(2, FBandOuter - std::max(3, t / 2));
-    FNeedle = std::max(4, rTick - 2);
     if (FShowSectors)
         TOvGaugePaint::DrawSectorArcs(c, SectorSettings(), FCentre, FBandOuter, FBandInner, FStart, FSweep);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const double a = FStart + FSweep * pm / 1000.0;
-            TOvGaugePaint::DrawArcBand(c, FCentre, FBandInner, std::max(1, FBandInner - 5), a - 1.5, 3.0, l.colour);
-        }
+    for (const TLimitMark& l : LimitMarks()) {
+        const double a = FStart + FSweep * l.PerMille / 1000.0;
+        TOvGaugePaint::DrawArcBand(c, FCentre, FBandInner, std::max(1, FBandInner - 5), a - 1.5, 3.0, l.Colour);
     }
-    scale.MeasureScale(c, sig.ValueFrom(), sig.ValueTo());
-    scale.SetMajorTickPenWidth(1);
-    scale.DrawCircularScale(c, r, FSweep, FStart);
-    FCentre = scale.ScaleCentre();
+    TRect r = FScaleRect;
+    DrawCircularScale(c, r, FSweep, FStart);
 }
 
 void TOvArcMeter::PaintNeedle(TCanvas& c)
@@ -132,11 +147,9 @@ void TOvArcMeter::PaintNeedle(TCanvas& c)
 
 void TOvArcMeter::PaintTexts(TCanvas& c, const TRect& R)
 {
-    const TSignalSettings& sig = SignalSettings();
-    const QString value = ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
-    c.Font = Font();
+    (void)R;
+    c.Font = Zoomed(Font());
     c.Brush.Style = bsClear;
-    const int textH = c.TextHeight(QStringLiteral("X"));
     if (FShroud.Width() > 0) {
         TRect s = FShroud;
         TOvSBevel shroud;
@@ -144,33 +157,10 @@ void TOvArcMeter::PaintTexts(TCanvas& c, const TRect& R)
         shroud.SetWidth(1);
         shroud.PaintBevel(c, s);
         c.Brush.Style = bsClear;
-        const int cy = FShroud.Top + FShroud.Height() / 2;
-        TextOutAligned(c, FShroud.Left + 4, cy, 3, sig.Name1());
-        if (ShowValue()) {
-            c.Font.SetStyle(fsBold);
-            TextOutAligned(c, FShroud.Right - 4, cy, 5, value);
-        }
+    }
+    PaintCaptionAndValue(c, FCaption, FValue);
+    if (FShroud.Width() > 0)
         DrawDot(c, Point(FCentre.X, std::min(FCentre.Y, FShroud.Top)), 3, clGray);
-        return;
-    }
-    if (FSweep >= 270) {
-        // In the opening below the hub: the caption, then the value.
-        int y = FCentre.Y + std::max(textH / 2 + 4, FNeedle / 4);
-        if (FNeedle > 3 * textH) {
-            TextOutAligned(c, FCentre.X, y, 1, sig.Name1());
-            y += textH + 1;
-        }
-        if (ShowValue()) {
-            c.Font.SetStyle(fsBold);
-            TextOutAligned(c, FCentre.X, y, 1, value);
-        }
-    } else {
-        TextOutAligned(c, R.Left + 3, R.Bottom - 2, 6, sig.Name1());
-        if (ShowValue()) {
-            c.Font.SetStyle(fsBold);
-            TextOutAligned(c, R.Right - 3, R.Bottom - 2, 8, value);
-        }
-    }
 }
 
 void TOvArcMeter::PaintFace(TCanvas& c, const TRect& R)
@@ -184,23 +174,6 @@ void TOvArcMeter::PaintFace(TCanvas& c, const TRect& R)
     PaintTexts(c, inner);
 }
 
-TOv270Meter::TOv270Meter(QWidget* Owner)
-    : TOvArcMeter(270, 225, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
-
-TOv180Meter::TOv180Meter(QWidget* Owner)
-    : TOvArcMeter(180, 270, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
-
-TOv120Meter::TOv120Meter(QWidget* Owner)
-    : TOvArcMeter(120, 300, Owner)
-{
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
-}
+TOv270Meter::TOv270Meter(QWidget* Owner) : TOvArcMeter(270, 225, QSize(150, 150), Owner) { }
+TOv180Meter::TOv180Meter(QWidget* Owner) : TOvArcMeter(180, 270, QSize(180, 110), Owner) { }
+TOv120Meter::TOv120Meter(QWidget* Owner) : TOvArcMeter(120, 300, QSize(200, 120), Owner) { }

@@ -13,7 +13,9 @@ class VELQUOR_GAUGES_EXPORT TOvArcMeter : public TOvAnalogDisplay {
     Q_PROPERTY(bool ShowSectors READ ShowSectors WRITE SetShowSectors)
 
 public:
-    TOvArcMeter(int sweep, int start, QWidget* Owner);
+    // A scale of sweep degrees from start (clockwise from straight up), in a
+    // control designed at the size given.
+    TOvArcMeter(int sweep, int start, QSize design, QWidget* Owner);
 
     int Sweep() const { return FSweep; }
     int Start() const { return FStart; }
@@ -37,10 +39,12 @@ protected:
     virtual void PaintScale(TCanvas& c);
     virtual void PaintNeedle(TCanvas& c);
     virtual void PaintTexts(TCanvas& c, const TRect& R);
+    QSize DesignSize() const override { return FDesign; }
 
 private:
     int FSweep;
     int FStart;
+    QSize FDesign;
     bool FShowSectors = true;
     TOvSBevel FBevelPlate;
     TRect FScaleRect {};
@@ -48,34 +52,23 @@ private:
     TPoint FCentre {};
     int FNeedle = 0;
     int FBandOuter = 0, FBandInner = 0;
+    TTextSpot FCaption, FValue;
 };
 
 class VELQUOR_GAUGES_EXPORT TOv270Meter : public TOvArcMeter {
     Q_OBJECT
 public:
     explicit TOv270Meter(QWidget* Owner = nullptr);
-
-protected:
-    QSize DefaultSize() const override { return QSize(150, 150); }
-    QSize SmallestSize() const override { return QSize(60, 60); }
 };
 
 class VELQUOR_GAUGES_EXPORT TOv180Meter : public TOvArcMeter {
     Q_OBJECT
 public:
     explicit TOv180Meter(QWidget* Owner = nullptr);
-
-protected:
-    QSize DefaultSize() const override { return QSize(180, 110); }
-    QSize SmallestSize() const override { return QSize(70, 45); }
 };
 
 class VELQUOR_GAUGES_EXPORT TOv120Meter : public TOvArcMeter {
     Q_OBJECT
 public:
     explicit TOv120Meter(QWidget* Owner = nullptr);
-
-protected:
-    QSize DefaultSize() const override { return QSize(200, 120); }
-    QSize SmallestSize() const override { return QSize(80, 50); }
 };

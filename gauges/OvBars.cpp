@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QString ValueWithUnit(const TOvAnalogDisplay& g)
-{
-    const QString unit = g.ValueUnit();
-    return g.ValueText() + (unit.isEmpty() ? QString() : QStringLiteral(" ") + unit);
-}
-
-} // namespace
-
 // ================================================================ TOvBar
 
 TOvBar::TOvBar(QWidget* Owner)
@@ -20,42 +10,47 @@ TOvBar::TOvBar(QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SetFaceColor(0x202020);
     SignalSettings().SetName1(QStringLiteral("Bar"));
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvBar::LayoutFace(TCanvas& c, const TRect& R)
 {
-    c.Font = Font();
+    // Upright when at least as high as wide (the frame is the same all round).
+    FUpright = R.Height() >= R.Width();
+    const bool caption = !Name1().isEmpty();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FValueAt = FCaptionAt = Point(-1000, -1000);
-    if (Vertical()) {
-        if (ShowValue() && r.Height() > 3 * textH + 10) {
-            FValueAt = Point(R.Left + R.Width() / 2, r.Top);
+    FValueSpot = FCaptionSpot = TTextSpot {};
+    if (FUpright) {
+        if (ShowValue() && r.Height() > 3 * textH + Zoomed(10)) {
+            FValueSpot = { Point(R.Left + R.Width() / 2, r.Top), 1, R.Width() };
             r.Top += textH + 1;
+        } else if (ShowValue()) {
+            PlanDropped();
         }
-        if (!SignalSettings().Name1().isEmpty() && r.Height() > 2 * textH + 10) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, r.Bottom);
+        if (caption && r.Height() > 2 * textH + Zoomed(10)) {
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7, R.Width() };
             r.Bottom -= textH + 1;
+        } else if (caption) {
+            PlanDropped();
         }
-    } else if (r.Height() > textH + 10) {
-        if (!SignalSettings().Name1().isEmpty())
-            FCaptionAt = Point(r.Left, r.Top);
-        if (ShowValue())
-            FValueAt = Point(r.Right, r.Top);
-        r.Top += textH + 1;
+    } else {
+        TopTextRow(c, r, Zoomed(10), 0, 1, FCaptionSpot, FValueSpot, false);
     }
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot, false);
     FTrough = r;
     FInner = r;
     ShrinkRect(FInner, 2);
+    if (FInner.Width() < 2 || FInner.Height() < 2)
+        PlanDropped();
 }
 
 TRect TOvBar::FillRect() const
 {
     TRect f = FInner;
     const int pm = DrawPerMille();
-    if (Vertical())
+    if (FUpright)
         f.Top = f.Bottom - int((long long)f.Height() * pm / 1000);
     else
         f.Right = f.Left + int((long long)f.Width() * pm / 1000);
@@ -65,15 +60,7 @@ TRect TOvBar::FillRect() const
 void TOvBar::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, Vertical() ? 1 : 2, ValueText());
-        c.Font.SetStyle(0);
-    }
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, Vertical() ? 7 : 0, SignalSettings().Name1());
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot, false);
     TOvSBevel trough;
     trough.SetStyle(bsLowered);
     trough.SetSpacing(0);
@@ -84,30 +71,21 @@ void TOvBar::PaintFace(TCanvas& c, const TRect& R)
     const TRect f = FillRect();
     if (f.Width() > 0 && f.Height() > 0) {
         const TColor colour = ValueColour();
-        DrawGradient(c, f, TOvGaugePaint::Shade(colour, 1.4), Vertical() ? gsVertical2 : gsHorizontal2,
+        DrawGradient(c, f, TOvGaugePaint::Shade(colour, 1.4), FUpright ? gsVertical2 : gsHorizontal2,
                      TOvGaugePaint::Shade(colour, 0.55));
     }
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        c.Pen.Width = 1;
-        c.Pen.Style = psSolid;
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            c.Pen.Color = l.colour;
-            if (Vertical()) {
-                const int y = FInner.Bottom - int((long long)FInner.Height() * pm / 1000);
-                c.MoveTo(FInner.Left, y);
-                c.LineTo(FInner.Right, y);
-            } else {
-                const int x = FInner.Left + int((long long)FInner.Width() * pm / 1000);
-                c.MoveTo(x, FInner.Top);
-                c.LineTo(x, FInner.Bottom);
-            }
+    c.Pen.Width = 1;
+    c.Pen.Style = psSolid;
+    for (const TLimitMark& l : LimitMarks()) {
+        c.Pen.Color = l.Colour;
+        if (FUpright) {
+            const int y = FInner.Bottom - int((long long)FInner.Height() * l.PerMille / 1000);
+            c.MoveTo(FInner.Left, y);
+            c.LineTo(FInner.Right, y);
+        } else {
+            const int x = FInner.Left + int((long long)FInner.Width() * l.PerMille / 1000);
+            c.MoveTo(x, FInner.Top);
+            c.LineTo(x, FInner.Bottom);
         }
     }
 }
@@ -121,8 +99,7 @@ TOvSegmentBar::TOvSegmentBar(bool vertical, QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SetFaceColor(clBlack);
     SignalSettings().SetName1(QStringLiteral("Level"));
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvSegmentBar::SetSegments(int v)
@@ -135,53 +112,54 @@ void TOvSegmentBar::SetSegments(int v)
 void TOvSegmentBar::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    const bool caption = !sig.Name1().isEmpty();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FValueAt = FCaptionAt = Point(-1000, -1000);
+    FValueSpot = FCaptionSpot = TTextSpot {};
     if (FVertical) {
-        if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 30) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, r.Top);
-            FCaptionAlign = 1;
+        if (caption && r.Height() > 3 * textH + Zoomed(30)) {
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1, R.Width() };
             r.Top += textH + 1;
+        } else if (caption) {
+            PlanDropped();
         }
-        if (ShowValue() && r.Height() > 2 * textH + 30) {
-            FValueAt = Point(R.Left + R.Width() / 2, r.Bottom);
-            FValueAlign = 7;
+        if (ShowValue() && r.Height() > 2 * textH + Zoomed(30)) {
+            FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7, R.Width() };
             r.Bottom -= textH + 1;
+        } else if (ShowValue()) {
+            PlanDropped();
         }
-    } else if (r.Height() > textH + 14) {
-        if (!sig.Name1().isEmpty()) {
-            FCaptionAt = Point(r.Left, r.Top);
-            FCaptionAlign = 0;
-        }
-        if (ShowValue()) {
-            FValueAt = Point(r.Right, r.Top);
-            FValueAlign = 2;
-        }
-        r.Top += textH + 1;
+    } else {
+        TopTextRow(c, r, Zoomed(14), 0, 1, FCaptionSpot, FValueSpot);
     }
-    int scaleT = FShowScale
-        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
-        : 0;
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
+    int scaleT = MeasureLinearScale(c, FShowScale, FVertical);
     // Without room for the labels beside a usable strip, the scale goes.
-    FScaleShown = FShowScale && (FVertical ? r.Width() : r.Height()) - scaleT >= 8;
-    if (!FScaleShown)
+    FScaleShown = FShowScale && (FVertical ? r.Width() : r.Height()) - scaleT >= Zoomed(8);
+    if (FShowScale && !FScaleShown) {
+        PlanDropped();
         scaleT = 0;
-    const int labelHalf = FScaleShown ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 1 : 0;
+    }
+    const int labelHalf = FScaleShown ? LabelOverhang(FVertical) : 0;
     if (FVertical) {
-        const int w = std::clamp(r.Width() - scaleT - 2, 6, 26);
+        const int w = std::clamp(r.Width() - scaleT - 2, Zoomed(6), Zoomed(26));
         const int left = r.Left + std::max(0, (r.Width() - w - scaleT - 2) / 2);
         FStrip = Rect(left, r.Top + labelHalf, left + w, r.Bottom - labelHalf);
         FScaleBase = FStrip.Right + 2;
     } else {
-        const int h = std::clamp(r.Height() - scaleT - 2, 6, 22);
+        const int h = std::clamp(r.Height() - scaleT - 2, Zoomed(6), Zoomed(22));
         FStrip = Rect(r.Left + labelHalf, r.Top, r.Right - labelHalf, r.Top + h);
         FScaleBase = FStrip.Bottom + 2;
     }
     const int length = FVertical ? FStrip.Height() : FStrip.Width();
-    FCount = FSegments > 0 ? FSegments : std::max(2, length / 6);
+    FCount = FSegments > 0 ? FSegments : std::max(2, length / Zoomed(6));
     FCount = std::min(FCount, std::max(2, length / 2));
+    if (FScaleShown) {
+        const int p0 = FVertical ? FStrip.Bottom - 1 : FStrip.Left;
+        const int p1 = FVertical ? FStrip.Top : FStrip.Right - 1;
+        PlanLinearScale(p0, p1, FScaleBase, FVertical, 1);
+    }
 }
 
 int TOvSegmentBar::LitSegments() const
@@ -206,15 +184,7 @@ TRect TOvSegmentBar::SegmentRect(int i) const
 void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FCaptionAlign, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign, ValueWithUnit(*this));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     // Black strip behind the segments.
     c.Brush.Style = bsSolid;
     c.Brush.Color = FaceColor();
@@ -235,27 +205,13 @@ void TOvSegmentBar::PaintFace(TCanvas& c, const TRect& R)
     if (FScaleShown) {
         const int p0 = FVertical ? FStrip.Bottom - 1 : FStrip.Left;
         const int p1 = FVertical ? FStrip.Top : FStrip.Right - 1;
-        TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), p0, p1, FScaleBase,
-                                       FVertical, 1);
-        if (ShowLimits()) {
-            const struct {
-                float v;
-                TColor colour;
-            } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-            for (const auto& l : limits) {
-                const int pm = PerMilleOf(l.v);
-                if (pm < 0 || pm > 1000)
-                    continue;
-                const int p = TOvGaugePaint::PosOf(p0, p1, pm);
-                c.Pen.Color = clBlack;
-                c.Pen.Width = 1;
-                c.Brush.Color = l.colour;
-                c.Brush.Style = bsSolid;
-                if (FVertical)
-                    c.Polygon({ Point(FScaleBase, p), Point(FScaleBase + 4, p - 3), Point(FScaleBase + 4, p + 3) });
-                else
-                    c.Polygon({ Point(p, FScaleBase), Point(p - 3, FScaleBase + 4), Point(p + 3, FScaleBase + 4) });
-            }
+        DrawLinearScale(c, p0, p1, FScaleBase, FVertical, 1);
+        for (const TLimitMark& l : LimitMarks()) {
+            const int p = TOvGaugePaint::PosOf(p0, p1, l.PerMille);
+            if (FVertical)
+                TOvGaugePaint::DrawMark(c, Point(FScaleBase, p), Point(FScaleBase + 4, p), l.Colour, clBlack);
+            else
+                TOvGaugePaint::DrawMark(c, Point(p, FScaleBase), Point(p, FScaleBase + 4), l.Colour, clBlack);
         }
     }
 }

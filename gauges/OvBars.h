@@ -20,13 +20,13 @@ public:
 protected:
     void LayoutFace(TCanvas& c, const TRect& R) override;
     void PaintFace(TCanvas& c, const TRect& R) override;
-    QSize DefaultSize() const override { return QSize(44, 150); }
-    QSize SmallestSize() const override { return QSize(12, 12); }
+    QSize DesignSize() const override { return QSize(44, 150); }
 
 private:
+    bool FUpright = true;
     TRect FTrough {};
     TRect FInner {};
-    TPoint FValueAt {}, FCaptionAt {};
+    TTextSpot FValueSpot, FCaptionSpot;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvSegmentBar : public TOvAnalogDisplay {
@@ -52,8 +52,7 @@ public:
 protected:
     void LayoutFace(TCanvas& c, const TRect& R) override;
     void PaintFace(TCanvas& c, const TRect& R) override;
-    QSize DefaultSize() const override { return FVertical ? QSize(64, 220) : QSize(220, 64); }
-    QSize SmallestSize() const override { return FVertical ? QSize(20, 60) : QSize(60, 20); }
+    QSize DesignSize() const override { return FVertical ? QSize(64, 220) : QSize(220, 64); }
 
 private:
     bool FVertical;
@@ -63,8 +62,7 @@ private:
     int FCount = 0;
     TRect FStrip {};
     int FScaleBase = 0;
-    TPoint FValueAt {}, FCaptionAt {};
-    int FValueAlign = 0, FCaptionAlign = 0;
+    TTextSpot FValueSpot, FCaptionSpot;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvVBar : public TOvSegmentBar {

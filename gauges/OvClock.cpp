@@ -22,20 +22,9 @@ void TOvClock::Loaded()
 
 void TOvClock::SetClockOption(TClockOption value)
 {
-    if (value == FClockOption)
+    if (!StoreChanged(FClockOption, value))
         return;
-    FClockOption = value;
     Change();
-    emit settingsChanged();
-}
-
-void TOvClock::SettingsChanged(QObject* Sender)
-{
-    (void)Sender;
-    UpdateLayout();
-    if (UpdateCount() == 0)
-        Invalidate();
-    updateGeometry();
     emit settingsChanged();
 }
 

@@ -28,8 +28,6 @@ public:
     // checked at a fixed moment.
     void SetTimeSource(std::function<QDateTime()> source);
 
-    void SettingsChanged(QObject* Sender) override;
-
 protected:
     QString DisplayText() const override { return ClockText(Now()); }
     bool OffsetsCount() const override { return true; }

@@ -1,5 +1,10 @@
 #include "gauges/OvColBitBtn.h"
 
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
 TOvColBitBtn::TOvColBitBtn(QWidget* Owner)
     : TOvBinGControl(Owner)
 {
@@ -23,18 +28,20 @@ void TOvColBitBtn::Loaded()
 
 void TOvColBitBtn::SetColorOn(TColor v)
 {
-    if (v == FColorOn)
-        return;
-    FColorOn = v;
-    ParamChange(this);
+    if (StoreChanged(FColorOn, v))
+        ParamChange(this);
 }
 
 void TOvColBitBtn::SetColorOff(TColor v)
 {
-    if (v == FColorOff)
-        return;
-    FColorOff = v;
-    ParamChange(this);
+    if (StoreChanged(FColorOff, v))
+        ParamChange(this);
+}
+
+void TOvColBitBtn::ParamChange(QObject* Sender)
+{
+    updateGeometry();
+    TOvBinGControl::ParamChange(Sender);
 }
 
 TColor TOvColBitBtn::FaceColour() const
@@ -44,19 +51,11 @@ TColor TOvColBitBtn::FaceColour() const
 
 void TOvColBitBtn::StatusChanged()
 {
-    if (Checked() != FLastChecked) {
-        FLastChecked = Checked();
-        emit checkedChanged(Checked());
-    }
     FFlashOn = true;
     Invalidate();
 }
 
-void TOvColBitBtn::StatusIntChanged()
-{
-    emit statusIntChanged(StatusInt());
-    Invalidate();
-}
+void TOvColBitBtn::StatusIntChanged() { Invalidate(); }
 
 void TOvColBitBtn::Flash(bool On)
 {
@@ -80,10 +79,42 @@ void TOvColBitBtn::Paint()
         else
             DrawGradient(c, R, TOvGaugePaint::Shade(face, 1.12), gsHorizontal1, TOvGaugePaint::Shade(face, 0.9));
     }
+    // Above the preferred size the caption grows with the button.
     c.Font = Font();
+    const QSize preferred = sizeHint();
+    const double zoom = std::max(1.0, std::min(double(Width()) / preferred.width(), double(Height()) / preferred.height()));
+    if (zoom > 1.0)
+        c.Font.SetSize(int(std::lround(Font().Size() * zoom)));
     if (!Enabled())
         c.Font.SetColor(clGray);
     c.Brush.Style = bsClear;
+    // The caption's lines centred on the face, each condensed (then made
+    // smaller) to its width rather than cut.
     const int shift = down ? 1 : 0;
-    TextOutLines(c, R.Left + R.Width() / 2 + shift, R.Top + R.Height() / 2 + shift, 4, Caption(), 0);
+    const QStringList lines = Caption().split(QLatin1Char('|'));
+    const int pitch = c.TextHeight(QStringLiteral("X"));
+    int y = R.Top + R.Height() / 2 + shift - pitch * (int(lines.size()) - 1) / 2;
+    for (const QString& line : lines) {
+        TOvDraw::DrawFittedText(c, R.Left + R.Width() / 2 + shift, y, 4, line, R.Width() - 4, TTextFit::Caption);
+        y += pitch;
+    }
 }
+
+QSize TOvColBitBtn::CaptionSize(int stretchPercent) const
+{
+    TBitmap scratch(1, 1);
+    TCanvas& c = scratch.Canvas;
+    c.Font = Font();
+    const QStringList lines = Caption().split(QLatin1Char('|'));
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, c.NaturalTextWidth(line));
+    // Inside the bevel, two pixels from its edge and one for the pressed shift.
+    const int frame = 2 * FBevelOuter.TotalThickness() + 4 + 1;
+    return QSize((widest * stretchPercent + 99) / 100 + frame,
+                 int(lines.size()) * c.TextHeight(QStringLiteral("X")) + frame);
+}
+
+QSize TOvColBitBtn::sizeHint() const { return QSize(75, 30).expandedTo(CaptionSize(100)); }
+
+QSize TOvColBitBtn::minimumSizeHint() const { return CaptionSize(TCanvas::MinFitStretch); }

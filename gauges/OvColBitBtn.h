@@ -8,11 +8,6 @@
 
 class VELQUOR_GAUGES_EXPORT TOvColBitBtn : public TOvBinGControl {
     Q_OBJECT
-    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked NOTIFY checkedChanged)
-    Q_PROPERTY(int StatusInt READ StatusInt WRITE SetStatusInt NOTIFY statusIntChanged)
-    Q_PROPERTY(int StatusBit READ StatusBit WRITE SetStatusBit)
-    Q_PROPERTY(int GroupIndex READ GroupIndex WRITE SetGroupIndex)
-    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
 public:
     explicit TOvColBitBtn(QWidget* Owner = nullptr);
@@ -28,12 +23,14 @@ public:
     TRect FaceRect() const { return FFace; }
     void Loaded() override;
 
-    QSize sizeHint() const override { return QSize(75, 30); }
-    QSize minimumSizeHint() const override { return QSize(16, 12); }
+    // The design size, wider or higher where the caption needs it at its
+    // font's own size; the minimum holds the caption condensed as far as
+    // captions go.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
-signals:
-    void checkedChanged(bool checked);
-    void statusIntChanged(int status);
+    // The caption or a look setting changed: the size hints too.
+    void ParamChange(QObject* Sender) override;
 
 protected:
     void Paint() override;
@@ -46,6 +43,8 @@ private:
     TColor FColorOff = clBtnFace;
     TOvSBevel FBevelOuter;
     bool FFlashOn = true;
-    bool FLastChecked = false;
     TRect FFace {};
+
+    // The size the caption needs at stretchPercent of its width.
+    QSize CaptionSize(int stretchPercent) const;
 };

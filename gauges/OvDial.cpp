@@ -76,18 +76,16 @@ void TOvDial::SetOptions(TDialOptions v)
 
 void TOvDial::SetPointerType(TDialPointer v)
 {
-    if (v == FPointerType)
+    if (!StoreChanged(FPointerType, v))
         return;
-    FPointerType = v;
     UpdateLayout();
     Change();
 }
 
 void TOvDial::SetPointerSize(int v)
 {
-    if (v == FPointerSize)
+    if (!StoreChanged(FPointerSize, v))
         return;
-    FPointerSize = v;
     UpdateLayout();
     Change();
 }
@@ -398,10 +396,9 @@ void TOvDial::DrawValueText(TCanvas& c, const QString& text)
     c.Brush.Style = bsSolid;
     c.FillRect(box);
     c.Brush.Style = bsClear;
-    // A value wider than the sample the box was made for is condensed.
-    c.SetTextFitWidth(box.Width());
-    c.TextOut(box.Width() - c.TextWidth(text), 0, text);
-    c.SetTextFitWidth(0);
+    // A value wider than the sample the box was made for is condensed, made
+    // smaller, or shown as the overflow mark: never as some of its digits.
+    FShownValue = TOvDraw::DrawFittedText(c, box.Width(), 0, 2, text, box.Width(), TTextFit::Readout);
 }
 
 void TOvDial::ValueChange()

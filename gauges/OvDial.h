@@ -76,6 +76,9 @@ public:
     int RoundPointerRadius() const { return FLayout.RoundPointerRadius; }
     // The pointer colour the next redraw uses.
     TColor PointerColor() const;
+    // What the value box showed at the last redraw: the value text, fitted,
+    // or the overflow mark.
+    const TFittedText& ShownValue() const { return FShownValue; }
 
     static constexpr int SweepAngle = 270;
     static constexpr int StartAngle = 225;
@@ -149,6 +152,7 @@ private:
     TLayout FLayout;
     float FPointerAngle = 0.0f;
     float FLastMouseAngle = 0.0f;
+    TFittedText FShownValue;
     mutable QSize FSizeHint;    // cached; empty when the settings changed
     mutable QSize FMinimumHint;
 };

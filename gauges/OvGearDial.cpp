@@ -29,72 +29,70 @@ TOvGearDial::TOvGearDial(QWidget* Owner)
     FBevelHub.SetColor(0xD8D4D0);
     FBevelHub.SetElliptic(true);
     SetRoundHitArea(true);
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvGearDial::SetTeeth(int v)
 {
-    if (v == FTeeth || (v != 0 && (v < 8 || v > 60)))
+    if (v != 0 && (v < 8 || v > 60))
         return;
-    FTeeth = v;
-    Change();
-}
-
-void TOvGearDial::SetShowScale(bool v)
-{
-    if (v == FShowScale)
-        return;
-    FShowScale = v;
-    Change();
+    if (StoreChanged(FTeeth, v))
+        Change();
 }
 
 void TOvGearDial::SetGearColor(TColor v)
 {
-    if (v == FGearColor)
-        return;
-    FGearColor = v;
-    ParamChange(this);
+    if (StoreChanged(FGearColor, v))
+        ParamChange(this);
 }
 
 void TOvGearDial::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
     TRect area = R;
+    FValueRect = TRect {};
     if (ShowValue()) {
-        c.Font = FontValue();
-        const QString sample = sig.SampleText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
-        const int w = std::min(R.Width(), c.TextWidth(sample) + 12);
-        const int h = c.TextHeight(sample) + 6;
-        if (R.Height() - h > 40) {
+        c.Font = Zoomed(FontValue());
+        const int readout = ReadoutWidth(c);
+        const int w = std::min(R.Width(), readout + Zoomed(12));
+        const int h = c.TextHeight(QStringLiteral("0")) + Zoomed(6);
+        if (R.Height() - h > Zoomed(40)) {
             FValueRect = Rect(R.Left + (R.Width() - w) / 2, R.Top, R.Left + (R.Width() - w) / 2 + w, R.Top + h);
+            PlanText(FValueRect, readout + 10, TTextFit::Readout);
             area.Top += h + 3;
         } else {
-            FValueRect = TRect {};
+            PlanDropped();
         }
-    } else {
-        FValueRect = TRect {};
     }
-    c.Font = Font();
-    if (!sig.Name1().isEmpty() && area.Height() > 50) {
-        const int h = c.TextHeight(sig.Name1());
-        FCaptionAt = Point(R.Left + R.Width() / 2, area.Bottom);
-        area.Bottom -= h + 1;
-    } else {
-        FCaptionAt = Point(-1000, -1000);
+    c.Font = Zoomed(Font());
+    FCaption = TTextSpot {};
+    if (!sig.Name1().isEmpty()) {
+        if (area.Height() > Zoomed(50)) {
+            const int h = c.TextHeight(sig.Name1());
+            FCaption = { Point(R.Left + R.Width() / 2, area.Bottom), 7, R.Width() };
+            PlanText(c, FCaption.At.X, FCaption.At.Y, 7, sig.Name1(), FCaption.Width, TTextFit::Caption);
+            area.Bottom -= h + 1;
+        } else {
+            PlanDropped();
+        }
     }
-    // The scale and wheel fill a square centred in what is left.
+    // The scale and wheel fill a square centred in what is left; a wheel too
+    // small for the labels keeps its size and the scale goes.
     const int side = std::max(0, std::min(area.Width(), area.Height()));
     FScaleArea = Bounds(area.Left + (area.Width() - side) / 2, area.Top, side, side);
+    FScaleShown = false;
+    if (ShowScale()) {
+        MeasureScale(c);
+        const std::vector<TRect> labels = CircularLabelBoxes(c, FScaleArea, SweepAngle, StartAngle);
+        FScaleShown = side >= Zoomed(60) && !Overlapping(labels);
+        if (FScaleShown)
+            PlanLabels(labels);
+        else
+            PlanDropped();
+    }
 }
 
-void TOvGearDial::PaintScale(TCanvas& c, TRect& R)
-{
-    TScaleSettings& scale = ScaleSettings();
-    scale.MeasureScale(c, SignalSettings().ValueFrom(), SignalSettings().ValueTo());
-    scale.SetMajorTickPenWidth(1);
-    scale.DrawCircularScale(c, R, SweepAngle, StartAngle);
-}
+void TOvGearDial::PaintScale(TCanvas& c, TRect& R) { DrawCircularScale(c, R, SweepAngle, StartAngle); }
 
 void TOvGearDial::PaintGear(TCanvas& c)
 {
@@ -139,22 +137,20 @@ void TOvGearDial::PaintGear(TCanvas& c)
 void TOvGearDial::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
     if (ShowValue() && FValueRect.Width() > 0)
         PaintValueBox(c, FValueRect);
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     if (!Enabled())
         c.Font.SetColor(clGray);
     c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 7, sig.Name1());
+    if (FCaption.Shown())
+        DrawText(c, FCaption.At.X, FCaption.At.Y, FCaption.Align, Name1(), FCaption.Width, TTextFit::Caption);
 
     TRect wheel = FScaleArea;
-    // A small wheel keeps its size; the scale goes.
-    if (FShowScale && wheel.Width() >= 90) {
+    if (FScaleShown) {
         PaintScale(c, wheel);
-        FCentre = ScaleSettings().ScaleCentre();
-        FRadius = std::max(0, std::min(wheel.Width(), wheel.Height()) / 2 - ScaleSettings().MajorTickLength() / 2 - 2);
+        FCentre = ScaleMetrics().Centre;
+        FRadius = std::max(0, std::min(wheel.Width(), wheel.Height()) / 2 - ScaleMetrics().MajorTickLength / 2 - 2);
     } else {
         FCentre = RectCenter(wheel);
         FRadius = std::max(0, wheel.Width() / 2 - 2);

@@ -10,7 +10,6 @@
 class VELQUOR_GAUGES_EXPORT TOvGearDial : public TOvAnalogOperable {
     Q_OBJECT
     Q_PROPERTY(int Teeth READ Teeth WRITE SetTeeth)
-    Q_PROPERTY(bool ShowScale READ ShowScale WRITE SetShowScale)
 
 public:
     explicit TOvGearDial(QWidget* Owner = nullptr);
@@ -18,8 +17,6 @@ public:
     // Number of teeth on the rim (0 = from the size, else 8..60).
     int Teeth() const { return FTeeth; }
     void SetTeeth(int v);
-    bool ShowScale() const { return FShowScale; }
-    void SetShowScale(bool v);
     TColor GearColor() const { return FGearColor; }
     void SetGearColor(TColor v);
     TOvSBevel& BevelHub() { return FBevelHub; }
@@ -41,17 +38,16 @@ protected:
     virtual void PaintGear(TCanvas& c);
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SlideTo(TShiftState Shift, int X, int Y) override;
-    QSize DefaultSize() const override { return QSize(130, 170); }
-    QSize SmallestSize() const override { return QSize(48, 60); }
+    QSize DesignSize() const override { return QSize(130, 170); }
 
 private:
     int FTeeth = 0;
-    bool FShowScale = true;
     TColor FGearColor = 0xB8B4B0;
     TOvSBevel FBevelHub;
     TRect FValueRect {};
     TRect FScaleArea {};
-    TPoint FCaptionAt {};
+    bool FScaleShown = false;
+    TTextSpot FCaption;
     TPoint FCentre {};
     int FRadius = 0;
     double FDragAngle = 0.0;

@@ -80,18 +80,14 @@ TOvLED::~TOvLED()
 
 void TOvLED::SetLED_Position(TLEDPos value)
 {
-    if (value == FLEDPosition)
-        return;
-    FLEDPosition = value;
-    ParamChange(this);
+    if (StoreChanged(FLEDPosition, value))
+        ParamChange(this);
 }
 
 void TOvLED::SetSpacing(int value)
 {
-    if (value == FSpacing)
-        return;
-    FSpacing = value;
-    ParamChange(this);
+    if (StoreChanged(FSpacing, value))
+        ParamChange(this);
 }
 
 void TOvLED::ParamChange(QObject* Sender)

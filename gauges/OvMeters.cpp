@@ -15,8 +15,7 @@ TOvLinearMeter::TOvLinearMeter(bool vertical, bool bar, QWidget* Owner)
     ScaleSettings().SetSubSteps(bar ? 2 : 4);
     ScaleSettings().SetPointerColor(clRed);
     SetFaceColor(bar ? TColor(0x202020) : TColor(clWhite));
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvLinearMeter::Loaded()
@@ -29,76 +28,80 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
     TRect r = R;
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
-    const bool room = FVertical ? R.Height() > 3 * textH + 40 : R.Height() > textH + 24;
+    const bool room = FVertical ? R.Height() > 3 * textH + Zoomed(40) : R.Height() > textH + Zoomed(24);
     const bool caption = !sig.Name1().isEmpty() && room;
     const bool value = ShowValue() && room;
-    FCaptionAt = Point(-1000, -1000);
-    FValueAt = Point(-1000, -1000);
+    if (!room && (!sig.Name1().isEmpty() || ShowValue()))
+        PlanDropped();
+    c.Font.SetStyle(fsBold);
+    const int readout = ReadoutWidth(c);
+    FCaptionSpot = FValueSpot = TTextSpot {};
     if (!FVertical) {
         if (caption || value) {
+            // One row: the caption at the left, the value at the right.
+            if (value)
+                FValueSpot = { Point(R.Right - 1, R.Top), 2, R.Width() - 2 };
             if (caption)
-                FCaptionAt = Point(R.Left + 1, R.Top);
-            if (value) {
-                FValueAt = Point(R.Right - 1, R.Top);
-                FValueAlign = 2;
-            }
+                FCaptionSpot = { Point(R.Left + 1, R.Top), 0, R.Width() - 2 - (value ? readout + textH / 2 : 0) };
             r.Top += textH + 1;
         }
     } else {
         if (caption) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, R.Top);
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, R.Top), 1, R.Width() };
             r.Top += textH + 1;
         }
         if (value) {
-            FValueAt = Point(R.Left + R.Width() / 2, R.Bottom);
-            FValueAlign = 7;
+            FValueSpot = { Point(R.Left + R.Width() / 2, R.Bottom), 7, R.Width() };
             r.Bottom -= textH + 1;
         }
     }
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
 
-    const int scaleT = FShowScale
-        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical)
-        : 0;
-    const int labelHalf = FShowScale ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 2 : 2;
+    const int scaleT = MeasureLinearScale(c, FShowScale, FVertical);
+    const int labelHalf = FShowScale ? LabelOverhang(FVertical) + 1 : 2;
     const int bevel = FBevelPlate.Width() + FBevelPlate.Spacing();
 
     if (!FBar) {
-        // Plate over the whole rest: strip, ticks and labels inside it.
+        // Plate over the whole rest: strip, ticks and labels inside it, room
+        // for the pointer's foot beyond them.
         FPlate = r;
         FInner = r;
         ShrinkRect(FInner, bevel);
+        const int foot = Zoomed(10);
+        const int across = FVertical ? FInner.Width() : FInner.Height();
+        const int strip = std::clamp(across / 8, Zoomed(3), Zoomed(8));
+        if (across < strip + scaleT + foot + 4)
+            PlanDropped();
+        const int offset = std::max(2, (across - strip - scaleT - foot) / 2);
         if (!FVertical) {
             FP0 = FInner.Left + labelHalf;
             FP1 = FInner.Right - 1 - labelHalf;
-            // Strip and scale centred in the plate, room for the pointer's foot below.
-            const int strip = std::clamp(FInner.Height() / 8, 3, 8);
-            FStrip0 = FInner.Top + std::max(2, (FInner.Height() - strip - scaleT - 10) / 2);
-            FStrip1 = FStrip0 + strip;
-            FScaleBase = FStrip1;
+            FStrip0 = FInner.Top + offset;
         } else {
             FP0 = FInner.Bottom - 1 - labelHalf;
             FP1 = FInner.Top + labelHalf;
-            const int strip = std::clamp(FInner.Width() / 8, 3, 8);
-            FStrip0 = FInner.Left + std::max(2, (FInner.Width() - strip - scaleT - 10) / 2);
-            FStrip1 = FStrip0 + strip;
-            FScaleBase = FStrip1;
+            FStrip0 = FInner.Left + offset;
         }
+        FStrip1 = FStrip0 + strip;
+        FScaleBase = FStrip1;
     } else {
         // Trough beside the scale.
+        const int across = (FVertical ? r.Width() : r.Height()) - scaleT - 2;
+        if (across < Zoomed(8))
+            PlanDropped();
+        const int thick = std::clamp(across, Zoomed(8), Zoomed(30));
         if (!FVertical) {
-            const int th = std::clamp(r.Height() - scaleT - 2, 8, 30);
-            FPlate = Rect(r.Left + labelHalf - bevel, r.Top, r.Right - labelHalf + bevel, r.Top + th);
+            FPlate = Rect(r.Left + labelHalf - bevel, r.Top, r.Right - labelHalf + bevel, r.Top + thick);
             FInner = FPlate;
             ShrinkRect(FInner, bevel);
             FP0 = FInner.Left;
             FP1 = FInner.Right - 1;
             FScaleBase = FPlate.Bottom + 1;
         } else {
-            const int tw = std::clamp(r.Width() - scaleT - 2, 8, 30);
-            const int left = r.Left + std::max(0, (r.Width() - tw - scaleT - 2) / 2);
-            FPlate = Rect(left, r.Top + labelHalf - bevel, left + tw, r.Bottom - labelHalf + bevel);
+            const int left = r.Left + std::max(0, (r.Width() - thick - scaleT - 2) / 2);
+            FPlate = Rect(left, r.Top + labelHalf - bevel, left + thick, r.Bottom - labelHalf + bevel);
             FInner = FPlate;
             ShrinkRect(FInner, bevel);
             FP0 = FInner.Bottom - 1;
@@ -106,6 +109,8 @@ void TOvLinearMeter::LayoutFace(TCanvas& c, const TRect& R)
             FScaleBase = FPlate.Right + 1;
         }
     }
+    if (FShowScale)
+        PlanLinearScale(FP0, FP1, FScaleBase, FVertical, 1);
 }
 
 void TOvLinearMeter::PaintPlate(TCanvas& c)
@@ -124,7 +129,7 @@ void TOvLinearMeter::PaintPointer(TCanvas& c)
     c.Pen.Style = psSolid;
     c.Brush.Color = colour;
     c.Brush.Style = bsSolid;
-    const int s = 5;
+    const int s = Zoomed(5);
     if (!FVertical) {
         c.MoveTo(pos, FInner.Top + 1);
         c.LineTo(pos, FInner.Bottom - s);
@@ -158,34 +163,23 @@ void TOvLinearMeter::PaintBar(TCanvas& c)
 
 void TOvLinearMeter::PaintLimits(TCanvas& c)
 {
-    if (!ShowLimits())
-        return;
-    const struct {
-        float v;
-        TColor colour;
-    } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-    for (const auto& l : limits) {
-        const int pm = PerMilleOf(l.v);
-        if (pm < 0 || pm > 1000)
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, l.PerMille);
+        if (!FBar) {
+            const TPoint tip = FVertical ? Point(FStrip1 + 4, p) : Point(p, FStrip1 + 4);
+            const TPoint back = FVertical ? Point(FStrip1 + 8, p) : Point(p, FStrip1 + 8);
+            TOvGaugePaint::DrawMark(c, tip, back, l.Colour, l.Colour);
             continue;
-        const int p = TOvGaugePaint::PosOf(FP0, FP1, pm);
-        c.Pen.Color = l.colour;
+        }
+        c.Pen.Color = l.Colour;
         c.Pen.Width = 1;
         c.Pen.Style = psSolid;
-        c.Brush.Color = l.colour;
-        c.Brush.Style = bsSolid;
-        if (FBar) {
-            if (!FVertical) {
-                c.MoveTo(p, FInner.Top);
-                c.LineTo(p, FInner.Bottom);
-            } else {
-                c.MoveTo(FInner.Left, p);
-                c.LineTo(FInner.Right, p);
-            }
-        } else if (!FVertical) {
-            c.Polygon({ Point(p, FStrip1 + 4), Point(p - 3, FStrip1 + 8), Point(p + 3, FStrip1 + 8) });
+        if (!FVertical) {
+            c.MoveTo(p, FInner.Top);
+            c.LineTo(p, FInner.Bottom);
         } else {
-            c.Polygon({ Point(FStrip1 + 4, p), Point(FStrip1 + 8, p - 3), Point(FStrip1 + 8, p + 3) });
+            c.MoveTo(FInner.Left, p);
+            c.LineTo(FInner.Right, p);
         }
     }
 }
@@ -219,30 +213,19 @@ void TOvLinearMeter::PaintMinMax(TCanvas& c)
 void TOvLinearMeter::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FVertical ? 1 : 0, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, FValueAlign,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintPlate(c);
     if (!FBar) {
         TOvGaugePaint::DrawSectorStrips(c, SectorSettings(), FP0, FP1, FStrip0, FStrip1, FVertical);
         if (FShowScale)
-            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
-                                           FVertical, 1);
+            DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
         PaintLimits(c);
         PaintPointer(c);
     } else {
         PaintBar(c);
         PaintLimits(c);
         if (FShowScale)
-            TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
-                                           FVertical, 1);
+            DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
         PaintMinMax(c);
     }
 }

@@ -37,8 +37,7 @@ protected:
     virtual void PaintBar(TCanvas& c);
     virtual void PaintLimits(TCanvas& c);
     virtual void PaintMinMax(TCanvas& c);
-    QSize DefaultSize() const override { return FVertical ? QSize(90, 220) : QSize(220, 80); }
-    QSize SmallestSize() const override { return FVertical ? QSize(36, 80) : QSize(80, 36); }
+    QSize DesignSize() const override { return FVertical ? QSize(90, 220) : QSize(220, 80); }
 
 private:
     bool FVertical;
@@ -50,9 +49,7 @@ private:
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
     int FStrip0 = 0, FStrip1 = 0;
-    TPoint FCaptionAt {};
-    TPoint FValueAt {};
-    int FValueAlign = 0;
+    TTextSpot FCaptionSpot, FValueSpot;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvHMeter : public TOvLinearMeter {

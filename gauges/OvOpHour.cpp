@@ -40,9 +40,8 @@ void TTimeSetting::Normalize(int& hour, int& min, int& sec)
 
 void TTimeSetting::Store(int& field, int value)
 {
-    if (field == value)
+    if (!StoreChanged(field, value))
         return;
-    field = value;
     Normalize(FHour, FMin, FSec);
     Changed();
 }
@@ -88,16 +87,6 @@ void TOvOpHourCounter::Loaded()
     TOvTimeDisplay::Loaded();
 }
 
-void TOvOpHourCounter::SettingsChanged(QObject* Sender)
-{
-    (void)Sender;
-    UpdateLayout();
-    if (UpdateCount() == 0)
-        Invalidate();
-    updateGeometry();
-    emit settingsChanged();
-}
-
 bool TOvOpHourCounter::Counting() const
 {
     const TOvFlashRegistry* registry = TOvFlashRegistry::Instance();
@@ -116,9 +105,8 @@ void TOvOpHourCounter::StopCounting()
 
 void TOvOpHourCounter::SetCount(bool value)
 {
-    if (value == FCount)
+    if (!StoreChanged(FCount, value))
         return;
-    FCount = value;
     if (Designing())
         return;
     if (FCount)
@@ -130,9 +118,8 @@ void TOvOpHourCounter::SetCount(bool value)
 
 void TOvOpHourCounter::SetCountDown(bool value)
 {
-    if (value == FCountDown)
+    if (!StoreChanged(FCountDown, value))
         return;
-    FCountDown = value;
     // Counting down to zero may have stopped the counter; counting up again
     // resumes it.
     if (!FCountDown && FCount && !Designing())
@@ -142,49 +129,38 @@ void TOvOpHourCounter::SetCountDown(bool value)
 
 void TOvOpHourCounter::SetSeparatorHour(const QString& value)
 {
-    if (value == FSeparatorHour)
-        return;
-    FSeparatorHour = value;
-    Change();
+    if (StoreChanged(FSeparatorHour, value))
+        Change();
 }
 
 void TOvOpHourCounter::SetSeparatorMin(const QString& value)
 {
-    if (value == FSeparatorMin)
-        return;
-    FSeparatorMin = value;
-    Change();
+    if (StoreChanged(FSeparatorMin, value))
+        Change();
 }
 
 void TOvOpHourCounter::SetSeparatorSec(const QString& value)
 {
-    if (value == FSeparatorSec)
-        return;
-    FSeparatorSec = value;
-    Change();
+    if (StoreChanged(FSeparatorSec, value))
+        Change();
 }
 
 void TOvOpHourCounter::SetSeparatorChar(const QString& value)
 {
-    if (value == FSeparatorChar)
-        return;
-    FSeparatorChar = value;
-    Change();
+    if (StoreChanged(FSeparatorChar, value))
+        Change();
 }
 
 void TOvOpHourCounter::SetHourDigits(int value)
 {
-    if (value == FHourDigits)
-        return;
-    FHourDigits = value;
-    Change();
+    if (StoreChanged(FHourDigits, value))
+        Change();
 }
 
 void TOvOpHourCounter::SetIndicate(TOpHrIndicate value)
 {
-    if (value == FIndicate)
+    if (!StoreChanged(FIndicate, value))
         return;
-    FIndicate = value;
     Invalidate();
     updateGeometry();
     emit settingsChanged();

@@ -89,7 +89,6 @@ public:
     bool Counting() const;
     // The displayed text of the current count.
     QString TimeText() const;
-    void SettingsChanged(QObject* Sender) override;
 
 signals:
     // The count changed (each counted second, SetTime, a preset or reset).

@@ -10,104 +10,112 @@ TOvSlider::TOvSlider(bool vertical, QWidget* Owner)
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SignalSettings().SetName1(QStringLiteral("Level"));
     ScaleSettings().SetSubSteps(4);
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvSlider::SetThumbLength(int v)
 {
-    if (v == FThumbLength || v < 6 || v > 60)
+    if (v < 6 || v > 60)
         return;
-    FThumbLength = v;
-    Change();
-}
-
-void TOvSlider::SetShowScale(bool v)
-{
-    if (v == FShowScale)
-        return;
-    FShowScale = v;
-    Change();
+    if (StoreChanged(FThumbLength, v))
+        Change();
 }
 
 void TOvSlider::SetThumbColor(TColor v)
 {
-    if (v == FThumbColor)
-        return;
-    FThumbColor = v;
-    ParamChange(this);
+    if (StoreChanged(FThumbColor, v))
+        ParamChange(this);
 }
 
-QSize TOvSlider::DefaultSize() const { return FVertical ? QSize(86, 220) : QSize(220, 86); }
-QSize TOvSlider::SmallestSize() const { return FVertical ? QSize(40, 90) : QSize(90, 40); }
+QSize TOvSlider::DesignSize() const { return FVertical ? QSize(86, 220) : QSize(220, 86); }
 
 TRect TOvSlider::ThumbRect() const
 {
     const int pos = TOvGaugePaint::PosOf(FP0, FP1, DrawPerMille());
-    const int half = FThumbLength / 2;
+    const int length = Zoomed(FThumbLength);
+    const int half = length / 2;
     if (FVertical)
-        return Rect(FTrackBand.Left, pos - half, FTrackBand.Right, pos - half + FThumbLength);
-    return Rect(pos - half, FTrackBand.Top, pos - half + FThumbLength, FTrackBand.Bottom);
+        return Rect(FTrackBand.Left, pos - half, FTrackBand.Right, pos - half + length);
+    return Rect(pos - half, FTrackBand.Top, pos - half + length, FTrackBand.Bottom);
 }
 
 void TOvSlider::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    c.Font = FontValue();
-    const QString sample = sig.SampleText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit());
-    const int valueW = c.TextWidth(sample) + 12;
-    const int valueH = c.TextHeight(sample) + 6;
-    c.Font = Font();
+    c.Font = Zoomed(FontValue());
+    const int readout = ReadoutWidth(c);
+    const int valueW = readout + Zoomed(12);
+    const int valueH = c.TextHeight(QStringLiteral("0")) + Zoomed(6);
+    const int valueNeeds = readout + 10; // inside the box's frame, 2 pixels from its edge
+    c.Font = Zoomed(Font());
     const int captionH = sig.Name1().isEmpty() ? 0 : c.TextHeight(sig.Name1());
-    const int scaleT = FShowScale ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FVertical) : 0;
-    const int labelHalf = FShowScale ? (FVertical ? ScaleSettings().LabelHeight() : ScaleSettings().WidestLabel()) / 2 + 1 : 0;
-    const int margin = std::max(FThumbLength / 2, labelHalf) + 1;
+    const int scaleT = MeasureLinearScale(c, ShowScale(), FVertical);
+    const int labelHalf = ShowScale() ? LabelOverhang(FVertical) : 0;
+    const int margin = std::max(Zoomed(FThumbLength) / 2, labelHalf) + 1;
+    FCaption = TTextSpot {};
+    FValueRect = TRect {};
 
     if (!FVertical) {
         int top = R.Top;
         const int headerH = std::max(ShowValue() ? valueH : 0, captionH);
-        if (headerH > 0 && R.Height() - headerH - scaleT >= 12) {
-            if (ShowValue())
+        if (headerH > 0 && R.Height() - headerH - scaleT >= Zoomed(12)) {
+            int captionRight = R.Right - 2;
+            if (ShowValue()) {
                 FValueRect = Rect(std::max(R.Left, R.Right - valueW), top, R.Right, top + valueH);
-            else
-                FValueRect = TRect {};
-            FCaptionAt = Point(R.Left + 2, top + headerH / 2);
+                PlanText(FValueRect, valueNeeds, TTextFit::Readout);
+                captionRight = FValueRect.Left - 4;
+            }
+            if (captionH > 0) {
+                FCaption = { Point(R.Left + 2, top + headerH / 2), 3, captionRight - R.Left - 2 };
+                PlanText(c, FCaption.At.X, FCaption.At.Y, 3, sig.Name1(), FCaption.Width, TTextFit::Caption);
+            }
             top += headerH + 3;
-        } else {
-            FValueRect = TRect {};
-            FCaptionAt = Point(-1000, -1000);
+        } else if (headerH > 0) {
+            PlanDropped();
         }
-        const int bandH = std::clamp(R.Bottom - top - scaleT - 1, 8, 24);
+        const int room = R.Bottom - top - scaleT - 1;
+        if (room < Zoomed(8))
+            PlanDropped();
+        const int bandH = std::clamp(room, Zoomed(8), Zoomed(24));
         FTrackBand = Rect(R.Left, top, R.Right, top + bandH);
         FP0 = R.Left + margin;
         FP1 = R.Right - 1 - margin;
         const int gy = top + bandH / 2;
-        FGroove = Rect(FP0 - 3, gy - 3, FP1 + 4, gy + 4);
+        const int g = Zoomed(3);
+        FGroove = Rect(FP0 - g, gy - g, FP1 + g + 1, gy + g + 1);
         FScaleBase = FTrackBand.Bottom + 1;
     } else {
         int top = R.Top;
-        if (captionH > 0 && R.Height() > 80) {
-            FCaptionAt = Point(R.Left + R.Width() / 2, top);
+        if (captionH > 0 && R.Height() > Zoomed(80)) {
+            FCaption = { Point(R.Left + R.Width() / 2, top), 1, R.Width() };
+            PlanText(c, FCaption.At.X, FCaption.At.Y, 1, sig.Name1(), FCaption.Width, TTextFit::Caption);
             top += captionH + 1;
-        } else {
-            FCaptionAt = Point(-1000, -1000);
+        } else if (captionH > 0) {
+            PlanDropped();
         }
-        if (ShowValue() && R.Height() - (top - R.Top) > 80) {
+        if (ShowValue() && R.Height() - (top - R.Top) > Zoomed(80)) {
             const int w = std::min(valueW, R.Width());
             FValueRect = Rect(R.Left + (R.Width() - w) / 2, top, R.Left + (R.Width() - w) / 2 + w, top + valueH);
+            PlanText(FValueRect, valueNeeds, TTextFit::Readout);
             top += valueH + 3;
-        } else {
-            FValueRect = TRect {};
+        } else if (ShowValue()) {
+            PlanDropped();
         }
-        const int bandW = std::clamp(R.Width() - scaleT - 2, 8, 24);
+        const int room = R.Width() - scaleT - 2;
+        if (room < Zoomed(8))
+            PlanDropped();
+        const int bandW = std::clamp(room, Zoomed(8), Zoomed(24));
         const int left = R.Left + std::max(0, (R.Width() - bandW - scaleT) / 2);
         FTrackBand = Rect(left, top, left + bandW, R.Bottom);
         FP0 = R.Bottom - 1 - margin;
         FP1 = top + margin;
         const int gx = left + bandW / 2;
-        FGroove = Rect(gx - 3, FP1 - 3, gx + 4, FP0 + 4);
+        const int g = Zoomed(3);
+        FGroove = Rect(gx - g, FP1 - g, gx + g + 1, FP0 + g + 1);
         FScaleBase = FTrackBand.Right + 1;
     }
+    if (ShowScale())
+        PlanLinearScale(FP0, FP1, FScaleBase, FVertical, 1);
     SetHitRect(FTrackBand);
 }
 
@@ -161,19 +169,16 @@ void TOvSlider::PaintThumb(TCanvas& c)
 void TOvSlider::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     if (!Enabled())
         c.Font.SetColor(clGray);
     c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, FVertical ? 1 : 3, sig.Name1());
+    if (FCaption.Shown())
+        DrawText(c, FCaption.At.X, FCaption.At.Y, FCaption.Align, Name1(), FCaption.Width, TTextFit::Caption);
     if (ShowValue() && FValueRect.Width() > 0)
         PaintValueBox(c, FValueRect);
-    if (FShowScale) {
-        TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase,
-                                       FVertical, 1);
-    }
+    if (ShowScale())
+        DrawLinearScale(c, FP0, FP1, FScaleBase, FVertical, 1);
     PaintGroove(c);
     PaintThumb(c);
 }

@@ -10,7 +10,6 @@
 class VELQUOR_GAUGES_EXPORT TOvSlider : public TOvAnalogOperable {
     Q_OBJECT
     Q_PROPERTY(int ThumbLength READ ThumbLength WRITE SetThumbLength)
-    Q_PROPERTY(bool ShowScale READ ShowScale WRITE SetShowScale)
 
 public:
     TOvSlider(bool vertical, QWidget* Owner);
@@ -18,8 +17,6 @@ public:
     bool Vertical() const { return FVertical; }
     int ThumbLength() const { return FThumbLength; }
     void SetThumbLength(int v); // 6..60
-    bool ShowScale() const { return FShowScale; }
-    void SetShowScale(bool v);
     TColor ThumbColor() const { return FThumbColor; }
     void SetThumbColor(TColor v);
 
@@ -37,20 +34,18 @@ protected:
     virtual void PaintGroove(TCanvas& c);
     virtual void PaintThumb(TCanvas& c);
     void SlideTo(TShiftState Shift, int X, int Y) override;
-    QSize DefaultSize() const override;
-    QSize SmallestSize() const override;
+    QSize DesignSize() const override;
 
 private:
     bool FVertical;
     int FThumbLength = 12;
-    bool FShowScale = true;
     TColor FThumbColor = clBtnFace;
     TRect FGroove {};
     TRect FTrackBand {};
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
     TRect FValueRect {};
-    TPoint FCaptionAt {};
+    TTextSpot FCaption;
 };
 
 class VELQUOR_GAUGES_EXPORT TOvHSlider : public TOvSlider {

@@ -83,9 +83,8 @@ void TOvSwitch::SetBtnBevelWidth(int v)
 
 void TOvSwitch::SetOrientation(TBtnOrientation v)
 {
-    if (v == FOrientation)
+    if (!StoreChanged(FOrientation, v))
         return;
-    FOrientation = v;
     const int longSide = std::max(Width(), Height());
     const int shortSide = std::min(Width(), Height());
     if (v == boHorizontal)

@@ -78,9 +78,8 @@ protected:
     template <class T>
     void StoreButton(T& field, const T& v)
     {
-        if (field == v)
+        if (!StoreChanged(field, v))
             return;
-        field = v;
         StatusChanged();
         emit settingsChanged();
     }
@@ -88,9 +87,8 @@ protected:
     template <class T>
     void StoreRepaint(T& field, const T& v)
     {
-        if (field == v)
+        if (!StoreChanged(field, v))
             return;
-        field = v;
         updateGeometry();
         Invalidate();
         emit settingsChanged();

@@ -7,33 +7,23 @@ TOvTank::TOvTank(QWidget* Owner)
 {
     SetFont(TFont(QStringLiteral("Arial"), 8, clBlack));
     SignalSettings().SetName1(QStringLiteral("Tank"));
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvTank::LayoutFace(TCanvas& c, const TRect& R)
 {
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FCaptionAt = FValueAt = Point(-1000, -1000);
-    if (r.Height() > textH + 30) {
-        if (!sig.Name1().isEmpty())
-            FCaptionAt = Point(r.Left + 1, r.Top);
-        if (ShowValue())
-            FValueAt = Point(r.Right - 1, r.Top);
-        r.Top += textH + 2;
-    }
-    const int scaleT = FShowScale
-        ? TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), true)
-        : 0;
-    const int w = std::max(8, r.Width() - scaleT - 4);
-    FCap = std::clamp(std::min(w / 5, (r.Bottom - r.Top) / 6), 4, 24);
+    TopTextRow(c, r, Zoomed(30), 1, 2, FCaptionSpot, FValueSpot);
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
+    const int scaleT = MeasureLinearScale(c, FShowScale, true);
+    const int w = std::max(Zoomed(8), r.Width() - scaleT - 4);
+    FCap = std::clamp(std::min(w / 5, (r.Bottom - r.Top) / 6), Zoomed(4), Zoomed(24));
     FBody = Rect(r.Left + 1, r.Top + FCap / 2 + 1, r.Left + 1 + w, r.Bottom - FCap / 2 - 1);
     if (FBody.Bottom <= FBody.Top)
         FBody.Bottom = FBody.Top + 1;
     FScaleBase = FBody.Right + 3;
+    if (FShowScale)
+        PlanLinearScale(FBody.Bottom, FBody.Top, FScaleBase, true, 1);
 }
 
 void TOvTank::PaintTank(TCanvas& c)
@@ -92,36 +82,13 @@ void TOvTank::PaintLiquid(TCanvas& c)
 void TOvTank::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 0, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, 2,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintTank(c);
     PaintLiquid(c);
     if (FShowScale)
-        TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FBody.Bottom, FBody.Top,
-                                       FScaleBase, true, 1);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const int p = TOvGaugePaint::PosOf(FBody.Bottom, FBody.Top, pm);
-            c.Pen.Color = clBlack;
-            c.Pen.Width = 1;
-            c.Brush.Color = l.colour;
-            c.Brush.Style = bsSolid;
-            c.Polygon({ Point(FScaleBase, p), Point(FScaleBase + 4, p - 3), Point(FScaleBase + 4, p + 3) });
-        }
+        DrawLinearScale(c, FBody.Bottom, FBody.Top, FScaleBase, true, 1);
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FBody.Bottom, FBody.Top, l.PerMille);
+        TOvGaugePaint::DrawMark(c, Point(FScaleBase, p), Point(FScaleBase + 4, p), l.Colour, clBlack);
     }
 }

@@ -30,8 +30,7 @@ protected:
     void PaintFace(TCanvas& c, const TRect& R) override;
     virtual void PaintTank(TCanvas& c);
     virtual void PaintLiquid(TCanvas& c);
-    QSize DefaultSize() const override { return QSize(130, 170); }
-    QSize SmallestSize() const override { return QSize(40, 50); }
+    QSize DesignSize() const override { return QSize(130, 170); }
 
 private:
     TColor FLiquidColor = 0xD08020;
@@ -40,5 +39,5 @@ private:
     TRect FBody {};
     int FCap = 0;
     int FScaleBase = 0;
-    TPoint FCaptionAt {}, FValueAt {};
+    TTextSpot FCaptionSpot, FValueSpot;
 };

@@ -9,28 +9,36 @@ TOvThermometer::TOvThermometer(QWidget* Owner)
     SignalSettings().SetName1(QStringLiteral("Temperature"));
     SignalSettings().SetValueUnit(QStringLiteral("\u00B0C"));
     ScaleSettings().SetSubSteps(2);
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
 {
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     const int textH = c.TextHeight(QStringLiteral("X"));
     TRect r = R;
-    FCaptionAt = FValueAt = Point(-1000, -1000);
-    if (!sig.Name1().isEmpty() && r.Height() > 3 * textH + 40) {
-        FCaptionAt = Point(R.Left + R.Width() / 2, r.Top);
-        r.Top += textH + 2;
+    FCaptionSpot = FValueSpot = TTextSpot {};
+    if (!sig.Name1().isEmpty()) {
+        if (r.Height() > 3 * textH + Zoomed(40)) {
+            FCaptionSpot = { Point(R.Left + R.Width() / 2, r.Top), 1, R.Width() };
+            r.Top += textH + 2;
+        } else {
+            PlanDropped();
+        }
     }
-    if (ShowValue() && r.Height() > 2 * textH + 40) {
-        FValueAt = Point(R.Left + R.Width() / 2, r.Bottom);
-        r.Bottom -= textH + 2;
+    if (ShowValue()) {
+        if (r.Height() > 2 * textH + Zoomed(40)) {
+            FValueSpot = { Point(R.Left + R.Width() / 2, r.Bottom), 7, R.Width() };
+            r.Bottom -= textH + 2;
+        } else {
+            PlanDropped();
+        }
     }
-    const int scaleT = TOvGaugePaint::LinearScaleThickness(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), true);
-    const int labelHalf = ScaleSettings().LabelHeight() / 2 + 1;
-    const int tube = std::clamp((r.Width() - scaleT) / 4, 5, 14);
+    PlanCaptionAndValue(c, FCaptionSpot, FValueSpot);
+    const int scaleT = MeasureLinearScale(c, true, true);
+    const int labelHalf = ScaleMetrics().LabelHeight / 2 + 1;
+    const int tube = std::clamp((r.Width() - scaleT) / 4, Zoomed(5), Zoomed(14));
     const int bulb = std::min(tube * 2 + 2, std::max(tube, r.Width() - scaleT - 4));
     const int cx = r.Left + std::max(bulb / 2 + 2, (r.Width() - scaleT) / 2);
     FBulb = Rect(cx - bulb / 2, r.Bottom - bulb - 1, cx - bulb / 2 + bulb, r.Bottom - 1);
@@ -38,6 +46,10 @@ void TOvThermometer::LayoutFace(TCanvas& c, const TRect& R)
     FP0 = FBulb.Top - 3;
     FP1 = std::min(FP0 - 1, FTube.Top + std::max(tube / 2 + 1, labelHalf));
     FScaleBase = std::max(FTube.Right, FBulb.Right - bulb / 4) + 3;
+    // The limit marks point at the tube from its left.
+    if (FTube.Left - 8 < R.Left)
+        PlanDropped();
+    PlanLinearScale(FP0, FP1, FScaleBase, true, 1);
 }
 
 void TOvThermometer::PaintGlass(TCanvas& c)
@@ -82,35 +94,14 @@ void TOvThermometer::PaintColumn(TCanvas& c)
 void TOvThermometer::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
-    const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
-    c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 1, sig.Name1());
-    if (FValueAt.X > -1000) {
-        c.Font.SetStyle(fsBold);
-        TextOutAligned(c, FValueAt.X, FValueAt.Y, 7,
-                       ValueText() + (sig.ValueUnit().isEmpty() ? QString() : QStringLiteral(" ") + sig.ValueUnit()));
-    }
+    PaintCaptionAndValue(c, FCaptionSpot, FValueSpot);
     PaintGlass(c);
     PaintColumn(c);
-    TOvGaugePaint::DrawLinearScale(c, ScaleSettings(), sig.ValueFrom(), sig.ValueTo(), FP0, FP1, FScaleBase, true, 1);
-    if (ShowLimits()) {
-        const struct {
-            float v;
-            TColor colour;
-        } limits[2] = { { LimitLower(), LimitLowerColor() }, { LimitUpper(), LimitUpperColor() } };
-        for (const auto& l : limits) {
-            const int pm = PerMilleOf(l.v);
-            if (pm < 0 || pm > 1000)
-                continue;
-            const int p = TOvGaugePaint::PosOf(FP0, FP1, pm);
-            const int x = FTube.Left - 2;
-            c.Pen.Color = clBlack;
-            c.Pen.Width = 1;
-            c.Brush.Color = l.colour;
-            c.Brush.Style = bsSolid;
-            c.Polygon({ Point(x, p), Point(x - 5, p - 3), Point(x - 5, p + 3) });
-        }
+    DrawLinearScale(c, FP0, FP1, FScaleBase, true, 1);
+    // The limits point at the tube from its other side.
+    const int x = FTube.Left - 2;
+    for (const TLimitMark& l : LimitMarks()) {
+        const int p = TOvGaugePaint::PosOf(FP0, FP1, l.PerMille);
+        TOvGaugePaint::DrawMark(c, Point(x, p), Point(x - 5, p), l.Colour, clBlack);
     }
 }

@@ -31,8 +31,7 @@ protected:
     void PaintFace(TCanvas& c, const TRect& R) override;
     virtual void PaintGlass(TCanvas& c);
     virtual void PaintColumn(TCanvas& c);
-    QSize DefaultSize() const override { return QSize(90, 230); }
-    QSize SmallestSize() const override { return QSize(30, 70); }
+    QSize DesignSize() const override { return QSize(90, 230); }
 
 private:
     TColor FMercuryColor = clRed;
@@ -41,5 +40,5 @@ private:
     TRect FBulb {};
     int FP0 = 0, FP1 = 0;
     int FScaleBase = 0;
-    TPoint FCaptionAt {}, FValueAt {};
+    TTextSpot FCaptionSpot, FValueSpot;
 };

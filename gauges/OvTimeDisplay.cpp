@@ -35,6 +35,16 @@ void TOvTimeDisplay::Loaded()
     EndUpdate();
 }
 
+void TOvTimeDisplay::SettingsChanged(QObject* Sender)
+{
+    (void)Sender;
+    UpdateLayout();
+    if (UpdateCount() == 0)
+        Invalidate();
+    updateGeometry();
+    emit settingsChanged();
+}
+
 QSize TOvTimeDisplay::NeededSize(int tw, int th) const
 {
     int w = th / 3 + tw + 2 * FBevelOuter.TotalThickness() + 2 * FBevelInner.TotalThickness();

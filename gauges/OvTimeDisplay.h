@@ -23,6 +23,8 @@ public:
     explicit TOvTimeDisplay(QWidget* Owner = nullptr);
     ~TOvTimeDisplay() override;
     void Loaded() override;
+    // A setting changed: lay out again and repaint (after the update).
+    void SettingsChanged(QObject* Sender) override;
 
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign value) { FAlign = value; }

@@ -12,8 +12,7 @@ TOvValueInd::TOvValueInd(QWidget* Owner)
     FBevelValue.SetSpacing(2);
     FBevelValue.SetWidth(2);
     SignalSettings().SetName1(QStringLiteral("Value"));
-    const QSize s = DefaultSize();
-    SetBounds(Left(), Top(), s.width(), s.height());
+    TakePreferredSize();
 }
 
 void TOvValueInd::Loaded()
@@ -34,50 +33,79 @@ TColor TOvValueInd::DigitColour() const
     return FFontValue.Color();
 }
 
+TFont TOvValueInd::UnitFont() const
+{
+    TFont f = Zoomed(FFontValue);
+    f.SetSize(std::max(6, f.Size() * 2 / 3));
+    return f;
+}
+
 void TOvValueInd::LayoutFace(TCanvas& c, const TRect& R)
 {
+    const TSignalSettings& sig = SignalSettings();
+    // The window needs the digits' height inside its frame (its spacing is
+    // the window's black too), and the bar.
+    c.Font = Zoomed(FFontValue);
+    const int digitsH = c.TextHeight(QStringLiteral("0"));
+    const int digitsW = ReadoutWidth(c, false);
+    FBar = FShowBar ? Zoomed(4) : 0;
+    const int frame = 2 * FBevelValue.Width();
+    const int window = digitsH + FBar + frame;
+
     TRect r = R;
-    c.Font = Font();
-    const QString& name = SignalSettings().Name1();
+    c.Font = Zoomed(Font());
+    const QString& name = sig.Name1();
     const int h = name.isEmpty() ? 0 : c.TextHeight(name);
-    if (h > 0 && R.Height() - h > 24) {
-        FCaptionAt = Point(R.Left + 1, R.Top);
+    FCaption = TTextSpot {};
+    if (h > 0 && R.Height() - h - 1 >= window) {
+        FCaption = { Point(R.Left + 1, R.Top), 0, R.Width() - 2 };
+        PlanText(c, FCaption.At.X, FCaption.At.Y, 0, name, FCaption.Width, TTextFit::Caption);
         r.Top += h + 1;
-    } else {
-        FCaptionAt = Point(-1000, -1000);
+    } else if (h > 0) {
+        PlanDropped();
     }
     FWindow = r;
+    // Unit at the right of the window, digits right-aligned before it.
+    const TRect w = FBevelValue.ContentRect(r);
+    c.Font = UnitFont();
+    const QString& unit = sig.ValueUnit();
+    FUnitWidth = unit.isEmpty() ? 0 : c.TextWidth(unit) + 3;
+    FValueMiddle = w.Top + (w.Height() - (FShowBar ? 4 : 0)) / 2;
+    if (r.Height() < window)
+        PlanDropped();
+    if (!unit.isEmpty())
+        PlanText(c, w.Right, FValueMiddle, 5, unit, w.Width(), TTextFit::Caption);
+    const int room = std::max(0, w.Width() - FUnitWidth);
+    PlanText(Rect(w.Right - FUnitWidth - std::min(room, digitsW), FValueMiddle - digitsH / 2, w.Right - FUnitWidth,
+                  FValueMiddle - digitsH / 2 + digitsH),
+             digitsW, TTextFit::Readout);
 }
 
 void TOvValueInd::PaintFace(TCanvas& c, const TRect& R)
 {
     (void)R;
     const TSignalSettings& sig = SignalSettings();
-    c.Font = Font();
+    c.Font = Zoomed(Font());
     c.Brush.Style = bsClear;
-    if (FCaptionAt.X > -1000)
-        TextOutAligned(c, FCaptionAt.X, FCaptionAt.Y, 0, sig.Name1());
+    if (FCaption.Shown())
+        DrawText(c, FCaption.At.X, FCaption.At.Y, FCaption.Align, sig.Name1(), FCaption.Width, TTextFit::Caption);
 
     TRect w = FWindow;
     FBevelValue.SetColor(FaceColor());
     FBevelValue.PaintBevel(c, w);
     if (w.Width() <= 0 || w.Height() <= 0)
         return;
-    // Unit at the right, digits right-aligned before it.
-    c.Font = FFontValue;
-    c.Font.SetColor(DigitColour());
     const QString unit = sig.ValueUnit();
-    c.Font.SetSize(std::max(6, FFontValue.Size() * 2 / 3));
-    const int unitW = unit.isEmpty() ? 0 : c.TextWidth(unit) + 3;
-    const int cy = w.Top + (w.Height() - (FShowBar ? 4 : 0)) / 2;
+    c.Font = UnitFont();
+    c.Font.SetColor(DigitColour());
     if (!unit.isEmpty())
-        TextOutAligned(c, w.Right, cy, 5, unit);
-    c.Font = FFontValue;
+        DrawText(c, w.Right, FValueMiddle, 5, unit, w.Width(), TTextFit::Caption);
+    c.Font = Zoomed(FFontValue);
     c.Font.SetColor(DigitColour());
     const QString text = Designing() ? sig.SampleText() : ValueText();
-    TextOutAligned(c, w.Right - unitW, cy, 5, text);
+    DrawText(c, w.Right - FUnitWidth, FValueMiddle, 5, text, w.Width() - FUnitWidth, TTextFit::Readout);
     if (FShowBar && w.Height() > 16) {
-        const TRect strip = Rect(w.Left, w.Bottom - 3, w.Right, w.Bottom);
+        const TRect strip = Rect(w.Left, w.Bottom - FBar + 1, w.Right, w.Bottom);
         c.Brush.Style = bsSolid;
         c.Brush.Color = 0x303030;
         c.FillRect(strip);

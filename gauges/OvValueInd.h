@@ -27,13 +27,17 @@ public:
 protected:
     void LayoutFace(TCanvas& c, const TRect& R) override;
     void PaintFace(TCanvas& c, const TRect& R) override;
-    QSize DefaultSize() const override { return QSize(130, 58); }
-    QSize SmallestSize() const override { return QSize(40, 22); }
+    QSize DesignSize() const override { return QSize(130, 58); }
+    // The unit's font: two thirds of the digits'.
+    TFont UnitFont() const;
 
 private:
     TFont FFontValue;
     TOvSBevel FBevelValue;
     bool FShowBar = true;
     TRect FWindow {};
-    TPoint FCaptionAt {};
+    TTextSpot FCaption;
+    int FUnitWidth = 0;
+    int FValueMiddle = 0;
+    int FBar = 0;
 };

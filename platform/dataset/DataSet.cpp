@@ -10,48 +10,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace Ov {
+
+EDatabaseError::~EDatabaseError() = default;
+EUpdateConflict::~EUpdateConflict() = default;
+ERecordLost::~ERecordLost() = default;
 
 TFieldType FieldTypeOf(QMetaType type)
 {
-    switch (type.id()) {
-    case QMetaType::Short:
-    case QMetaType::SChar:
-    case QMetaType::Char:
-        return ftSmallint;
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-        return ftWord;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-        return ftInteger;
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return ftLargeint;
-    case QMetaType::Bool:
-        return ftBoolean;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return ftFloat;
-    case QMetaType::QString:
-        return ftString;
-    case QMetaType::QDate:
-        return ftDate;
-    case QMetaType::QTime:
-        return ftTime;
-    case QMetaType::QDateTime:
-        return ftDateTime;
-    case QMetaType::QByteArray:
-        return ftBlob;
-    default:
-        return ftUnknown;
-    }
+    static constexpr struct {
+        QMetaType::Type Id;
+        TFieldType Field;
+    } Types[] = {
+        { QMetaType::Short, ftSmallint },    { QMetaType::SChar, ftSmallint },   { QMetaType::Char, ftSmallint },
+        { QMetaType::UShort, ftWord },       { QMetaType::UChar, ftWord },       { QMetaType::Int, ftInteger },
+        { QMetaType::UInt, ftInteger },      { QMetaType::LongLong, ftLargeint }, { QMetaType::ULongLong, ftLargeint },
+        { QMetaType::Bool, ftBoolean },      { QMetaType::Double, ftFloat },     { QMetaType::Float, ftFloat },
+        { QMetaType::QString, ftString },    { QMetaType::QDate, ftDate },       { QMetaType::QTime, ftTime },
+        { QMetaType::QDateTime, ftDateTime }, { QMetaType::QByteArray, ftBlob },
+    };
+    for (const auto& t : Types)
+        if (type.id() == t.Id)
+            return t.Field;
+    return ftUnknown;
 }
 
 namespace {
 
+// The database's own words for a failure ("CHECK constraint failed: ...",
+// "database is locked"), or the driver's where it gave none.
+QString Reason(const QSqlError& e)
+{
+    const QString text = e.databaseText().trimmed();
+    return text.isEmpty() ? e.text() : text;
+}
+
 // SQLite keeps the declared column type only as text; Qt's driver maps few
 // names (SMALLINT reads as text). Map them by SQLite's own affinity rules,
-// with the usual names for the finer integer kinds.
+// with the usual names for the small integer kinds.
 TFieldType SqliteDeclaredType(const QString& declared)
 {
     const QString t = declared.trimmed().toUpper();
@@ -60,9 +58,8 @@ TFieldType SqliteDeclaredType(const QString& declared)
     if (t.contains(QLatin1String("INT"))) {
         if (t.startsWith(QLatin1String("SMALLINT")) || t.startsWith(QLatin1String("TINYINT")))
             return ftSmallint;
-        if (t.startsWith(QLatin1String("BIGINT")) || t.startsWith(QLatin1String("INT8")))
-            return ftLargeint;
-        return ftInteger;
+        // Whatever the name, SQLite stores an integer column in 64 bits.
+        return ftLargeint;
     }
     if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
         return ftString;
@@ -92,22 +89,44 @@ bool TField::IsNull() const { return Value().isNull(); }
 bool TField::CanModify() const { return !FReadOnly && FDataSet->CanModify(); }
 QVariant TField::Value() const { return FDataSet->FieldValue(FIndex); }
 
-int TField::AsInteger() const
+qint64 TruncToLargeInt(double d)
+{
+    if (!std::isfinite(d))
+        return 0;
+    constexpr double top = 9223372036854775807.0; // 2^63, not representable below it
+    const double t = std::trunc(d);
+    if (t >= top)
+        return std::numeric_limits<qint64>::max();
+    if (t <= -top)
+        return std::numeric_limits<qint64>::min();
+    return qint64(t);
+}
+
+qint64 TField::AsLargeInt() const
 {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
     // Stored reals read as integers truncate, as a typed field would.
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
-        const double d = v.toDouble();
-        return std::isfinite(d) ? int(std::trunc(d)) : 0;
-    }
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return TruncToLargeInt(v.toDouble());
     if (v.typeId() == QMetaType::QString) {
         bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        return ok && std::isfinite(d) ? int(std::trunc(d)) : 0;
+        const QString text = v.toString().trimmed();
+        const qint64 whole = text.toLongLong(&ok);
+        if (ok)
+            return whole;
+        const double d = text.toDouble(&ok);
+        return ok ? TruncToLargeInt(d) : 0;
     }
-    return v.toInt();
+    if (v.typeId() == QMetaType::ULongLong)
+        return qint64(std::min<quint64>(v.toULongLong(), quint64(std::numeric_limits<qint64>::max())));
+    return v.toLongLong();
+}
+
+int TField::AsInteger() const
+{
+    return int(std::clamp<qint64>(AsLargeInt(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 double TField::AsFloat() const
@@ -161,6 +180,8 @@ QVariant TField::Converted(const QVariant& v) const
     case ftInteger:
         return integer(-2147483648.0, 2147483647.0);
     case ftLargeint:
+        if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+            return QVariant(v.toLongLong());
         return integer(-9.2e18, 9.2e18);
     case ftFloat: {
         bool ok = false;
@@ -244,6 +265,43 @@ QString TDataSet::QuotedTable() const
     return Database().driver()->escapeIdentifier(FTableName, QSqlDriver::TableName);
 }
 
+QString TDataSet::SelectStatement() const
+{
+    if (!FSelectSql.isEmpty())
+        return FSelectSql;
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
+    if (!FIndexFields.isEmpty()) {
+        QStringList keys;
+        for (const QString& k : FIndexFields)
+            keys << Quoted(k);
+        sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
+    }
+    return sql;
+}
+
+void TDataSet::ReadRows(QSqlQuery& q)
+{
+    const int columns = q.record().count();
+    FRows.clear();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        FRows.push_back(std::move(row));
+    }
+}
+
+QStringList TDataSet::KeyCondition(QVariantList& values) const
+{
+    QStringList where;
+    for (const QString& k : FIndexFields) {
+        where << Quoted(k) + QStringLiteral(" = ?");
+        values << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    }
+    return where;
+}
+
 void TDataSet::CheckActive() const
 {
     if (!Active())
@@ -258,7 +316,7 @@ void TDataSet::Open()
     if (!db.isValid())
         throw EDatabaseError(QStringLiteral("No database connection \"%1\"").arg(FConnection));
     if (!db.isOpen() && !db.open())
-        throw EDatabaseError(db.lastError().text());
+        throw EDatabaseError(Reason(db.lastError()));
     if (FTableName.isEmpty() && FSelectSql.isEmpty())
         throw EDatabaseError(QStringLiteral("No table name or query"));
 
@@ -274,20 +332,10 @@ void TDataSet::Open()
         for (int i = 0; i < pk.count(); ++i)
             FIndexFields << pk.fieldName(i);
     }
-    QString sql = FSelectSql;
-    if (sql.isEmpty()) {
-        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
-        if (!FIndexFields.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : FIndexFields)
-                keys << Quoted(k);
-            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
-        }
-    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw EDatabaseError(q.lastError().text());
+    if (!q.exec(SelectStatement()))
+        throw EDatabaseError(Reason(q.lastError()));
     // Declared column types of an SQLite table.
     QHash<QString, QString> declared;
     if (!FTableName.isEmpty() && db.driverName() == QLatin1String("QSQLITE")) {
@@ -307,14 +355,7 @@ void TDataSet::Open()
             type = FieldTypeOf(layout.contains(name) ? layout.field(name).metaType() : rec.field(i).metaType());
         FFields.push_back(std::make_unique<TField>(this, i, name, type));
     }
-    FRows.clear();
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row << q.value(i);
-        FRows.push_back(std::move(row));
-    }
+    ReadRows(q);
     // A key column missing from the query cannot identify rows to write.
     for (const QString& k : FIndexFields) {
         if (!FindField(k)) {
@@ -384,33 +425,16 @@ void TDataSet::Refresh()
     CheckBrowseMove();
     QVariantList key;
     if (FRecNo >= 0)
-        for (const QString& k : FIndexFields)
-            key << FRows[size_t(FRecNo)][FindField(k)->Index()];
+        KeyCondition(key);
     const int oldRecNo = FRecNo;
     // Reopen without dropping the fields the links point at when the layout stays.
     QSqlQuery q(Database());
-    QString sql = FSelectSql;
-    if (sql.isEmpty()) {
-        sql = QStringLiteral("SELECT * FROM %1").arg(QuotedTable());
-        if (!FIndexFields.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : FIndexFields)
-                keys << Quoted(k);
-            sql += QStringLiteral(" ORDER BY ") + keys.join(QLatin1Char(','));
-        }
-    }
     q.setForwardOnly(true);
-    if (!q.exec(sql))
-        throw EDatabaseError(q.lastError().text());
+    if (!q.exec(SelectStatement()))
+        throw EDatabaseError(Reason(q.lastError()));
     if (q.record().count() != int(FFields.size()))
         throw EDatabaseError(QStringLiteral("The layout of \"%1\" changed").arg(FTableName));
-    FRows.clear();
-    while (q.next()) {
-        QVariantList row;
-        for (int i = 0; i < int(FFields.size()); ++i)
-            row << q.value(i);
-        FRows.push_back(std::move(row));
-    }
+    ReadRows(q);
     FRecNo = FRows.empty() ? -1 : std::clamp(oldRecNo, 0, int(FRows.size()) - 1);
     if (!key.isEmpty()) {
         for (size_t r = 0; r < FRows.size(); ++r) {
@@ -461,6 +485,23 @@ void TDataSet::UpdateRecord()
     Post();
 }
 
+namespace {
+
+// "column IS value" as the driver spells a comparison that holds for two
+// NULLs as well.
+QString SameValue(const QString& driver, const QString& column)
+{
+    if (driver == QLatin1String("QSQLITE"))
+        return column + QStringLiteral(" IS ?");
+    if (driver == QLatin1String("QPSQL"))
+        return column + QStringLiteral(" IS NOT DISTINCT FROM ?");
+    if (driver == QLatin1String("QMYSQL") || driver == QLatin1String("QMARIADB"))
+        return column + QStringLiteral(" <=> ?");
+    return QStringLiteral("(%1 = ? OR (%1 IS NULL AND ? IS NULL))").arg(column);
+}
+
+} // namespace
+
 void TDataSet::Post()
 {
     if (FState != dsEdit)
@@ -470,6 +511,7 @@ void TDataSet::Post()
         SetState(dsBrowse);
         return;
     }
+    const QString driver = Database().driverName();
     QStringList sets;
     QVariantList values;
     for (size_t i = 0; i < FFields.size(); ++i) {
@@ -478,10 +520,17 @@ void TDataSet::Post()
         sets << Quoted(FFields[i]->FieldName()) + QStringLiteral(" = ?");
         values << FBuffer[int(i)];
     }
-    QStringList where;
-    for (const QString& k : FIndexFields) {
-        where << Quoted(k) + QStringLiteral(" = ?");
-        values << FRows[size_t(FRecNo)][FindField(k)->Index()];
+    QStringList where = KeyCondition(values);
+    // Only over the values the record was read with: another writer's change
+    // is never overwritten unseen.
+    const QVariantList& read = FRows[size_t(FRecNo)];
+    for (size_t i = 0; i < FFields.size(); ++i) {
+        if (!FBufferModified[i])
+            continue;
+        const QString condition = SameValue(driver, Quoted(FFields[i]->FieldName()));
+        where << condition;
+        for (int n = int(condition.count(QLatin1Char('?'))); n > 0; --n)
+            values << read[int(i)];
     }
     QSqlQuery q(Database());
     q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
@@ -489,9 +538,9 @@ void TDataSet::Post()
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw EDatabaseError(q.lastError().text());
+        throw EDatabaseError(Reason(q.lastError()));
     if (q.numRowsAffected() == 0)
-        throw EDatabaseError(QStringLiteral("Record not found or changed by another user"));
+        PostFoundChanged();
     FBuffer.clear();
     FModified = false;
     RereadCurrent();
@@ -499,15 +548,29 @@ void TDataSet::Post()
     emit RecordChanged();
 }
 
-void TDataSet::RereadCurrent()
+void TDataSet::PostFoundChanged()
+{
+    FBuffer.clear();
+    FModified = false;
+    if (RereadCurrent()) {
+        SetState(dsBrowse);
+        emit RecordChanged();
+        throw EUpdateConflict(QStringLiteral("changed by another writer"));
+    }
+    FRows.erase(FRows.begin() + FRecNo);
+    FRecNo = FRows.empty() ? -1 : std::min(FRecNo, int(FRows.size()) - 1);
+    FBof = FRecNo <= 0;
+    FEof = FRecNo < 0 || FRecNo >= int(FRows.size()) - 1;
+    SetState(dsBrowse);
+    emit DataSetChanged();
+    throw ERecordLost(QStringLiteral("deleted by another writer"));
+}
+
+bool TDataSet::RereadCurrent()
 {
     // What the database stored (its own type conversion included).
-    QStringList where;
     QVariantList key;
-    for (const QString& k : FIndexFields) {
-        where << Quoted(k) + QStringLiteral(" = ?");
-        key << FRows[size_t(FRecNo)][FindField(k)->Index()];
-    }
+    const QStringList where = KeyCondition(key);
     QStringList cols;
     for (const auto& f : FFields)
         cols << Quoted(f->FieldName());
@@ -516,11 +579,14 @@ void TDataSet::RereadCurrent()
                   .arg(cols.join(QLatin1Char(',')), QuotedTable(), where.join(QStringLiteral(" AND "))));
     for (const QVariant& v : key)
         q.addBindValue(v);
-    if (q.exec() && q.next()) {
-        QVariantList& row = FRows[size_t(FRecNo)];
-        for (int i = 0; i < int(FFields.size()); ++i)
-            row[i] = q.value(i);
-    }
+    if (!q.exec())
+        return true; // unknown: keep what was read
+    if (!q.next())
+        return false;
+    QVariantList& row = FRows[size_t(FRecNo)];
+    for (int i = 0; i < int(FFields.size()); ++i)
+        row[i] = q.value(i);
+    return true;
 }
 
 TField* TDataSet::FindField(const QString& name) const
@@ -572,213 +638,4 @@ void TDataSet::SetFieldValue(int index, const QVariant& v)
     emit FieldChanged(FFields[size_t(index)].get());
 }
 
-// ---------------------------------------------------------------- TDataSource
-
-TDataSource::TDataSource(QObject* parent)
-    : QObject(parent)
-{
-}
-
-TDataSource::~TDataSource()
-{
-    const QList<TDataLink*> links = FLinks;
-    for (TDataLink* l : links)
-        l->SourceDestroyed();
-    FLinks.clear();
-}
-
-void TDataSource::SetDataSet(TDataSet* v)
-{
-    if (FDataSet == v)
-        return;
-    for (const auto& c : FConnections)
-        disconnect(c);
-    FConnections.clear();
-    FDataSet = v;
-    Connect();
-    Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
-}
-
-void TDataSource::Connect()
-{
-    TDataSet* ds = FDataSet.data();
-    if (!ds)
-        return;
-    FConnections << connect(ds, &TDataSet::StateChanged, this, [this] { Notify([](TDataLink& l) { l.SyncState(); }); });
-    FConnections << connect(ds, &TDataSet::DataSetChanged, this, [this] {
-        Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
-    });
-    FConnections << connect(ds, &TDataSet::RecordChanged, this,
-                            [this] { Notify([](TDataLink& l) { l.RecordChanged(nullptr); }); });
-    FConnections << connect(ds, &TDataSet::FieldChanged, this,
-                            [this](TField* f) { Notify([f](TDataLink& l) { l.RecordChanged(f); }); });
-    FConnections << connect(ds, &TDataSet::UpdateDataRequested, this,
-                            [this] { Notify([](TDataLink& l) { l.UpdateData(); }); });
-    FConnections << connect(ds, &QObject::destroyed, this, [this] {
-        FDataSet = nullptr;
-        Notify([](TDataLink& l) { l.SyncState(); });
-    });
-}
-
-void TDataSource::Notify(const std::function<void(TDataLink&)>& f)
-{
-    // A handler may add or remove links: walk a copy, skip removed ones.
-    const QList<TDataLink*> links = FLinks;
-    for (TDataLink* l : links)
-        if (FLinks.contains(l))
-            f(*l);
-}
-
-void TDataSource::SetEnabled(bool v)
-{
-    if (FEnabled == v)
-        return;
-    FEnabled = v;
-    Notify([](TDataLink& l) { l.SyncState(); l.RecordChanged(nullptr); });
-}
-
-TDataSetState TDataSource::State() const
-{
-    if (!FDataSet || !FEnabled)
-        return dsInactive;
-    return FDataSet->State();
-}
-
-bool TDataSource::Edit()
-{
-    // No record to edit is a refusal, not an error.
-    if (State() == dsBrowse && FDataSet->CanModify() && FDataSet->RecNo() >= 0)
-        FDataSet->Edit();
-    return State() == dsEdit;
-}
-
-void TDataSource::AddLink(TDataLink* l)
-{
-    if (!FLinks.contains(l))
-        FLinks << l;
-}
-
-void TDataSource::RemoveLink(TDataLink* l) { FLinks.removeAll(l); }
-
-// ---------------------------------------------------------------- TDataLink
-
-TDataLink::TDataLink() = default;
-
-TDataLink::~TDataLink()
-{
-    if (FDataSource)
-        FDataSource->RemoveLink(this);
-}
-
-void TDataLink::SetDataSource(TDataSource* v)
-{
-    if (FDataSource == v)
-        return;
-    if (FDataSource)
-        FDataSource->RemoveLink(this);
-    FDataSource = v;
-    if (FDataSource)
-        FDataSource->AddLink(this);
-    SyncState();
-    RecordChanged(nullptr);
-}
-
-TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
-
-void TDataLink::SetReadOnly(bool v) { FReadOnly = v; }
-
-void TDataLink::SyncState()
-{
-    const TDataSetState s = FDataSource ? FDataSource->State() : dsInactive;
-    const bool active = s != dsInactive;
-    if (active != FActive) {
-        FActive = active;
-        ActiveChanged();
-    }
-    const bool editing = s == dsEdit && !FReadOnly;
-    if (editing != FEditing) {
-        FEditing = editing;
-        EditingChanged();
-    }
-}
-
-void TDataLink::UpdateRecord()
-{
-    // Outside edit mode there is nothing to put back.
-    TDataSet* ds = DataSet();
-    if (ds && ds->State() == dsEdit)
-        ds->UpdateRecord();
-}
-
-// ---------------------------------------------------------------- TFieldDataLink
-
-void TFieldDataLink::SetFieldName(const QString& v)
-{
-    if (FFieldName == v)
-        return;
-    FFieldName = v;
-    UpdateField();
-    if (OnDataChange)
-        OnDataChange();
-}
-
-void TFieldDataLink::UpdateField()
-{
-    TDataSet* ds = DataSet();
-    FField = Active() && ds && !FFieldName.isEmpty() ? ds->FindField(FFieldName) : nullptr;
-}
-
-bool TFieldDataLink::CanModify() const { return !ReadOnly() && FField && FField->CanModify(); }
-
-bool TFieldDataLink::Edit()
-{
-    if (CanModify() && DataSource())
-        DataSource()->Edit();
-    SyncState();
-    return Editing();
-}
-
-void TFieldDataLink::SetReadOnly(bool v)
-{
-    TDataLink::SetReadOnly(v);
-    SyncState();
-}
-
-void TFieldDataLink::UpdateRecord()
-{
-    TDataLink::UpdateRecord();
-    FModified = false;
-}
-
-void TFieldDataLink::ActiveChanged()
-{
-    UpdateField();
-    if (OnActiveChange)
-        OnActiveChange();
-}
-
-void TFieldDataLink::EditingChanged()
-{
-    if (!Editing())
-        FModified = false;
-    if (OnEditingChange)
-        OnEditingChange();
-}
-
-void TFieldDataLink::RecordChanged(TField* field)
-{
-    UpdateField();
-    if (field == nullptr || field == FField) {
-        if (OnDataChange)
-            OnDataChange();
-    }
-}
-
-void TFieldDataLink::UpdateData()
-{
-    if (FModified) {
-        if (FField && OnUpdateData)
-            OnUpdateData();
-        FModified = false;
-    }
-}
+} // namespace Ov

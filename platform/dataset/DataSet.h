@@ -12,8 +12,11 @@
 //   TFieldDataLink  a link that follows one field by name.
 //
 // Database failures raise EDatabaseError; callers that must not fail (the
-// gauges) catch it. Everything runs on the user-interface thread.
+// gauges) catch it. Everything runs on the user-interface thread. The layer
+// lives in the gauge libraries' namespace Ov.
 #pragma once
+
+#include "platform/dataset/DataSetExport.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,22 +25,43 @@
 #include <QStringList>
 #include <QVariant>
 
+class QSqlQuery;
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+namespace Ov {
+
 class TDataSet;
 class TDataSource;
 
-class EDatabaseError : public std::runtime_error {
+class VELQUOR_DATASET_EXPORT EDatabaseError : public std::runtime_error {
 public:
     explicit EDatabaseError(const QString& message)
         : std::runtime_error(message.toStdString()), FMessage(message) { }
+    ~EDatabaseError() override;
     const QString& Message() const { return FMessage; }
 
 private:
     QString FMessage;
+};
+
+// A post found the record's stored values changed by another writer since
+// they were read: nothing was written, and the record holds the new values.
+class VELQUOR_DATASET_EXPORT EUpdateConflict : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+    ~EUpdateConflict() override;
+};
+
+// A post found the record deleted by another writer: nothing was written,
+// and the record is gone from the dataset.
+class VELQUOR_DATASET_EXPORT ERecordLost : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+    ~ERecordLost() override;
 };
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit };
@@ -48,9 +72,13 @@ enum TFieldType {
 };
 
 // Field type of a Qt SQL column type.
-TFieldType FieldTypeOf(QMetaType type);
+VELQUOR_DATASET_EXPORT TFieldType FieldTypeOf(QMetaType type);
 
-class TField {
+// trunc(d) as a 64-bit integer, held at the ends of that range (and 0 for
+// what is not a number): how a real reads as a whole number, never wrapped.
+VELQUOR_DATASET_EXPORT qint64 TruncToLargeInt(double d);
+
+class VELQUOR_DATASET_EXPORT TField {
 public:
     TField(TDataSet* dataSet, int index, const QString& name, TFieldType type);
 
@@ -67,6 +95,9 @@ public:
     void SetReadOnly(bool v) { FReadOnly = v; }
 
     QVariant Value() const;
+    // Integers read whole (reals truncate); AsInteger holds a value beyond
+    // 32 bits at the nearer end of its range rather than wrapping.
+    qint64 AsLargeInt() const;
     int AsInteger() const;
     double AsFloat() const;
     bool AsBoolean() const;
@@ -77,6 +108,7 @@ public:
     // their range (EDatabaseError).
     void SetValue(const QVariant& v);
     void SetAsInteger(int v) { SetValue(QVariant(v)); }
+    void SetAsLargeInt(qint64 v) { SetValue(QVariant(v)); }
     void SetAsFloat(double v) { SetValue(QVariant(v)); }
     void SetAsBoolean(bool v) { SetValue(QVariant(v)); }
     void SetAsString(const QString& v) { SetValue(QVariant(v)); }
@@ -91,7 +123,7 @@ private:
     bool FReadOnly = false;
 };
 
-class TDataSet : public QObject {
+class VELQUOR_DATASET_EXPORT TDataSet : public QObject {
     Q_OBJECT
 public:
     explicit TDataSet(QObject* parent = nullptr);
@@ -137,8 +169,13 @@ public:
     // Edit mode: the current record is copied into the edit buffer.
     void Edit();
     // Writes the modified fields of the edit buffer to the database and
-    // reads the stored row back; raises EDatabaseError (the dataset stays
-    // in edit mode) when the database refuses.
+    // reads the stored row back. The write happens only where each modified
+    // field still holds the value the record was read with (one statement:
+    // UPDATE ... WHERE key = ? AND field IS ?). Raises EDatabaseError (the
+    // dataset stays in edit mode) when the database refuses; EUpdateConflict
+    // when another writer changed a modified field (the record then holds
+    // the stored values) and ERecordLost when the record is gone (it leaves
+    // the dataset); after those two the dataset is back in browse mode.
     void Post();
     // Drops the edit buffer; the record is as stored.
     void Cancel();
@@ -173,8 +210,17 @@ private:
     void CheckBrowseMove();
     QString QuotedTable() const;
     QString Quoted(const QString& name) const;
-    void ReadRows();
-    void RereadCurrent();
+    // The statement that reads the rows: the SELECT given, or the whole
+    // table in key order.
+    QString SelectStatement() const;
+    // All rows of an executed query.
+    void ReadRows(QSqlQuery& q);
+    // "key = ?" for each key field, and the current record's key values.
+    QStringList KeyCondition(QVariantList& values) const;
+    // The current record as stored; false when it is gone.
+    bool RereadCurrent();
+    // Another writer changed or deleted the current record under a post.
+    [[noreturn]] void PostFoundChanged();
 
     QString FConnection = QLatin1String(QSqlDatabase::defaultConnection);
     QString FTableName;
@@ -193,7 +239,7 @@ private:
 
 class TDataLink;
 
-class TDataSource : public QObject {
+class VELQUOR_DATASET_EXPORT TDataSource : public QObject {
     Q_OBJECT
 public:
     explicit TDataSource(QObject* parent = nullptr);
@@ -224,7 +270,7 @@ private:
     QList<QMetaObject::Connection> FConnections;
 };
 
-class TDataLink {
+class VELQUOR_DATASET_EXPORT TDataLink {
 public:
     TDataLink();
     virtual ~TDataLink();
@@ -261,7 +307,7 @@ private:
     bool FReadOnly = false;
 };
 
-class TFieldDataLink : public TDataLink {
+class VELQUOR_DATASET_EXPORT TFieldDataLink : public TDataLink {
 public:
     const QString& FieldName() const { return FFieldName; }
     void SetFieldName(const QString& v);
@@ -295,3 +341,5 @@ private:
     TField* FField = nullptr;
     bool FModified = false;
 };
+
+} // namespace Ov

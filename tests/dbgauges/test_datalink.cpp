@@ -1,23 +1,26 @@
 // TOvFieldDataLink against a real SQLite file: the three representations,
 // field typing, reading, the write steps and their refusals.
 #include "dbgauges/OvDB.h"
+#include "tests/dbgauges/Readings.h"
 #include "tests/support/SqliteTable.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace Ov;
 
 namespace {
 
 struct LinkTest : ::testing::Test {
     SqliteTable table;
-    TDataSet ds;
-    TDataSource source;
+    TReadings readings { table.Connection() };
+    TDataSet& ds = readings.Set;
+    TDataSource& source = readings.Source;
     TOvFieldDataLink link;
     int reads = 0;
     void SetUp() override
     {
-        ds.SetConnectionName(table.Connection());
-        ds.SetTableName(QStringLiteral("readings"));
-        source.SetDataSet(&ds);
         link.SetOnDataRead([this](QObject*) { ++reads; });
     }
     void Bind(const QString& field)
@@ -53,8 +56,12 @@ TEST(OvFieldDataLink, RepresentationsAlwaysAgree)
     l.StoreBoolean(false);
     EXPECT_EQ(l.AsInteger(), 0);
     EXPECT_EQ(l.AsSingle(), 0.0f);
-    l.StoreSingle(3.0e10f); // out of the integer range: held, not undefined
-    EXPECT_EQ(l.AsInteger(), 2147483647);
+    l.StoreSingle(3.0e10f); // beyond 32 bits: integers are 64-bit
+    EXPECT_EQ(l.AsInteger(), 30000001024LL); // the float's own value
+    l.StoreSingle(-1.0e20f); // beyond 64 bits: held at the end, not wrapped
+    EXPECT_EQ(l.AsInteger(), std::numeric_limits<qint64>::min());
+    l.StoreSingle(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(l.AsInteger(), 0);
 }
 
 TEST_F(LinkTest, FieldTypesGiveTheValueKind)
@@ -170,14 +177,10 @@ TEST_F(LinkTest, DatabaseErrorMakesTheLinkReadOnlySilently)
 
 TEST_F(LinkTest, ReadOnlyDatabaseFileIsADatabaseError)
 {
-    TDataSet ro;
-    ro.SetConnectionName(table.Open(true));
-    ro.SetTableName(QStringLiteral("readings"));
-    TDataSource roSource;
-    roSource.SetDataSet(&ro);
+    TReadings ro(table.Open(true));
     link.SetFieldName(QStringLiteral("level"));
-    link.SetDataSource(&roSource);
-    ro.Open();
+    link.SetDataSource(&ro.Source);
+    ro.Set.Open();
     EXPECT_NO_THROW(EXPECT_FALSE(link.DbWriteSingle(50.0f)));
     EXPECT_TRUE(link.ReadOnly());
     EXPECT_EQ(link.AsInteger(), 42);

@@ -1,6 +1,5 @@
 // The Designer plugin loads like Qt Designer loads it and offers the
 // data-aware gauges in the group "OvDBAware" in registration order.
-#ifdef DBGAUGES_DESIGNER_PLUGIN
 #include "dbgauges/OvDBCtrls.h"
 
 #include <QPluginLoader>
@@ -66,4 +65,3 @@ TEST(DesignerPlugin, CreatesWidgetsOfTheNamedClassWithTheirProperties)
 }
 
 } // namespace
-#endif

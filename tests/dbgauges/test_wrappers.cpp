@@ -1,6 +1,7 @@
 // The data-aware wrappers on a real SQLite file: reading into the gauges,
 // writing the user's changes back, refusals, display wrappers, removal.
 #include "dbgauges/OvDBCtrls.h"
+#include "tests/dbgauges/Readings.h"
 #include "tests/support/SqliteTable.h"
 
 #include <QKeyEvent>
@@ -10,43 +11,22 @@
 
 #include <gtest/gtest.h>
 
+using namespace Ov;
+
 namespace {
 
-struct WrapperTest : ::testing::Test {
-    SqliteTable table;
-    QWidget form;
-    TDataSet ds;
-    TDataSource source;
+struct WrapperTest : ReadingsForm {
     void SetUp() override
     {
         // Every UPDATE of the table is counted.
         table.Exec(QStringLiteral("CREATE TABLE writes (n INTEGER)"));
         table.Exec(QStringLiteral("CREATE TRIGGER count_writes AFTER UPDATE ON readings "
                                   "BEGIN INSERT INTO writes VALUES (1); END"));
-        ds.SetConnectionName(table.Connection());
-        ds.SetTableName(QStringLiteral("readings"));
-        source.SetDataSet(&ds);
     }
     int Writes()
     {
         QSqlQuery q(QSqlDatabase::database(table.Connection()));
         return q.exec(QStringLiteral("SELECT COUNT(*) FROM writes")) && q.next() ? q.value(0).toInt() : -1;
-    }
-    template <class W>
-    W* Make(const QString& field)
-    {
-        auto* w = new W(&form);
-        w->SetDataField(field);
-        w->SetDataSource(&source);
-        w->Loaded();
-        return w;
-    }
-    static void Key(QWidget* w, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
 };
 
@@ -202,16 +182,12 @@ TEST_F(WrapperTest, DatabaseErrorMakesTheWrapperReadOnlyAndShowsTheStoredValue)
 
 TEST_F(WrapperTest, ReadOnlyDatabaseFileMakesTheSwitchReadOnly)
 {
-    TDataSet ro;
-    ro.SetConnectionName(table.Open(true));
-    ro.SetTableName(QStringLiteral("readings"));
-    TDataSource roSource;
-    roSource.SetDataSet(&ro);
+    TReadings ro(table.Open(true));
     auto* sw = new TOvDBToggleSwitch(&form);
     sw->SetDataField(QStringLiteral("armed"));
-    sw->SetDataSource(&roSource);
+    sw->SetDataSource(&ro.Source);
     sw->Loaded();
-    ro.Open();
+    ro.Set.Open();
     ASSERT_TRUE(sw->Checked());
     sw->SetChecked(false);
     EXPECT_TRUE(sw->DataReadOnly());

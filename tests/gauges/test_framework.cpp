@@ -20,16 +20,17 @@
 namespace {
 
 // Counts the OnChange notifications of a settings object.
+// Counts the change events of a settings object from its construction on.
 struct ChangeCounter {
-    int Count = 0;
-    QObject* LastSender = nullptr;
-    void Hook(TOvPersistent& p)
+    explicit ChangeCounter(TOvPersistent& p)
     {
         p.SetOnChange([this](QObject* s) {
             ++Count;
             LastSender = s;
         });
     }
+    int Count = 0;
+    QObject* LastSender = nullptr;
 };
 
 // Exposes the protected hooks of the windowed analog base.
@@ -118,8 +119,7 @@ void SendHover(QWidget* w, QPoint p)
 TEST(GaugeSettings, SignalSettingsRangeRules)
 {
     TSignalSettings s;
-    ChangeCounter c;
-    c.Hook(s);
+    ChangeCounter c(s);
     EXPECT_EQ(s.ValueFrom(), 0.0f); // a fresh object holds exactly 0
     s.SetValueFrom(0.0f);           // equal to the current bound: ignored
     EXPECT_EQ(s.ValueFrom(), 0.0f);
@@ -173,8 +173,7 @@ TEST(GaugeSettings, SignalSettingsLogScaleSnapsToPowersOfTen)
 TEST(GaugeSettings, SettersStoreAndNotifyOnlyOnChangeAndIgnoreOutOfRange)
 {
     TLED led;
-    ChangeCounter lc;
-    lc.Hook(led);
+    ChangeCounter lc(led);
     led.SetWidth(3);
     led.SetWidth(81);
     led.SetHeight(0);
@@ -187,8 +186,7 @@ TEST(GaugeSettings, SettersStoreAndNotifyOnlyOnChangeAndIgnoreOutOfRange)
     EXPECT_EQ(lc.Count, 1);
 
     TScaleSettings sc;
-    ChangeCounter sl;
-    sl.Hook(sc);
+    ChangeCounter sl(sc);
     sc.SetSteps(0);
     sc.SetSteps(21);
     sc.SetSubSteps(11);
@@ -206,8 +204,7 @@ TEST(GaugeSettings, SettersStoreAndNotifyOnlyOnChangeAndIgnoreOutOfRange)
     EXPECT_EQ(sl.Count, 4);
 
     TOvSBevel b;
-    ChangeCounter bc;
-    bc.Hook(b);
+    ChangeCounter bc(b);
     b.SetWidth(-1);
     EXPECT_EQ(b.Width(), 2);
     EXPECT_EQ(bc.Count, 0);
@@ -219,8 +216,7 @@ TEST(GaugeSettings, SettersStoreAndNotifyOnlyOnChangeAndIgnoreOutOfRange)
     EXPECT_EQ(bc.Count, 2);
 
     TMinMax mm;
-    ChangeCounter mc;
-    mc.Hook(mm);
+    ChangeCounter mc(mm);
     EXPECT_EQ(mm.Max(), -9999999.0f);
     EXPECT_EQ(mm.Min(), 9999999.0f);
     const QDateTime stamp = mm.MaxDateTime();
@@ -234,8 +230,7 @@ TEST(GaugeSettings, SettersStoreAndNotifyOnlyOnChangeAndIgnoreOutOfRange)
 TEST(GaugeSettings, OwnedObjectsPropagateAndAssignNotifiesOnce)
 {
     TOvSBevel b;
-    ChangeCounter bc;
-    bc.Hook(b);
+    ChangeCounter bc(b);
     b.Offset().SetLeft(3); // the offset's change recalculates the bevel
     EXPECT_EQ(bc.Count, 1);
     b.SurfaceGrad().SetVisible(true);

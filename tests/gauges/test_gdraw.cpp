@@ -399,6 +399,36 @@ TEST(GDraw, AlignedAndMultiLineText)
     EXPECT_EQ(CountInkIn(l, Rect(0, 0, 120, 50 - pitch / 2 - ext.cy / 2), clRed), 0);
 }
 
+TEST(GDraw, FittedTextIsWholeCondensedMarkedOrShortenedNeverCut)
+{
+    TBitmap b(300, 40);
+    b.Canvas.Font = TFont(QStringLiteral("Arial"), 10, clBlack);
+    const QString number = QStringLiteral("-1234.5");
+    const int natural = b.Canvas.NaturalTextWidth(number);
+    // Room enough: as it is.
+    TFittedText t = TOvDraw::DrawFittedText(b.Canvas, 10, 5, 0, number, 200, TTextFit::Readout);
+    EXPECT_EQ(t.Shown, number);
+    EXPECT_EQ(t.Box.Width(), natural);
+    // A little too narrow: the whole number, condensed into the width.
+    t = TOvDraw::DrawFittedText(b.Canvas, 290, 5, 2, number, natural * 4 / 5, TTextFit::Readout);
+    EXPECT_EQ(t.Shown, number);
+    EXPECT_FALSE(t.Overflow);
+    EXPECT_LE(t.Box.Width(), natural * 4 / 5);
+    EXPECT_EQ(t.Box.Right, 290);
+    // Far too narrow: the overflow mark, never some of the digits.
+    t = TOvDraw::DrawFittedText(b.Canvas, 10, 5, 0, number, natural / 4, TTextFit::Readout);
+    EXPECT_TRUE(t.Overflow);
+    EXPECT_EQ(t.Shown.count(QLatin1Char('#')), t.Shown.size());
+    EXPECT_LE(t.Box.Width(), natural / 4);
+    // A caption that far too narrow ends in "..." instead.
+    const QString caption = QStringLiteral("Temperature");
+    t = TOvDraw::DrawFittedText(b.Canvas, 10, 5, 0, caption, b.Canvas.NaturalTextWidth(caption) / 3, TTextFit::Caption);
+    EXPECT_FALSE(t.Overflow);
+    EXPECT_TRUE(t.Shown.endsWith(QChar(0x2026))) << t.Shown.toStdString();
+    EXPECT_LE(t.Box.Width(), b.Canvas.NaturalTextWidth(caption) / 3);
+    EXPECT_EQ(b.Canvas.Font.Size(), 10); // the canvas font is left as it was
+}
+
 TEST(GDraw, DotIsShadedAtTheLowerRight)
 {
     TBitmap b(21, 21);

@@ -30,6 +30,23 @@ bool Subscribed(const QObject* control)
     return registry && registry->IsRegistered(control);
 }
 
+// The pixels of box in image that are lime text on black, and those that are
+// neither (antialiased glyph edges blend the two and count as neither).
+struct TInk {
+    int Lit = 0, Other = 0;
+};
+TInk LimeOnBlack(const QImage& image, const TRect& box)
+{
+    TInk ink;
+    for (int y = box.Top; y < box.Bottom; ++y)
+        for (int x = box.Left; x < box.Right; ++x) {
+            const TColor c = textink::ImagePixel(image, x, y);
+            ink.Lit += textink::IsInk(c, clLime, clBlack) ? 1 : 0;
+            ink.Other += textink::IsBlend(c, clLime, clBlack) ? 0 : 1;
+        }
+    return ink;
+}
+
 struct TTime {
     int H, M, S;
 };
@@ -237,22 +254,11 @@ TEST_F(OvOpHourCounterTest, PaintGrowsOnlyAndSecondRedrawsOnlyTheText)
     EXPECT_EQ(Counter->Width(), 113);
     EXPECT_EQ(Counter->Height(), 24);
     EXPECT_EQ(Counter->focusPolicy(), Qt::NoFocus);
-    // The very first paint shows the text in the font colour.
-    {
-        const QImage first = Counter->Snapshot();
-        const TRect text = Counter->TextRect();
-        int lit = 0, other = 0;
-        for (int y = text.Top; y < text.Bottom; ++y)
-            for (int x = text.Left; x < text.Right; ++x) {
-                const TColor c = textink::ImagePixel(first, x, y);
-                lit += textink::IsInk(c, clLime, clBlack) ? 1 : 0;
-                // The rest of the box is BevelInner's colour, black, and the
-                // antialiased glyph edges blend the two.
-                other += textink::IsBlend(c, clLime, clBlack) ? 0 : 1;
-            }
-        EXPECT_GT(lit, 10);
-        EXPECT_EQ(other, 0);
-    }
+    // The very first paint shows the text in the font colour on BevelInner's black.
+    const QImage firstPaint = Counter->Snapshot(); // places the text box
+    const TInk first = LimeOnBlack(firstPaint, Counter->TextRect());
+    EXPECT_GT(first.Lit, 10);
+    EXPECT_EQ(first.Other, 0);
     Counter->SetHourDigits(14);
     Counter->Snapshot();
     const int grown = Counter->Width();
@@ -399,17 +405,9 @@ TEST(OvClockTest, RegistersGrowsOnlyAndRedrawsOnlyTheText)
         ASSERT_EQ(clock.FlushedRects().size(), 1);
         EXPECT_EQ(clock.FlushedRects().front(), clock.TextRect());
         // Lime text on BevelInner's black, and nothing else, in the box.
-        const QImage shown = clock.Picture().Image();
-        const TRect box = clock.TextRect();
-        int lit = 0, other = 0;
-        for (int y = box.Top; y < box.Bottom; ++y)
-            for (int x = box.Left; x < box.Right; ++x) {
-                const TColor c = textink::ImagePixel(shown, x, y);
-                lit += textink::IsInk(c, clLime, clBlack) ? 1 : 0;
-                other += textink::IsBlend(c, clLime, clBlack) ? 0 : 1;
-            }
-        EXPECT_GT(lit, 10);
-        EXPECT_EQ(other, 0);
+        const TInk shown = LimeOnBlack(clock.Picture().Image(), clock.TextRect());
+        EXPECT_GT(shown.Lit, 10);
+        EXPECT_EQ(shown.Other, 0);
         EXPECT_EQ(clock.Hint(), QLocale().toString(fixed.date(), QLocale::ShortFormat));
     }
     EXPECT_EQ(TOvFlashRegistry::Instance()->Count(), 0);

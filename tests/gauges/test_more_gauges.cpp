@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMetaMethod>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -375,6 +376,30 @@ TEST(OvSegmentBars, SegmentsLightUpToTheValue)
     }
 }
 
+TEST(OvSegmentBars, ASegmentLightsExactlyAtItsMiddle)
+{
+    // Ten segments over 0..100: segment i spans 10 i .. 10 i + 10, its middle
+    // is 10 i + 5.
+    for (bool vertical : { true, false }) {
+        std::unique_ptr<TOvSegmentBar> b;
+        if (vertical)
+            b = Make<TOvVBar>(64, 220);
+        else
+            b = Make<TOvHBar>(220, 64);
+        b->SetSegments(10);
+        b->Snapshot();
+        ASSERT_EQ(b->SegmentCount(), 10);
+        const struct {
+            float Value;
+            int Lit;
+        } cases[] = { { 4.9f, 0 }, { 5.0f, 1 }, { 14.9f, 1 }, { 15.0f, 2 }, { 94.9f, 9 }, { 95.0f, 10 }, { 100.0f, 10 } };
+        for (const auto& c : cases) {
+            b->SetValue(c.Value);
+            EXPECT_EQ(b->LitSegments(), c.Lit) << c.Value << (vertical ? " vertical" : " horizontal");
+        }
+    }
+}
+
 // ---------------------------------------------------------------- thermometer, tank
 
 TEST(OvThermometer, ColumnRisesWithTheValue)
@@ -498,6 +523,45 @@ TEST(MoreGauges, SizeHintsPropertiesAndNotifySignals)
     EXPECT_TRUE(b->sizeHint().isValid());
     EXPECT_TRUE(b->setProperty("Checked", true));
     EXPECT_EQ(b->StatusInt(), 1);
+}
+
+// How many signals of this name the control's meta-object has (its own and inherited).
+int SignalsNamed(const QObject& o, const char* name)
+{
+    const QMetaObject* mo = o.metaObject();
+    int n = 0;
+    for (int i = 0; i < mo->methodCount(); ++i)
+        n += mo->method(i).methodType() == QMetaMethod::Signal && mo->method(i).name() == name ? 1 : 0;
+    return n;
+}
+
+TEST(MoreGauges, OneSignalPerChangeNotRedeclaredCopies)
+{
+    TOv270Meter meter;
+    TOvHSlider slider;
+    TOvColBitBtn button;
+    meter.Loaded();
+    slider.Loaded();
+    button.Loaded();
+    EXPECT_EQ(SignalsNamed(meter, "valueChanged"), 1);
+    EXPECT_EQ(SignalsNamed(slider, "valueChanged"), 1);
+    EXPECT_EQ(SignalsNamed(button, "checkedChanged"), 1);
+    EXPECT_EQ(SignalsNamed(button, "statusIntChanged"), 1);
+    EXPECT_EQ(meter.metaObject()->indexOfProperty("Value"), TOvAnalogGControl::staticMetaObject.indexOfProperty("Value"));
+
+    // A base-class connection hears every change once, and nothing else.
+    int values = 0, checks = 0, states = 0;
+    QObject::connect(&meter, &TOvAnalogGControl::valueChanged, [&values](float) { ++values; });
+    QObject::connect(&slider, &TOvAnalogCControl::valueChanged, [&values](float) { ++values; });
+    QObject::connect(&button, &TOvBinGControl::checkedChanged, [&checks](bool) { ++checks; });
+    QObject::connect(&button, &TOvBinGControl::statusIntChanged, [&states](int) { ++states; });
+    meter.SetValue(20.0f);
+    meter.SetLimitUpper(80.0f); // the value stays: no signal
+    slider.SetValue(20.0f);
+    EXPECT_EQ(values, 2);
+    button.SetChecked(true);
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(states, 1);
 }
 
 TEST(MoreGauges, UpdateCountingHoldsRepaintsUntilLoaded)

@@ -10,6 +10,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
+using Ov::EDatabaseError;
+using Ov::TDataSet;
+using Ov::TDataSource;
+using Ov::TField;
+
 namespace {
 
 constexpr int FormWidth = 760;
@@ -77,7 +84,18 @@ bool CreateDemoTable(const QString& connection, QString& error)
     return true;
 }
 
-TDemoWindow::TDemoWindow(const QString& connection, QWidget* parent)
+template <class T>
+void TDemoWindow::Watch(T* wrapper, const QString& name)
+{
+    FWritable.emplace_back(name, wrapper);
+    connect(wrapper, &T::writeRefused, this, [this, name](const QString& reason) {
+        FRefusal = QStringLiteral("%1: not saved, %2. The gauges show what the database holds.").arg(name, reason);
+        UpdateStatus();
+    });
+    connect(wrapper, &T::dataReadOnlyChanged, this, [this] { UpdateStatus(); });
+}
+
+TDemoWindow::TDemoWindow(const QString& connection, TFormSize size, QWidget* parent)
     : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("dbgauges demo: instrument readings"));
@@ -123,6 +141,7 @@ TDemoWindow::TDemoWindow(const QString& connection, QWidget* parent)
     LevelDial->SignalSettings().SetName1(QStringLiteral("Set level"));
     LevelDial->SignalSettings().SetName2(QString());
     LevelDial->BevelDial().SetColor(clSkyBlue);
+    Watch(LevelDial, QStringLiteral("Level dial"));
     auto* meter = Bind<TOvDB270Meter>(level, src, QStringLiteral("level"), 128, 22, 150, 150);
     meter->SetName1(QStringLiteral("Level"));
     meter->SetValueFormat(QStringLiteral("##0"));
@@ -142,6 +161,7 @@ TDemoWindow::TDemoWindow(const QString& connection, QWidget* parent)
     PressureSlider->SetValueFormat(QStringLiteral("0.0"));
     PressureSlider->SetValueUnit(QStringLiteral("bar"));
     PressureSlider->SetDigitalTo(100);
+    Watch(PressureSlider, QStringLiteral("Pressure slider"));
     auto* ind = Bind<TOvDBValueInd>(pressure, src, QStringLiteral("pressure"), 236, 22, 130, 58);
     ind->SetName1(QStringLiteral("Pressure"));
     ind->SetValueTo(10.0f);
@@ -175,6 +195,7 @@ TDemoWindow::TDemoWindow(const QString& connection, QWidget* parent)
     TemperatureGear->SetDigitalTo(160); // half-degree steps
     TemperatureGear->SetValueUnit(QStringLiteral("\u00B0C"));
     TemperatureGear->ScaleSettings().SetSteps(4);
+    Watch(TemperatureGear, QStringLiteral("Temperature gear"));
     auto* th = Bind<TOvDBThermometer>(temp, src, QStringLiteral("temperature"), 146, 22, 96, 190);
     th->SetName1(QStringLiteral("Temperature"));
     th->SetValueFrom(-20.0f);
@@ -201,28 +222,69 @@ TDemoWindow::TDemoWindow(const QString& connection, QWidget* parent)
     PumpSwitch->SetTextOn(QStringLiteral("On"));
     PumpSwitch->SetTextOff(QStringLiteral("Off"));
     PumpSwitch->SetMode(mSwitch);
+    Watch(PumpSwitch, QStringLiteral("Pump switch"));
     auto* pumpLed = Bind<TOvDBLED>(state, src, QStringLiteral("pump"), 66, 50, 90, 30);
     pumpLed->SetCaption(QStringLiteral("Pump running"));
     pumpLed->SetLED_Position(lpLeft);
     auto* valve = Bind<TOvDBColBitBtn>(state, src, QStringLiteral("valve"), 16, 120, 100, 36);
     valve->SetCaption(QStringLiteral("Valve open"));
     valve->SetColorOn(clAqua);
+    Watch(valve, QStringLiteral("Valve button"));
     auto* valveRocker = Bind<TOvDBRockerSwitch>(state, src, QStringLiteral("valve"), 200, 30, 60, 130);
     valveRocker->SetCaption(QStringLiteral("Valve"));
     valveRocker->SetMode(mSwitch);
+    Watch(valveRocker, QStringLiteral("Valve rocker"));
     auto* valveLed = Bind<TOvDBLED>(state, src, QStringLiteral("valve"), 270, 80, 90, 30);
     valveLed->SetCaption(QStringLiteral("Valve"));
     valveLed->LED().SetColorOn(clAqua);
 
     FStatus = new QLabel(state);
-    FStatus->setGeometry(16, 172, 350, 40);
+    FStatus->setGeometry(16, 162, 350, 52);
     FStatus->setWordWrap(true);
+    FStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     for (QObject* o : findChildren<QObject*>()) {
         if (auto* c = dynamic_cast<TControl*>(o))
             c->Loaded();
     }
+    if (size != TFormSize::Designed)
+        Arrange(size);
 }
+
+void TDemoWindow::Arrange(TFormSize size)
+{
+    constexpr int Gap = 8, BoxTop = 22;
+    int top = 46, width = FormWidth;
+    for (QGroupBox* box : findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (box->title().isEmpty())
+            continue; // the navigator
+        int x = Gap, rowHeight = 0;
+        for (QObject* o : box->children()) {
+            auto* g = dynamic_cast<TControl*>(o);
+            if (!g)
+                continue;
+            QSize s = size == TFormSize::Minimum ? g->minimumSizeHint() : g->sizeHint();
+            if (size == TFormSize::Double)
+                s *= 2;
+            g->SetBounds(x, BoxTop, s.width(), s.height());
+            x += s.width() + Gap;
+            rowHeight = std::max(rowHeight, s.height());
+        }
+        int boxHeight = BoxTop + rowHeight + Gap;
+        if (FStatus->parentWidget() == box) {
+            const int w = std::max(350, x - 2 * Gap);
+            FStatus->setGeometry(Gap, boxHeight, w, 52);
+            boxHeight += 52 + Gap;
+            x = std::max(x, w + 2 * Gap);
+        }
+        box->setGeometry(4, top, std::max(x, 200), boxHeight);
+        top += boxHeight + 4;
+        width = std::max(width, x + 8);
+    }
+    setFixedSize(width, top);
+}
+
+QString TDemoWindow::StatusText() const { return FStatus->text(); }
 
 bool TDemoWindow::Open(QString& error)
 {
@@ -240,6 +302,7 @@ bool TDemoWindow::Open(QString& error)
 
 void TDemoWindow::Navigate(int recNo)
 {
+    FRefusal.clear(); // it concerned the record left
     try {
         Readings.MoveTo(recNo);
     } catch (const EDatabaseError& e) {
@@ -258,8 +321,16 @@ void TDemoWindow::UpdateStatus()
     FPrior->setEnabled(Readings.RecNo() > 0);
     FNext->setEnabled(Readings.RecNo() < n - 1);
     FLast->setEnabled(Readings.RecNo() < n - 1);
-    const bool ro = LevelDial->DataReadOnly();
-    FStatus->setText(ro ? QStringLiteral("The database refused a write: the gauges show what it holds.")
-                        : QStringLiteral("Turn the dial, slide or gear, or click a switch: the record is "
-                                         "written at once. Move between records with the buttons."));
+    // The last refusal (or how to use the form), and which controls may write.
+    QStringList readOnly;
+    for (const auto& [name, wrapper] : FWritable)
+        if (wrapper->DataReadOnly())
+            readOnly << name;
+    const QString first = !FRefusal.isEmpty()
+        ? FRefusal
+        : QStringLiteral("Turn the dial, slide or gear, or click a switch: the record is written at once. "
+                         "Move between records with the buttons.");
+    const QString second = readOnly.isEmpty() ? QStringLiteral("Every control writes to the database.")
+                                              : QStringLiteral("Read-only now: %1.").arg(readOnly.join(QStringLiteral(", ")));
+    FStatus->setText(first + QLatin1Char('\n') + second);
 }

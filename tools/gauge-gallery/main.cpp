@@ -2,8 +2,11 @@
 //
 //   gauge-gallery                      open the window
 //   gauge-gallery --screenshot F.png   render offscreen, save F.png, exit
+//   gauge-gallery --size min|preferred|double
+//                                      every gauge at that size instead
 //   gauge-gallery --help               usage
 #include "tools/gauge-gallery/Gallery.h"
+#include "tools/gauge-gallery/Sizes.h"
 
 #include "platform/canvas/ClassicPalette.h"
 
@@ -14,6 +17,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -23,7 +27,7 @@ constexpr int SettleMs = 1500;
 
 void PrintUsage(std::FILE* out)
 {
-    std::fputs("Usage: gauge-gallery [--screenshot FILE.png] [--help]\n"
+    std::fputs("Usage: gauge-gallery [--size min|preferred|double] [--screenshot FILE.png] [--help]\n"
                "\n"
                "Shows every gauge control: the front-panel dials, rocker and toggle\n"
                "switches, LEDs (one flashing), the hour counter counting and the clock,\n"
@@ -31,6 +35,8 @@ void PrintUsage(std::FILE* out)
                "Page Up/Down, Home/End and the mouse wheel; switches toggle on click.\n"
                "\n"
                "Options:\n"
+               "  --size SIZE            instead, every gauge class at its minimum size\n"
+               "                         (min), its preferred size or twice that (double)\n"
                "  --screenshot FILE.png  render the window offscreen, let it settle,\n"
                "                         save it as a PNG image and exit (0 on success)\n"
                "  --help                 show this text and exit\n",
@@ -42,6 +48,8 @@ void PrintUsage(std::FILE* out)
 int main(int argc, char** argv)
 {
     std::string screenshot;
+    bool sizesPage = false;
+    TGaugeSize size = TGaugeSize::Preferred;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             PrintUsage(stdout);
@@ -53,6 +61,15 @@ int main(int argc, char** argv)
                 return 2;
             }
             screenshot = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--size") == 0) {
+            if (i + 1 >= argc || !GaugeSizeFromName(QString::fromLocal8Bit(argv[i + 1]), size)) {
+                std::fputs("gauge-gallery: --size takes min, preferred or double\n", stderr);
+                return 2;
+            }
+            sizesPage = true;
+            ++i;
             continue;
         }
         std::fprintf(stderr, "gauge-gallery: unknown option \"%s\"\n\n", argv[i]);
@@ -70,7 +87,8 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStringLiteral("Windows"));
     // The same fixed classic colours the gauges draw with.
     QApplication::setPalette(ClassicWidgetPalette());
-    TGalleryWindow window;
+    std::unique_ptr<QWidget> shown(sizesPage ? BuildSizesWindow(size) : new TGalleryWindow);
+    QWidget& window = *shown;
     window.show();
     if (screenshot.empty())
         return app.exec();

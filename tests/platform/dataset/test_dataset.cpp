@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+
+using namespace Ov;
 
 namespace {
 
@@ -41,7 +44,7 @@ TEST_F(DataSetTest, OpensWithTypesKeyAndFirstRecord)
     EXPECT_EQ(source.State(), dsBrowse);
     ASSERT_EQ(ds.RecordCount(), 3);
     EXPECT_EQ(ds.RecNo(), 0);
-    EXPECT_EQ(ds.FieldByName("level")->DataType(), ftInteger);
+    EXPECT_EQ(ds.FieldByName("level")->DataType(), ftLargeint); // SQLite integers are 64-bit
     EXPECT_EQ(ds.FieldByName("gain")->DataType(), ftFloat);
     EXPECT_EQ(ds.FieldByName("armed")->DataType(), ftBoolean);
     EXPECT_EQ(ds.FieldByName("label")->DataType(), ftString);
@@ -133,6 +136,72 @@ TEST_F(DataSetTest, RefusedPostRaisesAndKeepsEditMode)
     ds.Cancel();
     EXPECT_FLOAT_EQ(ds.FieldByName("gain")->AsFloat(), 2.7);
     EXPECT_EQ(table.Stored("gain", 1).toDouble(), 2.7);
+}
+
+TEST_F(DataSetTest, PostWritesOnlyOverTheValuesTheRecordWasReadWith)
+{
+    ds.Open();
+    // Another writer changes a field this post leaves alone: no conflict.
+    table.Exec(QStringLiteral("UPDATE readings SET gain = 9.5 WHERE id = 1"));
+    ds.Edit();
+    ds.FieldByName("level")->SetAsInteger(43);
+    ds.Post();
+    EXPECT_EQ(table.Stored("level", 1).toInt(), 43);
+    EXPECT_EQ(table.Stored("gain", 1).toDouble(), 9.5);
+    EXPECT_EQ(ds.FieldByName("gain")->AsFloat(), 9.5); // read back with the row
+
+    // ... and one this post writes: nothing is written, the record shows the
+    // other writer's value.
+    table.Exec(QStringLiteral("UPDATE readings SET level = 60 WHERE id = 1"));
+    ds.Edit();
+    ds.FieldByName("level")->SetAsInteger(44);
+    EXPECT_THROW(ds.Post(), EUpdateConflict);
+    EXPECT_EQ(table.Stored("level", 1).toInt(), 60);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.FieldByName("level")->AsInteger(), 60);
+    // A NULL read is a value like any other.
+    table.Exec(QStringLiteral("UPDATE readings SET armed = NULL WHERE id = 1"));
+    ds.Refresh();
+    ds.Edit();
+    ds.FieldByName("armed")->SetAsBoolean(true);
+    ds.Post();
+    EXPECT_EQ(table.Stored("armed", 1).toInt(), 1);
+}
+
+TEST_F(DataSetTest, PostOnADeletedRecordDropsIt)
+{
+    ds.Open();
+    ds.Next();
+    table.Exec(QStringLiteral("DELETE FROM readings WHERE id = 2"));
+    ds.Edit();
+    ds.FieldByName("level")->SetAsInteger(5);
+    EXPECT_THROW(ds.Post(), ERecordLost);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(ds.FieldByName("id")->AsInteger(), 3); // the next record takes its place
+    EXPECT_EQ(table.Stored("level", 3).toInt(), 99);
+}
+
+TEST_F(DataSetTest, IntegersAreSixtyFourBit)
+{
+    table.Exec(QStringLiteral("UPDATE readings SET level = 3000000000 WHERE id = 1"));
+    table.Exec(QStringLiteral("UPDATE readings SET level = -3000000000 WHERE id = 2"));
+    ds.Open();
+    TField* level = ds.FieldByName("level");
+    EXPECT_EQ(level->AsLargeInt(), 3000000000LL);
+    EXPECT_EQ(level->AsInteger(), INT_MAX); // held at the end of its range, never wrapped
+    EXPECT_EQ(level->AsFloat(), 3.0e9);
+    ds.Edit();
+    level->SetAsLargeInt(-5000000000LL);
+    ds.Post();
+    EXPECT_EQ(table.Stored("level", 1).toLongLong(), -5000000000LL);
+    ds.Next();
+    EXPECT_EQ(level->AsLargeInt(), -3000000000LL);
+    EXPECT_EQ(level->AsInteger(), INT_MIN);
+    // A 32-bit field keeps its own range.
+    ds.Edit();
+    EXPECT_THROW(ds.FieldByName("small")->SetAsLargeInt(3000000000LL), EDatabaseError);
+    ds.Cancel();
 }
 
 TEST_F(DataSetTest, ReadOnlyConnectionRefusesThePost)
