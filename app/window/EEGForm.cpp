@@ -108,8 +108,11 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     // The time pane shows the chosen background before the first block arrives.
     MatchTimeBackground(*display_);
 
-    // 9, 10. Band filters from the carriers and the post filters.
+    // 9, 10. Band filters from the carriers and the post filters. The smoothing then follows
+    // the frequency scale the settings set, as after any turn of the dial: its start-up
+    // cut-off (25.8 Hz) would hide the top of the pane's band until the dial was touched.
     StartupDesigns(*proc_);
+    RedesignSmoothing(*proc_);
 
     SyncOptionChecks();
     SyncDisplay();
