@@ -127,6 +127,8 @@ void TCalibrateForm::BuildChannel(int channel)
     c.Clear = new QPushButton(QStringLiteral("Clear"), box);
     for (QPushButton* b : {c.Measure, c.Save, c.Clear}) {
         b->setObjectName(QStringLiteral("Chan%1Calibration%2").arg(n, b->text()));
+        // Both columns have the same captions: a screen reader names the channel too.
+        b->setAccessibleName(QStringLiteral("Channel %1 %2").arg(n, b->text()));
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
@@ -252,7 +254,10 @@ void TCalibrateForm::Refresh()
         SetText(c.State, Text(store_.Describe(channel, state_)));
         const bool measuring = part.Meter != nullptr;
         const QString measure = measuring ? QStringLiteral("Stop") : QStringLiteral("Measure");
-        if (c.Measure->text() != measure) c.Measure->setText(measure);
+        if (c.Measure->text() != measure) {
+            c.Measure->setText(measure);
+            c.Measure->setAccessibleName(QStringLiteral("Channel %1 %2").arg(channel).arg(measure));
+        }
         c.Microvolts->setEnabled(!measuring);
         c.Hz->setEnabled(!measuring);
         c.Save->setEnabled(writable && !measuring && part.Measured && part.Measured->Ok);
