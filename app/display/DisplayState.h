@@ -95,6 +95,15 @@ struct ChannelMicrovolts {
     double PerTraceUnit = 0.0;             // microvolts per trace unit; 0 while it cannot apply
 };
 
+// A channel's scale label as last drawn: the text is rendered once and copied onto the time
+// pane each block until it, its colour or the background changes.
+struct ScaleLabel {
+    QString Text;
+    TColor Color = clNone;
+    TColor Background = clNone;
+    TBitmap Image;
+};
+
 struct FrequencyScratch;
 
 struct DisplayState {
@@ -133,6 +142,7 @@ struct DisplayState {
     // pointer (a distance in rows or columns as the cursor readout takes it; -1 none yet).
     ChannelMicrovolts Microvolts[2];
     int32_t CursorPoint = -1;
+    ScaleLabel ScaleLabels[2];
 
     // Off-screen images: the frequency pane as shown, the waterfall history,
     // the time pane as shown and its scrolling strip. Filled white on creation.

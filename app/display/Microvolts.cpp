@@ -36,6 +36,38 @@ double MicrovoltsPerRow(const DisplayState& d, const ProcessingState& p, int cha
     return unitsPerRow * Of(d, channel).PerTraceUnit;
 }
 
+// The label's picture, rendered again only when its text or colours change.
+const TBitmap& LabelImage(ScaleLabel& label, const QString& text, TColor color, TColor background)
+{
+    if (label.Text == text && label.Color == color && label.Background == background && label.Image.Width() > 0)
+        return label.Image;
+    TCanvas& canvas = label.Image.Canvas;
+    canvas.Font = TFont(QStringLiteral("Arial"), 8, color);
+    label.Image.SetSize(std::max(canvas.TextWidth(text), 1), std::max(canvas.TextHeight(text), 1));
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = background;
+    canvas.FillRect(label.Image.ClientRect());
+    canvas.TextOut(0, 0, text);
+    canvas.Release();
+    label.Text = text;
+    label.Color = color;
+    label.Background = background;
+    return label.Image;
+}
+
+// Copies `from` onto `to` with its top-left corner at (x, y), clipped.
+void Paste(TBitmap& to, const TBitmap& from, int x, int y)
+{
+    pane::Pixels px(to);
+    const QImage& source = from.Image();
+    for (int row = 0; row < source.height(); ++row) {
+        if (y + row < 0 || y + row >= px.Height()) continue;
+        const QRgb* line = reinterpret_cast<const QRgb*>(source.constScanLine(row));
+        for (int column = 0; column < source.width(); ++column)
+            px.Set(x + column, y + row, line[column]);
+    }
+}
+
 }  // namespace
 
 double RoundScaleValue(double atMost)
@@ -103,18 +135,11 @@ void DrawTimeScales(DisplayState& d, const ProcessingState& p)
             px.HLine(s.Top, TickLeft, TickRight, c);
             px.HLine(s.Bottom, TickLeft, TickRight, c);
         }
-        TCanvas& canvas = d.TimeImage.Canvas;
-        canvas.Font = TFont(QStringLiteral("Arial"), 8, color);
-        canvas.Brush.Style = bsSolid;
-        canvas.Brush.Color = background;
-        const int height = canvas.TextHeight(s.Text);
-        int top;
-        if (s.Bar)
-            top = (s.Top + s.Bottom + 1) / 2 - height / 2;
-        else
-            top = s.Up ? s.Bottom - TextGap - height : s.Top + TextGap + 1;
-        canvas.TextOut(s.Bar ? LabelColumn : BarColumn, std::clamp(top, 0, TimePaneHeight - height), s.Text);
-        canvas.Release();
+        const TBitmap& label = LabelImage(d.ScaleLabels[channel - 1], s.Text, color, background);
+        const int height = label.Height();
+        const int top = s.Bar ? (s.Top + s.Bottom + 1) / 2 - height / 2
+                              : s.Up ? s.Bottom - TextGap - height : s.Top + TextGap + 1;
+        Paste(d.TimeImage, label, s.Bar ? LabelColumn : BarColumn, std::clamp(top, 0, TimePaneHeight - height));
     }
 }
 
