@@ -197,6 +197,12 @@ std::string CheckSignalSettings(const SignalGeneratorSettings& s) {
                 << L::MaxToneHz << " Hz";
             return msg.str();
         }
+        const double phase = s.TonePhaseDeg[ch];
+        if (!Finite(phase) || std::fabs(phase) > L::MaxTonePhaseDeg) {
+            msg << "channel " << ch + 1 << " tone phase " << phase << " degrees is outside -" << L::MaxTonePhaseDeg
+                << " to " << L::MaxTonePhaseDeg << " degrees";
+            return msg.str();
+        }
     }
     if (!Finite(s.Depth) || s.Depth < 0.0 || s.Depth > 1.0) {
         msg << "AM depth " << s.Depth << " is outside 0 to 1";
@@ -231,6 +237,7 @@ SignalGeneratorSettings Sanitized(SignalGeneratorSettings s) {
     for (int ch = 0; ch < 2; ++ch) {
         s.CarrierHz[ch] = ClampOr(s.CarrierHz[ch], L::MinCarrierHz, L::MaxCarrierHz, defaults.CarrierHz[ch]);
         s.ToneHz[ch] = ClampOr(s.ToneHz[ch], 0.01, L::MaxToneHz, defaults.ToneHz[ch]);
+        s.TonePhaseDeg[ch] = ClampOr(s.TonePhaseDeg[ch], -L::MaxTonePhaseDeg, L::MaxTonePhaseDeg, 0.0);
     }
     s.Depth = ClampOr(s.Depth, 0.0, 1.0, defaults.Depth);
     // Keep every carrier's swing inside 0..Nyquist.
@@ -260,6 +267,9 @@ SignalGenerator::SignalGenerator(const SignalGeneratorSettings& settings)
     for (int ch = 0; ch < 2; ++ch) {
         carrierStep_[ch] = PhaseStep(settings_.CarrierHz[ch]);
         toneStep_[ch] = PhaseStep(settings_.ToneHz[ch]);
+        // A fraction of a cycle in (-1, 1), wrapped into the unsigned phase.
+        const double cycles = settings_.TonePhaseDeg[ch] / 360.0;
+        tonePhase_[ch] = static_cast<uint32_t>(std::llround((cycles - std::floor(cycles)) * PhaseUnits));
         eegPrevious_[ch] = eeg_[ch].Next();
         eegNext_[ch] = eeg_[ch].Next();
     }

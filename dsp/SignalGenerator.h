@@ -20,6 +20,9 @@ struct SignalGeneratorSettings {
     double DeviationHz = 200.0;                // FM: carrier + DeviationHz x m(t)
     SynthSignal Signal = SynthSignal::Tone;
     double ToneHz[2] = {10.0, 6.0};            // modulating tone per channel (Tone signal)
+    // Starting phase of each channel's tone in degrees, -360..360: equal tones with channel 1
+    // at 0 and channel 2 at 90 have channel 2 leading by a quarter period.
+    double TonePhaseDeg[2] = {0.0, 0.0};
     uint64_t Seed = 1;                         // EEG signal; each channel derives its own stream
     double Amplitude = 0.8;                    // peak of both carriers' sum, fraction of full scale
 };
@@ -31,6 +34,7 @@ struct SignalGeneratorLimits {
     static constexpr double MaxCarrierHz = 20000.0;
     static constexpr double MaxDeviationHz = 5000.0;
     static constexpr double MaxToneHz = 1000.0;
+    static constexpr double MaxTonePhaseDeg = 360.0;
 };
 
 // Empty when the settings are usable, otherwise a message naming the first bad value.

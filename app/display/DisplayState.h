@@ -38,6 +38,9 @@ struct DisplayLabels {
     QString LoFreq = QStringLiteral("0 Hz");
     QString Cursor = QStringLiteral("Cursor Position = ?");
     QString Marker = QStringLiteral("Marker Difference = ?");
+    // The calibrated channels' amplitudes at the cursor's frequency ("Ch1 12.3 uV p-p");
+    // empty while no channel is calibrated or the pointer has not been over the pane.
+    QString CursorMicrovolts;
 };
 
 // The status strip's colours for the current background (background commands).
@@ -85,6 +88,22 @@ struct MarkerDrag {
     int32_t GrabAbove = 10;
 };
 
+// A channel's calibration as it applies to the block just drawn; the window sets it after
+// every block (the factor follows the carrier's level in AM).
+struct ChannelMicrovolts {
+    bool Calibrated = false;               // a calibration for the channel's modulation and carrier
+    double PerTraceUnit = 0.0;             // microvolts per trace unit; 0 while it cannot apply
+};
+
+// A channel's scale label as last drawn: the text is rendered once and copied onto the time
+// pane each block until it, its colour or the background changes.
+struct ScaleLabel {
+    QString Text;
+    TColor Color = clNone;
+    TColor Background = clNone;
+    TBitmap Image;
+};
+
 struct FrequencyScratch;
 
 struct DisplayState {
@@ -118,6 +137,12 @@ struct DisplayState {
     MarkerDrag FilterDrag;
     bool ExpandOn = false;
     int32_t ExpandSpan = 9;
+
+    // Microvolts: each channel's calibration, and the point of the frequency axis under the
+    // pointer (a distance in rows or columns as the cursor readout takes it; -1 none yet).
+    ChannelMicrovolts Microvolts[2];
+    int32_t CursorPoint = -1;
+    ScaleLabel ScaleLabels[2];
 
     // Off-screen images: the frequency pane as shown, the waterfall history,
     // the time pane as shown and its scrolling strip. Filled white on creation.

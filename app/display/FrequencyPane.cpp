@@ -45,20 +45,20 @@ void Amplitudes(FrequencyScratch& s, const ProcessingState& p, const int32_t* tr
     }
 }
 
-// Points of the normal view: RowLevels (n = 2 x B) spread over 512 display
-// points (A = span) into RowInterp.
-void InterpolateRows(DisplayState& d, double span)
+// Points of the normal view: `levels` (RowLevels, n = 2 x B) spread over 512
+// display points (A = span) into RowInterp.
+void InterpolateRows(DisplayState& d, double span, const int32_t* levels)
 {
     const int n = std::clamp(2 * d.InterpBase, 2, RowArraySize);
     FrequencyScratch& s = *d.Scratch;
-    InterpolateTrace(s.RowLevels, n, float(DisplayPoints), float(std::max(span, 1.0)), s.RowInterp, s.Spline);
+    InterpolateTrace(levels, n, float(DisplayPoints), float(std::max(span, 1.0)), s.RowInterp, s.Spline);
 }
 
-// The expanded view: the band between the frequency markers, from RowLevels
-// (S = 512) or RowInterp, starting at the row of marker 1, spread over the pane's
-// rows into RowExpand. The whole pane shows the marker band, so the scale
-// labels and the cursor readout of the expanded view hold for the drawing.
-bool InterpolateExpanded(DisplayState& d, bool fromRowLevels)
+// The expanded view: the band between the frequency markers, from `levels`
+// (RowLevels, when S = 512) or RowInterp, starting at the row of marker 1, spread
+// over the pane's rows into RowExpand. The whole pane shows the marker band, so the
+// scale labels and the cursor readout of the expanded view hold for the drawing.
+bool InterpolateExpanded(DisplayState& d, bool fromRowLevels, const int32_t* levels)
 {
     if (!(d.Settings.Marker1On && d.ExpandOn))
         return false;
@@ -68,20 +68,50 @@ bool InterpolateExpanded(DisplayState& d, bool fromRowLevels)
                           : ((d.InterpBase * d.ExpandSpan) / 256 * d.InterpFactor) / 2;
     n = std::clamp(n, 2, RowArraySize - start);
     FrequencyScratch& s = *d.Scratch;
-    const int32_t* source = (fromRowLevels ? s.RowLevels : s.RowInterp) + start;
+    const int32_t* source = (fromRowLevels ? levels : s.RowInterp) + start;
     InterpolateTrace(source, n, float(H), float(d.ExpandSpan), s.RowExpand, s.Spline);
     return true;
 }
 
 // Rows i = first .. H - 1 (row y = H - i) as bars from the centre strip's edge:
-// leftwards for channel 1, rightwards for channel 2.
+// leftwards for channel 1, rightwards for channel 2. An amplitude is never below
+// 0: the spline undershoots beside a strong peak, and such a level would cross
+// the strip into the other channel's half.
 void DrawBars(pane::Pixels& px, int channel, const int32_t* levels, int first, QRgb c)
 {
     const int x0 = channel == 1 ? PaneCentre - 5 : PaneCentre + 5;
     for (int i = first; i < H; ++i) {
-        const int64_t length = levels[i];
+        const int64_t length = std::max(levels[i], 0);
         px.HLine(H - i, x0, channel == 1 ? x0 - length : x0 + length, c);
     }
+}
+
+// Pixels per radian of the phase curve: 3000 / 32, so +-90 degrees is +-147 pixels and
+// +-180 degrees +-294. Truncated towards zero, so a lead and a lag of the same size
+// draw bars of the same length.
+int32_t PhaseLevel(double phi)
+{
+    return int32_t(int64_t(std::trunc(1000.0 * phi)) * 3 / 32);
+}
+
+constexpr double TwoPi = 6.283185307179586;
+
+// A level of the phase curve taken the short way round, back onto -180 .. +180 degrees.
+int32_t WrapPhaseLevel(int32_t level)
+{
+    const double phi = level * (32.0 / 3000.0);
+    return PhaseLevel(phi - TwoPi * std::round(phi / TwoPi));
+}
+
+// Row i of the phase curve from the centre strip: a positive phase (channel 1 leading)
+// to the right, a negative one (channel 1 lagging) to the left.
+void PhaseBar(pane::Pixels& px, int i, int32_t level, QRgb c)
+{
+    const int64_t length = std::clamp(level, -BarLimit, BarLimit);
+    if (length >= 0)
+        px.HLine(H - i, PaneCentre + 5, PaneCentre + 5 + length, c);
+    else
+        px.HLine(H - i, PaneCentre - 5, PaneCentre - 5 + length, c);
 }
 
 TColor BarColor(int backgroundStyle)
@@ -264,11 +294,11 @@ void DrawSpectrumChannel(DisplayState& d, const ProcessingState& p, int channel,
         if (!d.ExpandOn)
             DrawBars(px, channel, s.RowLevels, 0, bar);
     } else {
-        InterpolateRows(d, p.FreqSpan);
+        InterpolateRows(d, p.FreqSpan, s.RowLevels);
         if (!d.ExpandOn)
             DrawBars(px, channel, s.RowInterp, 1, bar);
     }
-    if (InterpolateExpanded(d, full))
+    if (InterpolateExpanded(d, full, s.RowLevels))
         DrawBars(px, channel, s.RowExpand, 1, pane::ToRgb(clYellow));
 }
 
@@ -291,24 +321,38 @@ void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
         s.PhaseSpectrum2Im[k] *= 0.1f;
     }
     // Row i shows slot i, stored in entry i + 1 (see Amplitudes); entries above
-    // the transform's 256 slots stay zero, which reads as phase 0.
+    // the transform's 256 slots stay zero, which reads as phase 0. The conjugate
+    // product's phase is channel 1's phase minus channel 2's: the block's timing
+    // turns both alike and cancels, so the rows stand still for a steady relation,
+    // over the whole circle. Where either spectrum is (nearly) empty there is no
+    // relation to show: phase 0.
+    // The interpolated views draw from PhaseRows, the same curve taken along the
+    // rows the short way round the circle (each row within half a turn of the one
+    // below): a relation near +-180 degrees reads +179 on one bin and -179 on the
+    // next, and a spline through those would draw everything in between.
+    double previous = 0.0;
+    s.PhaseRows[0] = 0;                  // the DC slot carries no relation
     for (int i = 1; i < H; ++i) {
         const double a = s.PhaseSpectrum1Re[i + 1], b = s.PhaseSpectrum1Im[i + 1];
         const double c = s.PhaseSpectrum2Re[i + 1], e = s.PhaseSpectrum2Im[i + 1];
-        double x = a * c - b * e;
-        const double y = b * c + a * e;
-        if (!(x >= 1.0))
-            x = 1.0;
-        double phi = std::atan2(y, x);
+        const double x = a * c + b * e;
+        const double y = b * c - a * e;
+        double phi = x * x + y * y >= 1.0 ? std::atan2(y, x) : 0.0;
         if (!std::isfinite(phi))
             phi = 0.0;
-        const int64_t level = (int64_t(std::trunc(1000.0 * phi)) * 3) >> 5;
-        s.RowLevels[i] = Saturate(std::min<int64_t>(level, BarLimit));
+        s.RowLevels[i] = PhaseLevel(phi);
+        previous = phi + TwoPi * std::round((previous - phi) / TwoPi);
+        s.PhaseRows[i] = PhaseLevel(previous);
     }
 
     pane::Pixels px(d.SpectrumImage);
-    const int x0 = PaneCentre + 5;
     const bool full = p.FreqSpan == 512;
+    if (!full)
+        InterpolateRows(d, p.FreqSpan, s.PhaseRows);
+    const bool expanded = InterpolateExpanded(d, full, s.PhaseRows);
+    for (int32_t* rows : {s.RowInterp, s.RowExpand})
+        for (int i = 1; i < H; ++i)
+            rows[i] = WrapPhaseLevel(rows[i]);
     if (full) {
         if (!d.ExpandOn) {
             struct Band {
@@ -319,17 +363,15 @@ void DrawPhaseChannel(DisplayState& d, const ProcessingState& p, int channel,
                                              {19, 29, clLime}, {31, 59, clBlue}, {61, H - 1, clPurple}};
             for (const Band& band : bands)
                 for (int i = band.First; i <= band.Last; ++i)
-                    px.HLine(H - i, x0, int64_t(x0) + s.RowLevels[i], pane::ToRgb(band.Color));
+                    PhaseBar(px, i, s.RowLevels[i], pane::ToRgb(band.Color));
         }
-    } else {
-        InterpolateRows(d, p.FreqSpan);
-        if (!d.ExpandOn)
-            for (int i = 1; i < H; ++i)
-                px.HLine(H - i, x0, int64_t(x0) + s.RowInterp[i], pane::ToRgb(penColor));
-    }
-    if (InterpolateExpanded(d, full))
+    } else if (!d.ExpandOn) {
         for (int i = 1; i < H; ++i)
-            px.HLine(H - i, x0, int64_t(x0) + s.RowExpand[i], pane::ToRgb(penColor));
+            PhaseBar(px, i, s.RowInterp[i], pane::ToRgb(penColor));
+    }
+    if (expanded)
+        for (int i = 1; i < H; ++i)
+            PhaseBar(px, i, s.RowExpand[i], pane::ToRgb(penColor));
     DrawCentreStrip(d.SpectrumImage);
 }
 
@@ -346,7 +388,7 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
             level = std::min<int64_t>(level, BarLimit);
         s.RowLevels[i] = Saturate(level);
     }
-    InterpolateRows(d, p.FreqSpan - 3);
+    InterpolateRows(d, p.FreqSpan - 3, s.RowLevels);
 
     pane::Pixels fall(d.WaterfallImage);
     const int w = fall.Width();

@@ -19,6 +19,7 @@ struct FrequencyScratch {
     int32_t RowLevels[RowArraySize] = {};
     int32_t RowInterp[RowArraySize] = {};
     int32_t RowExpand[RowArraySize] = {};
+    int32_t PhaseRows[RowArraySize] = {};   // the phase curve unwrapped along the rows
     float PhaseSpectrum1Re[RowArraySize] = {};
     float PhaseSpectrum1Im[RowArraySize] = {};
     float PhaseSpectrum2Re[RowArraySize] = {};
@@ -49,8 +50,11 @@ void DrawCentreStrip(TBitmap& image);
 // axis is transform slot k (k x 0.6729 Hz), so a tone's bar lies on the row
 // that RowToHz names for its frequency. Spectrum and Waterfall take the
 // channel's spectrum gain; the phase routine draws, on the channel 2 call, the
-// phase of the product of both channels' spectra, in fixed colour bands at
-// S = 512 and in `penColor` (the channel 2 colour) otherwise. With ExpandOn
+// phase difference of the two channels per row (channel 1's phase minus channel
+// 2's, -180 .. +180 degrees at 3000 / 32 pixels per radian) from the centre strip,
+// to the right while channel 1 leads and to the left while it lags, in fixed
+// colour bands at S = 512 and in `penColor` (the channel 2 colour) otherwise.
+// Spectrum levels below 0 (the spline's undershoot) draw nothing. With ExpandOn
 // (and the frequency markers on) the pane's rows show the band between the
 // markers, as the scale labels and the cursor readout say.
 void DrawSpectrumChannel(DisplayState& d, const ProcessingState& p, int channel,

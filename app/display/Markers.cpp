@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/display/FrequencyPane.h"
+#include "app/display/Microvolts.h"
 #include "app/display/TimeTrace.h"
 #include "dsp/Designs.h"
 
@@ -111,6 +112,7 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
             x -= 369;   // the right half shows channel 2 over the same frequencies
         const int32_t column = d.ExpandOn ? (m2 - m1) * x / 512 + m1 : x;
         d.View.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, column));
+        d.CursorPoint = column;
         if (leftButton)
             Drag(FrequencyPair(d), x);
         break;
@@ -124,6 +126,7 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
         const int32_t row = d.ExpandOn ? (d.Settings.Marker1Pos - d.Settings.Marker2Pos) * (H - y) / H + (H - d.Settings.Marker1Pos)
                                        : H - y;
         d.View.Labels.Cursor = QStringLiteral("Cursor Position = ") + HzText(RowToHz(p, row));
+        d.CursorPoint = row;
         if (leftButton) {
             Drag(FrequencyPair(d), y);
             Drag(FilterPair(d, p), y);
@@ -140,6 +143,7 @@ void SpectrumBoxMouseMove(DisplayState& d, ProcessingState& p, int x, int y, boo
     p.FilterMarker2Pos = std::min(p.FilterMarker2Pos, H - 10);
     UpdateMarkerLabel(d, p);
     RecalcMarkerFilter(p);
+    UpdateCursorMicrovolts(d, p);
 }
 
 void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p)

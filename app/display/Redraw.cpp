@@ -1,6 +1,7 @@
 #include "app/display/Redraw.h"
 
 #include "app/display/FrequencyPane.h"
+#include "app/display/Microvolts.h"
 #include "app/display/PanePixels.h"
 #include "app/display/TimeTrace.h"
 
@@ -119,8 +120,10 @@ void RedrawPanes(DisplayState& d, const ProcessingState& p)
     if (d.TimeTraceOn)
         DrawTimeTrace(d, p, p.Chan1Trace + NewestSamples, p.Chan2Trace + NewestSamples);
     DrawGrid(d);
+    DrawTimeScales(d, p);
     DrawMarkerLines(d, p);
     UpdateSpectrumHint(d);
+    UpdateCursorMicrovolts(d, p);
     if (d.Settings.DisplayType == DisplayRawSpectrum || d.Settings.DisplayType == DisplayRawTime) {
         DrawRawPane(d);
         DrawMarkerLines(d, p);

@@ -1,7 +1,8 @@
 #pragma once
 // The acquisition loop's redraw of both panes for one block: background, the
 // frequency pane routine of the mode for each enabled channel, the time trace,
-// grid, marker lines and the pane hint. The window then only copies
+// grid, the channels' microvolt scales, marker lines, the pane hint and the
+// cursor's microvolt readout. The window then only copies
 // SpectrumImage and TimeImage to the screen. (The LED states come from
 // IndicatorReport of the processing chain.)
 

@@ -6,9 +6,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLayout>
 #include <QThread>
 
+#include "app/dialogs/CalibrateForm.h"
+#include "app/dialogs/CalibrationStore.h"
 #include "app/dialogs/ChannelSetupForm.h"
 #include "app/display/Redraw.h"
 #include "app/display/TimeTrace.h"
@@ -91,8 +96,16 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     panel_.TimeBox->SetImage(&display_->TimeImage);
     panel_.SpectrumBox->SetImage(&display_->SpectrumImage);
 
-    // 6. Paths.
+    // 6. Paths. The calibrations live beside the settings file, in a file of their own.
     settingsFile_ = SettingsFile(options.SettingsPath.isEmpty() ? SettingsFilePath() : options.SettingsPath);
+    calibrations_ = std::make_unique<CalibrationStore>(
+        QFile::encodeName(QFileInfo(settingsFile_.Path()).dir().filePath(QStringLiteral("calibration.ini"))).toStdString());
+    if (!calibrations_->Unreadable().empty())
+        std::fprintf(stderr, "velquor: %s: the channels stay uncalibrated and it is not written over\n",
+                     calibrations_->Unreadable().c_str());
+    for (const std::string& problem : calibrations_->Problems())
+        std::fprintf(stderr, "velquor: %s: not used: %s\n", calibrations_->Path().c_str(), problem.c_str());
+    calibrate_ = new TCalibrateForm(*proc_, *calibrations_, this);
 
     // 7. Hamming512 and 11. the arctangent table are built with the processing state.
     // 8. Settings. Without a file the window comes up in the state its controls show.
@@ -108,8 +121,11 @@ TEEGForm::TEEGForm(EEGFormOptions options, QWidget* parent)
     // The time pane shows the chosen background before the first block arrives.
     MatchTimeBackground(*display_);
 
-    // 9, 10. Band filters from the carriers and the post filters.
+    // 9, 10. Band filters from the carriers and the post filters. The smoothing then follows
+    // the frequency scale the settings set, as after any turn of the dial: its start-up
+    // cut-off (25.8 Hz) would hide the top of the pane's band until the dial was touched.
     StartupDesigns(*proc_);
+    RedesignSmoothing(*proc_);
 
     SyncOptionChecks();
     SyncDisplay();
@@ -170,8 +186,17 @@ void TEEGForm::RequestTerminate()
     QCoreApplication::exit(exitCode_);
 }
 
+void TEEGForm::UpdateMicrovolts()
+{
+    for (int channel = 1; channel <= 2; ++channel) {
+        const ChannelCalibration* c = calibrations_->Find(channel, *proc_);
+        display_->Microvolts[channel - 1] = {c != nullptr, c ? MicrovoltsPerTraceUnit(*c, *proc_, channel) : 0.0};
+    }
+}
+
 void TEEGForm::BlockProcessed(const BlockReport& report)
 {
+    UpdateMicrovolts();
     RedrawPanes(*display_, *proc_);
     panel_.OvldLED->SetChecked(report.Overload);
     const std::pair<TOvLED*, const ChannelIndicator*> leds[] = {{panel_.OvChan1, &report.Chan1},
@@ -185,6 +210,7 @@ void TEEGForm::BlockProcessed(const BlockReport& report)
     SyncDisplay();
     SyncRecorderButtons();               // playback may have stopped at the end of its data
     if (edf_.Active() && !edf_.Block(*proc_, loop_->LastCaptureTime())) StopEdf(true);
+    calibrate_->BlockProcessed();
     ++blocksShown_;
     if (onBlock_) onBlock_(blocksShown_);
 }

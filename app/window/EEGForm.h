@@ -40,6 +40,8 @@
 
 class QAction;
 class QMenu;
+class CalibrationStore;
+class TCalibrateForm;
 class TChannelSetupForm;
 
 struct EEGFormOptions {
@@ -99,6 +101,9 @@ public:
     QTimer& StartTimer() { return startTimer_; }
     QTimer& TimeOutTimer() { return timeOutTimer_; }
     TChannelSetupForm* ChannelSetupWindow() const { return channelSetup_; }
+    // Options > Calibrate...: the dialog, and the calibrations it keeps beside the settings file.
+    TCalibrateForm* CalibrateWindow() const { return calibrate_; }
+    CalibrationStore& Calibrations() { return *calibrations_; }
     GraphicsCommands& Graphics() { return *graphics_; }
     const QString& SettingsPath() const { return settingsFile_.Path(); }
     // Why the settings will not be saved at exit (empty when they will); said at start-up on
@@ -169,6 +174,8 @@ private:
     void SyncTrackBars();
     void SyncRecorderButtons();
     void SyncOptionChecks();                    // input, modulation, Windows OS
+    // Each channel's calibration as it applies to the block just processed.
+    void UpdateMicrovolts();
     void Check(const QString& item, bool checked);
 
     AcquisitionState acq_;
@@ -183,6 +190,8 @@ private:
     std::unique_ptr<SettingsTarget> settings_;
     std::unique_ptr<GraphicsCommands> graphics_;
     TChannelSetupForm* channelSetup_ = nullptr;
+    std::unique_ptr<CalibrationStore> calibrations_;
+    TCalibrateForm* calibrate_ = nullptr;
     bool pausedForGraphics_ = false;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<AcquisitionLoop> loop_;

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "app/dialogs/CalibrateForm.h"
+#include "app/dialogs/CalibrationStore.h"
 #include "app/dialogs/ChannelSetupForm.h"
 #include "app/dialogs/DesktopCommands.h"
 #include "app/display/FrequencyPane.h"
@@ -80,6 +82,12 @@ void TEEGForm::BuildMenus()
         channelSetup_->show();
         channelSetup_->raise();
         channelSetup_->activateWindow();
+    });
+    AddItem(options, QStringLiteral("Calibrate1"), QStringLiteral("Calibrate..."), [this] {
+        // Modeless: the measurement takes the blocks that follow.
+        calibrate_->show();
+        calibrate_->raise();
+        calibrate_->activateWindow();
     });
 
     QMenu* display = topMenu(QStringLiteral("Display1"), QStringLiteral("Display"));
@@ -170,7 +178,8 @@ void TEEGForm::RecordEdf1Click()
     const std::optional<QString> path = dialogs_.SaveFile(request);
     if (!path) return;
     std::string reason;
-    if (!edf_.Start(QFile::encodeName(*path).toStdString(), *proc_, reason)) {
+    // Channels calibrated for the modulation and carrier in force are recorded in microvolts.
+    if (!edf_.Start(QFile::encodeName(*path).toStdString(), *proc_, reason, calibrations_->InForce(*proc_))) {
         dialogs_.ShowMessage(QStringLiteral("Could not open the EDF+ file (%1)").arg(QString::fromStdString(reason)),
                              QStringLiteral("File Error Message"));
         return;

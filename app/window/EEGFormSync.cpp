@@ -27,6 +27,17 @@ void SetColor(QWidget* w, QPalette::ColorRole role, TColor color)
     w->setPalette(pal);
 }
 
+// The cursor readout: its position, and beneath it, smaller, the calibrated channels'
+// amplitudes there.
+QString CursorText(const DisplayLabels& labels, int pixels)
+{
+    if (labels.CursorMicrovolts.isEmpty()) return labels.Cursor;
+    return QStringLiteral("<p style=\"line-height:80%\">%1<br><span style=\"font-size:%2px\">%3</span></p>")
+        .arg(labels.Cursor.toHtmlEscaped())
+        .arg((pixels * 3 + 2) / 4)
+        .arg(labels.CursorMicrovolts.toHtmlEscaped());
+}
+
 }  // namespace
 
 void TEEGForm::Check(const QString& item, bool checked)
@@ -40,7 +51,7 @@ void TEEGForm::SyncDisplay()
     const DisplayView& v = display_->View;
     SetLabelText(panel_.HiFreqLabel, v.Labels.HiFreq);
     SetLabelText(panel_.LoFreqLabel, v.Labels.LoFreq);
-    SetLabelText(panel_.CursorLabel, v.Labels.Cursor);
+    SetLabelText(panel_.CursorLabel, CursorText(v.Labels, panel_.CursorLabel->font().pixelSize()));
     SetLabelText(panel_.MarkerLabel, v.Labels.Marker);
     const StatusStripColors colors = StatusColors(display_->Settings.BackgroundStyle);
     SetColor(panel_.ScopeStatusPanel, QPalette::Window, colors.Panel);

@@ -197,7 +197,9 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     // texts ("Marker Difference = 150 Hz") fit without touching their neighbours.
     p.LoFreqLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("0 Hz"), 2, 7, 77, 16,
                             Qt::AlignLeft | Qt::AlignVCenter, readout);
-    p.CursorLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("Cursor Position = ?"), 81, 7, 196, 16,
+    // The cursor readout takes the strip's height: calibrated channels add a second line with
+    // their microvolts at the cursor (one line stays centred where the others are).
+    p.CursorLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("Cursor Position = ?"), 81, 2, 196, 26,
                             Qt::AlignCenter, readout);
     p.MarkerLabel = b.Label(p, p.ScopeStatusPanel, QStringLiteral("Marker Difference = ?"), 283, 7, 210, 16,
                             Qt::AlignCenter, readout);

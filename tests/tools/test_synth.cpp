@@ -175,6 +175,29 @@ TEST(SignalGenerator, FmInstantaneousFrequencyFollowsTheToneWithTheDeviation) {
     }
 }
 
+TEST(SignalGenerator, TonePhaseShiftsTheChannelsTone) {
+    // Equal 10 Hz tones; channel 2 starts 90 degrees ahead, so its envelope at time t is
+    // channel 1's a quarter period (25 ms) later.
+    SignalGeneratorSettings s;
+    s.ToneHz[1] = 10.0;
+    s.TonePhaseDeg[1] = 90.0;
+    const auto x = Synthesize(s, 44100);
+    const double c = SignalGenerator(s).CarrierAmplitude();
+    const int quarter = static_cast<int>(Fs / 40);
+    for (int n : {1000, 7000, 20000})
+        EXPECT_NEAR(std::abs(Baseband(x, n, 16065)), std::abs(Baseband(x, n + quarter, 19145)), 0.01 * c) << n;
+    // Envelope c (1 + depth sin(phase)): channel 2 starts at its peak.
+    EXPECT_NEAR(std::abs(Baseband(x, 0, 16065)), c * 1.5, 0.02 * c);
+    // A whole turn either way is the same tone; beyond it is refused.
+    s.TonePhaseDeg[1] = -270.0;
+    EXPECT_EQ(Synthesize(s, 44100), x);
+    s.TonePhaseDeg[1] = 361.0;
+    EXPECT_NE(CheckSignalSettings(s), "");
+    s.TonePhaseDeg[0] = std::nan("");
+    s.TonePhaseDeg[1] = 0.0;
+    EXPECT_NE(CheckSignalSettings(s), "");
+}
+
 TEST(SignalGenerator, StreamDoesNotDependOnHowItIsCut) {
     SignalGeneratorSettings am, fmEeg, stereoEeg;
     fmEeg.Modulation = SynthModulation::Fm;
@@ -378,9 +401,14 @@ TEST(VelquorSynth, WritesTheHeaderAndTheGeneratorsSamples) {
     SignalGeneratorSettings monoAm;
     monoAm.ToneHz[0] = 12.5;
     monoAm.Depth = 0.8;
+    SignalGeneratorSettings phased;
+    phased.ToneHz[1] = 10.0;
+    phased.TonePhaseDeg[0] = -30.0;
+    phased.TonePhaseDeg[1] = 90.0;
     const Case cases[] = {
         {"--stereo --mode fm --deviation 300 --signal eeg --seed 9 --carrier1 18000 --seconds 0.5", 2, 22050, stereoFm},
         {"--tone1=12.5 --depth 0.8 --seconds 1", 1, 44100, monoAm},
+        {"--tone2 10 --phase1 -30 --phase2=90 --seconds 0.5", 1, 22050, phased},
     };
     for (const auto& c : cases) {
         const std::string path = TempPath("out.wav");
@@ -425,7 +453,7 @@ TEST(VelquorSynth, BadOptionsFailAndLeaveExistingFilesAlone) {
     const std::string out = " --out \"" + path + "\"";
     for (const char* args : {"--bogus", "--mode pm", "--signal noise", "--depth 1.5", "--depth x",
                              "--carrier1 500", "--carrier2 21000", "--seconds 0", "--seconds -1",
-                             "--seconds 4000", "--tone1 0", "--amplitude 0", "--amplitude 2",
+                             "--seconds 4000", "--tone1 0", "--phase2 400", "--phase1 x", "--amplitude 0", "--amplitude 2",
                              "--seed -3", "--seed 1.5", "--fm --carrier1 20000 --deviation 2500",
                              "--deviation", "--mono=1", "extra.wav"}) {
         EXPECT_NE(RunSynth(std::string(args) + out), 0) << args;

@@ -106,8 +106,8 @@ int main(int argc, char** argv)
     std::printf("\nDecimation to 344.53 Hz (at the EEG frequency; the first stage averages 16 samples before its\n"
                 "FIR table):\n\n");
     DecimationTable();
-    std::printf("\nSmoothing low-pass (two passes; cut-off 2.5 x the Freq Scale setting, at least 8.6 Hz;\n"
-                "25.8 Hz from start-up until the dial is first turned):\n\n");
+    std::printf("\nSmoothing low-pass (two passes; cut-off 2.5 x the Freq Scale setting, at least 8.6 Hz, in the\n"
+                "window from the first block; velquor-trace, which has no dial, keeps 25.8 Hz):\n\n");
     SmoothingTable();
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

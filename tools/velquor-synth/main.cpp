@@ -55,6 +55,10 @@ void PrintHelp() {
         "                       a different random stream per channel) (default tone)\n"
         "  --tone1 HZ           channel 1 tone, above 0 up to %g Hz (default %g)\n"
         "  --tone2 HZ           channel 2 tone, above 0 up to %g Hz (default %g)\n"
+        "  --phase1 DEG         channel 1 tone's starting phase, -360 to 360 degrees (default 0)\n"
+        "  --phase2 DEG         channel 2 tone's starting phase, -360 to 360 degrees (default 0);\n"
+        "                       with equal tones, --phase2 90 has channel 2 lead channel 1 by a\n"
+        "                       quarter period (the Phase view's test input)\n"
         "  --seed N             seed of the EEG-like signal, 0 to 2^64-1 (default %llu); the\n"
         "                       same seed always gives the same file\n"
         "  --amplitude F        peak of both carriers' sum as a fraction of full scale, above 0\n"
@@ -99,7 +103,8 @@ struct Options {
 int ParseArguments(int argc, char** argv, Options& o) {
     const std::vector<std::string> valued = {"--out", "-o", "--mode", "--carrier1", "--carrier2",
                                              "--depth", "--deviation", "--seconds", "--signal",
-                                             "--tone1", "--tone2", "--seed", "--amplitude"};
+                                             "--tone1", "--tone2", "--phase1", "--phase2", "--seed",
+                                             "--amplitude"};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string value;
@@ -173,6 +178,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
             error = number(s.ToneHz[0], 0.0, L::MaxToneHz, true);
         } else if (arg == "--tone2") {
             error = number(s.ToneHz[1], 0.0, L::MaxToneHz, true);
+        } else if (arg == "--phase1" || arg == "--phase2") {
+            error = number(s.TonePhaseDeg[arg == "--phase1" ? 0 : 1], -L::MaxTonePhaseDeg, L::MaxTonePhaseDeg, false);
         } else if (arg == "--seed") {
             if (!ParseSeed(value, s.Seed)) return Usage("option --seed: '" + value + "' is not a whole number from 0 to 2^64-1");
         } else if (arg == "--amplitude") {
@@ -353,8 +360,11 @@ int main(int argc, char** argv) {
     if (am) std::fprintf(report, " depth %g", s.Depth);
     else std::fprintf(report, " deviation %g Hz", s.DeviationHz);
     if (s.Signal == SynthSignal::Tone) {
-        std::fprintf(report, ", channel 1: %g Hz tone on %g Hz, channel 2: %g Hz tone on %g Hz\n", s.ToneHz[0],
+        std::fprintf(report, ", channel 1: %g Hz tone on %g Hz, channel 2: %g Hz tone on %g Hz", s.ToneHz[0],
                      s.CarrierHz[0], s.ToneHz[1], s.CarrierHz[1]);
+        if (s.TonePhaseDeg[0] != 0.0 || s.TonePhaseDeg[1] != 0.0)
+            std::fprintf(report, ", tone phases %g and %g degrees", s.TonePhaseDeg[0], s.TonePhaseDeg[1]);
+        std::fprintf(report, "\n");
     } else {
         std::fprintf(report, ", EEG-like signal seed %llu, carriers %g Hz and %g Hz\n",
                      static_cast<unsigned long long>(s.Seed), s.CarrierHz[0], s.CarrierHz[1]);

@@ -63,6 +63,32 @@ TEST_F(SpectrumTest, TenHertzAtScaleSixtyLiesAtDistanceSixtyTwo)
         << "channel 2 draws right of the strip only";
 }
 
+TEST_F(SpectrumTest, NoBarCrossesTheCentreStrip)
+{
+    // A strong peak: the spline undershoots beside it, below 0.
+    Scale(60.0f);
+    FillTone(trace, 10.0, 200000.0);
+    for (int channel : {1, 2}) {
+        Fill(f.d.SpectrumImage, clBlack);
+        Draw(channel, 91);
+        ASSERT_LT(*std::min_element(f.d.Scratch->RowInterp + 1, f.d.Scratch->RowInterp + H), 0)
+            << "the case this guards against";
+        const int from = channel == 1 ? LeftEdge + 1 : 0;   // channel 1 bars start on the strip's edge column
+        const int to = channel == 1 ? PaneWidth : RightEdge;
+        for (int y = 0; y < H; ++y)
+            ASSERT_EQ(CountOnRow(f.d.SpectrumImage, y, clLime, from, to), 0) << "channel " << channel << " row " << y;
+    }
+    // The expanded view likewise.
+    f.d.Settings.Marker1On = f.d.Marker2On = true;
+    f.d.Settings.Marker1Pos = 330;
+    f.d.Settings.Marker2Pos = 250;
+    f.d.ExpandOn = true;
+    Fill(f.d.SpectrumImage, clBlack);
+    Draw(2, 91);
+    for (int y = 0; y < H; ++y)
+        ASSERT_EQ(CountOnRow(f.d.SpectrumImage, y, clYellow, 0, RightEdge), 0) << "row " << y;
+}
+
 TEST_F(SpectrumTest, BarsStopShortOfThePaneWidth)
 {
     FillTone(trace, 15 * SlotHz, 2.0e8);
@@ -158,30 +184,101 @@ TColor BandColor(int i)
     return clBlack;                            // rows 11, 18, 30 and 60 stay undrawn
 }
 
-TEST_F(PhaseTest, CurveIsDrawnInFixedBandsRightOfTheCentre)
+TEST_F(PhaseTest, CurveIsDrawnInFixedBandsFromTheCentre)
 {
     DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
     EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 100, clRed), 10) << "channel 1 draws the strip only";
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
-    int drawn = 0, negative = 0;
+    int drawn = 0, negative = 0, beyondQuarter = 0;
     for (int i = 1; i < 256; ++i) {
         const int level = f.d.Scratch->RowLevels[i];
-        const TColor expected = level == 0 ? clBlack : BandColor(i);
-        EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge, H - i), expected) << "row " << i;
-        EXPECT_GE(level, -148);
-        EXPECT_LE(level, 147);
+        const int y = H - i;
+        EXPECT_GE(level, -294);
+        EXPECT_LE(level, 294);
         drawn += level != 0;
         negative += level < 0;
-        if (level > 1) {
-            EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge + level - 1, H - i), expected) << i;
+        beyondQuarter += std::abs(level) > 147;
+        if (level > 0) {
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge, y), BandColor(i)) << "row " << i;
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge + level - 1, y), BandColor(i)) << i;
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge + level, y), clBlack) << i;
+        } else if (level < -1) {
+            // (A lag of one pixel lies under the strip.)
+            // A lag grows left from the strip, as channel 1's spectrum bars do.
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge, y), clBlack) << "row " << i;
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge - 1, y), BandColor(i)) << "row " << i;
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge + level + 1, y), BandColor(i)) << i;
+            EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge + level, y), clBlack) << i;
         }
     }
+    // Two noise traces: phases spread over the whole circle.
     EXPECT_GT(drawn, 150);
-    EXPECT_GT(negative, 20) << "negative phases grow left from the strip's edge";
+    EXPECT_GT(negative, 60);
+    EXPECT_GT(beyondQuarter, 60) << "the half of the circle beyond +-90 degrees is not folded in";
     // Rows above the transform's 256 slots carry no spectrum: phase 0, nothing drawn.
     for (int i = 257; i < H; ++i)
         EXPECT_EQ(f.d.Scratch->RowLevels[i], 0) << i;
     EXPECT_EQ(Pixel(f.d.SpectrumImage, PaneCentre, 50), clRed) << "the strip ends both calls";
+}
+
+// Equal 10 Hz tones at a fixed relation, at the first-run scale (10 Hz at distance 62).
+// `start` is where the traces' window falls in the tones' cycle: it moves with every
+// block, and must not move the reading.
+struct PhaseRelation : PhaseTest {
+    static constexpr int TenHz = 62;
+    int Level(double start, double channel1Lead)
+    {
+        FillTone(trace1, 10.0, 20000.0, start + channel1Lead);
+        FillTone(trace2, 10.0, 20000.0, start);
+        DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
+        DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
+        return f.d.Scratch->RowInterp[TenHz];
+    }
+    void SetUp() override
+    {
+        PhaseTest::SetUp();
+        FreqBaseDialClick(f.d, f.p, 60.0f);
+    }
+};
+
+TEST_F(PhaseRelation, InPhaseChannelsReadZeroWhereverTheBlockFalls)
+{
+    for (double start = 0.0; start < 2 * M_PI; start += 0.4)
+        EXPECT_LE(std::abs(Level(start, 0.0)), 15) << "start " << start;
+}
+
+TEST_F(PhaseRelation, LeadAndLagReadTheirAngleSteadilyOnTheirSide)
+{
+    const struct {
+        double Lead;                       // channel 1's lead in radians
+        int Expected;                      // pixels: 3000 / 32 per radian
+    } cases[] = {{M_PI / 2, 147}, {-M_PI / 2, -147}, {M_PI / 4, 73}, {-3 * M_PI / 4, -220}};
+    for (const auto& c : cases) {
+        int low = 1000, high = -1000;
+        for (double start = 0.0; start < 2 * M_PI; start += 0.4) {
+            const int level = Level(start, c.Lead);
+            EXPECT_NEAR(level, c.Expected, 15) << "lead " << c.Lead << " start " << start;
+            low = std::min(low, level);
+            high = std::max(high, level);
+        }
+        EXPECT_LE(high - low, 10) << "lead " << c.Lead;
+    }
+    // On the pane: a lead to the right of the strip, a lag to its left.
+    const int y = H - TenHz;
+    Fill(f.d.SpectrumImage, clBlack);
+    Level(1.0, M_PI / 2);
+    EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge + 140, y), clAqua);
+    EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge - 10, y), clBlack);
+    Fill(f.d.SpectrumImage, clBlack);
+    Level(1.0, -M_PI / 2);
+    EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge - 140, y), clAqua);
+    EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge + 10, y), clBlack);
+}
+
+TEST_F(PhaseRelation, OppositeChannelsReadHalfATurn)
+{
+    for (double start = 0.0; start < 2 * M_PI; start += 0.4)
+        EXPECT_GE(std::abs(Level(start, M_PI)), 294 - 15) << "start " << start;
 }
 
 TEST_F(PhaseTest, InterpolatedCurveUsesThePenColour)
@@ -199,8 +296,8 @@ TEST_F(PhaseTest, InterpolatedCurveUsesThePenColour)
 
 TEST_F(PhaseTest, ChannelTwoAloneUsesTheStoredChannelOneSpectrum)
 {
-    // Channel 1 never drawn: its spectrum is zero, so X = 1, Y = 0 and every
-    // row reads phase 0.
+    // Channel 1 never drawn: its spectrum is zero, so there is no relation and
+    // every row reads phase 0.
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     for (int i = 1; i < H; ++i)
         ASSERT_EQ(f.d.Scratch->RowLevels[i], 0) << i;
@@ -228,15 +325,16 @@ TEST_F(PhaseTest, ExpandedViewFillsEveryRowFromTheMarkerBand)
     DrawPhaseChannel(f.d, f.p, 1, trace1, clAqua);
     DrawPhaseChannel(f.d, f.p, 2, trace2, clAqua);
     for (int i = 1; i < H; ++i) {
-        // The spline may overshoot the curve's -148 .. 147 a little; 9999 would be a stale row.
-        ASSERT_GE(f.d.Scratch->RowExpand[i], -300) << i;
-        ASSERT_LE(f.d.Scratch->RowExpand[i], 300) << "row " << i << " left over from an earlier call";
+        // The spline may overshoot the curve's -294 .. 294; 9999 would be a stale row.
+        ASSERT_GE(f.d.Scratch->RowExpand[i], -600) << i;
+        ASSERT_LE(f.d.Scratch->RowExpand[i], 600) << "row " << i << " left over from an earlier call";
     }
-    // Only the expanded curve is drawn, in the pen colour.
-    int aqua = 0;
-    for (int i = 1; i < H; ++i)
-        aqua += Pixel(f.d.SpectrumImage, RightEdge, H - i) == clAqua;
-    EXPECT_EQ(aqua, int(std::count_if(f.d.Scratch->RowExpand + 1, f.d.Scratch->RowExpand + H, [](int v) { return v != 0; })));
+    // Only the expanded curve is drawn, in the pen colour, on the side of its sign.
+    for (int i = 1; i < H; ++i) {
+        const int level = f.d.Scratch->RowExpand[i];
+        EXPECT_EQ(Pixel(f.d.SpectrumImage, RightEdge, H - i) == clAqua, level > 0) << i;
+        EXPECT_EQ(Pixel(f.d.SpectrumImage, LeftEdge - 1, H - i) == clAqua, level < -1) << i;
+    }
 }
 
 }  // namespace

@@ -112,7 +112,8 @@ TEST(WindowMenus, CaptionsSeparatorsAndStartingCheckMarks)
     EXPECT_EQ(Captions(f.MenuNamed("File1")),
               QStringList({"Open Wave", "Save Wave", "Record EDF+...", "-", "Save Form", "Save Bitmap", "-", "Copy Form", "Copy Bitmap",
                            "-", "Volume Control", "-", "Print Form", "-", "Exit"}));
-    EXPECT_EQ(Captions(f.MenuNamed("Options1")), QStringList({"Input", "Windows OS", "Modulation Type", "Channel Setup"}));
+    EXPECT_EQ(Captions(f.MenuNamed("Options1")),
+              QStringList({"Input", "Windows OS", "Modulation Type", "Channel Setup", "Calibrate..."}));
     EXPECT_EQ(Captions(f.MenuNamed("Input1")), QStringList({"Microphone", "Line"}));
     EXPECT_EQ(Captions(f.MenuNamed("WindowsOS1")), QStringList({"WinXP", "Win2K"}));
     EXPECT_EQ(Captions(f.MenuNamed("ModulationType1")), QStringList({"AM", "FM"}));
