@@ -339,12 +339,37 @@ TEST(CommandLine, OptionsValuesAndRefusals)
     EXPECT_NE(UsageText().find("file-loop:PATH"), std::string::npos);
 
     std::string chosen, error;
-    EXPECT_FALSE(MakeInput("nonsense", chosen, error));
+    EXPECT_FALSE(MakeInput("nonsense", chosen, error, SourcePace::Card));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(MakeInput("file:/nonexistent/none.wav", chosen, error));
-    EXPECT_TRUE(MakeInput("demo-fm", chosen, error));
+    EXPECT_FALSE(MakeInput("file:/nonexistent/none.wav", chosen, error, SourcePace::Card));
+    EXPECT_TRUE(MakeInput("demo-fm", chosen, error, SourcePace::Card));
     EXPECT_EQ(chosen, "demo-fm");
+}
 
+// A file watched in the window comes at the sound card's pace; --fast and a screenshot take
+// it as fast as it is processed, as the tools do.
+TEST(CommandLine, FileInputsRunAtTheCardsPaceUnlessFastOrAScreenshot)
+{
+    EXPECT_EQ(InputPace(ParseCommandLine({"--input", "file:a.wav"})), SourcePace::Card);
+    const ProgramOptions fast = ParseCommandLine({"--fast", "--input", "file-loop:a.wav"});
+    EXPECT_TRUE(fast.Error.empty()) << fast.Error;
+    EXPECT_TRUE(fast.Fast);
+    EXPECT_EQ(InputPace(fast), SourcePace::Fast);
+    EXPECT_EQ(InputPace(ParseCommandLine({"--input", "file:a.wav", "--screenshot", "x.png"})), SourcePace::Fast);
+    EXPECT_NE(UsageText().find("--fast"), std::string::npos);
+
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath(QStringLiteral("tone.wav")).toStdString();
+    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(path, ToneSettings(10, 12), 1.0));
+    for (const SourcePace pace : {SourcePace::Card, SourcePace::Fast}) {
+        for (const std::string& name : {"file:" + path, "file-loop:" + path, std::string("silence")}) {
+            std::string chosen, error;
+            const std::unique_ptr<WaveInBackend> input = MakeInput(name, chosen, error, pace);
+            const auto* file = dynamic_cast<const FileBackend*>(input.get());
+            ASSERT_NE(file, nullptr) << name << ": " << error;
+            EXPECT_EQ(file->Pace(), pace) << name;
+        }
+    }
 }
 
 TEST(WindowControls, EachControlRunsItsHandler)
