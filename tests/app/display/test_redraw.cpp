@@ -25,6 +25,9 @@ struct RedrawTest : ::testing::Test {
         FillTone(f.p.Chan2Trace, 20.0, 20000.0);
         Chan1GainFTrackBarChange(f.d, 3);
         Chan2GainFTrackBarChange(f.d, 3);
+        // Time gain 21: each tone keeps to its own half of the time pane.
+        Chan1GainTrackBarChange(f.d, 3);
+        Chan2GainTrackBarChange(f.d, 3);
     }
 };
 
@@ -151,6 +154,8 @@ TEST_F(RedrawTest, TimeTraceCoversTheWholeTimePane)
     std::copy(std::begin(f.p.Chan2Trace), std::end(f.p.Chan2Trace), clean.p.Chan2Trace);
     Chan1GainFTrackBarChange(clean.d, 3);
     Chan2GainFTrackBarChange(clean.d, 3);
+    Chan1GainTrackBarChange(clean.d, 3);
+    Chan2GainTrackBarChange(clean.d, 3);
     f.d.TimeImage.MutableImage().fill(QColor(Qt::red));
     ASSERT_TRUE(f.d.TimeTraceOn);
     for (int block = 0; block < 3; ++block) {

@@ -225,14 +225,15 @@ TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesIt)
     EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
     EXPECT_EQ(f.Proc().FreqSpan, 123);
-    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
-    EXPECT_EQ(f.Display().Settings.Chan2SpecGain, 21);
-    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 3);
-    EXPECT_EQ(p.Chan2GainFTrackBar->value(), 3);
-    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 25);
-    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 25);
-    EXPECT_EQ(p.Chan1GainTrackBar->value(), 3);
-    EXPECT_EQ(p.Chan2GainTrackBar->value(), 3);
+    // Every gain is the one its track bar shows (position 7: 61).
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 61);
+    EXPECT_EQ(f.Display().Settings.Chan2SpecGain, 61);
+    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 7);
+    EXPECT_EQ(p.Chan2GainFTrackBar->value(), 7);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 61);
+    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 61);
+    EXPECT_EQ(p.Chan1GainTrackBar->value(), 7);
+    EXPECT_EQ(p.Chan2GainTrackBar->value(), 7);
     EXPECT_EQ(f.Display().Settings.Chan1TimeOffset, 42);
     EXPECT_EQ(f.Display().Settings.Chan2TimeOffset, 125);   // the row its offset dial gives, as on every reload
     EXPECT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 75.0f);
@@ -264,8 +265,8 @@ TEST(WindowFirstRun, ASessionKilledBeforeItSavesComesBackWithTheFirstRunPanel)
     EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
     EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_EQ(f.Proc().FreqSpan, 123);
-    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
-    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 3);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 61);
+    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 7);
 }
 
 // An empty file, or one cut short, takes the first-run panel for the fields it lacks, and
@@ -309,9 +310,9 @@ TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
     EXPECT_EQ(rig.Form->Panel().Chan2GainFTrackBar->value(), 7);
     EXPECT_EQ(rig.Form->Panel().Chan1GainTrackBar->value(), 5);
     EXPECT_EQ(rig.Form->Display().Settings.Chan1TimeGain, 41);
-    // Channel 2's time gain was never touched: still 25, its bar still at 3.
-    EXPECT_EQ(rig.Form->Display().Settings.Chan2TimeGain, 25);
-    EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 3);
+    // Channel 2's time gain was never touched: still the first run's 61, its bar still at 7.
+    EXPECT_EQ(rig.Form->Display().Settings.Chan2TimeGain, 61);
+    EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 7);
     EXPECT_TRUE(rig.Form->Proc().Chan1Enabled);
     EXPECT_FLOAT_EQ(rig.Form->Proc().Chan1DemodGain, 0.1f);
     EXPECT_EQ(rig.Form->Proc().FreqSpan, 123);
