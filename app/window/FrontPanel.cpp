@@ -141,8 +141,9 @@ void BuildChannelColumn(const Builder& b, TFrontPanel& p, QGroupBox* box, int ch
     QSlider* timeGain = b.TrackBar(box, 13, 114);
     b.Label(p, box, QStringLiteral("Spectrum"), 13, 135, 79, 18, Qt::AlignCenter, font);
     QSlider* specGain = b.TrackBar(box, 13, 153);
+    // Steps of 0.1 on the 0 .. 100 scale; the Page keys move 5 (50 steps), not 0.5.
     TOvDial* offset = b.Dial(box, QStringLiteral("Chan%1OffsetDial").arg(n), 11, 174, 85, 85, 0, 1000,
-                             channel == 1 ? 0.0f : 0.000001f, 100.0f, channel == 1 ? 55.0f : 22.0f, 5,
+                             channel == 1 ? 0.0f : 0.000001f, 100.0f, channel == 1 ? 55.0f : 22.0f, 50,
                              QStringLiteral("Position"), clLime);
     b.Label(p, box, QStringLiteral("Enable"), 13, 261, 79, 18, Qt::AlignCenter, font);
     b.Label(p, box, QStringLiteral("On"), 6, 280, 26, 20, Qt::AlignRight | Qt::AlignVCenter, font);
