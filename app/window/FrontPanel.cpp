@@ -69,6 +69,19 @@ void FitFont(QWidget* w, const QStringList& texts, int margin)
     w->setFont(f);
 }
 
+// One size for a row of widgets fitted one by one: the smallest any of them needed.
+void SameFontSize(const QList<QWidget*>& widgets)
+{
+    int pixels = widgets.front()->font().pixelSize();
+    for (const QWidget* w : widgets)
+        pixels = std::min(pixels, w->font().pixelSize());
+    for (QWidget* w : widgets) {
+        QFont f = w->font();
+        f.setPixelSize(pixels);
+        w->setFont(f);
+    }
+}
+
 // The panel's parts, and the boxes, panels, labels and buttons only the window has.
 class Builder : public TPanelParts {
 public:
@@ -181,8 +194,10 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     const TFont font = b.PanelFont();
 
     // The panes first, so that the column boxes overlapping their sky-blue rims draw on top.
-    p.TimeBasePanel = b.Panel(client, clSkyBlue, true, 98, 33, 605, 143);
-    p.TimePanel = b.Panel(p.TimeBasePanel, clWhite, false, 10, 3, 592, 138);
+    // The time pane's rim starts where the Channel 1 box ends (the design's 98 ran 7 pixels
+    // under the box's frame); the pane itself stays where it was, above the frequency pane.
+    p.TimeBasePanel = b.Panel(client, clSkyBlue, true, 105, 33, 598, 143);
+    p.TimePanel = b.Panel(p.TimeBasePanel, clWhite, false, 3, 3, 592, 138);
     p.TimeBox = new TPaintBox(p.TimePanel);
     p.TimeBox->setObjectName(QStringLiteral("TimeBox"));
     b.Place(p.TimeBox, 0, 0, 592, 137);
@@ -207,12 +222,7 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     // The readouts' longest texts decide one font for all four.
     FitFont(p.CursorLabel, {QStringLiteral("Cursor Position = 9999 Hz")}, 6);
     FitFont(p.MarkerLabel, {QStringLiteral("Marker Difference = 9999 Hz")}, 6);
-    const int readoutPixels = std::min(p.CursorLabel->font().pixelSize(), p.MarkerLabel->font().pixelSize());
-    for (QLabel* l : {p.LoFreqLabel, p.CursorLabel, p.MarkerLabel, p.HiFreqLabel}) {
-        QFont f = l->font();
-        f.setPixelSize(readoutPixels);
-        l->setFont(f);
-    }
+    SameFontSize({p.CursorLabel, p.MarkerLabel, p.LoFreqLabel, p.HiFreqLabel});
     // The frequency readouts sit in the pane's corners: keep them off its frame.
     p.LoFreqLabel->setIndent(4);
     p.HiFreqLabel->setIndent(4);
@@ -250,6 +260,8 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.PlayBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PLAY"), 216, 66, clNavy);
     p.StopWvBtn = b.RecorderButton(p.RecordBox, QStringLiteral("STOP"), 301, 66, clRed);
     p.PauseBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PAUSE"), 392, 65, clNavy);
+    // RECORD, the widest caption, decides one size for the four.
+    SameFontSize({p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn});
     p.OvOpHourCounter1 = b.HourCounter(p.RecordBox);
 
     p.StatusBox = b.Box(client, QString(), 104, 506, 599, 35);

@@ -63,6 +63,9 @@ TEST(WindowLayout, PanesAreScaledToTheirFixedSizes)
     const QRect time(p.TimeBox->mapTo(rig.Form->Client(), QPoint(0, 0)), p.TimeBox->size());
     EXPECT_TRUE(rig.Form->Client()->rect().contains(spectrum));
     EXPECT_LT(time.bottom(), spectrum.top());
+    // The column boxes end where the time pane's rim begins: no frame runs through it.
+    EXPECT_LE(p.GroupBox2->geometry().right(), p.TimeBasePanel->geometry().left() - 1);
+    EXPECT_GE(p.GroupBox1->geometry().left(), p.TimeBasePanel->geometry().right() + 1);
 }
 
 TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
@@ -91,8 +94,11 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
     const QFontMetrics readout(p.MarkerLabel->font());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Marker Difference = 150 Hz")), p.MarkerLabel->width());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Cursor Position = 150 Hz")), p.CursorLabel->width());
-    for (QPushButton* b : {p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn})
+    // The recorder's captions in one size (fitting RECORD alone made it the smallest).
+    for (QPushButton* b : {p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn}) {
         EXPECT_LT(QFontMetrics(b->font()).horizontalAdvance(b->text()) + 6, b->width()) << b->text().toStdString();
+        EXPECT_EQ(b->font().pixelSize(), p.RecordBtn->font().pixelSize()) << b->text().toStdString();
+    }
     // LED captions: lamp, spacing and text inside the control, lamps apart from the previous caption.
     TOvLED* leds[] = {p.OvldLED, p.Ov60HzLED, p.OvChan1, p.OvChan2};
     for (TOvLED* led : leds) led->Snapshot();
