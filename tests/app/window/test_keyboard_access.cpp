@@ -54,6 +54,13 @@ void MakeActive(QWidget* w)
     QCoreApplication::processEvents();
 }
 
+// The key tests' window: on silence, active, so the keys reach its focused control.
+void OpenActive(WindowRig& rig)
+{
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    MakeActive(rig.Form.get());
+}
+
 }  // namespace
 
 TEST(WindowAccessibility, TheTreeHoldsEveryPanelControlWithNameRoleAndValue)
@@ -164,10 +171,9 @@ TEST(WindowKeyboard, TabVisitsTheColumnsInPanelOrder)
 TEST(WindowKeyboard, SpaceSwitchesAndTheHandlerRuns)
 {
     WindowRig rig;
-    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    ASSERT_NO_FATAL_FAILURE(OpenActive(rig));
     TEEGForm& f = *rig.Form;
     TFrontPanel& p = f.Panel();
-    MakeActive(&f);
 
     p.DisplayHoldSw->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(p.DisplayHoldSw->hasFocus());
@@ -202,10 +208,9 @@ TEST(WindowKeyboard, SpaceSwitchesAndTheHandlerRuns)
 TEST(WindowKeyboard, PageKeysAndTheGrooveMoveAPage)
 {
     WindowRig rig;
-    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    ASSERT_NO_FATAL_FAILURE(OpenActive(rig));
     TEEGForm& f = *rig.Form;
     TFrontPanel& p = f.Panel();
-    MakeActive(&f);
 
     p.Chan1OffsetDial->setFocus(Qt::TabFocusReason);
     ASSERT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 75.0f);
