@@ -13,6 +13,10 @@
 
 class CardClock {
 public:
+    // 23.2 ms at 44100 Hz: four chunks per 4096-frame block, so a block still completes at
+    // its last frame's moment, with a quarter of the wake-ups of smaller chunks.
+    static constexpr int ChunkFrames = 1024;
+
     CardClock() = default;
     ~CardClock() { Stop(); }
     CardClock(const CardClock&) = delete;

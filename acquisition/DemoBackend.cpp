@@ -12,10 +12,11 @@ SignalGeneratorSettings DemoBackend::DefaultSettings()
     SignalGeneratorSettings s;
     s.Signal = SynthSignal::Eeg;
     s.Modulation = SynthModulation::Am;
-    // The level a user first sees: both channels' traces about 21 rows peak to peak at the
-    // first-run gains, while neither lights Overload (their smoothed levels peak near 4400
-    // and 5300 against the AM limit of 6000). The full 0.8 lit it in four blocks of ten.
-    s.Amplitude = 0.33;
+    // The level a user first sees: neither channel lights Overload (the AM limit is 6000)
+    // however long the demo runs: over an hour their smoothed levels peak near 5700 and 5200.
+    // At 0.33 they passed 6000 twice an hour; the full 0.8 lit it in four blocks of ten. The
+    // first-run panel's gains make the traces and spectra plain at this level.
+    s.Amplitude = 0.28;
     return s;
 }
 

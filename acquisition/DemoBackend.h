@@ -15,9 +15,7 @@
 
 class DemoBackend : public QueuedWaveInBackend {
 public:
-    // 23.2 ms at 44100 Hz: four chunks per 4096-frame block, so a block still completes at
-    // its last sample's moment, with a quarter of the wake-ups of smaller chunks.
-    static constexpr int ChunkFrames = 1024;
+    static constexpr int ChunkFrames = CardClock::ChunkFrames;
 
     // The EEG signal with the given carriers and modulation; Stereo follows the opened format.
     explicit DemoBackend(const SignalGeneratorSettings& settings = DefaultSettings());

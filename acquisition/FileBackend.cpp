@@ -68,9 +68,14 @@ bool GeneratorSource::Rewind()
     return true;
 }
 
-FileBackend::FileBackend(std::unique_ptr<SampleSource> source, SourceEnd end)
-    : source_(std::move(source)), end_(end), scratch_(CaptureBufferSize)
+FileBackend::FileBackend(std::unique_ptr<SampleSource> source, SourceEnd end, SourcePace pace)
+    : source_(std::move(source)), end_(end), pace_(pace), scratch_(CaptureBufferSize)
 {
+}
+
+FileBackend::~FileBackend()
+{
+    clock_.Stop();
 }
 
 WaveResult FileBackend::DoQueryFormat(const WaveFormat& format)
@@ -107,23 +112,52 @@ std::string FileBackend::FormatRefusal(const WaveFormat& format) const
     return why;
 }
 
+size_t FileBackend::Take(size_t bytes)
+{
+    bytes = std::min(bytes, scratch_.size());
+    size_t got = exhausted_ ? 0 : source_->Read(scratch_.data(), bytes);
+    if (got == 0 && end_ == SourceEnd::Loop && source_->Rewind()) got = source_->Read(scratch_.data(), bytes);
+    if (got > 0) {
+        sourceBytes_ += got;
+        return got;
+    }
+    exhausted_ = true;
+    if (end_ == SourceEnd::Stall) return 0;
+    std::memset(scratch_.data(), 0, bytes);
+    return bytes;
+}
+
+WaveResult FileBackend::DoStart()
+{
+    if (pace_ != SourcePace::Card) return WaveNoError;
+    clock_.Stop();
+    const WaveFormat format = OpenFormat();
+    // One chunk of whole frames a tick, however much of it the source still has.
+    const size_t chunkBytes = size_t{CardClock::ChunkFrames} * format.BlockAlign;
+    clock_.Start(format.SamplesPerSec, CardClock::ChunkFrames, 1.0, [this, chunkBytes] {
+        for (size_t done = 0; done < chunkBytes;) {
+            const size_t got = Take(chunkBytes - done);
+            if (got == 0) return;
+            Deliver(scratch_.data(), got);
+            done += got;
+        }
+    });
+    return WaveNoError;
+}
+
+void FileBackend::DoStop()
+{
+    clock_.Stop();
+}
+
 void FileBackend::OnQueued()
 {
+    if (pace_ == SourcePace::Card) return;
     for (;;) {
-        const size_t missing = std::min(HeadBytesMissing(), scratch_.size());
+        const size_t missing = HeadBytesMissing();
         if (missing == 0) return;
-        size_t got = exhausted_ ? 0 : source_->Read(scratch_.data(), missing);
-        if (got == 0 && end_ == SourceEnd::Loop && source_->Rewind()) {
-            got = source_->Read(scratch_.data(), missing);
-        }
-        if (got == 0) {
-            exhausted_ = true;
-            if (end_ == SourceEnd::Stall) return;
-            std::memset(scratch_.data(), 0, missing);
-            got = missing;
-        } else {
-            sourceBytes_ += got;
-        }
+        const size_t got = Take(missing);
+        if (got == 0) return;
         if (Deliver(scratch_.data(), got) == 0) return;
     }
 }

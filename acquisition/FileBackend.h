@@ -1,15 +1,18 @@
 #pragma once
-// File-paced input: delivers the blocks of a sample source (a WAVE file, samples in
-// memory, a signal generator) as fast as the loop takes them, for batch processing and
-// benchmarks. Every queued buffer is filled the moment it is queued on a started device,
-// on the caller's thread, so a wait for it never waits.
+// File input: delivers the blocks of a sample source (a WAVE file, samples in memory, a
+// signal generator) either as fast as the loop takes them, for batch processing, tools and
+// benchmarks (every queued buffer is filled the moment it is queued on a started device, on
+// the caller's thread, so a wait for it never waits), or at a sound card's pace, so a file
+// watched in the window runs in real time as the card would deliver it.
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "acquisition/CardClock.h"
 #include "acquisition/QueuedWaveIn.h"
 #include "acquisition/WaveFile.h"
 #include "dsp/SignalGenerator.h"
@@ -86,12 +89,22 @@ enum class SourceEnd {
     Stall      // nothing: the buffers stay queued and the loop's waits time out
 };
 
+// How fast the samples come.
+enum class SourcePace {
+    Fast,   // each queued buffer filled at once
+    Card    // in chunks at the moments a sound card's would arrive (CardClock), whether
+            // buffers are queued or not (the device's backlog keeps them)
+};
+
 class FileBackend : public QueuedWaveInBackend {
 public:
-    FileBackend(std::unique_ptr<SampleSource> source, SourceEnd end = SourceEnd::Silence);
+    FileBackend(std::unique_ptr<SampleSource> source, SourceEnd end = SourceEnd::Silence,
+                SourcePace pace = SourcePace::Fast);
+    ~FileBackend() override;
     std::string Name() const override { return "file"; }
 
     SampleSource& Source() { return *source_; }
+    SourcePace Pace() const { return pace_; }
     bool Exhausted() const { return exhausted_; }
     uint64_t SourceBytesDelivered() const { return sourceBytes_; }
     // The source's format against the one asked for, and the input choice that fits it.
@@ -100,15 +113,22 @@ public:
 protected:
     WaveResult DoQueryFormat(const WaveFormat& format) override;
     WaveResult DoOpen(const WaveFormat& format) override { return DoQueryFormat(format); }
-    WaveResult DoStart() override { return WaveNoError; }
-    void DoStop() override {}
+    WaveResult DoStart() override;
+    void DoStop() override;
     void DoClose() override {}
     void OnQueued() override;
 
 private:
+    // Up to `bytes` of the source into scratch_, by the end rule once it has ended; 0 when
+    // nothing comes (a stalled end).
+    size_t Take(size_t bytes);
+
     std::unique_ptr<SampleSource> source_;
     SourceEnd end_;
-    bool exhausted_ = false;
-    uint64_t sourceBytes_ = 0;
+    SourcePace pace_;
+    // Read by any thread; written by the one that delivers (the caller's, or the clock's).
+    std::atomic<bool> exhausted_ = false;
+    std::atomic<uint64_t> sourceBytes_ = 0;
     std::vector<uint8_t> scratch_;
+    CardClock clock_;
 };

@@ -37,7 +37,7 @@ public:
 
     // Live: the pattern at `speed` times real time, in chunks of ChunkFrames. Before Open.
     void RunLive(double speed = 1.0);
-    static constexpr int ChunkFrames = 1024;
+    static constexpr int ChunkFrames = CardClock::ChunkFrames;
 
     int Calls(WaveOperation operation) const { return calls_[static_cast<int>(operation)]; }
     int BuffersQueued() const { return buffersQueued_; }

@@ -28,10 +28,10 @@ private:
     WaveFormat format_ = PcmFormat(1);
 };
 
-// A file-paced device over silence that accepts mono and stereo alike.
+// A file device over silence that accepts mono and stereo alike.
 class SilenceBackend : public FileBackend {
 public:
-    SilenceBackend() : FileBackend(std::make_unique<SilenceSource>(), SourceEnd::Loop) {}
+    explicit SilenceBackend(SourcePace pace) : FileBackend(std::make_unique<SilenceSource>(), SourceEnd::Loop, pace) {}
     std::string Name() const override { return "silence"; }
 
 protected:
@@ -50,7 +50,7 @@ bool StartsWith(const std::string& text, const std::string& prefix)
 
 }  // namespace
 
-std::unique_ptr<WaveInBackend> MakeWaveInBackend(const std::string& name, std::string& error)
+std::unique_ptr<WaveInBackend> MakeWaveInBackend(const std::string& name, std::string& error, SourcePace pace)
 {
     error.clear();
     if (name == "portaudio") return std::make_unique<PortAudioBackend>();
@@ -59,7 +59,7 @@ std::unique_ptr<WaveInBackend> MakeWaveInBackend(const std::string& name, std::s
         if (name == "demo-fm") settings.Modulation = SynthModulation::Fm;
         return std::make_unique<DemoBackend>(settings);
     }
-    if (name == "silence") return std::make_unique<SilenceBackend>();
+    if (name == "silence") return std::make_unique<SilenceBackend>(pace);
     if (name == "scripted") return std::make_unique<ScriptedBackend>();
     const bool loop = StartsWith(name, "file-loop:");
     if (loop || StartsWith(name, "file:")) {
@@ -69,7 +69,7 @@ std::unique_ptr<WaveInBackend> MakeWaveInBackend(const std::string& name, std::s
             error = source->Error();
             return nullptr;
         }
-        return std::make_unique<FileBackend>(std::move(source), loop ? SourceEnd::Loop : SourceEnd::Silence);
+        return std::make_unique<FileBackend>(std::move(source), loop ? SourceEnd::Loop : SourceEnd::Silence, pace);
     }
     error = "unknown input \"" + name + "\" (known: " + WaveInBackendNames() + ")";
     return nullptr;

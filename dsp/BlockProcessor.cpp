@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "dsp/BandPass.h"
 #include "dsp/Demod.h"
@@ -55,6 +56,72 @@ void ZeroIfNonFinite(float& value)
         value = 0.0f;
 }
 
+// The post filter in force: the smoothing low-pass twice, or the marker low-pass twice and
+// the marker high-pass twice.
+struct PostFilter {
+    const IirCoefficients* Sets[4];
+    int Count;
+};
+
+PostFilter PostFilterInForce(const ProcessingState& s)
+{
+    if (s.FilterEnabled)
+        return {{&s.MarkerLowPass, &s.MarkerLowPass, &s.MarkerHighPass, &s.MarkerHighPass}, 4};
+    return {{&s.SmoothingLowPass, &s.SmoothingLowPass, nullptr, nullptr}, 2};
+}
+
+bool SameSet(const IirCoefficients& a, const IirCoefficients& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool PostStatesFit(const ChannelState& loop, const ProcessingState& s)
+{
+    if (loop.PostBandPassRun != s.FilterEnabled)
+        return false;
+    return s.FilterEnabled ? SameSet(loop.PostLowPassRun, s.MarkerLowPass) && SameSet(loop.PostHighPassRun, s.MarkerHighPass)
+                           : SameSet(loop.PostLowPassRun, s.SmoothingLowPass);
+}
+
+// A section's gain for a constant input; 0 where the design gives no usable figure (a
+// high-pass, whose sums both nearly vanish).
+double ConstantGain(const IirCoefficients& set)
+{
+    double a = 0.0, b = 0.0;
+    for (int k = 0; k <= 4; ++k)
+        a += set.a[k];
+    for (int k = 1; k <= 4; ++k)
+        b += set.b[k];
+    const double gain = a / (1.0 - b);
+    return std::isfinite(gain) && std::fabs(gain) <= 2.0 ? gain : 0.0;
+}
+
+// New states for the post filter in force: each section starts settled on the oldest kept
+// input and then runs over all of them, so it holds what it would had it run for those 1.5 s
+// (what the start misses has died away by the end). The states of a changed design carried
+// the old filter's past into the new recursion: a turn of the frequency scale with the
+// band-pass on gave spikes larger than the signal, ringing for about a second.
+void RestartPostFilter(ChannelState& loop, const ProcessingState& s)
+{
+    const PostFilter post = PostFilterInForce(s);
+    float inputs[TraceLength];
+    std::memcpy(inputs, loop.PostInputs, sizeof inputs);
+    double level = inputs[0];
+    for (int k = 0; k < post.Count; ++k) {
+        const double gain = ConstantGain(*post.Sets[k]);
+        IirState& section = loop.PostSections[k];
+        for (int j = 0; j < 4; ++j) {
+            section.x[j] = static_cast<float>(level);
+            section.y[j] = static_cast<float>(level * gain);
+        }
+        IirFilter4(inputs, inputs, TraceLength, section, *post.Sets[k]);
+        level *= gain;
+    }
+    loop.PostLowPassRun = *post.Sets[0];
+    loop.PostHighPassRun = s.FilterEnabled ? s.MarkerHighPass : IirCoefficients{};
+    loop.PostBandPassRun = s.FilterEnabled;
+}
+
 // Only what persists into the next block: histories, tails, section states.
 void ResetChannel(ChannelState& loop)
 {
@@ -67,6 +134,7 @@ void ResetChannel(ChannelState& loop)
     ZeroIfNonFinite(loop.Decim2Buffer, DecimationHistory);
     for (IirState& section : loop.PostSections)
         ResetIfNonFinite(section);
+    ZeroIfNonFinite(loop.PostInputs, TraceLength);
     ZeroIfNonFinite(loop.DcEstimate);
 }
 
@@ -244,17 +312,19 @@ void FinishChannel(ProcessingState& state, int channel)
     }
     ch.level = static_cast<float>(level);
 
-    // Post filter: the marker band-pass while FilterEnabled, else the smoothing low-pass.
-    float* t = state.PostScratch;
-    IirState* post = loop.PostSections;
-    if (state.FilterEnabled) {
-        IirFilter4(x, t, OutputPerBlock, post[0], state.MarkerLowPass);
-        IirFilter4(t, x, OutputPerBlock, post[1], state.MarkerLowPass);
-        IirFilter4(x, t, OutputPerBlock, post[2], state.MarkerHighPass);
-        IirFilter4(t, x, OutputPerBlock, post[3], state.MarkerHighPass);
-    } else {
-        IirFilter4(x, t, OutputPerBlock, post[0], state.SmoothingLowPass);
-        IirFilter4(t, x, OutputPerBlock, post[1], state.SmoothingLowPass);
+    // Post filter: the marker band-pass while FilterEnabled, else the smoothing low-pass, on
+    // states made for it (see RestartPostFilter).
+    if (!PostStatesFit(loop, state))
+        RestartPostFilter(loop, state);
+    std::memmove(loop.PostInputs, loop.PostInputs + OutputPerBlock,
+                 (TraceLength - OutputPerBlock) * sizeof(float));
+    std::memcpy(loop.PostInputs + TraceLength - OutputPerBlock, x, OutputPerBlock * sizeof(float));
+    const PostFilter post = PostFilterInForce(state);
+    float* in = x;
+    float* out = state.PostScratch;
+    for (int k = 0; k < post.Count; ++k) {
+        IirFilter4(in, out, OutputPerBlock, loop.PostSections[k], *post.Sets[k]);
+        std::swap(in, out);
     }
 
     // Trace: drop the oldest 32, append the new 32.

@@ -36,6 +36,15 @@ struct ChannelState {
     float Decim1Buffer[DecimationHistory + BlockFrames];
     float Decim2Buffer[DecimationHistory + FirstDecimatedCount];
     IirState PostSections[4];              // 1, 2: low-pass (smoothing or marker); 3, 4: marker high-pass
+    // The post filter's inputs of the last TraceLength samples, oldest first, and the filter the
+    // section states were made with. When the filter in force differs (the band followed the
+    // markers or the frequency scale, the smoothing followed the scale, the other filter was
+    // switched on) the states are made afresh from these inputs, so the output goes on from
+    // the signal instead of ringing from states of another design.
+    float PostInputs[TraceLength];
+    IirCoefficients PostLowPassRun;
+    IirCoefficients PostHighPassRun;
+    bool PostBandPassRun;
     float DcEstimate;
     int32_t DcWarmUp = DcWarmUpBlocks;     // blocks of the run still taking their own mean
 };

@@ -112,6 +112,14 @@ void TChannelSetupForm::BuildChannel(int channel, int left)
     bar->setValue(CarrierScrollMin);
     bar->setToolTip(first ? QStringLiteral("Set the Frequency of Channel 1")
                           : QStringLiteral("Set the Frequency of Channel 2"));
+    // Reached by Tab and moved by the keys: arrows 1 Hz, Page Up / Page Down 10 Hz, Home and
+    // End the ends of the range.
+    bar->setFocusPolicy(Qt::StrongFocus);
+    // A scroll bar's keys run towards its start by default (Right and Page Up lowered the
+    // carrier): here Right, Up and Page Up raise it, as the thumb moves.
+    bar->setInvertedControls(false);
+    bar->setAccessibleName(first ? QStringLiteral("Channel 1 carrier frequency")
+                                 : QStringLiteral("Channel 2 carrier frequency"));
     connect(bar, &QScrollBar::valueChanged, this, [this, channel] { ScrollBarChange(channel); });
 
     (first ? chan1FreqDisp_ : chan2FreqDisp_) = display;

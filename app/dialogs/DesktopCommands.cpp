@@ -1,5 +1,6 @@
 #include "app/dialogs/DesktopCommands.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +13,7 @@ QString FindHelpFile(const QString& applicationDir)
 {
     const QDir dir(applicationDir);
     const QStringList candidates = {
-        dir.filePath(QStringLiteral("../share/velquor/help/index.html")),
+        dir.filePath(QString::fromLatin1(InstalledHelpPath)),
         dir.filePath(QStringLiteral("help/index.html")),
 #ifdef VELQUOR_HELP_SOURCE_DIR
         QStringLiteral(VELQUOR_HELP_SOURCE_DIR "/index.html"),
@@ -31,11 +32,22 @@ UrlOpener DesktopUrlOpener()
 
 bool OpenHelp(Dialogs& dialogs, const QString& helpFile, const UrlOpener& open)
 {
-    const bool started = !helpFile.isEmpty() && QFileInfo(helpFile).isFile() && open &&
-                         open(QUrl::fromLocalFile(helpFile));
-    if (!started)
-        dialogs.ShowMessage(QString::fromLatin1(HelpFailedMessage), QString::fromLatin1(ProgramCaption));
-    return started;
+    const bool found = !helpFile.isEmpty() && QFileInfo(helpFile).isFile();
+    const bool started = found && open && open(QUrl::fromLocalFile(helpFile));
+    if (started)
+        return true;
+    // The user can still read the help: say which file to open, or where it should be.
+    QString text = QString::fromLatin1(HelpFailedMessage);
+    if (found)
+        text += QStringLiteral(".\n\nNo web browser could be started. Open this page in one:\n%1")
+                    .arg(QDir::toNativeSeparators(helpFile));
+    else
+        text += QStringLiteral(".\n\nThe help page is missing: it belongs in\n%1")
+                    .arg(QDir::toNativeSeparators(
+                        QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(
+                            QString::fromLatin1(InstalledHelpPath)))));
+    dialogs.ShowMessage(text, QString::fromLatin1(ProgramCaption));
+    return false;
 }
 
 ProgramFinder PathProgramFinder()

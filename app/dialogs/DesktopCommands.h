@@ -26,8 +26,13 @@ using UrlOpener = std::function<bool(const QUrl&)>;
 // QDesktopServices::openUrl: the desktop's default browser.
 UrlOpener DesktopUrlOpener();
 
+// Where FindHelpFile looks first, relative to the program's folder (the installed layout).
+inline const char* const InstalledHelpPath = "../share/velquor/help/index.html";
+
 // HelpMenu1Click: opens the help file; a missing file or a failed start shows
-// "Could not run the help application". True when the browser was started.
+// "Could not run the help application", followed by the file to open in a browser (when
+// no browser could be started) or by where the help was looked for (when it is missing).
+// True when the browser was started.
 bool OpenHelp(Dialogs& dialogs, const QString& helpFile, const UrlOpener& open = DesktopUrlOpener());
 
 // ---- Volume control -----------------------------------------------------------------

@@ -394,7 +394,7 @@ void DrawWaterfallChannel(DisplayState& d, const ProcessingState& p, int channel
     const int w = fall.Width();
     const int h = fall.Height();
     QRgb* top = fall.Row(0);
-    const int first = channel == 1 ? 0 : 370;
+    const int first = channel == 1 ? 0 : WaterfallChannel2Column;
     for (int x = 0; x <= 367 && first + x < w; ++x)
         top[first + x] = pane::ToRgb(WaterfallColor(d.Settings.WaterfallPalette, std::min(s.RowInterp[x], 255)));
 
@@ -505,6 +505,10 @@ void Waterfall1Click(DisplayState& d, ProcessingState& p, DisplayControls& contr
     if (d.Settings.DisplayType != DisplayWaterfall)
         pane::Pixels(d.WaterfallImage).Fill(0, 0, PaneWidth, SpectrumPaneHeight,
                                             pane::ToRgb(WaterfallColor(d.Settings.WaterfallPalette, 0)));
+    // Nothing expands in the waterfall: entering it ends the expanded view, so the Exp switch,
+    // the scale labels and the cursor say what the pane shows.
+    d.ExpandOn = false;
+    d.View.Switches.ExpandSw = false;
     SelectFrequencyType(d, p, controls, DisplayWaterfall);
 }
 

@@ -42,6 +42,10 @@ TColor WaterfallColor(int palette, int32_t v);
 // The Psuedo Color bands (level 0 .. 255).
 TColor PseudoColor(int32_t v);
 
+// The waterfall's column of channel 2's first point (channel 1's is column 0); both halves
+// show the same frequencies.
+constexpr int WaterfallChannel2Column = 370;
+
 // Red strip between the two channels: (c - 5, 0) .. (c + 5, H - 2).
 void DrawCentreStrip(TBitmap& image);
 

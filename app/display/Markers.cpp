@@ -166,6 +166,7 @@ void UpdateMarkerLabel(DisplayState& d, const ProcessingState& p)
             d.View.Labels.Marker = Difference(p, p.FilterMarker1Pos, p.FilterMarker2Pos);
         break;
     case DisplayPhase:
+    case DisplayWaterfall:   // columns: the readout follows a drag there too
         d.View.Labels.Marker = both ? Difference(p, d.Settings.Marker1Pos, d.Settings.Marker2Pos) : UnknownMarker;
         break;
     default:
@@ -225,8 +226,11 @@ void FltrEnbSwClick(DisplayState& d, ProcessingState& p, bool checked)
 void ExpandSwClick(DisplayState& d, ProcessingState& p, DisplayControls& controls, bool checked)
 {
     d.View.Switches.ExpandSw = checked;
-    if (d.Settings.DisplayType == DisplayWaterfall)
+    // Nothing expands in the waterfall: the switch stays as the view is (not expanded).
+    if (d.Settings.DisplayType == DisplayWaterfall) {
+        d.View.Switches.ExpandSw = d.ExpandOn;
         return;
+    }
     if (d.Settings.Marker1On && d.Marker2On) {
         d.ExpandOn = checked;
         d.Settings.FilterMarker1On = d.FilterMarker2On = false;

@@ -54,9 +54,18 @@ void DrawGrid(DisplayState& d)
 
 void DrawMarkerLines(DisplayState& d, const ProcessingState& p)
 {
-    if (d.Settings.DisplayType == DisplayWaterfall || d.ExpandOn)
+    if (d.ExpandOn)
         return;
     pane::Pixels px(d.SpectrumImage);
+    if (d.Settings.DisplayType == DisplayWaterfall) {
+        // The frequency markers stand on their columns in both halves, over channel 1's
+        // spectrum and over channel 2's, so a drag is seen where it goes.
+        if (d.Settings.Marker1On || d.Marker2On)
+            for (const int32_t pos : {d.Settings.Marker1Pos, d.Settings.Marker2Pos})
+                for (const int first : {0, WaterfallChannel2Column})
+                    px.VLine(first + pos, 0, px.Height(), pane::ToRgb(clFuchsia));
+        return;
+    }
     const bool vertical = d.Settings.DisplayType == DisplayRawSpectrum || d.Settings.DisplayType == DisplayRawTime;
     auto line = [&](int32_t pos, TColor color) {
         if (vertical)
@@ -79,8 +88,11 @@ void UpdateSpectrumHint(DisplayState& d)
 {
     // Outside the waterfall the frequency markers would switch the hint, but the
     // filter markers decide right after them in every such mode, so the hint
-    // follows the filter markers. The waterfall keeps whatever the hint was.
-    if (d.Settings.DisplayType != DisplayWaterfall)
+    // follows the filter markers. In the waterfall, whose only markers are the
+    // frequency markers, it follows those.
+    if (d.Settings.DisplayType == DisplayWaterfall)
+        d.View.SpectrumHintOn = d.Settings.Marker1On || d.Marker2On;
+    else
         d.View.SpectrumHintOn = d.Settings.FilterMarker1On || d.FilterMarker2On;
 }
 

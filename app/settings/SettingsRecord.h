@@ -48,13 +48,15 @@ enum class SettingsRule {
 // default    what a record holds before anything is read into it
 // first run  what the window's panel shows on a first run, held by its rule like a loaded
 //            value (marker 2 at the drag's stop, channel 2 on the row its offset dial gives),
-//            so that a file holding it reloads unchanged
+//            so that a file holding it reloads unchanged; every gain is the one its track
+//            bar shows (position 7: 61), which draws the demo signal's traces about 45 rows
+//            peak to peak and its alpha peaks about 150 pixels long
 // rule, low, high  how a loaded value is held (SettingsRule)
 #define VELQUOR_SETTINGS_FIELDS(X)                                                                       \
     X(Chan1Enabled,           0, uint8_t, ProcessingState,  0,        1,        Flag,            0, 1)      \
     X(Chan2Enabled,           1, uint8_t, ProcessingState,  0,        1,        Flag,            0, 1)      \
-    X(Chan1TimeGainSetting,   2, int32_t, DisplaySettings,  1,        21,       Clamp,           1, 391)    \
-    X(Chan2TimeGainSetting,   6, int32_t, DisplaySettings,  1,        21,       Clamp,           1, 391)    \
+    X(Chan1TimeGainSetting,   2, int32_t, DisplaySettings,  1,        61,       Clamp,           1, 391)    \
+    X(Chan2TimeGainSetting,   6, int32_t, DisplaySettings,  1,        61,       Clamp,           1, 391)    \
     X(Reserved5,             10, int32_t, StoredOptions,    10,       10,       Kept,            0, 0)      \
     X(Reserved6,             14, int32_t, StoredOptions,    10,       10,       Kept,            0, 0)      \
     X(Chan1GainStep,         18, int32_t, DisplaySettings,  0,        3,        ClampOrFirstRun, 1, 6)      \
@@ -79,16 +81,16 @@ enum class SettingsRule {
     X(GridOn,                88, uint8_t, DisplaySettings,  1,        1,        Flag,            0, 1)      \
     X(FreqScaleSetting,      89, int32_t, ProcessingState,  0,        24,       ClampOrFirstRun, 4, 60)     \
     X(WaterfallPalette,      93, int32_t, DisplaySettings,  5,        5,        InsideOrDefault, 4, 9)      \
-    X(Chan1TimeGain,         97, int32_t, DisplaySettings,  25,       25,       Clamp,           1, 391)    \
-    X(Chan2TimeGain,        101, int32_t, DisplaySettings,  25,       25,       Clamp,           1, 391)    \
+    X(Chan1TimeGain,         97, int32_t, DisplaySettings,  25,       61,       Clamp,           1, 391)    \
+    X(Chan2TimeGain,        101, int32_t, DisplaySettings,  25,       61,       Clamp,           1, 391)    \
     X(Chan1TimeOffset,      105, int32_t, DisplaySettings,  42,       42,       Clamp,           0, 168)    \
     X(Chan2TimeOffset,      109, int32_t, DisplaySettings,  126,      125,      Clamp,           0, 168)    \
     X(Chan1SpecOffsetPos,   113, int32_t, DisplaySettings,  0,        50,       Clamp,           0, 100)    \
     X(Chan2SpecOffsetPos,   117, int32_t, DisplaySettings,  0,        0,        Clamp,           0, 100)    \
-    X(Chan1SpecGain,        121, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
-    X(Chan2SpecGain,        125, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
-    X(Chan1SpecGainSetting, 129, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
-    X(Chan2SpecGainSetting, 133, int32_t, DisplaySettings,  0,        21,       Clamp,           1, 391)    \
+    X(Chan1SpecGain,        121, int32_t, DisplaySettings,  0,        61,       Clamp,           1, 391)    \
+    X(Chan2SpecGain,        125, int32_t, DisplaySettings,  0,        61,       Clamp,           1, 391)    \
+    X(Chan1SpecGainSetting, 129, int32_t, DisplaySettings,  0,        61,       Clamp,           1, 391)    \
+    X(Chan2SpecGainSetting, 133, int32_t, DisplaySettings,  0,        61,       Clamp,           1, 391)    \
     X(FilterMarker1Pos,     137, int32_t, ProcessingState,  142,      142,      Clamp,           0, 366)    \
     X(FilterMarker2Pos,     141, int32_t, ProcessingState,  396,      361,      Clamp,           0, 361)    \
     X(FilterMarker1On,      145, uint8_t, DisplaySettings,  0,        0,        Flag,            0, 1)      \

@@ -44,6 +44,8 @@ ProgramOptions ParseCommandLine(const std::vector<std::string>& args)
             o.Help = true;
         } else if (arg == "--version") {
             o.Version = true;
+        } else if (arg == "--fast") {
+            o.Fast = true;
         } else if (Matches(arg, "--input")) {
             if (TakeValue(args, i, "--input", value, o.Error)) o.Input = value;
         } else if (Matches(arg, "--screenshot")) {
@@ -72,7 +74,7 @@ ProgramOptions ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return std::string(
-               "Usage: velquor [--input BACKEND] [--screenshot FILE.png [--blocks N] [--focus CONTROL]]\n"
+               "Usage: velquor [--input BACKEND] [--fast] [--screenshot FILE.png [--blocks N] [--focus CONTROL]]\n"
                "       velquor --help | --version\n"
                "\n"
                "Two-channel EEG viewer: separates the AM or FM carriers of both channels\n"
@@ -83,9 +85,12 @@ std::string UsageText()
                "                           portaudio       the default capture device\n"
                "                           auto            the capture device if there is one, else demo\n"
                "                           demo, demo-fm   an EEG-like test signal, AM or FM, in real time\n"
-               "                           file:PATH       a WAVE file's samples, then silence\n"
+               "                           file:PATH       a WAVE file's samples at the sound card's\n"
+               "                                           pace (92.9 ms a block), then silence\n"
                "                           file-loop:PATH  a WAVE file's samples, over and over\n"
                "                           silence         zeros\n"
+               "  --fast                 file inputs and silence as fast as they are processed\n"
+               "                         (a screenshot always takes them so)\n"
                "  --screenshot FILE.png  run without a display, save the window after N\n"
                "                         processed blocks as a PNG image and exit\n"
                "  --blocks N             blocks before the screenshot (default ")
@@ -99,12 +104,18 @@ std::string UsageText()
           "Settings are kept in $XDG_CONFIG_HOME/velquor/Velquor.cfg (~/.config when unset).\n";
 }
 
-std::unique_ptr<WaveInBackend> MakeInput(const std::string& name, std::string& chosen, std::string& error)
+SourcePace InputPace(const ProgramOptions& options)
+{
+    return options.Fast || !options.Screenshot.empty() ? SourcePace::Fast : SourcePace::Card;
+}
+
+std::unique_ptr<WaveInBackend> MakeInput(const std::string& name, std::string& chosen, std::string& error,
+                                         SourcePace pace)
 {
     error.clear();
     if (name != "auto") {
         chosen = name;
-        return MakeWaveInBackend(name, error);
+        return MakeWaveInBackend(name, error, pace);
     }
     auto portAudio = std::make_unique<PortAudioBackend>();
     WaveFormat mono;  // 44100 Hz, 16-bit, mono: the Microphone format the window starts in

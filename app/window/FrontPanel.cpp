@@ -69,6 +69,19 @@ void FitFont(QWidget* w, const QStringList& texts, int margin)
     w->setFont(f);
 }
 
+// One size for a row of widgets fitted one by one: the smallest any of them needed.
+void SameFontSize(const QList<QWidget*>& widgets)
+{
+    int pixels = widgets.front()->font().pixelSize();
+    for (const QWidget* w : widgets)
+        pixels = std::min(pixels, w->font().pixelSize());
+    for (QWidget* w : widgets) {
+        QFont f = w->font();
+        f.setPixelSize(pixels);
+        w->setFont(f);
+    }
+}
+
 // The panel's parts, and the boxes, panels, labels and buttons only the window has.
 class Builder : public TPanelParts {
 public:
@@ -141,8 +154,9 @@ void BuildChannelColumn(const Builder& b, TFrontPanel& p, QGroupBox* box, int ch
     QSlider* timeGain = b.TrackBar(box, 13, 114);
     b.Label(p, box, QStringLiteral("Spectrum"), 13, 135, 79, 18, Qt::AlignCenter, font);
     QSlider* specGain = b.TrackBar(box, 13, 153);
+    // Steps of 0.1 on the 0 .. 100 scale; the Page keys move 5 (50 steps), not 0.5.
     TOvDial* offset = b.Dial(box, QStringLiteral("Chan%1OffsetDial").arg(n), 11, 174, 85, 85, 0, 1000,
-                             channel == 1 ? 0.0f : 0.000001f, 100.0f, channel == 1 ? 55.0f : 22.0f, 5,
+                             channel == 1 ? 0.0f : 0.000001f, 100.0f, channel == 1 ? 55.0f : 22.0f, 50,
                              QStringLiteral("Position"), clLime);
     b.Label(p, box, QStringLiteral("Enable"), 13, 261, 79, 18, Qt::AlignCenter, font);
     b.Label(p, box, QStringLiteral("On"), 6, 280, 26, 20, Qt::AlignRight | Qt::AlignVCenter, font);
@@ -180,8 +194,10 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     const TFont font = b.PanelFont();
 
     // The panes first, so that the column boxes overlapping their sky-blue rims draw on top.
-    p.TimeBasePanel = b.Panel(client, clSkyBlue, true, 98, 33, 605, 143);
-    p.TimePanel = b.Panel(p.TimeBasePanel, clWhite, false, 10, 3, 592, 138);
+    // The time pane's rim starts where the Channel 1 box ends (the design's 98 ran 7 pixels
+    // under the box's frame); the pane itself stays where it was, above the frequency pane.
+    p.TimeBasePanel = b.Panel(client, clSkyBlue, true, 105, 33, 598, 143);
+    p.TimePanel = b.Panel(p.TimeBasePanel, clWhite, false, 3, 3, 592, 138);
     p.TimeBox = new TPaintBox(p.TimePanel);
     p.TimeBox->setObjectName(QStringLiteral("TimeBox"));
     b.Place(p.TimeBox, 0, 0, 592, 137);
@@ -208,12 +224,7 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     // The readouts' longest texts decide one font for all four.
     FitFont(p.CursorLabel, {QStringLiteral("Cursor Position = 9999 Hz")}, 6);
     FitFont(p.MarkerLabel, {QStringLiteral("Marker Difference = 9999 Hz")}, 6);
-    const int readoutPixels = std::min(p.CursorLabel->font().pixelSize(), p.MarkerLabel->font().pixelSize());
-    for (QLabel* l : {p.LoFreqLabel, p.CursorLabel, p.MarkerLabel, p.HiFreqLabel}) {
-        QFont f = l->font();
-        f.setPixelSize(readoutPixels);
-        l->setFont(f);
-    }
+    SameFontSize({p.CursorLabel, p.MarkerLabel, p.LoFreqLabel, p.HiFreqLabel});
     // The frequency readouts sit in the pane's corners: keep them off its frame.
     p.LoFreqLabel->setIndent(4);
     p.HiFreqLabel->setIndent(4);
@@ -251,6 +262,8 @@ TFrontPanel BuildFrontPanel(QWidget* client, const PanelScale& scale)
     p.PlayBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PLAY"), 216, 66, clNavy);
     p.StopWvBtn = b.RecorderButton(p.RecordBox, QStringLiteral("STOP"), 301, 66, clRed);
     p.PauseBtn = b.RecorderButton(p.RecordBox, QStringLiteral("PAUSE"), 392, 65, clNavy);
+    // RECORD, the widest caption, decides one size for the four.
+    SameFontSize({p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn});
     p.OvOpHourCounter1 = b.HourCounter(p.RecordBox);
 
     p.StatusBox = b.Box(client, QString(), 104, 506, 599, 35);

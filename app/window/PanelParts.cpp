@@ -41,7 +41,9 @@ QSlider* TPanelParts::TrackBar(QWidget* parent, int l, int t) const
     Place(bar, l, t, 79, 20);
     bar->setRange(1, 40);
     bar->setValue(1);
-    bar->setPageStep(1);
+    // Page Up / Page Down and a click on the groove move five positions (gain 50), as a
+    // dial's Page keys move five steps; a page of one position was no more than an arrow.
+    bar->setPageStep(5);
     bar->setSingleStep(1);
     bar->setTickPosition(QSlider::NoTicks);
     bar->setFocusPolicy(Qt::StrongFocus);

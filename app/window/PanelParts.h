@@ -42,7 +42,7 @@ public:
     void Place(QWidget* w, int l, int t, int width, int height) const;
     void Place(TControl* c, int l, int t, int width, int height) const;
 
-    // A gain track bar: positions 1 .. 40.
+    // A gain track bar: positions 1 .. 40, a page of five.
     QSlider* TrackBar(QWidget* parent, int l, int t) const;
     // The look all six dials share.
     void DialLook(TOvDial* d, TColor valueColor) const;

@@ -144,7 +144,7 @@ int main(int argc, char** argv)
 
     std::string chosen;
     std::string error;
-    std::unique_ptr<WaveInBackend> input = MakeInput(options.Input, chosen, error);
+    std::unique_ptr<WaveInBackend> input = MakeInput(options.Input, chosen, error, InputPace(options));
     if (!input) {
         std::fprintf(stderr, "velquor: %s\n", error.c_str());
         return 2;

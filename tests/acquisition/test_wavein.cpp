@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -412,6 +414,44 @@ TEST(WaveInBackends, FilePacedDeliversTheFileThenSilenceAndRefusesOtherFormats)
         EXPECT_EQ(b->Name(), std::string(name) == "demo-fm" ? "demo" : name);
     }
     std::remove(path.c_str());
+}
+
+// A file at a sound card's pace: the same samples in the same order as fast delivery, then
+// silence, but never a block before the card's clock has reached its last frame (block k
+// completes at k x 4096 / 44100 s after the start at the earliest, however late it is taken).
+TEST(WaveInBackends, FileAtTheCardsPaceComesInOrderAndNeverAheadOfTheClock)
+{
+    for (const bool stereo : {false, true}) {
+        const int channels = stereo ? 2 : 1;
+        std::vector<int16_t> ramp(6144 * channels);   // a block and a half
+        for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 7 + 1);
+        std::vector<uint8_t> bytes(ramp.size() * 2);
+        std::memcpy(bytes.data(), ramp.data(), bytes.size());
+        FileBackend backend(std::make_unique<MemorySource>(bytes, PcmFormat(static_cast<uint16_t>(channels))),
+                            SourceEnd::Silence, SourcePace::Card);
+        EXPECT_EQ(backend.Pace(), SourcePace::Card);
+        CaptureRig rig(backend, stereo);
+        const auto start = std::chrono::steady_clock::now();
+        rig.OpenSequence();
+        const std::vector<CaptureRig::Block> blocks = rig.Capture(3);
+        rig.device.ShutDown();
+        EXPECT_TRUE(rig.host.Messages.empty());
+
+        const std::chrono::duration<double> blockPeriod(4096.0 / 44100.0);
+        std::vector<int16_t> got;
+        for (size_t k = 0; k < blocks.size(); ++k) {
+            EXPECT_FALSE(blocks[k].TimedOut) << "block " << k;
+            EXPECT_GE(blocks[k].Completed - start, blockPeriod * double(k + 1)) << "block " << k << " stereo " << stereo;
+            const std::vector<int16_t> s = Samples(blocks[k].Bytes);
+            got.insert(got.end(), s.begin(), s.end());
+        }
+        ASSERT_EQ(got.size(), 3u * 4096u * channels);
+        EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), got.begin()));
+        EXPECT_TRUE(std::all_of(got.begin() + ramp.size(), got.end(), [](int16_t v) { return v == 0; }));
+        EXPECT_TRUE(backend.Exhausted());
+        EXPECT_EQ(backend.SourceBytesDelivered(), bytes.size());
+        EXPECT_EQ(backend.DroppedBytes(), 0u);
+    }
 }
 
 // The loop's own capture step: time-outs count against the run and the fifth marks acquisition

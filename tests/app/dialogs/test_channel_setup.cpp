@@ -2,6 +2,8 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -100,6 +102,42 @@ TEST(ChannelSetupForm, FirstShowRedesignsChannelOneAtItsCarrierAm)
     // Showing again without changes runs no change handler.
     rig.form->FormShow();
     EXPECT_EQ(rig.changes->count(), 2);
+}
+
+// The carriers can be set without a mouse: Tab reaches both scroll bars in turn, the arrows
+// move 1 Hz, Page Up / Page Down 10 Hz, Home and End to the ends of the range; each key runs
+// the change handler, which stores the carrier and redesigns the band.
+TEST(ChannelSetupForm, TheKeysSetTheCarriers)
+{
+    FormRig rig;
+    rig.form->show();
+    rig.form->activateWindow();
+    QApplication::setActiveWindow(rig.form.get());
+    QScrollBar* one = rig.form->Chan1FreqScrollBar();
+    QScrollBar* two = rig.form->Chan2FreqScrollBar();
+    one->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(one->hasFocus());
+    EXPECT_EQ(one->value(), 19145);
+    QTest::keyClick(one, Qt::Key_Right);
+    QTest::keyClick(one, Qt::Key_PageUp);
+    EXPECT_FLOAT_EQ(rig.state->Chan1CarrierHz, 19156.0f);
+    EXPECT_EQ(rig.form->Chan1FreqDisp()->text(), "19156");
+    EXPECT_TRUE(SameSet(rig.state->Chan1BandLowPass, Design(float(20156.0 / 44100.0), 0)));
+    QTest::keyClick(one, Qt::Key_End);
+    EXPECT_FLOAT_EQ(rig.state->Chan1CarrierHz, 20000.0f);
+
+    QTest::keyClick(one, Qt::Key_Tab);
+    ASSERT_TRUE(two->hasFocus());
+    QTest::keyClick(two, Qt::Key_Left);
+    QTest::keyClick(two, Qt::Key_PageDown);
+    QTest::keyClick(two, Qt::Key_PageDown);
+    EXPECT_FLOAT_EQ(rig.state->Chan2CarrierHz, 16044.0f);
+    EXPECT_EQ(rig.form->Chan2FreqDisp()->text(), "16044");
+    QTest::keyClick(two, Qt::Key_Home);
+    EXPECT_FLOAT_EQ(rig.state->Chan2CarrierHz, 1000.0f);
+    QTest::keyClick(two, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(one->hasFocus());
+    EXPECT_EQ(one->accessibleName(), "Channel 1 carrier frequency");
 }
 
 TEST(ChannelSetupForm, FractionalCarrierShowsRoundedButStoresTheTruncatedPosition)

@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,6 +85,8 @@ TEST(Help, InstalledPagesComeFirst)
     EXPECT_EQ(FindHelpFile(prefix.filePath("bin")), QFileInfo(page).canonicalFilePath());
 }
 
+// Without a browser the message names the page, so the user can open it by hand; without
+// the page it says where the page belongs.
 TEST(Help, MissingPageOrFailedBrowserShowsTheMessage)
 {
     ScriptedDialogs dialogs;
@@ -91,11 +94,19 @@ TEST(Help, MissingPageOrFailedBrowserShowsTheMessage)
     auto opener = [&](const QUrl&) { ++opens; return false; };
     EXPECT_FALSE(OpenHelp(dialogs, QStringLiteral("/nonexistent/index.html"), opener));
     EXPECT_EQ(opens, 0);
-    EXPECT_FALSE(OpenHelp(dialogs, FindHelpFile(QString()), opener));
+    const QString page = FindHelpFile(QString());
+    EXPECT_FALSE(OpenHelp(dialogs, page, opener));
     EXPECT_EQ(opens, 1);
     ASSERT_EQ(dialogs.Messages().size(), 2u);
-    EXPECT_EQ(dialogs.Messages()[1].Text, "Could not run the help application");
-    EXPECT_EQ(dialogs.Messages()[1].Caption, "Velquor");
+    for (const auto& m : dialogs.Messages()) {
+        EXPECT_TRUE(m.Text.startsWith("Could not run the help application")) << m.Text.toStdString();
+        EXPECT_EQ(m.Caption, "Velquor");
+    }
+    const QString expected =
+        QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath("../share/velquor/help/index.html"));
+    EXPECT_TRUE(dialogs.Messages()[0].Text.contains(expected)) << dialogs.Messages()[0].Text.toStdString();
+    EXPECT_TRUE(dialogs.Messages()[1].Text.contains("No web browser")) << dialogs.Messages()[1].Text.toStdString();
+    EXPECT_TRUE(dialogs.Messages()[1].Text.contains(page)) << dialogs.Messages()[1].Text.toStdString();
 }
 
 TEST(Help, PageDescribesEveryMenuCommandAndControl)

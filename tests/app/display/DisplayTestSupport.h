@@ -51,6 +51,15 @@ inline int CountOnRow(const TBitmap& image, int y, TColor color, int from = 0, i
     return n;
 }
 
+// Number of pixels of `color` in column x.
+inline int CountOnColumn(const TBitmap& image, int x, TColor color)
+{
+    int n = 0;
+    for (int y = 0; y < image.Height(); ++y)
+        n += Pixel(image, x, y) == color;
+    return n;
+}
+
 // The row with the longest run of `color` between columns from and to.
 inline int LongestRow(const TBitmap& image, TColor color, int from, int to, int* length = nullptr)
 {

@@ -104,18 +104,60 @@ TEST_F(MarkerTest, DifferenceReadsRowToHzAndQuestionMarkWhileOutOfOrder)
         UpdateMarkerLabel(f.d, f.p);
         EXPECT_EQ(f.d.View.Labels.Marker, QString::fromLatin1(c.Text)) << c.Marker1 << " " << c.Marker2;
     }
-    // Phase reads the same; Waterfall's figure comes from the scale update.
-    f.d.Settings.DisplayType = DisplayPhase;
-    f.d.Settings.Marker1Pos = 300;
-    f.d.Settings.Marker2Pos = 200;
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
+    // Phase and Waterfall (columns) read the same.
+    for (const int type : {DisplayPhase, DisplayWaterfall}) {
+        f.d.Settings.DisplayType = type;
+        f.d.Settings.Marker1Pos = 300;
+        f.d.Settings.Marker2Pos = 200;
+        f.d.View.Labels.Marker = QStringLiteral("stale");
+        UpdateMarkerLabel(f.d, f.p);
+        EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz")) << type;
+        FreqBaseDialClick(f.d, f.p, 60.0f);
+        EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz")) << type;
+    }
+}
+
+// A drag in the waterfall moves the readout with it (it waited for the next turn of the Freq
+// Scale dial).
+TEST_F(MarkerTest, WaterfallReadoutFollowsTheDrag)
+{
     f.d.Settings.DisplayType = DisplayWaterfall;
-    f.d.View.Labels.Marker = QStringLiteral("kept");
-    UpdateMarkerLabel(f.d, f.p);
-    EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("kept"));
     FreqBaseDialClick(f.d, f.p, 60.0f);
     EXPECT_EQ(f.d.View.Labels.Marker, QStringLiteral("Marker Difference = 16 Hz"));
+    SpectrumBoxMouseDown(f.d);
+    for (const int x : {202, 240, 280, 300})
+        SpectrumBoxMouseMove(f.d, f.p, x, 10, true);
+    ASSERT_EQ(f.d.Settings.Marker1Pos, 300);
+    EXPECT_EQ(f.d.View.Labels.Marker, QString(QStringLiteral("Marker Difference = ") +
+                                              QString::number(RowToHz(f.p, 200)) + QStringLiteral(" Hz")));
+    SpectrumBoxMouseUp(f.d);
+}
+
+// The Exp switch shows whether the view is expanded. The waterfall never is: the switch stays
+// dark there, and a view expanded in Spectrum ends on entering the waterfall, so it is not
+// lit on the way back either.
+TEST_F(MarkerTest, ExpSwitchShowsTheStateOfTheView)
+{
+    Waterfall1Click(f.d, f.p, f.Controls);
+    ExpandSwClick(f.d, f.p, f.Controls, true);
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
+    EXPECT_FALSE(f.d.ExpandOn);
+    EXPECT_TRUE(f.Controls.Messages().empty());
+    Spectrum1Click(f.d, f.p, f.Controls);
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
+    EXPECT_FALSE(f.d.ExpandOn);
+
+    ExpandSwClick(f.d, f.p, f.Controls, true);
+    ASSERT_TRUE(f.d.ExpandOn);
+    EXPECT_TRUE(f.d.View.Switches.ExpandSw);
+    Waterfall1Click(f.d, f.p, f.Controls);
+    EXPECT_FALSE(f.d.ExpandOn);
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
+    EXPECT_EQ(f.d.View.Labels.HiFreq, QStringLiteral("58 Hz")) << "the waterfall's own scale";
+    EXPECT_EQ(f.d.View.Labels.LoFreq, QStringLiteral("0 Hz"));
+    Phase1Click(f.d, f.p, f.Controls);
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
+    EXPECT_FALSE(f.d.ExpandOn);
 }
 
 TEST_F(MarkerTest, CursorReadout)
@@ -208,9 +250,9 @@ TEST_F(MarkerTest, RefusalsShowTheirMessagesAndLeaveTheSwitchOff)
     EXPECT_FALSE(f.d.View.Switches.FltrMkrsSw);
     EXPECT_FALSE(f.d.Settings.FilterMarker1On);
 
-    // In Waterfall the Expand switch toggles but changes nothing.
+    // In Waterfall the Expand switch changes nothing and stays off.
     ExpandSwClick(f.d, f.p, f.Controls, true);
-    EXPECT_TRUE(f.d.View.Switches.ExpandSw);
+    EXPECT_FALSE(f.d.View.Switches.ExpandSw);
     EXPECT_FALSE(f.d.ExpandOn);
     EXPECT_EQ(f.Controls.Messages().size(), 1);
 

@@ -25,6 +25,9 @@ struct RedrawTest : ::testing::Test {
         FillTone(f.p.Chan2Trace, 20.0, 20000.0);
         Chan1GainFTrackBarChange(f.d, 3);
         Chan2GainFTrackBarChange(f.d, 3);
+        // Time gain 21: each tone keeps to its own half of the time pane.
+        Chan1GainTrackBarChange(f.d, 3);
+        Chan2GainTrackBarChange(f.d, 3);
     }
 };
 
@@ -77,11 +80,34 @@ TEST_F(RedrawTest, MarkerLinesAndHint)
 
     Waterfall1Click(f.d, f.p, f.Controls);
     RedrawPanes(f.d, f.p);
-    EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 320, clYellow), 0) << "no marker lines on the waterfall";
-    EXPECT_TRUE(f.d.View.SpectrumHintOn) << "the waterfall keeps the hint as it was";
+    EXPECT_EQ(CountOnRow(f.d.SpectrumImage, 320, clYellow), 0) << "no filter markers on the waterfall";
+    EXPECT_FALSE(f.d.View.SpectrumHintOn) << "in the waterfall the frequency markers decide";
     FltrMkrsSwClick(f.d, f.p, f.Controls, false);
     Spectrum1Click(f.d, f.p, f.Controls);
     RedrawPanes(f.d, f.p);
+    EXPECT_FALSE(f.d.View.SpectrumHintOn);
+}
+
+// The waterfall's frequency markers are drawn, not dragged blind: vertical lines on their
+// columns over channel 1's spectrum and on the same frequencies over channel 2's, and the
+// hint says they can be dragged. Off, no line.
+TEST_F(RedrawTest, WaterfallShowsItsFrequencyMarkersInBothHalves)
+{
+    Waterfall1Click(f.d, f.p, f.Controls);
+    MkrSwitchClick(f.d, f.p, true);
+    f.d.Settings.Marker1Pos = 200;
+    f.d.Settings.Marker2Pos = 60;
+    RedrawPanes(f.d, f.p);
+    for (const int x : {200, 60, WaterfallChannel2Column + 200, WaterfallChannel2Column + 60})
+        EXPECT_EQ(CountOnColumn(f.d.SpectrumImage, x, clFuchsia), H) << "column " << x;
+    EXPECT_EQ(CountOnColumn(f.d.SpectrumImage, 130, clFuchsia), 0);
+    EXPECT_TRUE(f.d.View.SpectrumHintOn);
+    // The lines are the pane's, not the history's: they do not scroll down the waterfall.
+    EXPECT_EQ(CountOnColumn(f.d.WaterfallImage, 200, clFuchsia), 0);
+
+    MkrSwitchClick(f.d, f.p, false);
+    RedrawPanes(f.d, f.p);
+    EXPECT_EQ(CountOnColumn(f.d.SpectrumImage, 200, clFuchsia), 0);
     EXPECT_FALSE(f.d.View.SpectrumHintOn);
 }
 
@@ -151,6 +177,8 @@ TEST_F(RedrawTest, TimeTraceCoversTheWholeTimePane)
     std::copy(std::begin(f.p.Chan2Trace), std::end(f.p.Chan2Trace), clean.p.Chan2Trace);
     Chan1GainFTrackBarChange(clean.d, 3);
     Chan2GainFTrackBarChange(clean.d, 3);
+    Chan1GainTrackBarChange(clean.d, 3);
+    Chan2GainTrackBarChange(clean.d, 3);
     f.d.TimeImage.MutableImage().fill(QColor(Qt::red));
     ASSERT_TRUE(f.d.TimeTraceOn);
     for (int block = 0; block < 3; ++block) {

@@ -217,9 +217,10 @@ TEST(FirstRun, PanelComesUpShowingTheSignal)
     EXPECT_FLOAT_EQ(f.p.Chan2DemodGain, 0.1f);
     EXPECT_EQ(f.d.TimeStep, 4);
     EXPECT_EQ(f.p.FreqSpan, 123);
-    EXPECT_EQ(f.d.Settings.Chan1SpecGain, 21);
-    EXPECT_EQ(f.d.Settings.Chan2SpecGain, 21);
-    EXPECT_EQ(f.d.Settings.Chan1TimeGain, 25);
+    EXPECT_EQ(f.d.Settings.Chan1SpecGain, 61);
+    EXPECT_EQ(f.d.Settings.Chan2SpecGain, 61);
+    EXPECT_EQ(f.d.Settings.Chan1TimeGain, 61);
+    EXPECT_EQ(f.d.Settings.Chan2TimeGain, 61);
     EXPECT_EQ(f.d.Settings.Chan1TimeOffset, 42);
     EXPECT_EQ(f.d.Settings.Chan2TimeOffset, 125);   // the row its offset dial (25, just above 0 at its start) gives
     EXPECT_EQ(f.d.View.Labels.HiFreq, QStringLiteral("59 Hz"));

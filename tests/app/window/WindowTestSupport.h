@@ -150,7 +150,8 @@ inline int PeakToPeakRows(const int32_t* trace, int gain)
 }
 
 // Length of the longest bar of one side of the spectrum pane (channel 1 left of the centre
-// strip, channel 2 right of it), and its row; bars are drawn in `color`.
+// strip, channel 2 right of it), and its row; bars are drawn in `color`. The grid's lines,
+// drawn over the bars, do not end one.
 struct Bar {
     int Row = -1;
     int Length = 0;
@@ -158,13 +159,18 @@ struct Bar {
 inline Bar LongestBar(const QImage& image, int channel, QRgb color)
 {
     Bar best;
+    const QRgb bar = color & 0xFFFFFF;
+    const QRgb grid = qRgb(0, 128, 128) & 0xFFFFFF;
     const int c = image.width() / 2;
+    const int step = channel == 1 ? -1 : 1;
     for (int y = 0; y < image.height(); ++y) {
         int length = 0;
-        if (channel == 1) {
-            for (int x = c - 6; x >= 0 && (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF); --x) ++length;
-        } else {
-            for (int x = c + 6; x < image.width() && (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF); ++x) ++length;
+        for (int k = 1, x = c + 6 * step; x >= 0 && x < image.width(); ++k, x += step) {
+            const QRgb pixel = image.pixel(x, y) & 0xFFFFFF;
+            if (pixel == bar)
+                length = k;
+            else if (pixel != grid)
+                break;
         }
         if (length > best.Length) best = {y, length};
     }

@@ -67,6 +67,10 @@ TEST(WindowAcquiring, ChannelLedsFollowTheLevelsAndTurnRedForADisabledChannel)
     ASSERT_NO_FATAL_FAILURE(w.Start());
     TEEGForm& f = *w.Form;
     TFrontPanel& p = f.Panel();
+    // Spectrum gain 21: at higher gains the spline's undershoot beside channel 1's tone
+    // reaches across the centre strip.
+    p.Chan1GainFTrackBar->setValue(3);
+    p.Chan2GainFTrackBar->setValue(3);
     w.Run(60);
     EXPECT_TRUE(p.OvChan1->Checked());     // AM level above 2400: signal present
     EXPECT_TRUE(p.OvChan2->Checked());
@@ -299,48 +303,49 @@ TEST(VelquorProgram, ScreenshotHelpAndRefusals)
     EXPECT_EQ(run.exitCode(), 2);
 }
 
-// The demo signal at the first-run settings: channel 1's trace at least 20 rows peak to peak
-// over a pane's width, channel 2's (whose demodulator gives about 0.6 of channel 1's output
-// for the same modulation) at least 12, Overload dark throughout (it lit in four blocks of ten
-// at the demo's former full level), and channel 1's spectrum peaking in the alpha band (8 to
-// 12 Hz: rows 297 to 321) in at least half the blocks, with bars a person sees at once.
-// Overload watches a smoothed level that an alpha burst drives to about a third of the
-// trace's swing, so channel 2 cannot reach 20 rows without lighting it.
+// The demo signal at the first-run settings over the 100 blocks `make run` renders: both
+// traces at least 30 rows peak to peak as drawn, each channel's alpha peak (8 to 12 Hz: rows
+// 297 to 321) at least 100 pixels long and the longest bar in at least a third of the spectra
+// (the 1/f background's lowest rows are the longest in most of the others), and Overload dark
+// throughout, there and over the half minute after. (It lit in four blocks of ten at the
+// demo's former full level; at the first run's former gains the traces spanned 14 and 9 rows
+// and the alpha peaks were a few pixels in the 730 x 371 pane.)
 TEST(WindowAcquiring, DemoSignalIsPlainlyVisibleAtTheFirstRunSettings)
 {
     WindowRig w;
     ASSERT_NO_FATAL_FAILURE(WriteSignalWave(w.Path("demo.wav"), DemoBackend::DefaultSettings(), 40));
     ASSERT_NO_FATAL_FAILURE(w.Open("file:" + w.Path("demo.wav")));
     TEEGForm& f = *w.Form;
+    const int gains[2] = {f.Display().Settings.Chan1TimeGain, f.Display().Settings.Chan2TimeGain};
     int lo[2] = {1 << 30, 1 << 30}, hi[2] = {-(1 << 30), -(1 << 30)};
-    int alphaPeaks = 0, peaks = 0, overloads = 0, longestAlpha = 0;
-    w.Run(50 + 370, [&](long long n) {
-        if (n <= 50) return;   // the DC estimate settles first
+    int alphaPeaks[2] = {0, 0}, peaks[2] = {0, 0}, longestAlpha[2] = {0, 0}, overloads = 0;
+    w.Run(100 + 320, [&](long long n) {
         overloads += f.Panel().OvldLED->Checked();
-        if (n > 50 + 182) return;
+        if (n <= 10 || n > 100) return;   // the DC estimate settles first
         const int32_t* traces[2] = {f.Proc().Chan1Trace, f.Proc().Chan2Trace};
         for (int c = 0; c < 2; ++c) {
             for (int i = 480; i < 512; i += 8) {   // the samples a time step of 4 draws
-                const int y = (traces[c][i] * 25) >> 14;
+                const int y = (traces[c][i] * gains[c]) >> 14;
                 lo[c] = std::min(lo[c], y);
                 hi[c] = std::max(hi[c], y);
             }
-        }
-        const Bar bar = LongestBar(f.Display().SpectrumImage.Image(), 1, Lime);
-        if (bar.Length > 0) {
-            ++peaks;
+            const Bar bar = LongestBar(f.Display().SpectrumImage.Image(), c + 1, Lime);
+            if (bar.Length == 0) continue;
+            ++peaks[c];
             if (bar.Row >= 297 && bar.Row <= 321) {
-                ++alphaPeaks;
-                longestAlpha = std::max(longestAlpha, bar.Length);
+                ++alphaPeaks[c];
+                longestAlpha[c] = std::max(longestAlpha[c], bar.Length);
             }
         }
     });
-    EXPECT_GE(hi[0] - lo[0], 20);
-    EXPECT_GE(hi[1] - lo[1], 12);
+    for (int c = 0; c < 2; ++c) {
+        SCOPED_TRACE("channel " + std::to_string(c + 1));
+        EXPECT_GE(hi[c] - lo[c], 30);
+        EXPECT_EQ(peaks[c], 90);
+        EXPECT_GE(alphaPeaks[c] * 3, peaks[c]) << alphaPeaks[c] << " of " << peaks[c];
+        EXPECT_GE(longestAlpha[c], 100);
+    }
     EXPECT_EQ(overloads, 0);
-    EXPECT_GE(peaks, 20);
-    EXPECT_GE(alphaPeaks * 2, peaks) << alphaPeaks << " of " << peaks;
-    EXPECT_GE(longestAlpha, 15);   // a bar a person sees at once
 }
 
 // The live demo input paces the loop in real time. While the loop waits for its buffers it

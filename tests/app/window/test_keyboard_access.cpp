@@ -54,6 +54,13 @@ void MakeActive(QWidget* w)
     QCoreApplication::processEvents();
 }
 
+// The key tests' window: on silence, active, so the keys reach its focused control.
+void OpenActive(WindowRig& rig)
+{
+    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    MakeActive(rig.Form.get());
+}
+
 }  // namespace
 
 TEST(WindowAccessibility, TheTreeHoldsEveryPanelControlWithNameRoleAndValue)
@@ -164,10 +171,9 @@ TEST(WindowKeyboard, TabVisitsTheColumnsInPanelOrder)
 TEST(WindowKeyboard, SpaceSwitchesAndTheHandlerRuns)
 {
     WindowRig rig;
-    ASSERT_NO_FATAL_FAILURE(rig.Open("silence"));
+    ASSERT_NO_FATAL_FAILURE(OpenActive(rig));
     TEEGForm& f = *rig.Form;
     TFrontPanel& p = f.Panel();
-    MakeActive(&f);
 
     p.DisplayHoldSw->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(p.DisplayHoldSw->hasFocus());
@@ -194,6 +200,46 @@ TEST(WindowKeyboard, SpaceSwitchesAndTheHandlerRuns)
     const QPoint at = p.FltrEnbSw->mapTo(f.Client(), QPoint(0, 0));
     EXPECT_EQ(client.pixelColor(at), QColor(Qt::black));
     EXPECT_EQ(client.pixelColor(at + QPoint(1, 0)), QColor(Qt::white));
+}
+
+// Page keys move a useful distance: five units of a Position dial's 0 .. 100 (it moved 0.5, so
+// 0 to 55 took 110 presses), five positions of a track bar (one, no more than an arrow); a click
+// on a track bar's groove moves the same page towards the click.
+TEST(WindowKeyboard, PageKeysAndTheGrooveMoveAPage)
+{
+    WindowRig rig;
+    ASSERT_NO_FATAL_FAILURE(OpenActive(rig));
+    TEEGForm& f = *rig.Form;
+    TFrontPanel& p = f.Panel();
+
+    p.Chan1OffsetDial->setFocus(Qt::TabFocusReason);
+    ASSERT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 75.0f);
+    QTest::keyClick(p.Chan1OffsetDial, Qt::Key_PageUp);
+    EXPECT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 80.0f);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeOffset, 33);   // trunc(168 - 168 x 0.8)
+    QTest::keyClick(p.Chan1OffsetDial, Qt::Key_PageDown);
+    QTest::keyClick(p.Chan1OffsetDial, Qt::Key_PageDown);
+    EXPECT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 70.0f);
+    QTest::keyClick(p.Chan1OffsetDial, Qt::Key_Right);
+    EXPECT_NEAR(p.Chan1OffsetDial->Value(), 70.1f, 1e-4);   // an arrow stays a fine step
+    p.Chan2OffsetDial->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(p.Chan2OffsetDial, Qt::Key_PageUp);
+    EXPECT_NEAR(p.Chan2OffsetDial->Value(), 30.0f, 1e-4);
+
+    QSlider* bar = p.Chan1GainTrackBar;
+    bar->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(bar->value(), 7);
+    QTest::keyClick(bar, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), 12);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 111);
+    QTest::keyClick(bar, Qt::Key_PageDown);
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(bar->value(), 6);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, bar->height() / 2));
+    EXPECT_EQ(bar->value(), 11);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2, bar->height() / 2));
+    EXPECT_EQ(bar->value(), 6);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 51);
 }
 
 TEST(WindowKeyboard, MenuCommandsHaveDistinctShortcuts)

@@ -63,6 +63,9 @@ TEST(WindowLayout, PanesAreScaledToTheirFixedSizes)
     const QRect time(p.TimeBox->mapTo(rig.Form->Client(), QPoint(0, 0)), p.TimeBox->size());
     EXPECT_TRUE(rig.Form->Client()->rect().contains(spectrum));
     EXPECT_LT(time.bottom(), spectrum.top());
+    // The column boxes end where the time pane's rim begins: no frame runs through it.
+    EXPECT_LE(p.GroupBox2->geometry().right(), p.TimeBasePanel->geometry().left() - 1);
+    EXPECT_GE(p.GroupBox1->geometry().left(), p.TimeBasePanel->geometry().right() + 1);
 }
 
 TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
@@ -91,8 +94,11 @@ TEST(WindowLayout, EveryCaptionFitsItsBoxWithoutTouchingItsNeighbours)
     const QFontMetrics readout(p.MarkerLabel->font());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Marker Difference = 150 Hz")), p.MarkerLabel->width());
     EXPECT_LE(readout.horizontalAdvance(QStringLiteral("Cursor Position = 150 Hz")), p.CursorLabel->width());
-    for (QPushButton* b : {p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn})
+    // The recorder's captions in one size (fitting RECORD alone made it the smallest).
+    for (QPushButton* b : {p.RecordBtn, p.PlayBtn, p.StopWvBtn, p.PauseBtn}) {
         EXPECT_LT(QFontMetrics(b->font()).horizontalAdvance(b->text()) + 6, b->width()) << b->text().toStdString();
+        EXPECT_EQ(b->font().pixelSize(), p.RecordBtn->font().pixelSize()) << b->text().toStdString();
+    }
     // LED captions: lamp, spacing and text inside the control, lamps apart from the previous caption.
     TOvLED* leds[] = {p.OvldLED, p.Ov60HzLED, p.OvChan1, p.OvChan2};
     for (TOvLED* led : leds) led->Snapshot();
@@ -226,14 +232,15 @@ TEST(WindowFirstRun, ComesUpInTheStateItsControlsShowAndWritesIt)
     EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_FLOAT_EQ(p.FreqBaseDial->Value(), 60.0f);
     EXPECT_EQ(f.Proc().FreqSpan, 123);
-    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
-    EXPECT_EQ(f.Display().Settings.Chan2SpecGain, 21);
-    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 3);
-    EXPECT_EQ(p.Chan2GainFTrackBar->value(), 3);
-    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 25);
-    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 25);
-    EXPECT_EQ(p.Chan1GainTrackBar->value(), 3);
-    EXPECT_EQ(p.Chan2GainTrackBar->value(), 3);
+    // Every gain is the one its track bar shows (position 7: 61).
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 61);
+    EXPECT_EQ(f.Display().Settings.Chan2SpecGain, 61);
+    EXPECT_EQ(p.Chan1GainFTrackBar->value(), 7);
+    EXPECT_EQ(p.Chan2GainFTrackBar->value(), 7);
+    EXPECT_EQ(f.Display().Settings.Chan1TimeGain, 61);
+    EXPECT_EQ(f.Display().Settings.Chan2TimeGain, 61);
+    EXPECT_EQ(p.Chan1GainTrackBar->value(), 7);
+    EXPECT_EQ(p.Chan2GainTrackBar->value(), 7);
     EXPECT_EQ(f.Display().Settings.Chan1TimeOffset, 42);
     EXPECT_EQ(f.Display().Settings.Chan2TimeOffset, 125);   // the row its offset dial gives, as on every reload
     EXPECT_FLOAT_EQ(p.Chan1OffsetDial->Value(), 75.0f);
@@ -265,8 +272,8 @@ TEST(WindowFirstRun, ASessionKilledBeforeItSavesComesBackWithTheFirstRunPanel)
     EXPECT_FLOAT_EQ(f.Proc().Chan2DemodGain, 0.1f);
     EXPECT_EQ(f.Display().TimeStep, 4);
     EXPECT_EQ(f.Proc().FreqSpan, 123);
-    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 21);
-    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 3);
+    EXPECT_EQ(f.Display().Settings.Chan1SpecGain, 61);
+    EXPECT_EQ(f.Panel().Chan2GainFTrackBar->value(), 7);
 }
 
 // An empty file, or one cut short, takes the first-run panel for the fields it lacks, and
@@ -310,9 +317,9 @@ TEST(WindowFirstRun, TheNextRunLoadsWhatTheWindowSavedOnClosing)
     EXPECT_EQ(rig.Form->Panel().Chan2GainFTrackBar->value(), 7);
     EXPECT_EQ(rig.Form->Panel().Chan1GainTrackBar->value(), 5);
     EXPECT_EQ(rig.Form->Display().Settings.Chan1TimeGain, 41);
-    // Channel 2's time gain was never touched: still 25, its bar still at 3.
-    EXPECT_EQ(rig.Form->Display().Settings.Chan2TimeGain, 25);
-    EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 3);
+    // Channel 2's time gain was never touched: still the first run's 61, its bar still at 7.
+    EXPECT_EQ(rig.Form->Display().Settings.Chan2TimeGain, 61);
+    EXPECT_EQ(rig.Form->Panel().Chan2GainTrackBar->value(), 7);
     EXPECT_TRUE(rig.Form->Proc().Chan1Enabled);
     EXPECT_FLOAT_EQ(rig.Form->Proc().Chan1DemodGain, 0.1f);
     EXPECT_EQ(rig.Form->Proc().FreqSpan, 123);
@@ -340,12 +347,37 @@ TEST(CommandLine, OptionsValuesAndRefusals)
     EXPECT_NE(UsageText().find("file-loop:PATH"), std::string::npos);
 
     std::string chosen, error;
-    EXPECT_FALSE(MakeInput("nonsense", chosen, error));
+    EXPECT_FALSE(MakeInput("nonsense", chosen, error, SourcePace::Card));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(MakeInput("file:/nonexistent/none.wav", chosen, error));
-    EXPECT_TRUE(MakeInput("demo-fm", chosen, error));
+    EXPECT_FALSE(MakeInput("file:/nonexistent/none.wav", chosen, error, SourcePace::Card));
+    EXPECT_TRUE(MakeInput("demo-fm", chosen, error, SourcePace::Card));
     EXPECT_EQ(chosen, "demo-fm");
+}
 
+// A file watched in the window comes at the sound card's pace; --fast and a screenshot take
+// it as fast as it is processed, as the tools do.
+TEST(CommandLine, FileInputsRunAtTheCardsPaceUnlessFastOrAScreenshot)
+{
+    EXPECT_EQ(InputPace(ParseCommandLine({"--input", "file:a.wav"})), SourcePace::Card);
+    const ProgramOptions fast = ParseCommandLine({"--fast", "--input", "file-loop:a.wav"});
+    EXPECT_TRUE(fast.Error.empty()) << fast.Error;
+    EXPECT_TRUE(fast.Fast);
+    EXPECT_EQ(InputPace(fast), SourcePace::Fast);
+    EXPECT_EQ(InputPace(ParseCommandLine({"--input", "file:a.wav", "--screenshot", "x.png"})), SourcePace::Fast);
+    EXPECT_NE(UsageText().find("--fast"), std::string::npos);
+
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath(QStringLiteral("tone.wav")).toStdString();
+    ASSERT_NO_FATAL_FAILURE(WriteSignalWave(path, ToneSettings(10, 12), 1.0));
+    for (const SourcePace pace : {SourcePace::Card, SourcePace::Fast}) {
+        for (const std::string& name : {"file:" + path, "file-loop:" + path, std::string("silence")}) {
+            std::string chosen, error;
+            const std::unique_ptr<WaveInBackend> input = MakeInput(name, chosen, error, pace);
+            const auto* file = dynamic_cast<const FileBackend*>(input.get());
+            ASSERT_NE(file, nullptr) << name << ": " << error;
+            EXPECT_EQ(file->Pace(), pace) << name;
+        }
+    }
 }
 
 TEST(WindowControls, EachControlRunsItsHandler)
