@@ -13,8 +13,8 @@
 #include "app/dialogs/ChannelSetupForm.h"
 #include "app/dialogs/DesktopCommands.h"
 #include "app/display/FrequencyPane.h"
-#include "app/window/CarrierBands.h"
 #include "app/window/CommandLine.h"
+#include "dsp/Designs.h"
 
 QAction* TEEGForm::AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> command,
                            bool checkable)
@@ -157,9 +157,9 @@ void TEEGForm::SelectWindowsOs(int32_t option)
 void TEEGForm::SelectModulation(int32_t type)
 {
     if (type == 1)
-        DesignAmCarrierBands(*proc_);
+        ApplyAmPresetBands(*proc_);
     else
-        DesignFmCarrierBands(*proc_);
+        ApplyFmPresetBands(*proc_);
     SyncOptionChecks();
 }
 
