@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         table.Open();
         Check(dial->Value() == 69.0f, "the dial shows the stored level");
 
-        // Item 4 and 5: refusals show the stored value and say why.
+        // Refusals show the stored value and say why.
         table.SetReadOnly(true);
         Key(dial, Qt::Key_Up);
         Check(dial->Value() == 69.0f && Stored("level") == 69, "a read-only dataset: the dial stays at the stored 69");
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         Check(refusals == QStringList({ "the dataset is read-only", "the gauge is read-only (DataReadOnly)" }),
               "both refusals are reported with their reason");
 
-        // Item 6: another writer's value is not overwritten.
+        // Another writer's value is not overwritten.
         refusals.clear();
         Exec(QStringLiteral("UPDATE tank SET level = 60 WHERE id = 1"));
         Key(dial, Qt::Key_Up);
@@ -119,13 +119,13 @@ int main(int argc, char** argv)
         Key(dial, Qt::Key_Up);
         Check(Stored("level") == 61 && dial->Value() == 61.0f, "the next step writes 61");
 
-        // Item 7: 64-bit integers.
+        // 64-bit integers keep their value and sign.
         Check(big->Value() == 3.0e9f && big->DrawPerMille() == 1000, "3000000000 reads whole, pinned at the top");
         big->SetDataReadOnly(false);
         big->SetValue(-5.0e9f);
         Check(Stored("big") == -5000000000LL, "-5000000000 is written whole");
 
-        // Item 8: a fractional value on an integer field shows what was stored.
+        // A fractional value on an integer field shows what was stored.
         dial->SignalSettings().SetDigitalTo(1000); // steps of 0.1
         dial->SetValue(42.9f);
         Check(Stored("level") == 43 && dial->Value() == 43.0f, "42.9 on an integer field is stored and shown as 43");
