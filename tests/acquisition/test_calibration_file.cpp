@@ -11,6 +11,7 @@
 
 #include "TestPaths.h"
 #include "acquisition/CalibrationFile.h"
+#include "tests/support/CalibrationEntry.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ void Write(const std::string& path, const std::string& text)
     ASSERT_NE(f, nullptr);
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
-}
-
-ChannelCalibration Make(int channel, int modulation, double carrier, double factor)
-{
-    ChannelCalibration c;
-    c.Channel = channel;
-    c.ModulationType = modulation;
-    c.CarrierHz = carrier;
-    c.MicrovoltsPerUnit = factor;
-    c.DeclaredMicrovoltsPp = 100.0;
-    c.DeclaredHz = 10.0;
-    return c;
 }
 
 // Sets an environment variable for the scope of a test.
@@ -80,8 +69,8 @@ TEST(CalibrationFile, RoundTripKeepsWhatItDoesNotUnderstand)
     std::string error;
     ASSERT_TRUE(file.Load(path, error)) << "a missing file reads as empty";
     EXPECT_TRUE(file.Entries().empty());
-    file.Store(Make(1, 1, 19145.0, 227.25));
-    file.Store(Make(2, 2, 16065.5, 0.4875));
+    file.Store(CalibrationEntry(1, 1, 19145.0, 227.25));
+    file.Store(CalibrationEntry(2, 2, 16065.5, 0.4875));
     ASSERT_TRUE(file.Save(path, error)) << error;   // the folders are made
 
     // Someone adds a comment, a key of their own and a section of another program.
@@ -107,7 +96,7 @@ TEST(CalibrationFile, RoundTripKeepsWhatItDoesNotUnderstand)
     EXPECT_EQ(again.Find(2, 1, 19145.0), nullptr) << "another channel";
 
     // Replacing and clearing touch only their own section.
-    again.Store(Make(1, 1, 19145.0, 300.0));
+    again.Store(CalibrationEntry(1, 1, 19145.0, 300.0));
     EXPECT_TRUE(again.Remove(2, 2, 16065.5));
     EXPECT_FALSE(again.Remove(2, 2, 16065.5));
     ASSERT_TRUE(again.Save(path, error)) << error;

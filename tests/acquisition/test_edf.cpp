@@ -25,6 +25,7 @@
 #include "dsp/BlockProcessor.h"
 #include "dsp/Designs.h"
 #include "dsp/SignalGenerator.h"
+#include "tests/support/CalibrationEntry.h"
 
 namespace {
 
@@ -330,13 +331,7 @@ TEST(EdfSession, CalibratedChannelWritesMicrovoltsWhileItsCalibrationApplies)
     StartupDesigns(*ps);
     ps->Chan1DemodGain = ps->Chan2DemodGain = 0.1f;
     StartRun(*ps);
-    ChannelCalibration cal;
-    cal.Channel = 2;
-    cal.ModulationType = 1;
-    cal.CarrierHz = 16065.0;
-    cal.MicrovoltsPerUnit = 200.0;
-    cal.DeclaredMicrovoltsPp = 100.0;
-    cal.DeclaredHz = 10.0;
+    const ChannelCalibration cal = CalibrationEntry(2, 1, 16065.0, 200.0);
     EdfCalibrations calibrations;
     calibrations.Channel[1] = cal;
     const std::string path = TempPath("calibrated-session.edf");

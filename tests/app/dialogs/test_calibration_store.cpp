@@ -8,20 +8,9 @@
 #include <memory>
 
 #include "app/dialogs/CalibrationStore.h"
+#include "tests/support/CalibrationEntry.h"
 
 namespace {
-
-ChannelCalibration Made(int channel, int modulation, double carrier, double perUnit)
-{
-    ChannelCalibration c;
-    c.Channel = channel;
-    c.ModulationType = modulation;
-    c.CarrierHz = carrier;
-    c.MicrovoltsPerUnit = perUnit;
-    c.DeclaredMicrovoltsPp = 100.0;
-    c.DeclaredHz = 10.0;
-    return c;
-}
 
 struct StoreRig {
     QTemporaryDir dir;
@@ -39,8 +28,8 @@ TEST(CalibrationStore, SavesClearsAndSaysWhatAppliesToEachChannel)
     EXPECT_TRUE(store.Unreadable().empty()) << "a missing file is an empty store";
     EXPECT_EQ(store.Describe(1, *r.state), "Uncalibrated");
     std::string error;
-    ASSERT_TRUE(store.Save(Made(1, 1, 19145.0, 230.0), error)) << error;
-    ASSERT_TRUE(store.Save(Made(2, 2, 16065.0, 0.4), error)) << error;
+    ASSERT_TRUE(store.Save(CalibrationEntry(1, 1, 19145.0, 230.0), error)) << error;
+    ASSERT_TRUE(store.Save(CalibrationEntry(2, 2, 16065.0, 0.4), error)) << error;
     EXPECT_EQ(store.Describe(1, *r.state), "Calibrated with 100 uV p-p at 10 Hz (AM, 19145 Hz)");
     EXPECT_EQ(store.Describe(2, *r.state),
               "Uncalibrated: the one kept was made for channel 2, FM at 16065 Hz; channel 2 runs AM at 16065 Hz");
@@ -65,15 +54,15 @@ TEST(CalibrationStore, AFailedWriteLeavesTheStoreAsTheFileIs)
     StoreRig r;
     CalibrationStore store(r.path);
     std::string error;
-    ASSERT_TRUE(store.Save(Made(1, 1, 19145.0, 230.0), error)) << error;
+    ASSERT_TRUE(store.Save(CalibrationEntry(1, 1, 19145.0, 230.0), error)) << error;
     // The folder becomes a file: nothing can be written there any more.
     ASSERT_TRUE(QDir(QString::fromStdString(r.folder)).removeRecursively());
     std::ofstream(r.folder) << "in the way";
-    EXPECT_FALSE(store.Save(Made(1, 1, 19145.0, 999.0), error));
+    EXPECT_FALSE(store.Save(CalibrationEntry(1, 1, 19145.0, 999.0), error));
     EXPECT_FALSE(error.empty());
     ASSERT_NE(store.Find(1, *r.state), nullptr);
     EXPECT_DOUBLE_EQ(store.Find(1, *r.state)->MicrovoltsPerUnit, 230.0) << "the old one, as the file had it";
-    EXPECT_FALSE(store.Save(Made(2, 1, 16065.0, 230.0), error));
+    EXPECT_FALSE(store.Save(CalibrationEntry(2, 1, 16065.0, 230.0), error));
     EXPECT_EQ(store.Find(2, *r.state), nullptr);
     EXPECT_FALSE(store.Clear(1, *r.state, error));
     EXPECT_NE(store.Find(1, *r.state), nullptr);
